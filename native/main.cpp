@@ -1,0 +1,57 @@
+#include "networkaccess.h"
+#include "qmltypes.h"
+#include "startup.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QCursor>
+#include <QDebug>
+#include <QDir>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQuickStyle>
+#include <QScreen>
+
+// Runs while the application object is constructed, ahead of every other registration.
+static void registerDownloadAtStartup()
+{
+    QmlTypes::registerDownload();
+}
+Q_COREAPP_STARTUP_FUNCTION(registerDownloadAtStartup)
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication app(argc, argv);
+    Startup::setApplicationIdentity();
+
+    const QPoint cursor = QCursor::pos();
+    qDebug() << cursor;
+
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    const QScreen *screen = screens.value(Startup::screenIndexForCursor(cursor, screens.size()));
+    const QRect geometry = screen ? screen->geometry() : QRect();
+    qDebug() << geometry.width() << geometry.height();
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("application for vendrix"));
+    parser.addHelpOption();
+    parser.process(app);
+
+    QmlTypes::registerAll();
+    QQuickStyle::setStyle(QStringLiteral("Material"));
+    qDebug() << QDir::currentPath();
+
+    NetworkAccessManagerFactory networkFactory; // outlives the engine below
+    QQmlApplicationEngine engine;
+    engine.setNetworkAccessManagerFactory(&networkFactory);
+    engine.addImportPath(QStringLiteral("qrc:/"));
+    engine.addImportPath(QStringLiteral("."));
+    engine.addImportPath(QStringLiteral("qrc:/"));
+    Startup::publishContextProperties(engine.rootContext(), geometry.width(), geometry.height());
+
+    engine.load(Startup::mainDocument(QDir::current()));
+    if (engine.rootObjects().isEmpty())
+        return -1;
+    return app.exec();
+}

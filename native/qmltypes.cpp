@@ -1,0 +1,13 @@
+#include "qmltypes.h"
+
+namespace QmlTypes {
+
+void registerDownload()
+{
+}
+
+void registerAll()
+{
+}
+
+} // namespace QmlTypes

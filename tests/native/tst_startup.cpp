@@ -1,0 +1,83 @@
+#include "startup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The pure start-up decisions: scale, screen, window size and main document.
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void scaleFollowsOnlyTheWidth_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<double>("scale");
+        QTest::newRow("1279") << 1279 << 1.0;
+        QTest::newRow("1280") << 1280 << 0.7;
+        QTest::newRow("1440") << 1440 << 0.7;
+        QTest::newRow("1919") << 1919 << 0.7;
+        QTest::newRow("1920") << 1920 << 1.0;
+        QTest::newRow("2560") << 2560 << 1.0;
+        QTest::newRow("800") << 800 << 1.0;
+    }
+    void scaleFollowsOnlyTheWidth()
+    {
+        QFETCH(int, width);
+        QFETCH(double, scale);
+        QCOMPARE(Startup::scaleForWidth(width), scale);
+    }
+
+    void windowIsEightyFivePercentUnrounded()
+    {
+        QCOMPARE(Startup::windowSize(1440, 900), QSizeF(1224.0, 765.0));
+        const QSizeF odd = Startup::windowSize(1281, 1023);
+        QCOMPARE(odd.width(), 0.85 * 1281);
+        QCOMPARE(odd.height(), 0.85 * 1023);
+        QVERIFY(odd.width() != qRound(odd.width()));
+    }
+
+    void screenFollowsTheCursor_data()
+    {
+        QTest::addColumn<QPoint>("cursor");
+        QTest::addColumn<int>("screens");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("origin") << QPoint(0, 0) << 2 << 0;
+        QTest::newRow("positive") << QPoint(300, 200) << 2 << 0;
+        QTest::newRow("negative x") << QPoint(-10, 200) << 2 << 1;
+        QTest::newRow("negative y") << QPoint(300, -1) << 2 << 1;
+        QTest::newRow("negative, one screen") << QPoint(-10, 200) << 1 << 0;
+        QTest::newRow("negative, no screen list") << QPoint(-5, -5) << 0 << 0;
+    }
+    void screenFollowsTheCursor()
+    {
+        QFETCH(QPoint, cursor);
+        QFETCH(int, screens);
+        QFETCH(int, expected);
+        QCOMPARE(Startup::screenIndexForCursor(cursor, screens), expected);
+    }
+
+    void mainDocumentPrefersTheWorkingDirectory()
+    {
+        QTemporaryDir dir;
+        QCOMPARE(Startup::mainDocument(QDir(dir.path())), QUrl(QStringLiteral("qrc:/src/main.qml")));
+
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("src")));
+        QFile main(dir.filePath(QStringLiteral("src/main.qml")));
+        QVERIFY(main.open(QIODevice::WriteOnly));
+        main.close();
+        const QUrl url = Startup::mainDocument(QDir(dir.path()));
+        QVERIFY(url.isLocalFile());
+        QCOMPARE(QFileInfo(url.toLocalFile()).canonicalFilePath(), QFileInfo(main).canonicalFilePath());
+    }
+
+    void osTagIsMacos()
+    {
+        QCOMPARE(Startup::getOsName(), QStringLiteral("macos"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"

@@ -1,0 +1,73 @@
+#include "networkaccess.h"
+#include "qmltypes.h"
+#include "redirectingnetwork.h"
+#include "startup.h"
+#include "testserver.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQuickStyle>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtQuickTest>
+
+#include <memory>
+
+// Prepares the engine of every QML test process the way the application
+// prepares its own: the same native types, context properties, style and
+// network factory, except that the production origin is redirected to a
+// reference server started for this process, and that the settings database
+// lives in a fresh temporary directory.
+class Setup : public QObject
+{
+    Q_OBJECT
+
+public Q_SLOTS:
+    void applicationAvailable()
+    {
+        Startup::setApplicationIdentity();
+        QmlTypes::registerDownload();
+        QmlTypes::registerAll();
+        QQuickStyle::setStyle(QStringLiteral("Material"));
+    }
+
+    void qmlEngineAvailable(QQmlEngine *engine)
+    {
+        m_server = std::make_unique<TestServer>();
+        if (qEnvironmentVariableIsEmpty("VENDRIX_TEST_NO_SERVER"))
+            m_server->start();
+        m_networkFactory = std::make_unique<RedirectingNetworkFactory>(m_server.get());
+        engine->setNetworkAccessManagerFactory(m_networkFactory.get());
+        engine->setOfflineStoragePath(m_storage.filePath(QStringLiteral("storage")));
+        // the source tree plays the part of "qrc:/" for modules such as FontAwesome
+        engine->addImportPath(QStringLiteral(VENDRIX_SOURCE_DIR));
+
+        const QScreen *screen = QGuiApplication::primaryScreen();
+        const QRect geometry = screen ? screen->geometry() : QRect(0, 0, 1440, 900);
+        Startup::publishContextProperties(engine->rootContext(), geometry.width(), geometry.height());
+        engine->rootContext()->setContextProperty(QStringLiteral("testServer"), m_server.get());
+        // pictures a person can look at after the run, kept beside the runner
+        QDir().mkpath(QStringLiteral("screenshots"));
+        engine->rootContext()->setContextProperty(QStringLiteral("screenshotDirectory"),
+                                                  QDir(QStringLiteral("screenshots")).absolutePath());
+        engine->rootContext()->setContextProperty(QStringLiteral("testStoragePath"),
+                                                  m_storage.filePath(QStringLiteral("storage")));
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_server)
+            m_server->stop();
+    }
+
+private:
+    QTemporaryDir m_storage;
+    std::unique_ptr<TestServer> m_server;
+    std::unique_ptr<RedirectingNetworkFactory> m_networkFactory;
+};
+
+QUICK_TEST_MAIN_WITH_SETUP(vendrix_qml, Setup)
+
+#include "setup.moc"
