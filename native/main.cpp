@@ -1,4 +1,5 @@
 #include "networkaccess.h"
+#include "offlinestorage.h"
 #include "qmltypes.h"
 #include "startup.h"
 
@@ -44,6 +45,7 @@ int main(int argc, char *argv[])
 
     NetworkAccessManagerFactory networkFactory; // outlives the engine below
     QQmlApplicationEngine engine;
+    OfflineStorage::restrictToOwner(&engine); // the settings database holds the password
     engine.setNetworkAccessManagerFactory(&networkFactory);
     engine.addImportPath(QStringLiteral("qrc:/"));
     engine.addImportPath(QStringLiteral("."));

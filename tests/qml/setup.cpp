@@ -1,4 +1,5 @@
 #include "networkaccess.h"
+#include "offlinestorage.h"
 #include "qmltypes.h"
 #include "redirectingnetwork.h"
 #include "startup.h"
@@ -41,6 +42,7 @@ public Q_SLOTS:
         m_networkFactory = std::make_unique<RedirectingNetworkFactory>(m_server.get());
         engine->setNetworkAccessManagerFactory(m_networkFactory.get());
         engine->setOfflineStoragePath(m_storage.filePath(QStringLiteral("storage")));
+        OfflineStorage::restrictToOwner(engine);
         // the source tree plays the part of "qrc:/" for modules such as FontAwesome
         engine->addImportPath(QStringLiteral(VENDRIX_SOURCE_DIR));
 
