@@ -20,4 +20,8 @@ ApplicationWindow {
     Material.accent: Material.Purple
 
     color: Colors.c_background
+
+    MainPanel {
+        anchors.fill: parent
+    }
 }

@@ -1,0 +1,210 @@
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+import QtQuick.Controls.Material 2.15
+import QtQuick.LocalStorage 2.12
+
+// Produktiv
+// import "qrc:/static"
+// import "qrc:/static/colors.js" as Colors
+// import "qrc:/static/ConfigStorage.js" as ConfigStorage
+
+// Testing
+import "../static"
+import "../static/colors.js" as Colors
+import "../static/ConfigStorage.js" as ConfigStorage
+
+// The login form: user name, password, company and the box that remembers them.
+// It starts prefilled from the settings store and never logs in by itself.
+// States: "open" (full size) and "close" (folded away, then invisible).
+Rectangle {
+    id: _loginPanel
+
+    // the indicator the host switches off when the login reply arrives
+    property alias busyIndicator: _busy
+    // the user-name field
+    readonly property alias userField: _user
+    // the password field
+    readonly property alias passwordField: _password
+    // the company choice (index into the company list, -1 for none)
+    readonly property alias companyBox: _company
+    // the box "Anmeldedaten Speichern"
+    readonly property alias rememberBox: _remember
+    // the button "LOGIN"
+    readonly property alias loginButton: _login
+    // "", "user_need" or "pass_need": the field whose icon is marked red
+    readonly property alias fieldMark: _fields.state
+
+    // the user asked to log in
+    signal loginButtonClicked(string username, string password)
+
+    // the icon in front of a field
+    component FieldIcon: Text {
+        anchors.verticalCenter: parent.verticalCenter
+        width: 30 * c_Scale
+        horizontalAlignment: Text.AlignHCenter
+        font.family: CustomFonts.names.fontAwesomeRegular
+        font.bold: true
+        font.pixelSize: 26 * c_Scale
+        color: Colors.c_grayish_white
+    }
+
+    // Button "LOGIN": starts the indicator, remembers the data when asked to, and logs in.
+    function login() {
+        _busy.running = true
+        if (_remember.checked) {
+            console.log("SPEICHERE KONFIG", _user.text, _password.text, _company.currentIndex, _remember.checked)
+            ConfigStorage.set(ConfigStorage.username, _user.text)
+            ConfigStorage.set(ConfigStorage.password, _password.text)
+            ConfigStorage.set(ConfigStorage.company, _company.currentIndex)
+            ConfigStorage.set(ConfigStorage.autologin, true)
+        }
+        loginButtonClicked(_user.text, _password.text)
+    }
+
+    // Return in a field: logs in when the other field is filled, else marks the other field.
+    function submitFrom(field) {
+        if (field === _user) {
+            if (_password.text !== "")
+                loginButtonClicked(_user.text, _password.text)
+            else
+                _fields.state = "pass_need"
+        } else {
+            if (_user.text !== "")
+                loginButtonClicked(_user.text, _password.text)
+            else
+                _fields.state = "user_need"
+        }
+    }
+
+    height: 0
+    opacity: 0
+    clip: true
+    color: Colors.c_darker_purple
+
+    Material.theme: Material.Dark
+    Material.accent: Material.DeepPurple
+
+    Component.onCompleted: {
+        _user.text = ConfigStorage.get(ConfigStorage.username, "")
+        _password.text = ConfigStorage.get(ConfigStorage.password, "")
+        _company.currentIndex = parseInt(ConfigStorage.get(ConfigStorage.company, -1), 10)
+        var remembered = ConfigStorage.get(ConfigStorage.autologin, false)
+        _remember.checked = remembered === true || remembered === "1"
+    }
+
+    states: [
+        State {
+            name: "open"
+            PropertyChanges { target: _loginPanel; height: _loginPanel.parent ? _loginPanel.parent.height : 0; opacity: 1 }
+        },
+        State {
+            name: "close"
+            PropertyChanges { target: _loginPanel; height: 0; opacity: 0 }
+        },
+        // looks like "close"; nothing enters it
+        State {
+            name: "error"
+            PropertyChanges { target: _loginPanel; height: 0; opacity: 0 }
+        }
+    ]
+    transitions: Transition {
+        SequentialAnimation {
+            // shown while it opens, so the user sees it grow
+            ScriptAction { script: if (_loginPanel.state === "open") _loginPanel.visible = true }
+            NumberAnimation { properties: "height,opacity"; duration: 1000; easing.type: Easing.InOutQuad }
+            ScriptAction { script: _loginPanel.visible = _loginPanel.state === "open" }
+        }
+    }
+
+    MouseArea {
+        // keeps clicks from reaching the surface below
+        anchors.fill: parent
+    }
+
+    Column {
+        id: _fields
+
+        anchors.centerIn: parent
+        width: 350 * c_Scale
+        spacing: 80 * c_Scale
+
+        states: [
+            State { name: "user_need"; PropertyChanges { target: _userIcon; color: Colors.c_dark_red } },
+            State { name: "pass_need"; PropertyChanges { target: _passwordIcon; color: Colors.c_dark_red } }
+        ]
+
+        Row {
+            width: parent.width
+            spacing: 15 * c_Scale
+
+            FieldIcon { id: _userIcon; objectName: "userIcon"; text: "\uf007" }
+            TextField {
+                id: _user
+
+                objectName: "userField"
+                width: parent.width - _userIcon.width - parent.spacing
+                placeholderText: qsTr("Username")
+                selectByMouse: true
+                onAccepted: _loginPanel.submitFrom(_user)
+            }
+        }
+
+        Row {
+            width: parent.width
+            spacing: 15 * c_Scale
+
+            FieldIcon { id: _passwordIcon; objectName: "passwordIcon"; text: "\uf023" }
+            TextField {
+                id: _password
+
+                objectName: "passwordField"
+                width: parent.width - _passwordIcon.width - parent.spacing
+                placeholderText: qsTr("Password")
+                echoMode: TextInput.Password
+                selectByMouse: true
+                onAccepted: _loginPanel.submitFrom(_password)
+            }
+        }
+
+        ComboBox {
+            id: _company
+
+            objectName: "companyBox"
+            width: parent.width
+            model: ["Tarvello", "Brisqa"]
+            currentIndex: -1
+            displayText: currentIndex < 0 ? "" : currentText
+            font.family: CustomFonts.names.montserrat
+            Material.theme: c_OsType === "macos" ? Material.Dark : Material.Light
+            Material.background: "#444"
+            Material.foreground: "#ddd"
+        }
+
+        CheckBox {
+            id: _remember
+
+            objectName: "rememberBox"
+            text: qsTr("Anmeldedaten Speichern")
+        }
+
+        Button {
+            id: _login
+
+            objectName: "loginButton"
+            width: parent.width
+            highlighted: true
+            text: qsTr("LOGIN")
+            font.family: CustomFonts.names.montserrat
+            onClicked: _loginPanel.login()
+        }
+    }
+
+    BusyIndicator {
+        id: _busy
+
+        objectName: "loginBusy"
+        anchors.centerIn: parent
+        scale: 1.3 * c_Scale
+        running: false
+    }
+}

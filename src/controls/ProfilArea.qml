@@ -1,0 +1,90 @@
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+
+// Produktiv
+// import "qrc:/static"
+// import "qrc:/static/colors.js" as Colors
+// import "qrc:/dynamic/variables.js" as Dynamic
+// import "qrc:/src/api/service_user.js" as ServiceUser
+
+// Testing
+import "../../static"
+import "../../static/colors.js" as Colors
+import "../../dynamic/variables.js" as Dynamic
+import "../api/service_user.js" as ServiceUser
+
+// Right half of the top bar: two decorative icons, the bell and the profile of
+// the logged-in user, whose name is loaded after every login.
+Item {
+    id: _profilArea
+
+    // the profile (name and sign-out icon)
+    readonly property alias profil: _profil
+    // runs while the user record is being loaded
+    readonly property alias busyIndicator: _busy
+
+    // in: the login succeeded; loads the user record
+    signal apiSuccessConnected()
+    // out: the user signed out
+    signal signOutClient()
+
+    // Loads the logged-in user's record into the profile.
+    function getMe() {
+        _busy.running = true
+        ServiceUser.get_me(Dynamic.getToken(), function (reply) {
+            _busy.running = false
+            _profil.surname = reply ? reply.surname : undefined
+            _profil.lastname = reply ? reply.lastname : undefined
+        })
+    }
+
+    onApiSuccessConnected: getMe()
+
+    Row {
+        id: _row
+
+        anchors.left: parent.left
+        anchors.leftMargin: 25 * c_Scale
+        anchors.verticalCenter: parent.verticalCenter
+        spacing: _profilArea.width / 7.5
+
+        Text {
+            objectName: "gearIcon"
+            anchors.verticalCenter: parent.verticalCenter
+            font.family: CustomFonts.names.fontAwesomeRegular
+            font.bold: true
+            font.pixelSize: 40 * c_Scale
+            color: Colors.c_nav_font
+            text: "\uf013"
+        }
+        Text {
+            objectName: "inboxIcon"
+            anchors.verticalCenter: parent.verticalCenter
+            font.family: CustomFonts.names.fontAwesomeRegular
+            font.bold: true
+            font.pixelSize: 40 * c_Scale
+            color: Colors.c_nav_font
+            text: "\uf01c"
+        }
+        Notification {
+            anchors.verticalCenter: parent.verticalCenter
+            width: 70 * c_Scale
+            height: 70 * c_Scale
+        }
+        Profil {
+            id: _profil
+
+            anchors.verticalCenter: parent.verticalCenter
+            width: 50 * c_Scale
+            height: 50 * c_Scale
+            onSignout: _profilArea.signOutClient()
+        }
+    }
+
+    BusyIndicator {
+        id: _busy
+
+        anchors.centerIn: parent
+        running: true
+    }
+}
