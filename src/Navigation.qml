@@ -1,0 +1,88 @@
+import QtQuick 2.15
+
+// Produktiv
+// import "qrc:/static/colors.js" as Colors
+// import "qrc:/static"
+
+// Testing
+import "../static/colors.js" as Colors
+import "../static"
+
+// The left-hand column of the working surface: the strip of area icons under
+// the logo, and beside it the submenu of the chosen area.
+Rectangle {
+    id: _navigation
+
+    // the submenu beside the strip
+    readonly property alias submenuarea: _submenu
+    // the strip of area icons
+    readonly property alias shortcutarea: _shortcuts
+
+    // an area was chosen (0 to 4)
+    signal navigationChanged(int index)
+    // a sub-view of the current area was chosen
+    signal subitemChanged(int index)
+    // a banner triple [title, text, state] for the root panel's banner
+    signal notificationRequested(var settings)
+
+    width: 470 * c_Scale
+    color: Colors.c_darker_purple
+
+    Component.onCompleted: _shortcuts.changeShortcutmenu(0)
+
+    SubmenuArea {
+        id: _submenu
+        anchors.left: _strip.right
+        anchors.right: parent.right
+        anchors.top: parent.top
+        anchors.bottom: parent.bottom
+        onSubItemChange: _navigation.subitemChanged(index)
+        onNotificationRequested: _navigation.notificationRequested(settings)
+    }
+
+    // a soft shadow that the strip casts onto the submenu
+    Rectangle {
+        anchors.left: _strip.right
+        width: 12 * c_Scale
+        height: parent.height
+        gradient: Gradient {
+            orientation: Gradient.Horizontal
+            GradientStop { position: 0.0; color: "#55000000" }
+            GradientStop { position: 1.0; color: "#00000000" }
+        }
+    }
+
+    Rectangle {
+        id: _strip
+        width: 85 * c_Scale
+        height: parent.height
+        color: Colors.c_purple
+
+        Rectangle {
+            id: _logo
+            objectName: "logo"
+            width: 85 * c_Scale
+            height: 85 * c_Scale
+            color: Colors.c_dark_red
+
+            Text {
+                anchors.centerIn: parent
+                text: "VX"
+                font.family: CustomFonts.names.montserrat
+                font.weight: Font.Bold
+                font.pixelSize: 32 * c_Scale
+                color: Colors.c_grayish_white
+            }
+        }
+
+        ShortcutArea {
+            id: _shortcuts
+            anchors.top: _logo.bottom
+            width: parent.width
+            onMenuChanged: {
+                _navigation.navigationChanged(menu)
+                _submenu.changeSubmenu(menu)
+            }
+        }
+    }
+}

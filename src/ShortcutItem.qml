@@ -1,0 +1,64 @@
+import QtQuick 2.15
+
+// Produktiv
+// import "qrc:/static"
+
+// Testing
+import "../static"
+
+// One area icon of the navigation strip. A click selects it and reports it;
+// the strip unselects the others.
+Item {
+    id: _item
+
+    // the Font Awesome code point drawn as icon
+    property string shortcut_icon: ""
+    // whether this is the chosen area
+    property bool selected_icon: false
+    // true draws the solid (bold) icon face, false the thin one
+    property bool specialCharacter: true
+
+    // the item was chosen, by a click or by activate()
+    signal activated()
+
+    // selects the item exactly as a click does
+    function activate() {
+        selected_icon = true
+        activated()
+    }
+
+    height: 99 * c_Scale
+
+    Rectangle {
+        objectName: "selection"
+        anchors.fill: parent
+        color: "#504772"
+        visible: _item.selected_icon
+    }
+
+    Text {
+        objectName: "icon"
+        anchors.centerIn: parent
+        text: _item.shortcut_icon
+        font.family: CustomFonts.names.fontAwesomeRegular
+        font.bold: _item.specialCharacter
+        font.pixelSize: 50 * c_Scale
+        color: "#f7f7f7"
+    }
+
+    // marks the chosen area at the right edge
+    Rectangle {
+        objectName: "bar"
+        anchors.right: parent.right
+        width: 6 * c_Scale
+        height: parent.height
+        color: "#746C96"
+        visible: _item.selected_icon
+    }
+
+    MouseArea {
+        anchors.fill: parent
+        cursorShape: Qt.PointingHandCursor
+        onClicked: _item.activate()
+    }
+}

@@ -1,0 +1,90 @@
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+
+// Produktiv
+// import "qrc:/static"
+// import "qrc:/src/controls"
+
+// Testing
+import "../static"
+import "./controls"
+
+// One page of the submenu: the area's header, its action button and its
+// entries, one below the other.
+Item {
+    id: _page
+
+    // the area's name shown on top
+    property string header: ""
+    // text of the action button; empty: the page has none
+    property string actionText: ""
+    // whether the action button takes clicks
+    property bool actionEnabled: true
+    // the entries, each {icon, label, index} (index: the sub-view it leads to)
+    property var entries: []
+    // shows the busy indicator beside the action button
+    property bool busy: false
+
+    // the action button was clicked
+    signal actionClicked()
+    // an entry was clicked; subView is where it leads
+    signal entryClicked(int subView)
+
+    Text {
+        id: _header
+        objectName: "header"
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.top: parent.top
+        text: _page.header
+        font.family: CustomFonts.names.montserrat
+        font.weight: Font.Thin
+        font.pixelSize: 50 * c_Scale
+        color: "white"
+    }
+
+    Button {
+        id: _action
+        objectName: "actionButton"
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.top: _header.bottom
+        anchors.topMargin: 70 * c_Scale
+        width: _page.width * 2 / 3
+        height: _page.actionText !== "" ? _page.width / 5 : 0
+        visible: _page.actionText !== ""
+        enabled: _page.actionEnabled
+        highlighted: true
+        text: _page.actionText
+        font.family: CustomFonts.names.montserrat
+        font.pixelSize: 15 * c_Scale
+        onClicked: _page.actionClicked()
+    }
+
+    BusyIndicator {
+        objectName: "busyIndicator"
+        anchors.verticalCenter: _action.verticalCenter
+        anchors.left: _action.right
+        anchors.leftMargin: 5 * c_Scale
+        width: 45 * c_Scale
+        height: width
+        running: _page.busy
+    }
+
+    Column {
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.top: _action.bottom
+        anchors.topMargin: 90 * c_Scale
+        spacing: 50 * c_Scale
+
+        Repeater {
+            model: _page.entries
+
+            AwesomeIconTextButton {
+                objectName: "entry_" + modelData.index
+                icon: modelData.icon
+                label: modelData.label
+                subitemIndex: modelData.index
+                onSubitemClicked: _page.entryClicked(modelData.index)
+            }
+        }
+    }
+}

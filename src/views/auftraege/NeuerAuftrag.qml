@@ -1,0 +1,17 @@
+import QtQuick 2.15
+
+// Produktiv
+// import "qrc:/src/views"
+
+// Testing
+import ".."
+
+// Neuer Auftrag: still a placeholder; it takes the container's refreshes.
+PlaceholderPage {
+    // reload the view's data
+    signal refresh()
+
+    title: qsTr("Neuer Auftrag")
+
+    onRefresh: noteRefresh(undefined)
+}
