@@ -1,0 +1,90 @@
+import QtQuick 2.15
+import QtTest 1.15
+
+import "../../src"
+import "../../src/api/authentication.js" as ServiceAuthentication
+import "../../dynamic/variables.js" as Dynamic
+
+// The profile side of the top bar against the reference server: the user's
+// name after each appearance of the bar, and the delayed sign-out.
+TestCase {
+    id: _case
+    name: "Profil"
+    when: windowShown
+    visible: true
+    width: 1400
+    height: 300
+
+    Component {
+        id: _barComponent
+        SearchNotificationArea { width: _case.width; visible: false }
+    }
+
+    SignalSpy { id: _signOutSpy; signalName: "signOut" }
+
+    function initTestCase() {
+        var token = null
+        ServiceAuthentication.get_token(Qt.btoa("demo:vendrix-demo"), function (reply) { token = reply.token })
+        tryVerify(function () { return token !== null }, 5000, "demo login")
+        Dynamic.setToken(token)
+    }
+
+    function init() {
+        _signOutSpy.clear()
+        testServer.clearRecords()
+    }
+
+    function saveGrab(item, fileName) {
+        var saved = false
+        item.grabToImage(function (result) { saved = result.saveToFile(screenshotDirectory + "/" + fileName) })
+        tryVerify(function () { return saved }, 5000, fileName)
+    }
+
+    function meRequests() {
+        return testServer.records().filter(function (r) { return r.method === "GET" && r.path === "/me" })
+    }
+
+    function test_nameLoadsEachTimeTheBarAppears() {
+        var bar = createTemporaryObject(_barComponent, _case)
+        var profil = bar.profilArea.profil
+        compare(profil.surname, "--")
+        compare(profil.lastname, "--")
+        verify(bar.profilArea.busyIndicator.running)
+        compare(meRequests().length, 0)
+
+        bar.visible = true
+        tryCompare(profil, "lastname", "Mustermann", 5000)
+        compare(profil.surname, "Erika")
+        verify(!bar.profilArea.busyIndicator.running)
+        var requests = meRequests()
+        compare(requests.length, 1)
+        var authorization = requests[0].headers.filter(function (h) { return h[0].toLowerCase() === "authorization" })
+        compare(authorization[0][1], "Bearer " + Dynamic.getToken())
+        // let the busy indicator fade out
+        wait(400)
+        waitForRendering(bar)
+        saveGrab(bar, "topbar.png")
+
+        bar.visible = false
+        bar.visible = true
+        tryVerify(function () { return meRequests().length === 2 }, 5000, "second user-record request")
+    }
+
+    function test_signOutOnlyAfterTheMovement() {
+        var bar = createTemporaryObject(_barComponent, _case)
+        bar.visible = true
+        _signOutSpy.target = bar
+        var icon = findChild(bar, "signoutIcon")
+        var started = Date.now()
+        mouseClick(icon)
+        // a second click during the movement signs out only once
+        wait(100)
+        mouseClick(icon)
+        wait(450)
+        compare(_signOutSpy.count, 0)
+        tryCompare(_signOutSpy, "count", 1, 2000)
+        verify(Date.now() - started >= 690, "signed out after " + (Date.now() - started) + " ms")
+        wait(800)
+        compare(_signOutSpy.count, 1)
+    }
+}
