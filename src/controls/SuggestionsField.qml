@@ -119,6 +119,15 @@ Item {
 
     ListModel {
         id: _model
+
+        // no row is current in an empty list, and the first one once there are
+        // suggestions (the same whether the box is shown or not)
+        onCountChanged: {
+            if (count === 0)
+                _list.currentIndex = -1
+            else if (_list.currentIndex < 0 || _list.currentIndex >= count)
+                _list.currentIndex = 0
+        }
     }
 
     Rectangle {
