@@ -1,0 +1,335 @@
+#include "billing.h"
+
+#include <ctime>
+
+#include "auth.h"
+#include "http.h"
+#include "money.h"
+#include "pdf.h"
+#include "records.h"
+
+namespace vx {
+
+namespace {
+
+// Names of the client's fixed catalogues, by position, for the documents.
+const char *const kShipmentTypes[] = {
+    "eco 48",        "eco 24",         "eco 24+",         "Overnight",      "Overnight+",
+    "Overnight++",   "TB Express",     "TB Express 12 h", "TB Express 10 h", "TB Express 9 h",
+    "TB Economy",    "WW Express",     "WW Express 12 h", "WW Express 10 h", "WW Express 9 h",
+    "Same Day",      "Direktfahrt",    "Lager",           "Sonstiges"};
+const char *const kDirections[] = {"Export", "Import", "Drittland", "Domestik", "Lokal"};
+
+template <std::size_t N>
+std::string catalogueName(const char *const (&names)[N], std::int64_t pos) {
+    return pos >= 0 && static_cast<std::size_t>(pos) < N ? names[pos] : std::string();
+}
+
+// Country ids of the client's country catalogue that a recipient block
+// names; Germany (36) is home and left out of the address.
+std::string countryName(std::int64_t id) {
+    switch (id) {
+    case 36: return "";
+    case 18: return "BELGIEN";
+    case 35: return "DÄNEMARK";
+    case 49: return "FRANKREICH";
+    case 57: return "GROSSBRITANNIEN";
+    case 71: return "ITALIEN";
+    case 100: return "LUXEMBURG";
+    case 125: return "NIEDERLANDE";
+    case 132: return "ÖSTERREICH";
+    case 141: return "POLEN";
+    case 164: return "SPANIEN";
+    case 173: return "SCHWEDEN";
+    case 174: return "SCHWEIZ";
+    case 185: return "TSCHECHIEN";
+    default: return "";
+    }
+}
+
+std::string germanDate(const std::string &iso) {
+    // "2024-05-01T..." -> "01.05.2024"; anything else is shown as it is.
+    if (iso.size() >= 10 && iso[4] == '-' && iso[7] == '-')
+        return iso.substr(8, 2) + "." + iso.substr(5, 2) + "." + iso.substr(0, 4);
+    return iso;
+}
+
+std::string isoAgo(std::time_t seconds) {
+    std::time_t t = std::time(nullptr) - seconds;
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
+    return buf;
+}
+
+int taxRate(Db &db, std::int64_t taxId) {
+    auto s = db.prepare("SELECT rate FROM taxes WHERE id = ?");
+    s.bind(1, taxId);
+    if (!s.step())
+        fail(422, "unknown tax row " + std::to_string(taxId));
+    return static_cast<int>(s.getInt(0));
+}
+
+std::int64_t priceOf(const Json &order) {
+    const auto cents = parseMoney(order["verkaufspreis"]);
+    if (!cents)
+        fail(422, "order " + std::to_string(order["id"].get<std::int64_t>()) + " has an unreadable sales price");
+    return *cents;
+}
+
+std::vector<std::string> addressOf(const Json &customer) {
+    std::vector<std::string> lines;
+    const std::string name = customer["surname"].get<std::string>() + " " + customer["lastname"].get<std::string>();
+    if (customer["commercialability"].get<bool>() && customer["commercial"].is_object()) {
+        lines.push_back(customer["commercial"]["company"].get<std::string>());
+        const std::string contact = customer["commercial"]["contact_person"].get<std::string>();
+        lines.push_back("z. Hd. " + (contact.empty() ? name : contact));
+    } else {
+        lines.push_back(name);
+    }
+    lines.push_back(customer["address_street_no"].get<std::string>());
+    lines.push_back(customer["address_zipcode"].get<std::string>() + " " +
+                    customer["address_town"].get<std::string>());
+    const std::string country = countryName(customer["address_country"].get<std::int64_t>());
+    if (!country.empty())
+        lines.push_back(country);
+    return lines;
+}
+
+// Stores the preview of these orders and returns it.
+Json storePreview(Db &db, std::int64_t customerId, const char *mode, const std::vector<Json> &orders,
+                  const Json &assignment) {
+    RateTotals totals;
+    for (const auto &o : orders)
+        totals.add(taxRate(db, o["prozentsatz_id"].get<std::int64_t>()), priceOf(o));
+
+    Transaction tx(db);
+    // Previews nobody confirmed within a day are of no further use.
+    db.prepare("DELETE FROM billings WHERE confirmed_at IS NULL AND created_at < ?").bind(1, isoAgo(86400)).run();
+    db.prepare("INSERT INTO billings(customer_id, mode, created_at) VALUES (?, ?, ?)")
+        .bind(1, customerId)
+        .bind(2, mode)
+        .bind(3, nowIso())
+        .run();
+    const std::int64_t id = db.lastInsertId();
+    for (const auto &o : orders)
+        db.prepare("INSERT INTO billing_orders(billing_id, order_id, revision) VALUES (?, ?, ?)")
+            .bind(1, id)
+            .bind(2, o["id"].get<std::int64_t>())
+            .bind(3, o["revision"].get<std::int64_t>())
+            .run();
+    tx.commit();
+
+    Json j;
+    j["id"] = id;
+    j["customer_id"] = customerId;
+    j["assignment"] = assignment;
+    totals.putPreviewAmounts(j);
+    return j;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- RateTotals
+
+std::vector<RateTotals::Line> RateTotals::lines() const {
+    std::vector<Line> out;
+    for (auto it = net_.rbegin(); it != net_.rend(); ++it) {
+        const std::int64_t tax = taxOf(it->second, it->first);
+        out.push_back(Line{it->first, it->second, tax, it->second + tax});
+    }
+    return out;
+}
+
+std::int64_t RateTotals::total() const {
+    std::int64_t sum = 0;
+    for (const auto &l : lines())
+        sum += l.sum;
+    return sum;
+}
+
+void RateTotals::putPreviewAmounts(Json &j) const {
+    for (int rate : {19, 16, 0}) {
+        const auto it = net_.find(rate);
+        const std::int64_t net = it == net_.end() ? 0 : it->second;
+        const std::int64_t tax = taxOf(net, rate);
+        const std::string r = std::to_string(rate);
+        j["net_amount" + r] = formatMoneyDe(net);
+        j["sales_tax" + r] = formatMoneyDe(tax);
+        j["sum_tax" + r] = formatMoneyDe(net + tax);
+    }
+    j["total_cost"] = formatMoneyDe(total());
+}
+
+// ---------------------------------------------------------------- previews
+
+Json previewSingle(Db &db, std::int64_t orderId) {
+    const auto order = loadOrder(db, orderId);
+    if (!order)
+        fail(406, "no open order with id " + std::to_string(orderId));
+    return storePreview(db, (*order)["customer_id"].get<std::int64_t>(), "single", {*order}, *order);
+}
+
+Json previewMultiple(Db &db, std::int64_t customerId) {
+    if (!customerExists(db, customerId))
+        fail(406, "no customer with id " + std::to_string(customerId));
+    auto s = db.prepare(orderSelect() + " WHERE o.customer_id = ? ORDER BY o.id");
+    s.bind(1, customerId);
+    std::vector<Json> orders;
+    Json list = Json::array();
+    while (s.step()) {
+        orders.push_back(orderFromRow(s));
+        list.push_back(orders.back());
+    }
+    if (orders.empty())
+        fail(422, "customer " + std::to_string(customerId) + " has no open orders");
+    return storePreview(db, customerId, "multiple", orders, list);
+}
+
+// ---------------------------------------------------------------- confirmation
+
+DocumentRef createDocument(Db &db, std::int64_t customerId) {
+    DocumentRef d;
+    d.capability = randomHex(16);
+    db.prepare("INSERT INTO documents(capability, file_name, customer_id, issued_at) VALUES (?, '', ?, ?)")
+        .bind(1, d.capability)
+        .bind(2, customerId)
+        .bind(3, nowIso())
+        .run();
+    d.id = db.lastInsertId();
+    d.invoiceNo = "R-" + std::to_string(d.id);
+    d.fileName = d.invoiceNo + ".pdf";
+    db.prepare("UPDATE documents SET invoice_no = ?, file_name = ? WHERE id = ?")
+        .bind(1, d.invoiceNo)
+        .bind(2, d.fileName)
+        .bind(3, d.id)
+        .run();
+    return d;
+}
+
+Json confirmPreview(Db &db, std::int64_t previewId, const std::string &origin) {
+    Transaction tx(db);
+    auto b = db.prepare("SELECT customer_id, confirmed_at FROM billings WHERE id = ?");
+    b.bind(1, previewId);
+    if (!b.step())
+        fail(406, "no checkout preview with id " + std::to_string(previewId));
+    const std::int64_t customerId = b.getInt(0);
+    if (!b.isNull(1))
+        fail(409, "checkout " + std::to_string(previewId) + " was confirmed already");
+
+    std::vector<std::pair<std::int64_t, std::int64_t>> items;  // order id, revision seen
+    {
+        auto s = db.prepare("SELECT order_id, revision FROM billing_orders WHERE billing_id = ? ORDER BY order_id");
+        s.bind(1, previewId);
+        while (s.step())
+            items.emplace_back(s.getInt(0), s.getInt(1));
+    }
+    if (items.empty())
+        fail(409, "checkout " + std::to_string(previewId) + " holds no orders");
+    for (const auto &[orderId, revision] : items) {
+        auto s = db.prepare("SELECT revision, customer_id FROM orders WHERE id = ?");
+        s.bind(1, orderId);
+        if (!s.step())
+            fail(409, "order " + std::to_string(orderId) + " was billed or deleted after the preview");
+        if (s.getInt(0) != revision || s.getInt(1) != customerId)
+            fail(409, "order " + std::to_string(orderId) + " was changed after the preview; ask for a new one");
+    }
+
+    const DocumentRef doc = createDocument(db, customerId);
+    const std::string cols = orderColumnList("");
+    const std::string now = nowIso();
+    Json invoiceIds = Json::array();
+    for (const auto &item : items) {
+        db.prepare("INSERT INTO invoices(document_id, order_id, customer_id, " + cols +
+                   ", billed_at) SELECT ?, id, customer_id, " + cols +
+                   ", ? FROM orders WHERE id = ?")
+            .bind(1, doc.id)
+            .bind(2, now)
+            .bind(3, item.first)
+            .run();
+        invoiceIds.push_back(db.lastInsertId());
+        db.prepare("DELETE FROM orders WHERE id = ?").bind(1, item.first).run();
+    }
+    db.prepare("UPDATE billings SET confirmed_at = ?, document_id = ? WHERE id = ?")
+        .bind(1, now)
+        .bind(2, doc.id)
+        .bind(3, previewId)
+        .run();
+    tx.commit();
+
+    Json j;
+    j["id"] = previewId;
+    j["invoice_no"] = doc.invoiceNo;
+    j["invoices"] = invoiceIds;
+    j["attachement_link"] = documentLink(origin, doc.capability, doc.fileName);
+    return j;
+}
+
+// ---------------------------------------------------------------- documents
+
+std::optional<std::string> renderDocumentPdf(Db &db, const std::string &capability, const std::string &fileName) {
+    auto d = db.prepare("SELECT id, invoice_no, issued_at, customer_id FROM documents WHERE capability = ? AND "
+                        "file_name = ?");
+    d.bind(1, capability).bind(2, fileName);
+    if (!d.step())
+        return std::nullopt;
+    InvoiceDocument doc;
+    const std::int64_t docId = d.getInt(0);
+    doc.invoiceNo = d.getText(1);
+    doc.issuedDate = germanDate(d.getText(2));
+    const std::int64_t customerId = d.getInt(3);
+    doc.customerNo = std::to_string(customerId);
+    if (const auto customer = loadCustomer(db, customerId)) {
+        doc.address = addressOf(*customer);
+        if ((*customer)["commercial"].is_object())
+            doc.customerVatId = (*customer)["commercial"]["vatid"].get<std::string>();
+    }
+
+    RateTotals totals;
+    auto s = db.prepare("SELECT i.datum, i.belegnummer, i.textbeschreibung, i.sendungsart, i.richtung, t.tax, "
+                        "t.rate, i.verkaufspreis FROM invoices i JOIN taxes t ON t.id = i.prozentsatz_id "
+                        "WHERE i.document_id = ? ORDER BY i.id");
+    s.bind(1, docId);
+    while (s.step()) {
+        InvoicePosition p;
+        p.datum = s.getText(0);
+        p.belegnummer = s.getText(1);
+        p.text = s.getText(2);
+        p.service = catalogueName(kShipmentTypes, s.getInt(3));
+        p.richtung = catalogueName(kDirections, s.getInt(4));
+        p.tax = s.getText(5);
+        p.netCents = parseMoney(s.getJson(7)).value_or(0);
+        totals.add(static_cast<int>(s.getInt(6)), p.netCents);
+        doc.positions.push_back(p);
+    }
+    for (const auto &l : totals.lines())
+        doc.rates.push_back(InvoiceRateLine{l.rate, l.net, l.tax, l.sum});
+    doc.totalCents = totals.total();
+    return renderInvoice(doc);
+}
+
+std::string renderDeliveryNotePdf(Db &db, std::int64_t deliveryOrderId) {
+    auto d = db.prepare("SELECT deliveryorders_no, delivery_date, customer_id FROM deliveryorders WHERE id = ?");
+    d.bind(1, deliveryOrderId);
+    if (!d.step())
+        fail(406, "no delivery order with id " + std::to_string(deliveryOrderId));
+    DeliveryNote note;
+    note.number = d.getInt(0);
+    note.date = germanDate(d.getText(1));
+    if (!d.isNull(2)) {
+        note.customerNo = std::to_string(d.getInt(2));
+        if (const auto customer = loadCustomer(db, d.getInt(2)))
+            note.address = addressOf(*customer);
+    }
+    auto s = db.prepare("SELECT g.articlename, g.articleno, g.typ, g.farbe, g.size, a.eanno, a.quantity "
+                        "FROM articleinventory a JOIN articlegroups g ON g.id = a.articlegroup_id "
+                        "WHERE a.deliveryorder_no = ? ORDER BY a.id");
+    s.bind(1, note.number);
+    while (s.step())
+        note.lines.push_back(DeliveryNoteLine{s.getText(0), s.getText(1), s.getText(2), s.getText(3), s.getText(4),
+                                              s.getText(5), s.getInt(6)});
+    return renderDeliveryNote(note);
+}
+
+} // namespace vx

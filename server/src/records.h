@@ -1,0 +1,73 @@
+// The JSON shape of every record the server hands out, and the SQL that
+// reads it. Kept in one place so lists, single reads, searches, previews
+// and documents all agree.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "db.h"
+
+namespace vx {
+
+class Fields;
+
+// ---------------------------------------------------------------- customers
+
+extern const char *const kCustomerSelect;  // append WHERE/ORDER BY
+Json customerFromRow(const Stmt &s);
+std::optional<Json> loadCustomer(Db &db, std::int64_t id);
+bool customerExists(Db &db, std::int64_t id);
+
+extern const char *const kCommercialSelect;
+Json commercialFromRow(const Stmt &s, int firstCol = 0);
+
+// ---------------------------------------------------------------- orders and invoices
+
+enum class FieldKind { Text, Int, Bool, Money, TaxId };
+struct FieldDef {
+    const char *key;
+    FieldKind kind;
+};
+// The order body keys in the order the client sends them ("customer_id"
+// excluded); orders and invoices store them in columns of the same names.
+const std::vector<FieldDef> &orderFields();
+std::string orderColumnList(const std::string &prefix);  // "p.datum, p.belegnummer, ..."
+
+// Reads and checks an order body (also used for invoices). "customer_id"
+// is read only when withCustomer; unknown tax rows and customers are 422.
+struct OrderValues {
+    std::vector<Json> values;  // aligned with orderFields()
+    std::int64_t taxId = 0;
+    std::int64_t customerId = 0;
+};
+OrderValues readOrderBody(Db &db, const Fields &f, bool withCustomer);
+// Binds values to ?first, ?first+1, ...
+void bindOrderValues(Stmt &s, int first, const OrderValues &v);
+
+std::string orderSelect();  // append WHERE/ORDER BY; o = orders
+Json orderFromRow(const Stmt &s);
+std::optional<Json> loadOrder(Db &db, std::int64_t id);
+
+std::string invoiceSelect();  // i = invoices, d = documents
+Json invoiceFromRow(const Stmt &s, const std::string &origin);
+std::optional<Json> loadInvoice(Db &db, std::int64_t id, const std::string &origin);
+std::string documentLink(const std::string &origin, const std::string &capability, const std::string &fileName);
+
+// ---------------------------------------------------------------- warehouse
+
+extern const char *const kArticleGroupSelect;  // g = articlegroups
+Json articleGroupFromRow(const Stmt &s, int firstCol = 0);
+constexpr int kArticleGroupColumns = 11;
+std::optional<Json> loadArticleGroup(Db &db, std::int64_t id);
+
+std::string inventorySelect();  // a = articleinventory
+Json inventoryFromRow(const Stmt &s);
+
+extern const char *const kDeliveryOrderSelect;
+Json deliveryOrderFromRow(const Stmt &s);
+
+Json taxRow(const Stmt &s);
+
+} // namespace vx
