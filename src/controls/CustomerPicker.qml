@@ -88,6 +88,8 @@ Popup {
     focus: true
     padding: 0
     closePolicy: Popup.CloseOnEscape
+    // light text on the purple card, as in the application's dark window
+    Material.theme: Material.Dark
 
     onAboutToShow: load()
 

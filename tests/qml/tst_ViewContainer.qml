@@ -1,0 +1,189 @@
+import QtQuick 2.15
+import QtTest 1.15
+
+import "../../src"
+
+// Which view the container shows, which it tells to reload, and where the top
+// bar's searches go.
+TestCase {
+    id: _case
+    name: "ViewContainer"
+    when: windowShown
+    visible: true
+    width: 1000
+    height: 700
+
+    Component {
+        id: _containerComponent
+        ViewContainer {
+            width: _case.width
+            height: _case.height
+        }
+    }
+
+    SignalSpy { id: _navigationRefreshSpy; signalName: "navigationRefresh" }
+
+    property var container: null
+    // [area, sub-view, view name] of every page
+    readonly property var pages: [
+        [0, 0, "Erfasst"], [0, 1, "Abgerechnet"], [0, 2, "Rechnungen"], [0, 3, "NeuerAuftrag"],
+        [1, 0, "ArtikelbestandBuchen"], [1, 1, "ArtikelbestandUebersicht"], [1, 2, "ArtikelgruppenUebersicht"],
+        [1, 3, "ArtikelgruppenErfassen"], [1, 4, "ArtikelgruppenImport"],
+        [2, 0, "KundenUebersicht"], [2, 1, "NeuerKunde"],
+        [3, 0, "Users"], [4, 0, "Update"]
+    ]
+
+    function init() {
+        container = createTemporaryObject(_containerComponent, _case)
+        _navigationRefreshSpy.clear()
+        _navigationRefreshSpy.target = container
+    }
+
+    // refresh counts of every page by name (pages without a refresh count as 0)
+    function refreshCounts() {
+        var counts = {}
+        for (var i = 0; i < pages.length; ++i) {
+            var view = container.viewAt(pages[i][0], pages[i][1])
+            counts[pages[i][2]] = view.refreshCount !== undefined ? view.refreshCount : 0
+        }
+        return counts
+    }
+
+    function searchCounts() {
+        var counts = {}
+        for (var i = 0; i < pages.length; ++i) {
+            var view = container.viewAt(pages[i][0], pages[i][1])
+            counts[pages[i][2]] = view.searchCount !== undefined ? view.searchCount : 0
+        }
+        return counts
+    }
+
+    function only(name, count) {
+        var expected = {}
+        for (var i = 0; i < pages.length; ++i)
+            expected[pages[i][2]] = pages[i][2] === name ? count : 0
+        return expected
+    }
+
+    function test_everyPageHasItsView() {
+        for (var i = 0; i < pages.length; ++i) {
+            var view = container.viewAt(pages[i][0], pages[i][1])
+            verify(view, pages[i][2])
+            compare(view.objectName, pages[i][2])
+        }
+        compare(container.viewAt(3, 1), null)
+        compare(container.viewAt(5, 0), null)
+    }
+
+    function test_refreshTable_data() {
+        return [
+            { tag: "orders 0", area: 0, sub: 0, view: "Erfasst", keyword: "", navigation: 0 },
+            { tag: "orders 1", area: 0, sub: 1, view: "Abgerechnet", keyword: "", navigation: 0 },
+            { tag: "orders 2", area: 0, sub: 2, view: "", navigation: 0 },
+            { tag: "orders 3", area: 0, sub: 3, view: "NeuerAuftrag", keyword: undefined, navigation: 0 },
+            { tag: "warehouse 0", area: 1, sub: 0, view: "", navigation: 0 },
+            { tag: "warehouse 1", area: 1, sub: 1, view: "ArtikelbestandUebersicht", keyword: undefined, navigation: 1 },
+            { tag: "warehouse 2", area: 1, sub: 2, view: "ArtikelgruppenUebersicht", keyword: undefined, navigation: 0 },
+            { tag: "warehouse 3", area: 1, sub: 3, view: "", navigation: 0 },
+            { tag: "warehouse 4", area: 1, sub: 4, view: "", navigation: 0 },
+            { tag: "customers 0", area: 2, sub: 0, view: "KundenUebersicht", keyword: "", navigation: 0 },
+            { tag: "customers 1", area: 2, sub: 1, view: "", navigation: 0 },
+            { tag: "users 0", area: 3, sub: 0, view: "", navigation: 0 },
+            { tag: "settings 0", area: 4, sub: 0, view: "", navigation: 0 }
+        ]
+    }
+
+    function test_refreshTable(data) {
+        container.changeView(data.area)
+        compare(refreshCounts(), only("", 0), "choosing an area reloads nothing")
+        container.changeContainerIndex(data.sub)
+        compare(container._curViewIndex, data.area)
+        compare(container._curSubViewIndex, data.sub)
+        compare(container.currentView(), container.viewAt(data.area, data.sub))
+        compare(refreshCounts(), only(data.view, 1))
+        if (data.view !== "")
+            compare(container.viewAt(data.area, data.sub).lastKeyword, data.keyword)
+        compare(_navigationRefreshSpy.count, data.navigation)
+        if (data.navigation)
+            compare(_navigationRefreshSpy.signalArguments[0][0], 1)
+    }
+
+    function test_stockOverviewReloadingItselfRefreshesTheNavigation() {
+        container.viewAt(1, 1).refresh()
+        compare(_navigationRefreshSpy.count, 1)
+        compare(_navigationRefreshSpy.signalArguments[0][0], 1)
+    }
+
+    function test_areasKeepTheirPageAndTheSubViewIndexIsShared() {
+        container.changeView(0)
+        container.changeContainerIndex(2)
+        container.changeView(1)
+        compare(container.currentView().objectName, "ArtikelbestandBuchen")
+        compare(container._curSubViewIndex, 2, "choosing an area keeps the index")
+        container.changeContainerIndex(4)
+        container.changeView(0)
+        compare(container.currentView().objectName, "Rechnungen")
+        compare(container._curSubViewIndex, 4)
+    }
+
+    function test_singlePageAreasKeepTheirPageForAnyIndex_data() {
+        return [ { tag: "users", area: 3, view: "Users" }, { tag: "settings", area: 4, view: "Update" } ]
+    }
+
+    function test_singlePageAreasKeepTheirPageForAnyIndex(data) {
+        container.changeView(data.area)
+        container.changeContainerIndex(1)
+        compare(container._curSubViewIndex, 1)
+        compare(container.currentView().objectName, data.view)
+        container.changeContainerIndex(7)
+        compare(container._curSubViewIndex, 7)
+        compare(container.currentView().objectName, data.view)
+        compare(refreshCounts(), only("", 0))
+    }
+
+    function test_beforeAnyAreaNothingIsReloaded() {
+        compare(container._curViewIndex, undefined)
+        container.changeContainerIndex(0)
+        compare(container._curSubViewIndex, 0)
+        compare(container.currentView().objectName, "Erfasst")
+        compare(refreshCounts(), only("", 0))
+        container.searchKeyword("abc", true)
+        compare(searchCounts(), only("", 0))
+    }
+
+    function test_searchReachesOnlyTheListInFront_data() {
+        var rows = []
+        for (var i = 0; i < pages.length; ++i) {
+            var name = pages[i][2]
+            var takes = name === "Erfasst" || name === "Abgerechnet" || name === "KundenUebersicht"
+            rows.push({ tag: name + " live", area: pages[i][0], sub: pages[i][1], view: takes ? name : "", live: true })
+            rows.push({ tag: name + " confirmed", area: pages[i][0], sub: pages[i][1], view: takes ? name : "", live: false })
+        }
+        return rows
+    }
+
+    function test_searchReachesOnlyTheListInFront(data) {
+        container.changeView(data.area)
+        container.changeContainerIndex(data.sub)
+        container.searchKeyword("Müller", data.live)
+        compare(searchCounts(), only(data.view, 1))
+        if (data.view !== "") {
+            var view = container.viewAt(data.area, data.sub)
+            compare(view.lastKeyword, "Müller")
+            compare(view.lastLive, data.live)
+        }
+    }
+
+    function test_switchingAreaWithoutChoosingAnEntryRoutesByTheOldIndex() {
+        container.changeView(0)
+        container.changeContainerIndex(1)
+        container.changeView(2)
+        compare(container.currentView().objectName, "KundenUebersicht")
+        container.searchKeyword("abc", true)
+        container.searchKeyword("abc", false)
+        compare(searchCounts(), only("", 0), "customers 1 takes no search")
+        container.changeContainerIndex(0) // "Kunden Übersicht"
+        container.searchKeyword("abc", false)
+        compare(searchCounts(), only("KundenUebersicht", 1))
+    }
+}
