@@ -45,7 +45,6 @@ Rectangle {
         font.family: CustomFonts.names.fontAwesomeRegular
         font.bold: true
         font.pixelSize: 26 * c_Scale
-        color: Colors.c_grayish_white
     }
 
     // Button "LOGIN": starts the indicator, remembers the data when asked to, and logs in.
@@ -137,7 +136,7 @@ Rectangle {
             width: parent.width
             spacing: 15 * c_Scale
 
-            FieldIcon { id: _userIcon; objectName: "userIcon"; text: "\uf007" }
+            FieldIcon { id: _userIcon; objectName: "userIcon"; text: "\uf007"; color: Colors.c_grayish_white }
             TextField {
                 id: _user
 
@@ -153,7 +152,7 @@ Rectangle {
             width: parent.width
             spacing: 15 * c_Scale
 
-            FieldIcon { id: _passwordIcon; objectName: "passwordIcon"; text: "\uf023" }
+            FieldIcon { id: _passwordIcon; objectName: "passwordIcon"; text: "\uf023"; color: Colors.c_grayish_white }
             TextField {
                 id: _password
 
@@ -178,6 +177,12 @@ Rectangle {
             Material.theme: c_OsType === "macos" ? Material.Dark : Material.Light
             Material.background: "#444"
             Material.foreground: "#ddd"
+            background: Rectangle {
+                implicitWidth: 120
+                implicitHeight: 40 * c_Scale
+                radius: 2
+                color: "#444"
+            }
         }
 
         CheckBox {

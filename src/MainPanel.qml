@@ -38,40 +38,16 @@ Item {
     QtObject {
         id: _private
 
-        // Base64 of the UTF-8 text "username:password" (HTTP Basic).
+        // Base64 of the UTF-8 text "username:password" (HTTP Basic); Qt.btoa of
+        // Qt 5.15 encodes the UTF-8 bytes of its argument.
         function basicCredential(username, password) {
-            return Qt.btoa(utf8Bytes(username + ":" + password))
+            return Qt.btoa(username + ":" + password)
         }
 
-        // `text` as a string of one character per UTF-8 byte, the form Qt.btoa encodes.
-        function utf8Bytes(text) {
-            var bytes = ""
-            for (var i = 0; i < text.length; ++i) {
-                var code = text.charCodeAt(i)
-                if (code >= 0xd800 && code < 0xdc00 && i + 1 < text.length) {
-                    var low = text.charCodeAt(i + 1)
-                    if (low >= 0xdc00 && low < 0xe000) {
-                        code = 0x10000 + ((code - 0xd800) << 10) + (low - 0xdc00)
-                        ++i
-                    }
-                }
-                if (code < 0x80) {
-                    bytes += String.fromCharCode(code)
-                } else if (code < 0x800) {
-                    bytes += String.fromCharCode(0xc0 | (code >> 6), 0x80 | (code & 0x3f))
-                } else if (code < 0x10000) {
-                    bytes += String.fromCharCode(0xe0 | (code >> 12), 0x80 | ((code >> 6) & 0x3f),
-                                                 0x80 | (code & 0x3f))
-                } else {
-                    bytes += String.fromCharCode(0xf0 | (code >> 18), 0x80 | ((code >> 12) & 0x3f),
-                                                 0x80 | ((code >> 6) & 0x3f), 0x80 | (code & 0x3f))
-                }
-            }
-            return bytes
-        }
-
-        // Handles the reply of get_token: a login reply, "503", or a failure.
-        // `status`, when the service hands it, tells a dead connection (0) from a refusal.
+        // Handles the reply of get_token: a login reply, "503", or false. false
+        // covers refused credentials and a request that reached no server; the
+        // status (0 for the latter) tells them apart, so a dead connection is not
+        // reported as wrong credentials.
         function loginReplied(reply, status) {
             _loginPanel.busyIndicator.running = false
             if (reply && typeof reply === "object" && typeof reply.token === "string") {
@@ -119,6 +95,7 @@ Item {
     Controls.NotificationBanner {
         id: _notification_banner
 
+        objectName: "notificationBanner"
         anchors.fill: parent
         z: 11
     }
@@ -126,6 +103,7 @@ Item {
     LoginPanel {
         id: _loginPanel
 
+        objectName: "loginPanel"
         anchors.centerIn: parent
         width: parent.width
         z: 10
@@ -135,6 +113,7 @@ Item {
     Navigation {
         id: _navigation
 
+        objectName: "navigation"
         anchors.left: parent.left
         anchors.top: parent.top
         anchors.bottom: parent.bottom
@@ -147,6 +126,7 @@ Item {
     SearchNotificationArea {
         id: _snarea
 
+        objectName: "snarea"
         anchors.left: _navigation.right
         anchors.right: parent.right
         anchors.top: parent.top
@@ -163,6 +143,7 @@ Item {
     ViewContainer {
         id: _container
 
+        objectName: "container"
         x: _navigation.width
         y: _snarea.height
         width: parent.width - _navigation.width

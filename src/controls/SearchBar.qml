@@ -98,7 +98,9 @@ Item {
             color: Colors.c_nav_font
             selectionColor: Colors.c_light_purple
             selectedTextColor: Colors.c_grayish_white
-            text: _private.placeholder
+
+            // the placeholder is no search of the user
+            Component.onCompleted: _private.restorePlaceholder()
 
             onActiveFocusChanged: {
                 if (activeFocus)

@@ -19,7 +19,13 @@ TestCase {
             property alias snarea: _snarea
             width: _case.width
             height: _case.height
-            SearchNotificationArea { id: _snarea; width: parent.width }
+            SearchNotificationArea {
+                id: _snarea
+                // every keyword since creation, the spy comes too late for the first ones
+                property int keywordCount: 0
+                width: parent.width
+                onSearchArea: ++keywordCount
+            }
             // something else to click, to take the focus away
             Rectangle { objectName: "elsewhere"; y: 200; width: 100; height: 100; focus: false
                 MouseArea { anchors.fill: parent; onClicked: parent.forceActiveFocus() } }
@@ -52,6 +58,7 @@ TestCase {
         compare(input.text, "Search")
         compare(icon().text, "\uf002")
         compare(host.snarea.searchBar.isEdited, false)
+        compare(host.snarea.keywordCount, 0)
         compare(host.snarea.height, 110 * c_Scale)
     }
 
