@@ -91,7 +91,9 @@ function logStatus(name, rule) {
 
 // ---- sending
 
-// Sends one request and calls cb(value) once, when it is done, if cb is given.
+// Sends one request and calls cb(value, status) once, when it is done, if cb is given;
+// `status` is the HTTP status (0 when no server was reached), for callers that must tell apart
+// failures that share one value.
 // `request`: {verb, url, headers: [[name, value], ...], body (object, optional),
 // rule, failure (optional, default FAILED), responseType (optional)}.
 function send(request, cb) {
@@ -109,7 +111,7 @@ function send(request, cb) {
                          + ") could not be read: " + error)
             value = request.failure !== undefined ? request.failure : FAILED
         }
-        cb(value)
+        cb(value, xhr.status)
     }
     xhr.open(request.verb, request.url)
     if (request.responseType)
