@@ -1,5 +1,7 @@
 #include "server.h"
 
+#include <sys/socket.h>
+
 #include <iostream>
 #include <stdexcept>
 
@@ -57,6 +59,16 @@ Server::Server(Db &db, const Options &options, RecordLog *record)
     // occupies a worker while it stays open.
     http_->new_task_queue = [] { return new httplib::ThreadPool(16); };
     http_->set_keep_alive_max_count(1000);
+    // Headers and body leave in separate writes; without this, Nagle's
+    // algorithm and the peer's delayed ACK add ~40 ms to every reply.
+    http_->set_tcp_nodelay(true);
+    // The library's default also sets SO_REUSEPORT, which would let a second
+    // server take the same port silently. Address reuse alone only allows a
+    // quick restart.
+    http_->set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     http_->set_keep_alive_timeout(5);
     http_->set_payload_max_length(static_cast<std::size_t>(options.maxBodyBytes));
 

@@ -150,6 +150,7 @@ private slots:
 
     void loginAndSession();
     void maintenanceRefusesLogin();
+    void takenPortIsRefused();
     void emptyDatabaseLists();
     void customerPagesAndReads();
     void customerWrites();
@@ -225,6 +226,12 @@ void ServerHttpTest::maintenanceRefusesLogin() {
     CHECK_ERROR(a.login("x", "y"), 503);
     CHECK_ERROR(a.login("x", "wrong"), 503);
     QCOMPARE(s.stop(), 0);
+}
+
+void ServerHttpTest::takenPortIsRefused() {
+    ServerProcess second;
+    QVERIFY(!second.start({"--listen", QStringLiteral("127.0.0.1:%1").arg(demo_.port()), "--db", path("second.db")}));
+    CHECK_STATUS(api_->get("/taxes"), 200);
 }
 
 void ServerHttpTest::emptyDatabaseLists() {

@@ -1,0 +1,72 @@
+#!/bin/sh
+# Throughput of vendrix-server on loopback: a customer page and a customer
+# search, each with a few concurrent kept-alive clients for a bounded time.
+#
+#   benchmarks/server/run.sh [--binary build/server/vendrix-server] [--clients 4] [--seconds 5]
+#
+# Starts the server with demo data in a temporary directory, logs in as the
+# demo user, runs the load generator (compiled here from loadgen.cpp against
+# Debian's cpp-httplib) once per request kind, and stops the server.
+set -eu
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+binary=""
+clients=4
+seconds=5
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --binary) binary=$2; shift 2 ;;
+        --clients) clients=$2; shift 2 ;;
+        --seconds) seconds=$2; shift 2 ;;
+        *) echo "unknown argument: $1" >&2; exit 2 ;;
+    esac
+done
+if [ -z "$binary" ]; then
+    for candidate in "$root/build/server/vendrix-server" "$root/build-release/server/vendrix-server"; do
+        if [ -x "$candidate" ]; then binary=$candidate; break; fi
+    done
+fi
+if [ -z "$binary" ] || [ ! -x "$binary" ]; then
+    echo "vendrix-server not found; build it first or pass --binary" >&2
+    exit 2
+fi
+
+work=$(mktemp -d)
+server_pid=""
+cleanup() {
+    if [ -n "$server_pid" ]; then
+        kill "$server_pid" 2>/dev/null || true
+        wait "$server_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT INT TERM
+
+# shellcheck disable=SC2046
+c++ -O2 -std=c++17 -o "$work/loadgen" "$here/loadgen.cpp" $(pkg-config --cflags --libs cpp-httplib) -pthread
+
+"$binary" --listen 127.0.0.1:0 --db "$work/bench.db" --demo >"$work/server.out" 2>"$work/server.err" &
+server_pid=$!
+port=""
+for _ in $(seq 1 100); do
+    port=$(head -n 1 "$work/server.out" 2>/dev/null || true)
+    [ -n "$port" ] && break
+    sleep 0.1
+done
+if [ -z "$port" ]; then
+    echo "server did not start:" >&2
+    cat "$work/server.err" >&2
+    exit 1
+fi
+
+token=$(curl -sf -X POST -H 'Content-Length: 0' -u demo:vendrix-demo "http://127.0.0.1:$port/tokens" |
+    sed -n 's/.*"token":"\([0-9a-f]*\)".*/\1/p')
+if [ -z "$token" ]; then
+    echo "login failed" >&2
+    exit 1
+fi
+
+echo "vendrix-server $(basename "$binary") on 127.0.0.1:$port, $(nproc) CPU(s), $clients clients, ${seconds}s each"
+"$work/loadgen" "$port" demo:vendrix-demo GET "/customer?page=2" --clients "$clients" --seconds "$seconds"
+"$work/loadgen" "$port" demo:vendrix-demo POST "/customer/search" '{"fullname":"mül"}' --clients "$clients" --seconds "$seconds"
