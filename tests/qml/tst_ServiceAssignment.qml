@@ -1,0 +1,129 @@
+import QtQuick 2.15
+import QtTest 1.15
+
+import "../../src/api/service_assignment.js" as ServiceAssignment
+import "../../src/api/request.js" as Request
+import "OrderFields.js" as OrderFields
+
+// Orders, their billing and the tax list, checked over the wire.
+ServiceTestCase {
+    name: "ServiceAssignment"
+
+    property var taxes: []
+
+    function init() {
+        if (taxes.length === 0)
+            taxes = reply(ServiceAssignment.get_taxes, [token])
+    }
+
+    // Captures an order with `text` for customer "1"; returns the created record.
+    function addOrder(text) {
+        var created = reply(ServiceAssignment.add_assignment,
+                            OrderFields.fields(text, taxes[0].id).concat(["1", token]))
+        verify(created.id > 0, "created: " + JSON.stringify(created))
+        return created
+    }
+
+    function test_taxList() {
+        var x = exchange(ServiceAssignment.get_taxes, [token])
+        verifyRequest(x.request, "GET", "/taxes", "", token)
+        verify(x.value.length >= 2)
+        verify(typeof x.value[0].tax === "string" && x.value[0].id > 0)
+    }
+
+    function test_listAPage() {
+        var x = exchange(ServiceAssignment.get_assignments, [1, token])
+        verifyRequest(x.request, "GET", "/assignment", "page=1", token)
+        verify(Array.isArray(x.value) && x.value.length > 0)
+        compare(reply(ServiceAssignment.get_assignments, [999, token]), -1, "past the last page")
+    }
+
+    function test_createEndsWithTheCustomer() {
+        var x = exchange(ServiceAssignment.add_assignment,
+                         OrderFields.fields("Neu", taxes[0].id).concat(["1", token]))
+        verifyRequest(x.request, "POST", "/assignment", "", token)
+        compare(x.request.body, OrderFields.bodyText("Neu", taxes[0].id) + ',"customer_id":"1"}')
+        verify(x.value.id > 0)
+        compare(reply(ServiceAssignment.get_assignment, [x.value.id, token]).textbeschreibung, "Neu")
+
+        // refused (422, unknown customer): not a created order
+        compare(reply(ServiceAssignment.add_assignment,
+                      OrderFields.fields("Neu", taxes[0].id).concat(["987654", token])), -1)
+    }
+
+    function test_updateHasNoCustomer() {
+        var order = addOrder("Alt")
+        var x = exchange(ServiceAssignment.update_assignment,
+                         [order.id].concat(OrderFields.fields("Geändert", taxes[1].id), [token]))
+        verifyRequest(x.request, "PUT", "/assignment/" + order.id, "", token)
+        compare(x.request.body, OrderFields.bodyText("Geändert", taxes[1].id) + "}")
+        compare(x.value.textbeschreibung, "Geändert")
+        // 406 with a JSON body is still "not updated"
+        compare(reply(ServiceAssignment.update_assignment,
+                      [987654].concat(OrderFields.fields("X", taxes[0].id), [token])), -1)
+    }
+
+    function test_delete() {
+        var order = addOrder("Weg")
+        var x = exchange(ServiceAssignment.delete_assignment, [order.id, token])
+        verifyRequest(x.request, "DELETE", "/assignment/" + order.id, "", token)
+        compare(x.value, 0)
+        compare(reply(ServiceAssignment.delete_assignment, [order.id, token]), -1, "gone already (406)")
+    }
+
+    function test_search() {
+        var order = addOrder("Suchbarer Text")
+        var x = exchange(ServiceAssignment.get_search_assignment, ["suchbarer", token])
+        verifyRequest(x.request, "POST", "/assignment/search", "", token)
+        compare(x.request.body, '{"searchkey":"suchbarer"}')
+        verify(x.value.some(function (o) { return o.id === order.id }))
+        compare(reply(ServiceAssignment.get_search_assignment, ["gibt es nicht", token]), -1)
+    }
+
+    function test_billingTakesAPreviewAndItsConfirmation() {
+        var order = addOrder("Zu berechnen")
+        var x = exchange(ServiceAssignment.checkout_assignment_single, [order.id, token])
+        verifyRequest(x.request, "GET", "/assignment/checkout/single/" + order.id, "", token)
+        var preview = x.value
+        verify(preview.id > 0)
+        compare(preview.assignment.id, order.id)
+
+        var c = exchange(ServiceAssignment.confirm_checkout_assignment, [preview.id, token])
+        verifyRequest(c.request, "POST", "/assignment/checkout/confirm/" + preview.id, "", token)
+        compare(c.request.body, "")
+        compare(c.value, 0)
+        compare(reply(ServiceAssignment.confirm_checkout_assignment, [preview.id, token]), -1, "confirmed already (409)")
+    }
+
+    function test_previewOfAllOpenOrdersOfACustomer() {
+        var order = addOrder("Sammelrechnung")
+        var customerId = order.customer_assignment.id
+        var x = exchange(ServiceAssignment.checkout_assignment_multiple, [customerId, token])
+        verifyRequest(x.request, "GET", "/assignment/checkout/multiple/" + customerId, "", token)
+        verify(Array.isArray(x.value.assignment))
+        verify(x.value.assignment.some(function (o) { return o.id === order.id }))
+    }
+
+    function test_onlyA200CountsAsBilled() {
+        // statuses the reference backend never sends on these paths
+        compare(Request.status200IsZero({ status: 201 }), -1)
+        compare(Request.status200IsZero({ status: 204 }), -1)
+        compare(Request.status200IsZero({ status: 200 }), 0)
+        compare(Request.deleteRule({ status: 204 }), 0)
+        compare(Request.deleteRule({ status: 500 }), -1)
+    }
+
+    function test_deadConnection() {
+        var order = addOrder("Bleibt")
+        whileServerIsDown(function () {
+            compare(replies(ServiceAssignment.delete_assignment, [order.id, token], 300), [-1])
+            compare(replies(ServiceAssignment.confirm_checkout_assignment, [1, token], 300), [-1])
+            expectUnreadableReply()
+            compare(replies(ServiceAssignment.update_assignment,
+                            [order.id].concat(OrderFields.fields("X", taxes[0].id), [token]), 300), [-1])
+            expectUnreadableReply()
+            compare(replies(ServiceAssignment.get_assignments, [1, token], 300), [-1])
+        })
+        compare(reply(ServiceAssignment.get_assignment, [order.id, token]).textbeschreibung, "Bleibt")
+    }
+}
