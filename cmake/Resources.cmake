@@ -48,10 +48,9 @@ _vendrix_write_qrc(${VENDRIX_QRC_DIR}/fontawesome.qrc ${_fontawesome_files})
 _vendrix_write_qrc(${VENDRIX_QRC_DIR}/icons.qrc ${CMAKE_CURRENT_SOURCE_DIR}/icons/update.png)
 
 # Sources for the executable: compiled documents, their loader and the data.
+# They are custom-command outputs, so the executable is defined in this
+# directory (the top-level CMakeLists.txt), next to the rules that make them.
 qtquick_compiler_add_resources(VENDRIX_RESOURCES
     ${VENDRIX_QRC_DIR}/vendrix.qrc ${VENDRIX_QRC_DIR}/fontawesome.qrc ${VENDRIX_QRC_DIR}/icons.qrc)
 qt5_add_big_resources(VENDRIX_FONT_RESOURCES ${VENDRIX_QRC_DIR}/fonts.qrc)
 list(APPEND VENDRIX_RESOURCES ${VENDRIX_FONT_RESOURCES})
-
-add_library(vendrix_resources OBJECT ${VENDRIX_RESOURCES})
-target_link_libraries(vendrix_resources PRIVATE Qt5::Core Qt5::Qml)
