@@ -20,6 +20,9 @@ Item {
     // second line (shown in capitals)
     property var lastname: "--"
 
+    // width of icon and names together (they reach beyond the item's own width)
+    readonly property real contentWidth: _content.width
+
     // the user asked to sign out (after the icon's movement)
     signal signout()
 
@@ -27,6 +30,8 @@ Item {
     height: 50 * c_Scale
 
     Row {
+        id: _content
+
         anchors.verticalCenter: parent.verticalCenter
         spacing: 10 * c_Scale
 

@@ -46,9 +46,14 @@ Item {
         anchors.left: parent.left
         anchors.leftMargin: 25 * c_Scale
         anchors.verticalCenter: parent.verticalCenter
-        spacing: _profilArea.width / 7.5
+        // a seventh and a half of the width, less where a long name would run off the edge
+        spacing: Math.max(10 * c_Scale, Math.min(_profilArea.width / 7.5,
+                                                 (_profilArea.width - anchors.leftMargin - 20 * c_Scale
+                                                  - _gear.width - _inbox.width - _bell.width - _profil.contentWidth) / 3))
 
         Text {
+            id: _gear
+
             objectName: "gearIcon"
             anchors.verticalCenter: parent.verticalCenter
             font.family: CustomFonts.names.fontAwesomeRegular
@@ -58,6 +63,8 @@ Item {
             text: "\uf013"
         }
         Text {
+            id: _inbox
+
             objectName: "inboxIcon"
             anchors.verticalCenter: parent.verticalCenter
             font.family: CustomFonts.names.fontAwesomeRegular
@@ -67,6 +74,8 @@ Item {
             text: "\uf01c"
         }
         Notification {
+            id: _bell
+
             anchors.verticalCenter: parent.verticalCenter
             width: 70 * c_Scale
             height: 70 * c_Scale

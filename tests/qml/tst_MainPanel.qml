@@ -102,6 +102,8 @@ TestCase {
         var sent = tokenRequests()
         compare(sent.length, 1)
         compare(header(sent[0], "Authorization"), "Basic " + Qt.btoa("demo:falsch"))
+        tryCompare(findChild(banner(), "bar"), "y", 0, 1000)
+        wait(300)
         waitForRendering(panel)
         saveGrab(panel, "login-unauthorized.png")
         banner().run = false

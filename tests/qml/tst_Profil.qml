@@ -17,7 +17,8 @@ TestCase {
 
     Component {
         id: _barComponent
-        SearchNotificationArea { width: _case.width; visible: false }
+        // as wide as the top bar beside the navigation in a 1632 pixel window
+        SearchNotificationArea { width: 1162 * c_Scale; visible: false }
     }
 
     SignalSpy { id: _signOutSpy; signalName: "signOut" }
@@ -64,6 +65,9 @@ TestCase {
         wait(400)
         waitForRendering(bar)
         saveGrab(bar, "topbar.png")
+        // the name stays inside the bar
+        var lastname = findChild(bar, "lastname")
+        verify(lastname.mapToItem(bar, lastname.width, 0).x <= bar.width, "name inside the bar")
 
         bar.visible = false
         bar.visible = true
