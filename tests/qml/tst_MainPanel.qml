@@ -91,6 +91,15 @@ TestCase {
         compare(tokenRequests().length, 0)
     }
 
+    function test_navigationMessagesShowOnTheRootBanner() {
+        banner().delay = 1500
+        navigation().notificationRequested(["Lieferschein", "konnte nicht angelegt werden", 4])
+        verify(banner().show)
+        compare(banner().settings[0], "Lieferschein")
+        compare(banner().delay, 1500)
+        tryCompare(banner(), "show", false, 3000)
+    }
+
     function test_wrongPasswordThenMaintenance() {
         clickLogin("demo", "falsch")
         tryCompare(banner(), "run", true, 5000)
