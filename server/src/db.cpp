@@ -175,6 +175,7 @@ CREATE TABLE articlegroups(
     category_id INTEGER REFERENCES categories(id),
     customer_id INTEGER REFERENCES customers(id)
 );
+-- The record id is always set to the delivery order number.
 CREATE TABLE deliveryorders(
     id INTEGER PRIMARY KEY,
     deliveryorders_no INTEGER NOT NULL UNIQUE,

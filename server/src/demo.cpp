@@ -272,8 +272,8 @@ bool seedDemo(Db &db) {
         groupIds.push_back(db.lastInsertId());
     }
     auto deliveryOrder = [&](int number, int customer, bool created, int days) {
-        auto s = db.prepare("INSERT INTO deliveryorders(deliveryorders_no, delivery_date, created, customer_id, "
-                            "generated_at) VALUES (?, ?, ?, ?, ?)");
+        auto s = db.prepare("INSERT INTO deliveryorders(id, deliveryorders_no, delivery_date, created, customer_id, "
+                            "generated_at) VALUES (?1, ?1, ?2, ?3, ?4, ?5)");
         s.bind(1, number).bind(2, isoDaysAgo(days)).bind(3, created).bind(4, customerIds.at(customer - 1));
         if (created)
             s.bind(5, isoDaysAgo(days));

@@ -277,7 +277,10 @@ void addWarehouseRoutes(Router &r) {
         c.reply(200, list);
     });
 
-    // Numbers come from the client (last number plus one).
+    // Numbers come from the client (last number plus one). The record id is
+    // the number itself: the client addresses a delivery order by "id" when
+    // generating it and by its number when cancelling it, and both must
+    // reach the same record.
     r.add("POST", "deliveryorder", [](Ctx &c) {
         const Json body = c.bodyObject();
         const Fields f(body);
@@ -292,8 +295,8 @@ void addWarehouseRoutes(Router &r) {
         if (deliveryOrderByNumber(c.db(), number))
             fail(409, "delivery order number " + std::to_string(number) + " exists already");
         Transaction tx(c.db());
-        auto ins = c.db().prepare("INSERT INTO deliveryorders(deliveryorders_no, delivery_date, created, "
-                                  "customer_id, generated_at) VALUES (?, ?, ?, ?, ?)");
+        auto ins = c.db().prepare("INSERT INTO deliveryorders(id, deliveryorders_no, delivery_date, created, "
+                                  "customer_id, generated_at) VALUES (?1, ?1, ?2, ?3, ?4, ?5)");
         ins.bind(1, number).bind(2, date).bind(3, created).bind(4, customerId);
         if (created)
             ins.bind(5, nowIso());
@@ -314,8 +317,8 @@ void addWarehouseRoutes(Router &r) {
     r.add("GET", "deliveryorder/getlastno",
           [](Ctx &c) { replyFirstDeliveryOrder(c, " ORDER BY deliveryorders_no DESC LIMIT 1"); });
 
-    // Takes the record id. An order with bookings is refused: the client
-    // deletes the bookings first (series delete).
+    // Takes the record id (which equals the number). An order with bookings
+    // is refused: the client deletes the bookings first (series delete).
     r.add("DELETE", "deliveryorder/{id}", [](Ctx &c) {
         const auto order = deliveryOrderById(c.db(), c.id());
         if (!order)
