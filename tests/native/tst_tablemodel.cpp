@@ -1,0 +1,97 @@
+#include "tablemodel.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QtTest>
+
+// The positions grid: header row, its two roles, and rows appended by native code.
+class TestTableModel : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QVariant cell(const TableModel &model, int row, int column, int role)
+    {
+        return model.data(model.index(row, column), role);
+    }
+
+private Q_SLOTS:
+    void startsWithTheHeaderRow()
+    {
+        TableModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(model.rowCount(), 1);
+        QCOMPARE(model.columnCount(), 6);
+        const QStringList header{"Pos", "Text", "Richtung", "Gewicht", "Service", "Nettopreis"};
+        for (int column = 0; column < 6; ++column) {
+            QCOMPARE(cell(model, 0, column, 257), QVariant(header.at(column)));
+            QCOMPARE(cell(model, 0, column, 258), QVariant(true));
+        }
+    }
+
+    void offersExactlyTwoRoles()
+    {
+        TableModel model;
+        const QHash<int, QByteArray> names = model.roleNames();
+        QCOMPARE(names.size(), 2);
+        QCOMPARE(names.value(Qt::UserRole + 1), QByteArray("tabledata"));
+        QCOMPARE(names.value(Qt::UserRole + 2), QByteArray("heading"));
+
+        // a delegate asking for "display" or anything else gets nothing
+        QVERIFY(!cell(model, 0, 0, Qt::DisplayRole).isValid());
+        QVERIFY(!cell(model, 0, 0, Qt::EditRole).isValid());
+        QVERIFY(!cell(model, 0, 0, Qt::UserRole).isValid());
+        QVERIFY(!cell(model, 0, 0, Qt::UserRole + 3).isValid());
+    }
+
+    void appendDataAddsOneDataRowAndSaysSo()
+    {
+        TableModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+
+        QTest::ignoreMessage(QtDebugMsg, "Data wird eingfefügt");
+        model.appendData("1", "x", "y", "z", "w", "9");
+
+        QCOMPARE(inserted.count(), 1);
+        QCOMPARE(inserted.at(0).at(1).toInt(), 1);
+        QCOMPARE(inserted.at(0).at(2).toInt(), 1);
+        QCOMPARE(model.rowCount(), 2);
+        QCOMPARE(model.columnCount(), 6);
+        const QStringList expected{"1", "x", "y", "z", "w", "9"};
+        for (int column = 0; column < 6; ++column) {
+            QCOMPARE(cell(model, 1, column, 257), QVariant(expected.at(column)));
+            QCOMPARE(cell(model, 1, column, 258), QVariant(false));
+        }
+
+        // stored as given: blanks and empty texts stay
+        QTest::ignoreMessage(QtDebugMsg, "Data wird eingfefügt");
+        model.appendData(" 2 ", "", "", "", "", "1.50");
+        QCOMPARE(cell(model, 2, 0, 257), QVariant(" 2 "));
+        QCOMPARE(cell(model, 2, 1, 257), QVariant(""));
+        QCOMPARE(cell(model, 2, 0, 258), QVariant(false));
+    }
+
+    void cellsOutsideTheGridAreInvalid()
+    {
+        // a model that hands out indexes for cells that do not exist, as a
+        // view that believes the table is bigger would ask for them
+        struct Probe : TableModel
+        {
+            QModelIndex anyIndex(int row, int column) const { return createIndex(row, column); }
+        } model;
+        QTest::ignoreMessage(QtDebugMsg, "Data wird eingfefügt");
+        model.appendData("1", "x", "y", "z", "w", "9");
+        for (int role : {257, 258}) {
+            QVERIFY(!model.data(QModelIndex(), role).isValid());
+            QVERIFY(!model.data(model.anyIndex(2, 0), role).isValid());
+            QVERIFY(!model.data(model.anyIndex(0, 6), role).isValid());
+            QVERIFY(!model.data(model.anyIndex(-1, 0), role).isValid());
+            QVERIFY(!model.data(model.anyIndex(1, -1), role).isValid());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTableModel)
+
+#include "tst_tablemodel.moc"
