@@ -79,7 +79,6 @@ TestCase {
         wait(300)
         compare(_loginSpy.count, 0)
         compare(tokenRequests().length, 0)
-        waitForRendering(panel)
         saveGrab(panel, "login-panel.png")
     }
 

@@ -63,7 +63,6 @@ TestCase {
         compare(authorization[0][1], "Bearer " + Dynamic.getToken())
         // let the busy indicator fade out
         wait(400)
-        waitForRendering(bar)
         saveGrab(bar, "topbar.png")
         // the name stays inside the bar
         var lastname = findChild(bar, "lastname")
