@@ -34,18 +34,6 @@ private Q_SLOTS:
 
     void cleanupTestCase() { ::umask(m_oldMask); }
 
-    void createsPrivateDirectories()
-    {
-        QTemporaryDir dir;
-        const QString storage = dir.filePath(QStringLiteral("QML/OfflineStorage"));
-        QQmlEngine engine;
-        engine.setOfflineStoragePath(storage);
-
-        QVERIFY(OfflineStorage::restrictToOwner(&engine));
-        QCOMPARE(modeOf(storage), mode_t(0700));
-        QCOMPARE(modeOf(storage + QStringLiteral("/Databases")), mode_t(0700));
-    }
-
     void tightensWhatExistsAlready()
     {
         QTemporaryDir dir;
@@ -90,12 +78,6 @@ private Q_SLOTS:
         // the directory around it is what keeps others out
         QCOMPARE(modeOf(storage + QStringLiteral("/Databases")), mode_t(0700));
         QCOMPARE(modeOf(storage), mode_t(0700));
-    }
-
-    void emptyPathIsRefused()
-    {
-        QVERIFY(!OfflineStorage::restrictToOwner(QString()));
-        QVERIFY(!OfflineStorage::restrictToOwner(static_cast<QQmlEngine *>(nullptr)));
     }
 
 private:

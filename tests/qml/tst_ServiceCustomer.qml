@@ -24,7 +24,6 @@ ServiceTestCase {
         verifyRequest(x.request, "GET", "/customer", "page=1", token)
         compare(x.request.body, "")
         verify(Array.isArray(x.value) && x.value.length > 0)
-        compare(reply(ServiceCustomer.get_customers, [2, token]).length >= 0, true)
         compare(reply(ServiceCustomer.get_customers, [999, token]), -1, "past the last page")
     }
 
