@@ -431,6 +431,24 @@ private Q_SLOTS:
         QCOMPARE(contents(path("again.bin")), QByteArray(20, 'b'));
     }
 
+    void retryFromTheErrorHandlerIsKept()
+    {
+        auto download = completeDownload();
+        download->setDestination(destination("retry.bin"));
+        Spies spies(download.get());
+        FileDownload *element = download.get();
+        const QUrl retry = m_server.url("/bytes/30");
+        connect(element, &FileDownload::error, this, [element, retry] {
+            if (element->url() != retry)
+                element->start(retry);
+        });
+
+        download->start(m_server.url("/missing"));
+        QTRY_COMPARE(spies.finished.count(), 1);
+        QCOMPARE(spies.error.count(), 1);
+        QCOMPARE(contents(path("retry.bin")), QByteArray(30, 'b'));
+    }
+
     void unknownTotalGivesZeroTotalAndNegativeProgress()
     {
         auto download = completeDownload();
