@@ -41,10 +41,10 @@ int main(int argc, char **argv) {
 
     try {
         Db db(options.dbPath);
-        for (const auto &spec : options.addUsers) {
-            const auto colon = spec.find(':');
+        for (const auto &credentials : options.addUsers) {
+            const auto colon = credentials.find(':');
             Transaction tx(db);
-            setUser(db, spec.substr(0, colon), spec.substr(colon + 1), spec.substr(0, colon), "");
+            setUser(db, credentials.substr(0, colon), credentials.substr(colon + 1), credentials.substr(0, colon), "");
             tx.commit();
         }
         if (options.demo)
