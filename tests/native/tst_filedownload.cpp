@@ -418,19 +418,6 @@ private Q_SLOTS:
         QCOMPARE(contents(path("missing.pdf")), QByteArray(10, 'b'));
     }
 
-    void startAfterAnErrorStartsAnew()
-    {
-        auto download = completeDownload();
-        download->setDestination(destination("again.bin"));
-        Spies spies(download.get());
-        download->start(m_server.url("/missing"));
-        QVERIFY(spies.error.wait());
-
-        download->start(m_server.url("/bytes/20"));
-        QVERIFY(spies.finished.wait());
-        QCOMPARE(contents(path("again.bin")), QByteArray(20, 'b'));
-    }
-
     void retryFromTheErrorHandlerIsKept()
     {
         auto download = completeDownload();
@@ -438,6 +425,7 @@ private Q_SLOTS:
         Spies spies(download.get());
         FileDownload *element = download.get();
         const QUrl retry = m_server.url("/bytes/30");
+        // start() after an error starts anew, even from inside the error handler
         connect(element, &FileDownload::error, this, [element, retry] {
             if (element->url() != retry)
                 element->start(retry);

@@ -71,16 +71,6 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(QStringLiteral("report.pdf")));
         QCOMPARE(report(), QByteArray());
     }
-
-    void unwritablePlaceIsIgnored()
-    {
-        // a directory where the file should be: nothing can be written, nothing breaks
-        QVERIFY(QDir().mkdir(QStringLiteral("report.pdf")));
-        GeneratePDF writer;
-        writer.setResponse("data");
-        QVERIFY(QFileInfo(QStringLiteral("report.pdf")).isDir());
-        QVERIFY(QDir().rmdir(QStringLiteral("report.pdf")));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestGeneratePDF)

@@ -63,13 +63,6 @@ private Q_SLOTS:
             QCOMPARE(cell(model, 1, column, 257), QVariant(expected.at(column)));
             QCOMPARE(cell(model, 1, column, 258), QVariant(false));
         }
-
-        // stored as given: blanks and empty texts stay
-        QTest::ignoreMessage(QtDebugMsg, "Data wird eingfefügt");
-        model.appendData(" 2 ", "", "", "", "", "1.50");
-        QCOMPARE(cell(model, 2, 0, 257), QVariant(" 2 "));
-        QCOMPARE(cell(model, 2, 1, 257), QVariant(""));
-        QCOMPARE(cell(model, 2, 0, 258), QVariant(false));
     }
 
     void cellsOutsideTheGridAreInvalid()

@@ -91,16 +91,6 @@ TestCase {
         verify(second.running)
     }
 
-    function test_downloadWithoutUrlSaysSo() {
-        var download = createTemporaryObject(_downloadComponent, _case, { destination: "file:///tmp/x" })
-        _spy.target = download
-        _spy.signalName = "error"
-        download.start()
-        compare(_spy.count, 1)
-        compare(_spy.signalArguments[0][0], Download.ErrorUrl)
-        compare(_spy.signalArguments[0][1], "Url is empty")
-    }
-
     function test_calculatorAddsUp() {
         var calculator = createTemporaryObject(_calculatorComponent, _case)
         _spy.target = calculator
