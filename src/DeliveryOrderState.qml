@@ -23,8 +23,6 @@ QtObject {
 
     // a request failed; title and text are meant for the user
     signal failed(string title, string text)
-    // the delivery order with this number was opened
-    signal created(int number)
 
     // asks the backend whether a delivery order is open (check_last_created)
     function check() {
@@ -64,9 +62,7 @@ QtObject {
                                                function (answer) {
                 --_pending
                 --_creating
-                if (answer !== null && typeof answer === "object" && !Array.isArray(answer))
-                    created(number)
-                else
+                if (answer === null || typeof answer !== "object" || Array.isArray(answer))
                     failed(qsTr("Lieferschein nicht angelegt"),
                            qsTr("Der Lieferschein %1 konnte nicht angelegt werden").arg(number))
                 check()

@@ -158,6 +158,14 @@ Popup {
                 textRole: "name"
                 font.family: CustomFonts.names.nunitoSans
                 font.pixelSize: 15 * c_Scale
+
+                // the rows of the open list in the box's own font
+                delegate: ItemDelegate {
+                    width: _combo.width
+                    text: model.name
+                    font: _combo.font
+                    highlighted: _combo.highlightedIndex === index
+                }
             }
         }
 

@@ -2,6 +2,7 @@ import QtQuick 2.15
 import QtQuick.Window 2.15
 import QtTest 1.15
 
+import "../../src"
 import "../../src/api/service_warehouse.js" as ServiceWarehouse
 import "../../dynamic/variables.js" as Dynamic
 
@@ -23,6 +24,11 @@ ServiceTestCase {
             width: _case.width
             height: _case.height
         }
+    }
+
+    Component {
+        id: _stateComponent
+        DeliveryOrderState {}
     }
 
     property var surface: null
@@ -62,6 +68,15 @@ ServiceTestCase {
             saved = result.saveToFile(screenshotDirectory + "/" + fileName)
         })
         tryVerify(function () { return saved }, 5000, fileName)
+    }
+
+    // The demo data always has delivery orders, so the first number is checked on the rule itself.
+    function test_0_nextNumberRule() {
+        var state = createTemporaryObject(_stateComponent, _case)
+        compare(state._nextNumber([]), 1)
+        compare(state._nextNumber([{ "id": 9, "deliveryorders_no": 41 }, { "id": 3, "deliveryorders_no": 7 }]), 42)
+        compare(state._nextNumber({ "error": "unauthorized" }), undefined, "an error reply gives no number")
+        compare(state._nextNumber(-1), undefined)
     }
 
     function test_1_tokenPollChecksOnceLoggedIn() {
