@@ -148,20 +148,4 @@ TestCase {
         // the form itself sends nothing
         compare(tokenRequests().length, 0)
     }
-
-    function test_closesAndOpensWithItsAnimation() {
-        var panel = createPanel()
-        compare(panel.opacity, 1)
-        panel.state = "close"
-        wait(500)
-        verify(panel.visible, "still visible while folding")
-        verify(panel.height > 0 && panel.height < _case.height)
-        tryCompare(panel, "visible", false, 1500)
-        compare(panel.height, 0)
-        compare(panel.opacity, 0)
-        panel.state = "open"
-        verify(panel.visible)
-        tryCompare(panel, "height", _case.height, 1500)
-        compare(panel.opacity, 1)
-    }
 }
