@@ -47,6 +47,12 @@ function order_body(p_datum, p_belegnummer, p_referenz, p_text, p_gewicht, p_sen
     }
 }
 
+// The order body from the arguments of a request function whose order fields
+// start at position `first`; a create also carries the customer id after them.
+function order_body_from(args, first, withCustomer) {
+    return order_body.apply(null, Array.prototype.slice.call(args, first, first + (withCustomer ? 26 : 25)))
+}
+
 // One page of orders (pages count from 1); -1 past the last page. Logs the status.
 function get_assignments(p_page, p_Token, cb) {
     Request.get(BASE + "/assignment?page=" + p_page, p_Token,
@@ -67,15 +73,7 @@ function add_assignment(p_datum, p_belegnummer, p_referenz, p_text, p_gewicht, p
                         p_betrag_fuer_praemie_fuer_transportversicherung, p_gebuehr_fuer_erstellung_einer_ae,
                         p_gebuehr_fuer_kein_envelope, p_zeitfensterzustellung, p_betrag_fuer_zeitfenstereinstellungen,
                         p_customer_id, p_Token, cb) {
-    Request.post(BASE + "/assignment", order_body(
-                     p_datum, p_belegnummer, p_referenz, p_text, p_gewicht, p_sendungsart, p_versandpartner,
-                     p_richtung, p_prozentsatz, p_verkaufspreis, p_einkaufspreis, p_zustellung_im_aussengebiet,
-                     p_abholung_im_aussengebiet, p_versand_oversized, p_versandHeavyWeight,
-                     p_versand_nicht_stapelbare_palette, p_zustellung_samstags, p_abholung_samstags,
-                     p_gebuehr_fuer_zusaetzliche_handhabung, p_praemie_fuer_transportversicherung,
-                     p_betrag_fuer_praemie_fuer_transportversicherung, p_gebuehr_fuer_erstellung_einer_ae,
-                     p_gebuehr_fuer_kein_envelope, p_zeitfensterzustellung, p_betrag_fuer_zeitfenstereinstellungen,
-                     p_customer_id),
+    Request.post(BASE + "/assignment", order_body_from(arguments, 0, true),
                  p_Token, Request.created, cb)
 }
 
@@ -88,15 +86,7 @@ function update_assignment(p_id, p_datum, p_belegnummer, p_referenz, p_text, p_g
                            p_praemie_fuer_transportversicherung, p_betrag_fuer_praemie_fuer_transportversicherung,
                            p_gebuehr_fuer_erstellung_einer_ae, p_gebuehr_fuer_kein_envelope,
                            p_zeitfensterzustellung, p_betrag_fuer_zeitfenstereinstellungen, p_Token, cb) {
-    Request.put(BASE + "/assignment/" + p_id, order_body(
-                    p_datum, p_belegnummer, p_referenz, p_text, p_gewicht, p_sendungsart, p_versandpartner,
-                    p_richtung, p_prozentsatz, p_verkaufspreis, p_einkaufspreis, p_zustellung_im_aussengebiet,
-                    p_abholung_im_aussengebiet, p_versand_oversized, p_versandHeavyWeight,
-                    p_versand_nicht_stapelbare_palette, p_zustellung_samstags, p_abholung_samstags,
-                    p_gebuehr_fuer_zusaetzliche_handhabung, p_praemie_fuer_transportversicherung,
-                    p_betrag_fuer_praemie_fuer_transportversicherung, p_gebuehr_fuer_erstellung_einer_ae,
-                    p_gebuehr_fuer_kein_envelope, p_zeitfensterzustellung, p_betrag_fuer_zeitfenstereinstellungen,
-                    undefined),
+    Request.put(BASE + "/assignment/" + p_id, order_body_from(arguments, 1, false),
                 p_Token, Request.status200OrMinusOne, cb)
 }
 

@@ -27,15 +27,7 @@ function add_invoice(p_datum, p_belegnummer, p_referenz, p_text, p_gewicht, p_se
                      p_betrag_fuer_praemie_fuer_transportversicherung, p_gebuehr_fuer_erstellung_einer_ae,
                      p_gebuehr_fuer_kein_envelope, p_zeitfensterzustellung, p_betrag_fuer_zeitfenstereinstellungen,
                      p_customer_id, p_Token, cb) {
-    Request.post(BASE + "/invoice", ServiceAssignment.order_body(
-                     p_datum, p_belegnummer, p_referenz, p_text, p_gewicht, p_sendungsart, p_versandpartner,
-                     p_richtung, p_prozentsatz, p_verkaufspreis, p_einkaufspreis, p_zustellung_im_aussengebiet,
-                     p_abholung_im_aussengebiet, p_versand_oversized, p_versandHeavyWeight,
-                     p_versand_nicht_stapelbare_palette, p_zustellung_samstags, p_abholung_samstags,
-                     p_gebuehr_fuer_zusaetzliche_handhabung, p_praemie_fuer_transportversicherung,
-                     p_betrag_fuer_praemie_fuer_transportversicherung, p_gebuehr_fuer_erstellung_einer_ae,
-                     p_gebuehr_fuer_kein_envelope, p_zeitfensterzustellung, p_betrag_fuer_zeitfenstereinstellungen,
-                     p_customer_id),
+    Request.post(BASE + "/invoice", ServiceAssignment.order_body_from(arguments, 0, true),
                  p_Token, Request.created, cb)
 }
 
@@ -48,15 +40,7 @@ function update_invoice(p_id, p_datum, p_belegnummer, p_referenz, p_text, p_gewi
                         p_praemie_fuer_transportversicherung, p_betrag_fuer_praemie_fuer_transportversicherung,
                         p_gebuehr_fuer_erstellung_einer_ae, p_gebuehr_fuer_kein_envelope,
                         p_zeitfensterzustellung, p_betrag_fuer_zeitfenstereinstellungen, p_Token, cb) {
-    Request.put(BASE + "/invoice/" + p_id, ServiceAssignment.order_body(
-                    p_datum, p_belegnummer, p_referenz, p_text, p_gewicht, p_sendungsart, p_versandpartner,
-                    p_richtung, p_prozentsatz, p_verkaufspreis, p_einkaufspreis, p_zustellung_im_aussengebiet,
-                    p_abholung_im_aussengebiet, p_versand_oversized, p_versandHeavyWeight,
-                    p_versand_nicht_stapelbare_palette, p_zustellung_samstags, p_abholung_samstags,
-                    p_gebuehr_fuer_zusaetzliche_handhabung, p_praemie_fuer_transportversicherung,
-                    p_betrag_fuer_praemie_fuer_transportversicherung, p_gebuehr_fuer_erstellung_einer_ae,
-                    p_gebuehr_fuer_kein_envelope, p_zeitfensterzustellung, p_betrag_fuer_zeitfenstereinstellungen,
-                    undefined),
+    Request.put(BASE + "/invoice/" + p_id, ServiceAssignment.order_body_from(arguments, 1, false),
                 p_Token, Request.status200OrMinusOne, cb)
 }
 
