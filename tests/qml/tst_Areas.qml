@@ -1,5 +1,4 @@
 import QtQuick 2.15
-import QtQuick.Window 2.15
 import QtTest 1.15
 
 import "../../src"
@@ -10,11 +9,9 @@ import "../../dynamic/variables.js" as Dynamic
 // from its icon, the view in front is the one the submenu names, and the
 // warehouse submenu's failures reach the root panel's banner. Keeps a picture
 // of every area.
-ServiceTestCase {
+ShellTestCase {
     id: _case
     name: "Areas"
-    when: windowShown
-    visible: true
     // a 1920 × 1080 screen's window at scale 1
     width: 1632
     height: 918
@@ -39,15 +36,6 @@ ServiceTestCase {
         return findChild(panel, "navigation")
     }
 
-    function saveWindowGrab(fileName) {
-        wait(600) // let the pages finish sliding
-        var saved = false
-        _case.Window.window.contentItem.grabToImage(function (result) {
-            saved = result.saveToFile(screenshotDirectory + "/" + fileName)
-        })
-        tryVerify(function () { return saved }, 5000, fileName)
-    }
-
     function test_everyAreaFromItsIcon_data() {
         return [
             { tag: "orders", icon: "bt_Auftraegemanager", entry: 1, view: "Abgerechnet" },
@@ -67,18 +55,6 @@ ServiceTestCase {
         mouseClick(findChild(page, "entry_" + data.entry))
         compare(container().currentView().objectName, data.view)
         saveWindowGrab("area-" + area + "-" + data.tag + ".png")
-    }
-
-    function test_searchReachesTheCustomerList() {
-        mouseClick(findChild(navigation(), "bt_Customer"))
-        mouseClick(findChild(navigation().submenuarea.pageAt(2), "entry_0"))
-        var view = container().currentView()
-        var before = view.searchCount
-        var field = findChild(panel, "snarea")
-        field.searchArea("Mül", true)
-        compare(view.searchCount, before + 1)
-        compare(view.lastKeyword, "Mül")
-        compare(view.lastLive, true)
     }
 
     function test_warehouseFailuresShowOnTheBanner() {

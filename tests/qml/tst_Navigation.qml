@@ -51,12 +51,6 @@ TestCase {
         return findChild(surface.navigation.submenuarea.pageAt(area), "actionButton")
     }
 
-    function saveGrab(item, fileName) {
-        var saved = false
-        item.grabToImage(function (result) { saved = result.saveToFile(screenshotDirectory + "/" + fileName) })
-        tryVerify(function () { return saved }, 5000, fileName)
-    }
-
     function test_startsInOrdersWithErfasstInFront() {
         var container = surface.container
         compare(container._curViewIndex, 0)
@@ -152,25 +146,6 @@ TestCase {
         compare(container.currentView().objectName, "ArtikelgruppenImport")
     }
 
-    function test_submenuPagesShowTheirTexts() {
-        var expected = [
-            ["Aufträge", "Neuer Auftrag", ["Erfasste Aufträge", "Abgerechnete Aufträge", "Rechnungen"]],
-            ["Lager", "Artikelbestand buchen", ["Artikelbestand Übersicht", "Artikelgruppe Übersicht",
-                                                "Artikelgruppe erfassen", "Artikelgruppe importieren"]],
-            ["Kunden", "NEUER KUNDE", ["Kunden Übersicht"]],
-            ["Usermanager", "NEUER USER", ["User Übersicht"]],
-            ["Einstellungen", "", ["Updates"]]
-        ]
-        var submenu = surface.navigation.submenuarea
-        for (var area = 0; area < expected.length; ++area) {
-            var page = submenu.pageAt(area)
-            compare(findChild(page, "header").text, expected[area][0])
-            compare(page.actionText, expected[area][1])
-            var labels = page.entries.map(function (e) { return e.label })
-            compare(labels, expected[area][2])
-        }
-    }
-
     function test_hoverMakesTheLabelBold() {
         var button = entry(0, 0)
         var label = findChild(button, "label")
@@ -179,14 +154,5 @@ TestCase {
         tryCompare(label.font, "weight", Font.Bold)
         mouseMove(surface, surface.width - 5, surface.height - 5)
         tryCompare(label.font, "weight", Font.Light)
-    }
-
-    function test_screenshotsOfEachArea() {
-        var names = ["bt_Auftraegemanager", "bt_Lagermanager", "bt_Customer", "bt_Usermanager", "bt_Settingsmanager"]
-        for (var i = 0; i < names.length; ++i) {
-            mouseClick(shortcut(names[i]))
-            wait(600) // let the slide finish
-            saveGrab(surface, "surface-area-" + i + ".png")
-        }
     }
 }

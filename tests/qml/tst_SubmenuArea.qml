@@ -1,5 +1,4 @@
 import QtQuick 2.15
-import QtQuick.Window 2.15
 import QtTest 1.15
 
 import "../../src"
@@ -10,11 +9,9 @@ import "../../dynamic/variables.js" as Dynamic
 // follows the open delivery order, and a new delivery order is opened through
 // the customer picker with the next number. The functions run in name order
 // and share the server's state.
-ServiceTestCase {
+ShellTestCase {
     id: _case
     name: "SubmenuArea"
-    when: windowShown
-    visible: true
     width: 1632
     height: 918
 
@@ -59,15 +56,6 @@ ServiceTestCase {
         var open = reply(ServiceWarehouse.check_last_item, [Dynamic.getToken()])
         verify(Array.isArray(open))
         return open
-    }
-
-    function saveWindowGrab(fileName) {
-        wait(600) // let the pages finish sliding
-        var saved = false
-        _case.Window.window.contentItem.grabToImage(function (result) {
-            saved = result.saveToFile(screenshotDirectory + "/" + fileName)
-        })
-        tryVerify(function () { return saved }, 5000, fileName)
     }
 
     // The demo data always has delivery orders, so the first number is checked on the rule itself.

@@ -39,23 +39,14 @@ TestCase {
         _navigationRefreshSpy.target = container
     }
 
-    // refresh counts of every page by name (pages without a refresh count as 0)
-    function refreshCounts() {
-        var counts = {}
+    // the value of `counter` ("refreshCount" or "searchCount") of every page by name; 0 where a view has none
+    function counts(counter) {
+        var result = {}
         for (var i = 0; i < pages.length; ++i) {
             var view = container.viewAt(pages[i][0], pages[i][1])
-            counts[pages[i][2]] = view.refreshCount !== undefined ? view.refreshCount : 0
+            result[pages[i][2]] = view[counter] !== undefined ? view[counter] : 0
         }
-        return counts
-    }
-
-    function searchCounts() {
-        var counts = {}
-        for (var i = 0; i < pages.length; ++i) {
-            var view = container.viewAt(pages[i][0], pages[i][1])
-            counts[pages[i][2]] = view.searchCount !== undefined ? view.searchCount : 0
-        }
-        return counts
+        return result
     }
 
     function only(name, count) {
@@ -95,12 +86,12 @@ TestCase {
 
     function test_refreshTable(data) {
         container.changeView(data.area)
-        compare(refreshCounts(), only("", 0), "choosing an area reloads nothing")
+        compare(counts("refreshCount"), only("", 0), "choosing an area reloads nothing")
         container.changeContainerIndex(data.sub)
         compare(container._curViewIndex, data.area)
         compare(container._curSubViewIndex, data.sub)
         compare(container.currentView(), container.viewAt(data.area, data.sub))
-        compare(refreshCounts(), only(data.view, 1))
+        compare(counts("refreshCount"), only(data.view, 1))
         if (data.view !== "")
             compare(container.viewAt(data.area, data.sub).lastKeyword, data.keyword)
         compare(_navigationRefreshSpy.count, data.navigation)
@@ -138,7 +129,7 @@ TestCase {
         container.changeContainerIndex(7)
         compare(container._curSubViewIndex, 7)
         compare(container.currentView().objectName, data.view)
-        compare(refreshCounts(), only("", 0))
+        compare(counts("refreshCount"), only("", 0))
     }
 
     function test_beforeAnyAreaNothingIsReloaded() {
@@ -146,9 +137,9 @@ TestCase {
         container.changeContainerIndex(0)
         compare(container._curSubViewIndex, 0)
         compare(container.currentView().objectName, "Erfasst")
-        compare(refreshCounts(), only("", 0))
+        compare(counts("refreshCount"), only("", 0))
         container.searchKeyword("abc", true)
-        compare(searchCounts(), only("", 0))
+        compare(counts("searchCount"), only("", 0))
     }
 
     function test_searchReachesOnlyTheListInFront_data() {
@@ -166,7 +157,7 @@ TestCase {
         container.changeView(data.area)
         container.changeContainerIndex(data.sub)
         container.searchKeyword("Müller", data.live)
-        compare(searchCounts(), only(data.view, 1))
+        compare(counts("searchCount"), only(data.view, 1))
         if (data.view !== "") {
             var view = container.viewAt(data.area, data.sub)
             compare(view.lastKeyword, "Müller")
@@ -181,9 +172,9 @@ TestCase {
         compare(container.currentView().objectName, "KundenUebersicht")
         container.searchKeyword("abc", true)
         container.searchKeyword("abc", false)
-        compare(searchCounts(), only("", 0), "customers 1 takes no search")
+        compare(counts("searchCount"), only("", 0), "customers 1 takes no search")
         container.changeContainerIndex(0) // "Kunden Übersicht"
         container.searchKeyword("abc", false)
-        compare(searchCounts(), only("KundenUebersicht", 1))
+        compare(counts("searchCount"), only("KundenUebersicht", 1))
     }
 }
