@@ -159,12 +159,20 @@ Popup {
                 font.family: CustomFonts.names.nunitoSans
                 font.pixelSize: 15 * c_Scale
 
+                // the open list on a card of the palette, so its light rows
+                // read the same as the rest of the picker
+                popup.background: Rectangle {
+                    color: Colors.c_dark_purple
+                    radius: 2
+                }
+
                 // the rows of the open list in the box's own font
                 delegate: ItemDelegate {
                     width: _combo.width
                     text: model.name
                     font: _combo.font
                     highlighted: _combo.highlightedIndex === index
+                    Material.foreground: Colors.c_grayish_white
                 }
             }
         }
