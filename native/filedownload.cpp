@@ -140,8 +140,7 @@ void FileDownload::startRequest(const QUrl &url)
 
     const QString path = destinationPath();
     if (QFileInfo::exists(path) && !m_overwrite) {
-        emit error(ErrorDestination,
-                   QStringLiteral("Overwriting not allowed for destination file \"%1\"").arg(path));
+        emit error(ErrorDestination, QStringLiteral("Overwriting not allowed for destination file \"%1\"").arg(path));
         return;
     }
 

@@ -4,8 +4,8 @@
 
 TableModel::TableModel(QObject *parent) : QAbstractTableModel(parent)
 {
-    rows.append({QStringLiteral("Pos"), QStringLiteral("Text"), QStringLiteral("Richtung"),
-                 QStringLiteral("Gewicht"), QStringLiteral("Service"), QStringLiteral("Nettopreis")});
+    rows.append({QStringLiteral("Pos"), QStringLiteral("Text"), QStringLiteral("Richtung"), QStringLiteral("Gewicht"),
+        QStringLiteral("Service"), QStringLiteral("Nettopreis")});
 }
 
 TableModel::~TableModel() = default;
@@ -40,10 +40,10 @@ QHash<int, QByteArray> TableModel::roleNames() const
     return names;
 }
 
-void TableModel::appendData(QString pos, QString text, QString direction, QString weight, QString service,
-                            QString netPrice)
+void TableModel::appendData(
+    QString pos, QString text, QString direction, QString weight, QString service, QString netPrice)
 {
-    QVector<QString> row{pos, text, direction, weight, service, netPrice};
+    QVector<QString> row {pos, text, direction, weight, service, netPrice};
     beginInsertRows(QModelIndex(), rows.size(), rows.size());
     rows.append(std::move(row));
     endInsertRows();

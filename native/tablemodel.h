@@ -27,8 +27,7 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
     // Appends one data row; the six texts fill the columns in header order, unchanged.
-    void appendData(QString pos, QString text, QString direction, QString weight, QString service,
-                    QString netPrice);
+    void appendData(QString pos, QString text, QString direction, QString weight, QString service, QString netPrice);
 
 private:
     QVector<QVector<QString>> rows;

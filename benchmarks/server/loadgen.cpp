@@ -18,10 +18,11 @@
 
 #include <httplib.h>
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     if (argc < 5) {
-        std::fprintf(stderr,
-                     "usage: loadgen PORT USER:PASSWORD METHOD PATH [BODY] [--clients N] [--seconds S] [--max N]\n");
+        std::fprintf(
+            stderr, "usage: loadgen PORT USER:PASSWORD METHOD PATH [BODY] [--clients N] [--seconds S] [--max N]\n");
         return 2;
     }
     const int port = std::atoi(argv[1]);
@@ -48,7 +49,8 @@ int main(int argc, char **argv) {
     {
         httplib::Client login("127.0.0.1", port);
         const auto colon = credentials.find(':');
-        login.set_basic_auth(credentials.substr(0, colon), colon == std::string::npos ? "" : credentials.substr(colon + 1));
+        login.set_basic_auth(
+            credentials.substr(0, colon), colon == std::string::npos ? "" : credentials.substr(colon + 1));
         const auto res = login.Post("/tokens", "", "application/json");
         const auto pos = res && res->status == 200 ? res->body.find("\"token\":\"") : std::string::npos;
         if (pos == std::string::npos) {
@@ -59,12 +61,12 @@ int main(int argc, char **argv) {
     }
 
     using Clock = std::chrono::steady_clock;
-    std::atomic<long> issued{0};
-    std::atomic<long> failures{0};
+    std::atomic<long> issued {0};
+    std::atomic<long> failures {0};
     std::mutex latencyMutex;
-    std::vector<double> latencies;  // milliseconds
-    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                             std::chrono::duration<double>(seconds));
+    std::vector<double> latencies; // milliseconds
+    const auto deadline =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     const auto start = Clock::now();
 
     std::vector<std::thread> threads;
@@ -78,8 +80,8 @@ int main(int argc, char **argv) {
             std::vector<double> mine;
             while (Clock::now() < deadline && issued.fetch_add(1) < maxRequests) {
                 const auto t0 = Clock::now();
-                httplib::Result res = method == "POST" ? cli.Post(path, headers, body, "application/json")
-                                                       : cli.Get(path, headers);
+                httplib::Result res =
+                    method == "POST" ? cli.Post(path, headers, body, "application/json") : cli.Get(path, headers);
                 const auto t1 = Clock::now();
                 if (!res || res->status >= 400)
                     failures.fetch_add(1);
@@ -102,7 +104,7 @@ int main(int argc, char **argv) {
     };
     std::printf("%-6s %-22s clients=%d requests=%zu failures=%ld seconds=%.2f  %.0f req/s  "
                 "p50=%.2f ms p99=%.2f ms\n",
-                method.c_str(), path.c_str(), clients, latencies.size(), failures.load(), elapsed,
-                static_cast<double>(latencies.size()) / elapsed, pct(0.50), pct(0.99));
+        method.c_str(), path.c_str(), clients, latencies.size(), failures.load(), elapsed,
+        static_cast<double>(latencies.size()) / elapsed, pct(0.50), pct(0.99));
     return failures.load() == 0 ? 0 : 1;
 }

@@ -14,7 +14,8 @@ namespace vx {
 
 namespace {
 
-std::string toHex(const unsigned char *p, std::size_t n) {
+std::string toHex(const unsigned char *p, std::size_t n)
+{
     static const char *digits = "0123456789abcdef";
     std::string out;
     out.reserve(n * 2);
@@ -25,32 +26,37 @@ std::string toHex(const unsigned char *p, std::size_t n) {
     return out;
 }
 
-std::string derive(const std::string &password, const std::string &salt, int iterations) {
+std::string derive(const std::string &password, const std::string &salt, int iterations)
+{
     unsigned char out[32];
     if (PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()),
-                          reinterpret_cast<const unsigned char *>(salt.data()), static_cast<int>(salt.size()),
-                          iterations, EVP_sha256(), sizeof out, out) != 1)
+            reinterpret_cast<const unsigned char *>(salt.data()), static_cast<int>(salt.size()), iterations,
+            EVP_sha256(), sizeof out, out)
+        != 1)
         throw std::runtime_error("PBKDF2 failed");
     return std::string(reinterpret_cast<char *>(out), sizeof out);
 }
 
-std::string randomBytes(std::size_t n) {
+std::string randomBytes(std::size_t n)
+{
     std::string out(n, '\0');
     if (RAND_bytes(reinterpret_cast<unsigned char *>(out.data()), static_cast<int>(n)) != 1)
         throw std::runtime_error("no random bytes available");
     return out;
 }
 
-std::string nowUtc() {
+std::string nowUtc()
+{
     std::time_t t = std::time(nullptr);
-    std::tm tm{};
+    std::tm tm {};
     gmtime_r(&t, &tm);
     char buf[32];
     std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
     return buf;
 }
 
-bool startsWithCi(const std::string &s, const std::string &prefix) {
+bool startsWithCi(const std::string &s, const std::string &prefix)
+{
     if (s.size() < prefix.size())
         return false;
     for (std::size_t i = 0; i < prefix.size(); ++i)
@@ -59,7 +65,8 @@ bool startsWithCi(const std::string &s, const std::string &prefix) {
     return true;
 }
 
-std::string trim(const std::string &s) {
+std::string trim(const std::string &s)
+{
     std::size_t b = 0, e = s.size();
     while (b < e && (s[b] == ' ' || s[b] == '\t'))
         ++b;
@@ -70,25 +77,28 @@ std::string trim(const std::string &s) {
 
 } // namespace
 
-std::string randomHex(std::size_t bytes) {
+std::string randomHex(std::size_t bytes)
+{
     const std::string raw = randomBytes(bytes);
     return toHex(reinterpret_cast<const unsigned char *>(raw.data()), raw.size());
 }
 
-std::string sha256Hex(const std::string &data) {
+std::string sha256Hex(const std::string &data)
+{
     unsigned char md[SHA256_DIGEST_LENGTH];
     SHA256(reinterpret_cast<const unsigned char *>(data.data()), data.size(), md);
     return toHex(md, sizeof md);
 }
 
-std::string base64Decode(const std::string &in, bool *ok) {
+std::string base64Decode(const std::string &in, bool *ok)
+{
     static const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     *ok = false;
     if (in.size() % 4 != 0)
         return {};
     const auto firstPad = in.find('=');
-    if (firstPad != std::string::npos &&
-        (in.size() - firstPad > 2 || in.find_first_not_of('=', firstPad) != std::string::npos))
+    if (firstPad != std::string::npos
+        && (in.size() - firstPad > 2 || in.find_first_not_of('=', firstPad) != std::string::npos))
         return {};
     const std::size_t dataLen = firstPad == std::string::npos ? in.size() : firstPad;
     std::string out;
@@ -110,7 +120,8 @@ std::string base64Decode(const std::string &in, bool *ok) {
 }
 
 void setUser(Db &db, const std::string &username, const std::string &password, const std::string &surname,
-             const std::string &lastname) {
+    const std::string &lastname)
+{
     const std::string salt = randomBytes(16);
     const std::string hash = derive(password, salt, kPasswordIterations);
     db.prepare("INSERT INTO users(username, surname, lastname, salt, password_hash, iterations) "
@@ -126,7 +137,8 @@ void setUser(Db &db, const std::string &username, const std::string &password, c
         .run();
 }
 
-std::optional<Credentials> parseBasic(const std::string &header) {
+std::optional<Credentials> parseBasic(const std::string &header)
+{
     const std::string h = trim(header);
     if (!startsWithCi(h, "basic "))
         return std::nullopt;
@@ -137,18 +149,20 @@ std::optional<Credentials> parseBasic(const std::string &header) {
     const auto colon = decoded.find(':');
     if (colon == std::string::npos)
         return std::nullopt;
-    return Credentials{decoded.substr(0, colon), decoded.substr(colon + 1)};
+    return Credentials {decoded.substr(0, colon), decoded.substr(colon + 1)};
 }
 
-std::optional<StoredSecret> loadSecret(Db &db, const std::string &username) {
+std::optional<StoredSecret> loadSecret(Db &db, const std::string &username)
+{
     auto s = db.prepare("SELECT id, salt, password_hash, iterations FROM users WHERE username = ?");
     s.bind(1, username);
     if (!s.step())
         return std::nullopt;
-    return StoredSecret{s.getInt(0), s.getBlob(1), s.getBlob(2), static_cast<int>(s.getInt(3))};
+    return StoredSecret {s.getInt(0), s.getBlob(1), s.getBlob(2), static_cast<int>(s.getInt(3))};
 }
 
-bool verifyPassword(const std::optional<StoredSecret> &secret, const std::string &password) {
+bool verifyPassword(const std::optional<StoredSecret> &secret, const std::string &password)
+{
     if (!secret) {
         // Same work as a real check, so the answer time does not tell
         // which user names exist.
@@ -157,11 +171,12 @@ bool verifyPassword(const std::optional<StoredSecret> &secret, const std::string
     }
     const int iterations = secret->iterations > 0 ? secret->iterations : kPasswordIterations;
     const std::string actual = derive(password, secret->salt, iterations);
-    return actual.size() == secret->hash.size() &&
-           CRYPTO_memcmp(actual.data(), secret->hash.data(), actual.size()) == 0;
+    return actual.size() == secret->hash.size()
+        && CRYPTO_memcmp(actual.data(), secret->hash.data(), actual.size()) == 0;
 }
 
-std::string issueToken(Db &db, std::int64_t userId) {
+std::string issueToken(Db &db, std::int64_t userId)
+{
     const std::string token = randomHex(32);
     db.prepare("INSERT INTO tokens(token_hash, user_id, created_at) VALUES (?, ?, ?)")
         .bind(1, sha256Hex(token))
@@ -171,7 +186,8 @@ std::string issueToken(Db &db, std::int64_t userId) {
     return token;
 }
 
-std::optional<std::int64_t> userForToken(Db &db, const std::string &token) {
+std::optional<std::int64_t> userForToken(Db &db, const std::string &token)
+{
     auto s = db.prepare("SELECT user_id FROM tokens WHERE token_hash = ?");
     s.bind(1, sha256Hex(token));
     if (s.step())
@@ -179,11 +195,13 @@ std::optional<std::int64_t> userForToken(Db &db, const std::string &token) {
     return std::nullopt;
 }
 
-void revokeToken(Db &db, const std::string &token) {
+void revokeToken(Db &db, const std::string &token)
+{
     db.prepare("DELETE FROM tokens WHERE token_hash = ?").bind(1, sha256Hex(token)).run();
 }
 
-std::optional<std::string> parseBearer(const std::string &header) {
+std::optional<std::string> parseBearer(const std::string &header)
+{
     const std::string h = trim(header);
     if (!startsWithCi(h, "bearer "))
         return std::nullopt;

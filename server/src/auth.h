@@ -19,16 +19,18 @@ std::string base64Decode(const std::string &in, bool *ok);
 
 // Creates the user or replaces its password and names.
 void setUser(Db &db, const std::string &username, const std::string &password, const std::string &surname,
-             const std::string &lastname);
+    const std::string &lastname);
 
-struct Credentials {
+struct Credentials
+{
     std::string username;
     std::string password;
 };
 // Parses "Basic <base64 of user:password>"; the password may contain ':'.
 std::optional<Credentials> parseBasic(const std::string &authorizationHeader);
 
-struct StoredSecret {
+struct StoredSecret
+{
     std::int64_t userId;
     std::string salt;
     std::string hash;

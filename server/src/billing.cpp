@@ -13,57 +13,75 @@ namespace vx {
 namespace {
 
 // Names of the client's fixed catalogues, by position, for the documents.
-const char *const kShipmentTypes[] = {
-    "eco 48",        "eco 24",         "eco 24+",         "Overnight",      "Overnight+",
-    "Overnight++",   "TB Express",     "TB Express 12 h", "TB Express 10 h", "TB Express 9 h",
-    "TB Economy",    "WW Express",     "WW Express 12 h", "WW Express 10 h", "WW Express 9 h",
-    "Same Day",      "Direktfahrt",    "Lager",           "Sonstiges"};
+const char *const kShipmentTypes[] = {"eco 48", "eco 24", "eco 24+", "Overnight", "Overnight+", "Overnight++",
+    "TB Express", "TB Express 12 h", "TB Express 10 h", "TB Express 9 h", "TB Economy", "WW Express", "WW Express 12 h",
+    "WW Express 10 h", "WW Express 9 h", "Same Day", "Direktfahrt", "Lager", "Sonstiges"};
 const char *const kDirections[] = {"Export", "Import", "Drittland", "Domestik", "Lokal"};
 
-template <std::size_t N>
-std::string catalogueName(const char *const (&names)[N], std::int64_t pos) {
+template<std::size_t N>
+std::string catalogueName(const char *const (&names)[N], std::int64_t pos)
+{
     return pos >= 0 && static_cast<std::size_t>(pos) < N ? names[pos] : std::string();
 }
 
 // Country ids of the client's country catalogue that a recipient block
 // names; Germany (36) is home and left out of the address.
-std::string countryName(std::int64_t id) {
+std::string countryName(std::int64_t id)
+{
     switch (id) {
-    case 36: return "";
-    case 18: return "BELGIEN";
-    case 35: return "DÄNEMARK";
-    case 49: return "FRANKREICH";
-    case 57: return "GROSSBRITANNIEN";
-    case 71: return "ITALIEN";
-    case 100: return "LUXEMBURG";
-    case 125: return "NIEDERLANDE";
-    case 132: return "ÖSTERREICH";
-    case 141: return "POLEN";
-    case 164: return "SPANIEN";
-    case 173: return "SCHWEDEN";
-    case 174: return "SCHWEIZ";
-    case 185: return "TSCHECHIEN";
-    default: return "";
+    case 36:
+        return "";
+    case 18:
+        return "BELGIEN";
+    case 35:
+        return "DÄNEMARK";
+    case 49:
+        return "FRANKREICH";
+    case 57:
+        return "GROSSBRITANNIEN";
+    case 71:
+        return "ITALIEN";
+    case 100:
+        return "LUXEMBURG";
+    case 125:
+        return "NIEDERLANDE";
+    case 132:
+        return "ÖSTERREICH";
+    case 141:
+        return "POLEN";
+    case 164:
+        return "SPANIEN";
+    case 173:
+        return "SCHWEDEN";
+    case 174:
+        return "SCHWEIZ";
+    case 185:
+        return "TSCHECHIEN";
+    default:
+        return "";
     }
 }
 
-std::string germanDate(const std::string &iso) {
+std::string germanDate(const std::string &iso)
+{
     // "2024-05-01T..." -> "01.05.2024"; anything else is shown as it is.
     if (iso.size() >= 10 && iso[4] == '-' && iso[7] == '-')
         return iso.substr(8, 2) + "." + iso.substr(5, 2) + "." + iso.substr(0, 4);
     return iso;
 }
 
-std::string isoAgo(std::time_t seconds) {
+std::string isoAgo(std::time_t seconds)
+{
     std::time_t t = std::time(nullptr) - seconds;
-    std::tm tm{};
+    std::tm tm {};
     gmtime_r(&t, &tm);
     char buf[32];
     std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
     return buf;
 }
 
-int taxRate(Db &db, std::int64_t taxId) {
+int taxRate(Db &db, std::int64_t taxId)
+{
     auto s = db.prepare("SELECT rate FROM taxes WHERE id = ?");
     s.bind(1, taxId);
     if (!s.step())
@@ -71,14 +89,16 @@ int taxRate(Db &db, std::int64_t taxId) {
     return static_cast<int>(s.getInt(0));
 }
 
-std::int64_t priceOf(const Json &order) {
+std::int64_t priceOf(const Json &order)
+{
     const auto cents = parseMoney(order["verkaufspreis"]);
     if (!cents)
         fail(422, "order " + std::to_string(order["id"].get<std::int64_t>()) + " has an unreadable sales price");
     return *cents;
 }
 
-std::vector<std::string> addressOf(const Json &customer) {
+std::vector<std::string> addressOf(const Json &customer)
+{
     std::vector<std::string> lines;
     const std::string name = customer["surname"].get<std::string>() + " " + customer["lastname"].get<std::string>();
     if (customer["commercialability"].get<bool>() && customer["commercial"].is_object()) {
@@ -89,8 +109,7 @@ std::vector<std::string> addressOf(const Json &customer) {
         lines.push_back(name);
     }
     lines.push_back(customer["address_street_no"].get<std::string>());
-    lines.push_back(customer["address_zipcode"].get<std::string>() + " " +
-                    customer["address_town"].get<std::string>());
+    lines.push_back(customer["address_zipcode"].get<std::string>() + " " + customer["address_town"].get<std::string>());
     const std::string country = countryName(customer["address_country"].get<std::int64_t>());
     if (!country.empty())
         lines.push_back(country);
@@ -98,8 +117,9 @@ std::vector<std::string> addressOf(const Json &customer) {
 }
 
 // Stores the preview of these orders and returns it.
-Json storePreview(Db &db, std::int64_t customerId, const char *mode, const std::vector<Json> &orders,
-                  const Json &assignment) {
+Json storePreview(
+    Db &db, std::int64_t customerId, const char *mode, const std::vector<Json> &orders, const Json &assignment)
+{
     RateTotals totals;
     for (const auto &o : orders)
         totals.add(taxRate(db, o["prozentsatz_id"].get<std::int64_t>()), priceOf(o));
@@ -133,23 +153,26 @@ Json storePreview(Db &db, std::int64_t customerId, const char *mode, const std::
 
 // ---------------------------------------------------------------- RateTotals
 
-std::vector<RateTotals::Line> RateTotals::lines() const {
+std::vector<RateTotals::Line> RateTotals::lines() const
+{
     std::vector<Line> out;
     for (auto it = net_.rbegin(); it != net_.rend(); ++it) {
         const std::int64_t tax = taxOf(it->second, it->first);
-        out.push_back(Line{it->first, it->second, tax, it->second + tax});
+        out.push_back(Line {it->first, it->second, tax, it->second + tax});
     }
     return out;
 }
 
-std::int64_t RateTotals::total() const {
+std::int64_t RateTotals::total() const
+{
     std::int64_t sum = 0;
     for (const auto &l : lines())
         sum += l.sum;
     return sum;
 }
 
-void RateTotals::putPreviewAmounts(Json &j) const {
+void RateTotals::putPreviewAmounts(Json &j) const
+{
     for (int rate : {19, 16, 0}) {
         const auto it = net_.find(rate);
         const std::int64_t net = it == net_.end() ? 0 : it->second;
@@ -164,14 +187,16 @@ void RateTotals::putPreviewAmounts(Json &j) const {
 
 // ---------------------------------------------------------------- previews
 
-Json previewSingle(Db &db, std::int64_t orderId) {
+Json previewSingle(Db &db, std::int64_t orderId)
+{
     const auto order = loadOrder(db, orderId);
     if (!order)
         fail(406, "no open order with id " + std::to_string(orderId));
     return storePreview(db, (*order)["customer_id"].get<std::int64_t>(), "single", {*order}, *order);
 }
 
-Json previewMultiple(Db &db, std::int64_t customerId) {
+Json previewMultiple(Db &db, std::int64_t customerId)
+{
     if (!customerExists(db, customerId))
         fail(406, "no customer with id " + std::to_string(customerId));
     auto s = db.prepare(orderSelect() + " WHERE o.customer_id = ? ORDER BY o.id");
@@ -189,7 +214,8 @@ Json previewMultiple(Db &db, std::int64_t customerId) {
 
 // ---------------------------------------------------------------- confirmation
 
-DocumentRef createDocument(Db &db, std::int64_t customerId) {
+DocumentRef createDocument(Db &db, std::int64_t customerId)
+{
     DocumentRef d;
     d.capability = randomHex(16);
     db.prepare("INSERT INTO documents(capability, file_name, customer_id, issued_at) VALUES (?, '', ?, ?)")
@@ -208,7 +234,8 @@ DocumentRef createDocument(Db &db, std::int64_t customerId) {
     return d;
 }
 
-Json confirmPreview(Db &db, std::int64_t previewId, const std::string &origin) {
+Json confirmPreview(Db &db, std::int64_t previewId, const std::string &origin)
+{
     Transaction tx(db);
     auto b = db.prepare("SELECT customer_id, confirmed_at FROM billings WHERE id = ?");
     b.bind(1, previewId);
@@ -218,7 +245,7 @@ Json confirmPreview(Db &db, std::int64_t previewId, const std::string &origin) {
     if (!b.isNull(1))
         fail(409, "checkout " + std::to_string(previewId) + " was confirmed already");
 
-    std::vector<std::pair<std::int64_t, std::int64_t>> items;  // order id, revision seen
+    std::vector<std::pair<std::int64_t, std::int64_t>> items; // order id, revision seen
     {
         auto s = db.prepare("SELECT order_id, revision FROM billing_orders WHERE billing_id = ? ORDER BY order_id");
         s.bind(1, previewId);
@@ -241,9 +268,8 @@ Json confirmPreview(Db &db, std::int64_t previewId, const std::string &origin) {
     const std::string now = nowIso();
     Json invoiceIds = Json::array();
     for (const auto &item : items) {
-        db.prepare("INSERT INTO invoices(document_id, order_id, customer_id, " + cols +
-                   ", billed_at) SELECT ?, id, customer_id, " + cols +
-                   ", ? FROM orders WHERE id = ?")
+        db.prepare("INSERT INTO invoices(document_id, order_id, customer_id, " + cols
+              + ", billed_at) SELECT ?, id, customer_id, " + cols + ", ? FROM orders WHERE id = ?")
             .bind(1, doc.id)
             .bind(2, now)
             .bind(3, item.first)
@@ -268,7 +294,8 @@ Json confirmPreview(Db &db, std::int64_t previewId, const std::string &origin) {
 
 // ---------------------------------------------------------------- documents
 
-std::optional<std::string> renderDocumentPdf(Db &db, const std::string &capability, const std::string &fileName) {
+std::optional<std::string> renderDocumentPdf(Db &db, const std::string &capability, const std::string &fileName)
+{
     auto d = db.prepare("SELECT id, invoice_no, issued_at, customer_id FROM documents WHERE capability = ? AND "
                         "file_name = ?");
     d.bind(1, capability).bind(2, fileName);
@@ -304,12 +331,13 @@ std::optional<std::string> renderDocumentPdf(Db &db, const std::string &capabili
         doc.positions.push_back(p);
     }
     for (const auto &l : totals.lines())
-        doc.rates.push_back(InvoiceRateLine{l.rate, l.net, l.tax, l.sum});
+        doc.rates.push_back(InvoiceRateLine {l.rate, l.net, l.tax, l.sum});
     doc.totalCents = totals.total();
     return renderInvoice(doc);
 }
 
-std::string renderDeliveryNotePdf(Db &db, std::int64_t deliveryOrderId) {
+std::string renderDeliveryNotePdf(Db &db, std::int64_t deliveryOrderId)
+{
     auto d = db.prepare("SELECT deliveryorders_no, delivery_date, customer_id FROM deliveryorders WHERE id = ?");
     d.bind(1, deliveryOrderId);
     if (!d.step())
@@ -327,8 +355,8 @@ std::string renderDeliveryNotePdf(Db &db, std::int64_t deliveryOrderId) {
                         "WHERE a.deliveryorder_no = ? ORDER BY a.id");
     s.bind(1, note.number);
     while (s.step())
-        note.lines.push_back(DeliveryNoteLine{s.getText(0), s.getText(1), s.getText(2), s.getText(3), s.getText(4),
-                                              s.getText(5), s.getInt(6)});
+        note.lines.push_back(DeliveryNoteLine {
+            s.getText(0), s.getText(1), s.getText(2), s.getText(3), s.getText(4), s.getText(5), s.getInt(6)});
     return renderDeliveryNote(note);
 }
 

@@ -13,14 +13,16 @@
 namespace vx {
 
 // Net amounts per VAT rate, and what follows from them.
-class RateTotals {
+class RateTotals
+{
 public:
     void add(int ratePercent, std::int64_t netCents) { net_[ratePercent] += netCents; }
-    struct Line {
+    struct Line
+    {
         int rate;
         std::int64_t net, tax, sum;
     };
-    std::vector<Line> lines() const;  // highest rate first
+    std::vector<Line> lines() const; // highest rate first
     std::int64_t total() const;
     // The keys of a checkout preview: net_amount19 ... sum_tax0, total_cost,
     // as German number text. The three usual rates are always present.
@@ -39,7 +41,8 @@ Json previewMultiple(Db &db, std::int64_t customerId);
 // was confirmed already or an order changed since.
 Json confirmPreview(Db &db, std::int64_t previewId, const std::string &origin);
 
-struct DocumentRef {
+struct DocumentRef
+{
     std::int64_t id;
     std::string invoiceNo;
     std::string capability;

@@ -198,7 +198,8 @@ CREATE INDEX articleinventory_delivery ON articleinventory(deliveryorder_no);
 
 // Decodes one UTF-8 sequence at s[i]; malformed bytes come back as-is so
 // folding never loses data.
-std::uint32_t decodeUtf8(const std::string &s, std::size_t &i) {
+std::uint32_t decodeUtf8(const std::string &s, std::size_t &i)
+{
     const auto c = static_cast<unsigned char>(s[i]);
     auto cont = [&](std::size_t k) {
         return i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
@@ -213,15 +214,14 @@ std::uint32_t decodeUtf8(const std::string &s, std::size_t &i) {
         return cp;
     }
     if ((c & 0xF0) == 0xE0 && cont(1) && cont(2)) {
-        std::uint32_t cp = ((c & 0x0F) << 12) | ((static_cast<unsigned char>(s[i + 1]) & 0x3F) << 6) |
-                           (static_cast<unsigned char>(s[i + 2]) & 0x3F);
+        std::uint32_t cp = ((c & 0x0F) << 12) | ((static_cast<unsigned char>(s[i + 1]) & 0x3F) << 6)
+            | (static_cast<unsigned char>(s[i + 2]) & 0x3F);
         i += 3;
         return cp;
     }
     if ((c & 0xF8) == 0xF0 && cont(1) && cont(2) && cont(3)) {
-        std::uint32_t cp = ((c & 0x07) << 18) | ((static_cast<unsigned char>(s[i + 1]) & 0x3F) << 12) |
-                           ((static_cast<unsigned char>(s[i + 2]) & 0x3F) << 6) |
-                           (static_cast<unsigned char>(s[i + 3]) & 0x3F);
+        std::uint32_t cp = ((c & 0x07) << 18) | ((static_cast<unsigned char>(s[i + 1]) & 0x3F) << 12)
+            | ((static_cast<unsigned char>(s[i + 2]) & 0x3F) << 6) | (static_cast<unsigned char>(s[i + 3]) & 0x3F);
         i += 4;
         return cp;
     }
@@ -229,7 +229,8 @@ std::uint32_t decodeUtf8(const std::string &s, std::size_t &i) {
     return 0xFFFD;
 }
 
-void appendUtf8(std::string &out, std::uint32_t cp) {
+void appendUtf8(std::string &out, std::uint32_t cp)
+{
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -247,7 +248,8 @@ void appendUtf8(std::string &out, std::uint32_t cp) {
     }
 }
 
-void sqlFold(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
+void sqlFold(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
     if (argc != 1 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
         return;
@@ -260,7 +262,8 @@ void sqlFold(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
 
 } // namespace
 
-std::string foldCase(const std::string &utf8) {
+std::string foldCase(const std::string &utf8)
+{
     std::string out;
     out.reserve(utf8.size());
     std::size_t i = 0;
@@ -268,14 +271,14 @@ std::string foldCase(const std::string &utf8) {
         const std::size_t start = i;
         std::uint32_t cp = decodeUtf8(utf8, i);
         if (cp == 0xFFFD && i == start + 1 && static_cast<unsigned char>(utf8[start]) >= 0x80) {
-            out += utf8[start];  // keep a stray byte untouched
+            out += utf8[start]; // keep a stray byte untouched
             continue;
         }
         if (cp >= 'A' && cp <= 'Z')
             cp += 32;
-        else if ((cp >= 0xC0 && cp <= 0xDE && cp != 0xD7))  // Latin-1 capitals, Ä Ö Ü among them
+        else if ((cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)) // Latin-1 capitals, Ä Ö Ü among them
             cp += 32;
-        else if (cp == 0x1E9E)  // capital sharp s
+        else if (cp == 0x1E9E) // capital sharp s
             cp = 0xDF;
         appendUtf8(out, cp);
     }
@@ -285,56 +288,66 @@ std::string foldCase(const std::string &utf8) {
 // ---------------------------------------------------------------- Stmt
 
 Stmt::Stmt(Db *owner, sqlite3 *db, sqlite3_stmt *s, bool temporary)
-    : owner_(owner), db_(db), s_(s), temporary_(temporary) {}
+    : owner_(owner), db_(db), s_(s), temporary_(temporary)
+{
+}
 
-Stmt::Stmt(Stmt &&other) noexcept
-    : owner_(other.owner_), db_(other.db_), s_(other.s_), temporary_(other.temporary_) {
+Stmt::Stmt(Stmt &&other) noexcept : owner_(other.owner_), db_(other.db_), s_(other.s_), temporary_(other.temporary_)
+{
     other.s_ = nullptr;
 }
 
-Stmt::~Stmt() {
+Stmt::~Stmt()
+{
     if (s_)
         owner_->release(s_, temporary_);
 }
 
 namespace {
-void check(sqlite3 *db, int rc, const char *what) {
+void check(sqlite3 *db, int rc, const char *what)
+{
     if (rc != SQLITE_OK)
         throw DbError(std::string(what) + ": " + sqlite3_errmsg(db));
 }
 } // namespace
 
-Stmt &Stmt::bind(int idx, std::int64_t v) {
+Stmt &Stmt::bind(int idx, std::int64_t v)
+{
     check(db_, sqlite3_bind_int64(s_, idx, v), "bind");
     return *this;
 }
 
-Stmt &Stmt::bind(int idx, double v) {
+Stmt &Stmt::bind(int idx, double v)
+{
     check(db_, sqlite3_bind_double(s_, idx, v), "bind");
     return *this;
 }
 
-Stmt &Stmt::bind(int idx, const std::string &v) {
+Stmt &Stmt::bind(int idx, const std::string &v)
+{
     check(db_, sqlite3_bind_text(s_, idx, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT), "bind");
     return *this;
 }
 
-Stmt &Stmt::bindBlob(int idx, const std::string &bytes) {
-    check(db_, sqlite3_bind_blob(s_, idx, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT),
-          "bind");
+Stmt &Stmt::bindBlob(int idx, const std::string &bytes)
+{
+    check(db_, sqlite3_bind_blob(s_, idx, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT), "bind");
     return *this;
 }
 
-Stmt &Stmt::bindNull(int idx) {
+Stmt &Stmt::bindNull(int idx)
+{
     check(db_, sqlite3_bind_null(s_, idx), "bind");
     return *this;
 }
 
-Stmt &Stmt::bind(int idx, const std::optional<std::int64_t> &v) {
+Stmt &Stmt::bind(int idx, const std::optional<std::int64_t> &v)
+{
     return v ? bind(idx, *v) : bindNull(idx);
 }
 
-Stmt &Stmt::bindJson(int idx, const Json &v) {
+Stmt &Stmt::bindJson(int idx, const Json &v)
+{
     if (v.is_string())
         return bind(idx, v.get<std::string>());
     if (v.is_number_integer())
@@ -346,7 +359,8 @@ Stmt &Stmt::bindJson(int idx, const Json &v) {
     return bindNull(idx);
 }
 
-bool Stmt::step() {
+bool Stmt::step()
+{
     const int rc = sqlite3_step(s_);
     if (rc == SQLITE_ROW)
         return true;
@@ -355,30 +369,42 @@ bool Stmt::step() {
     throw DbError(std::string("step: ") + sqlite3_errmsg(db_));
 }
 
-void Stmt::run() {
-    while (step()) {
-    }
+void Stmt::run()
+{
+    while (step()) { }
 }
 
-bool Stmt::isNull(int col) const { return sqlite3_column_type(s_, col) == SQLITE_NULL; }
+bool Stmt::isNull(int col) const
+{
+    return sqlite3_column_type(s_, col) == SQLITE_NULL;
+}
 
-std::int64_t Stmt::getInt(int col) const { return sqlite3_column_int64(s_, col); }
+std::int64_t Stmt::getInt(int col) const
+{
+    return sqlite3_column_int64(s_, col);
+}
 
-double Stmt::getDouble(int col) const { return sqlite3_column_double(s_, col); }
+double Stmt::getDouble(int col) const
+{
+    return sqlite3_column_double(s_, col);
+}
 
-std::string Stmt::getText(int col) const {
+std::string Stmt::getText(int col) const
+{
     const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(s_, col));
     const int n = sqlite3_column_bytes(s_, col);
     return p ? std::string(p, static_cast<std::size_t>(n)) : std::string();
 }
 
-std::string Stmt::getBlob(int col) const {
+std::string Stmt::getBlob(int col) const
+{
     const auto *p = static_cast<const char *>(sqlite3_column_blob(s_, col));
     const int n = sqlite3_column_bytes(s_, col);
     return p ? std::string(p, static_cast<std::size_t>(n)) : std::string();
 }
 
-Json Stmt::getJson(int col) const {
+Json Stmt::getJson(int col) const
+{
     switch (sqlite3_column_type(s_, col)) {
     case SQLITE_INTEGER:
         return getInt(col);
@@ -391,7 +417,8 @@ Json Stmt::getJson(int col) const {
     }
 }
 
-Json Stmt::getIntOrNull(int col) const {
+Json Stmt::getIntOrNull(int col) const
+{
     if (isNull(col))
         return nullptr;
     return getInt(col);
@@ -399,9 +426,10 @@ Json Stmt::getIntOrNull(int col) const {
 
 // ---------------------------------------------------------------- Db
 
-Db::Db(const std::string &path) {
-    const int rc = sqlite3_open_v2(path.c_str(), &db_,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+Db::Db(const std::string &path)
+{
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close(db_);
@@ -409,15 +437,16 @@ Db::Db(const std::string &path) {
         throw DbError("cannot open database " + path + ": " + msg);
     }
     sqlite3_busy_timeout(db_, 5000);
-    sqlite3_create_function_v2(db_, "vx_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqlFold,
-                               nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(
+        db_, "vx_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqlFold, nullptr, nullptr, nullptr);
     exec("PRAGMA journal_mode=WAL");
     exec("PRAGMA synchronous=NORMAL");
     exec("PRAGMA foreign_keys=ON");
     migrate();
 }
 
-Db::~Db() {
+Db::~Db()
+{
     for (auto &[sql, c] : cache_)
         sqlite3_finalize(c.stmt);
     if (db_) {
@@ -428,7 +457,8 @@ Db::~Db() {
     }
 }
 
-Stmt Db::prepare(const std::string &sql) {
+Stmt Db::prepare(const std::string &sql)
+{
     auto it = cache_.find(sql);
     if (it != cache_.end() && !it->second.inUse) {
         it->second.inUse = true;
@@ -436,11 +466,11 @@ Stmt Db::prepare(const std::string &sql) {
     }
     sqlite3_stmt *s = nullptr;
     const bool cacheIt = it == cache_.end();
-    const int rc = sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()),
-                                      cacheIt ? SQLITE_PREPARE_PERSISTENT : 0, &s, nullptr);
+    const int rc = sqlite3_prepare_v3(
+        db_, sql.c_str(), static_cast<int>(sql.size()), cacheIt ? SQLITE_PREPARE_PERSISTENT : 0, &s, nullptr);
     if (rc != SQLITE_OK)
         throw DbError(std::string("prepare: ") + sqlite3_errmsg(db_) + " in: " + sql);
-    if (!cacheIt)  // the cached one is busy (nested use of the same query)
+    if (!cacheIt) // the cached one is busy (nested use of the same query)
         return Stmt(this, db_, s, true);
     auto &slot = cache_[sql];
     slot.stmt = s;
@@ -449,7 +479,8 @@ Stmt Db::prepare(const std::string &sql) {
     return Stmt(this, db_, s, false);
 }
 
-void Db::release(sqlite3_stmt *s, bool temporary) {
+void Db::release(sqlite3_stmt *s, bool temporary)
+{
     if (temporary) {
         sqlite3_finalize(s);
         return;
@@ -461,7 +492,8 @@ void Db::release(sqlite3_stmt *s, bool temporary) {
         it->second->inUse = false;
 }
 
-void Db::exec(const std::string &sql) {
+void Db::exec(const std::string &sql)
+{
     char *err = nullptr;
     const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err);
     if (rc != SQLITE_OK) {
@@ -471,21 +503,28 @@ void Db::exec(const std::string &sql) {
     }
 }
 
-std::int64_t Db::lastInsertId() const { return sqlite3_last_insert_rowid(db_); }
+std::int64_t Db::lastInsertId() const
+{
+    return sqlite3_last_insert_rowid(db_);
+}
 
-int Db::changes() const { return sqlite3_changes(db_); }
+int Db::changes() const
+{
+    return sqlite3_changes(db_);
+}
 
-int Db::schemaVersion() {
+int Db::schemaVersion()
+{
     auto s = prepare("SELECT version FROM schema_version");
     return s.step() ? static_cast<int>(s.getInt(0)) : 0;
 }
 
-void Db::migrate() {
+void Db::migrate()
+{
     exec("CREATE TABLE IF NOT EXISTS schema_version(version INTEGER NOT NULL)");
     int version = schemaVersion();
     if (version > static_cast<int>(kMigrations.size()))
-        throw DbError("database schema version " + std::to_string(version) +
-                      " is newer than this server understands");
+        throw DbError("database schema version " + std::to_string(version) + " is newer than this server understands");
     while (version < static_cast<int>(kMigrations.size())) {
         Transaction tx(*this);
         exec(kMigrations[static_cast<std::size_t>(version)]);
@@ -496,7 +535,8 @@ void Db::migrate() {
     }
 }
 
-std::optional<std::string> Db::meta(const std::string &key) {
+std::optional<std::string> Db::meta(const std::string &key)
+{
     auto s = prepare("SELECT value FROM meta WHERE key = ?");
     s.bind(1, key);
     if (s.step())
@@ -504,7 +544,8 @@ std::optional<std::string> Db::meta(const std::string &key) {
     return std::nullopt;
 }
 
-void Db::setMeta(const std::string &key, const std::string &value) {
+void Db::setMeta(const std::string &key, const std::string &value)
+{
     prepare("INSERT INTO meta(key, value) VALUES (?, ?) ON CONFLICT(key) DO UPDATE SET value = excluded.value")
         .bind(1, key)
         .bind(2, value)
@@ -513,12 +554,14 @@ void Db::setMeta(const std::string &key, const std::string &value) {
 
 // ---------------------------------------------------------------- Transaction
 
-Transaction::Transaction(Db &db) : db_(db), depth_(db.txDepth_) {
+Transaction::Transaction(Db &db) : db_(db), depth_(db.txDepth_)
+{
     db_.exec(depth_ == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT tx" + std::to_string(depth_));
     ++db_.txDepth_;
 }
 
-Transaction::~Transaction() {
+Transaction::~Transaction()
+{
     if (done_)
         return;
     try {
@@ -534,7 +577,8 @@ Transaction::~Transaction() {
     --db_.txDepth_;
 }
 
-void Transaction::commit() {
+void Transaction::commit()
+{
     db_.exec(depth_ == 0 ? std::string("COMMIT") : "RELEASE tx" + std::to_string(depth_));
     done_ = true;
     --db_.txDepth_;

@@ -21,14 +21,16 @@ namespace vx {
 
 using Json = nlohmann::ordered_json;
 
-class DbError : public std::runtime_error {
+class DbError : public std::runtime_error
+{
 public:
     using std::runtime_error::runtime_error;
 };
 
 // A cached prepared statement, reset and unbound when the wrapper goes out
 // of scope. Parameters are 1-based as in SQLite, columns 0-based.
-class Stmt {
+class Stmt
+{
 public:
     Stmt(class Db *owner, sqlite3 *db, sqlite3_stmt *s, bool temporary);
     Stmt(const Stmt &) = delete;
@@ -60,7 +62,7 @@ public:
     std::string getText(int col) const;
     std::string getBlob(int col) const;
     bool getBool(int col) const { return getInt(col) != 0; }
-    Json getJson(int col) const;            // text/integer/real/null as they are stored
+    Json getJson(int col) const; // text/integer/real/null as they are stored
     Json getIntOrNull(int col) const;
 
 private:
@@ -70,7 +72,8 @@ private:
     bool temporary_;
 };
 
-class Db {
+class Db
+{
 public:
     explicit Db(const std::string &path);
     ~Db();
@@ -97,7 +100,8 @@ private:
 
     sqlite3 *db_ = nullptr;
     std::mutex mutex_;
-    struct Cached {
+    struct Cached
+    {
         sqlite3_stmt *stmt = nullptr;
         bool inUse = false;
     };
@@ -108,7 +112,8 @@ private:
 // BEGIN IMMEDIATE ... COMMIT; rolls back unless commit() was reached.
 // Nested transactions become savepoints, so a function that keeps its own
 // work atomic can also run inside a larger unit (the demo seed).
-class Transaction {
+class Transaction
+{
 public:
     explicit Transaction(Db &db);
     ~Transaction();

@@ -13,7 +13,8 @@ namespace {
 
 constexpr int kGermany = 36;
 
-struct DemoCustomer {
+struct DemoCustomer
+{
     const char *surname, *lastname, *street, *zipcode, *town, *province;
     int country;
     const char *phone;
@@ -25,20 +26,18 @@ struct DemoCustomer {
 const DemoCustomer kCustomers[] = {
     {"Anna", "Schmidt", "Lindenstraße 14", "10115", "Berlin", "Berlin", kGermany, "030 4412 8870", ""},
     {"Jürgen", "Müller", "Königsallee 60", "40212", "Düsseldorf", "Nordrhein-Westfalen", kGermany, "0211 873 2204",
-     "Pakete bitte beim Nachbarn abgeben"},
+        "Pakete bitte beim Nachbarn abgeben"},
     {"Sabine", "Weber", "Marienplatz 8", "80331", "München", "Bayern", kGermany, "089 2193 5510", ""},
     {"Thomas", "Wagner", "Schloßstraße 3", "70173", "Stuttgart", "Baden-Württemberg", kGermany, "0711 3390 412", ""},
-    {"Claudia", "Becker", "Hauptstraße 112", "69117", "Heidelberg", "Baden-Württemberg", kGermany,
-     "06221 58 7731", ""},
+    {"Claudia", "Becker", "Hauptstraße 112", "69117", "Heidelberg", "Baden-Württemberg", kGermany, "06221 58 7731", ""},
     {"Michael", "Hoffmann", "Am Markt 5", "28195", "Bremen", "Bremen", kGermany, "0421 699 3012", ""},
     {"Petra", "Schäfer", "Goethestraße 21", "60313", "Frankfurt am Main", "Hessen", kGermany, "069 2710 4498",
-     "Zustellung nur vormittags"},
+        "Zustellung nur vormittags"},
     {"Stefan", "Koch", "Bahnhofstraße 7", "01067", "Dresden", "Sachsen", kGermany, "0351 482 1177", ""},
     {"Monika", "Richter", "Domplatz 2", "39104", "Magdeburg", "Sachsen-Anhalt", kGermany, "0391 561 2040", ""},
     {"Andreas", "Klein", "Rosenweg 11", "24103", "Kiel", "Schleswig-Holstein", kGermany, "0431 907 3385", ""},
     {"Ursula", "Wolf", "Kirchgasse 4", "55116", "Mainz", "Rheinland-Pfalz", kGermany, "06131 22 9046", ""},
-    {"Frank", "Schröder", "Mühlenweg 19", "18055", "Rostock", "Mecklenburg-Vorpommern", kGermany, "0381 455 7720",
-     ""},
+    {"Frank", "Schröder", "Mühlenweg 19", "18055", "Rostock", "Mecklenburg-Vorpommern", kGermany, "0381 455 7720", ""},
     {"Karin", "Neumann", "Gartenstraße 33", "99084", "Erfurt", "Thüringen", kGermany, "0361 644 1893", ""},
     {"Uwe", "Schwarz", "Uferstraße 9", "14467", "Potsdam", "Brandenburg", kGermany, "0331 270 5561", ""},
     {"Birgit", "Zimmermann", "Schillerplatz 1", "66111", "Saarbrücken", "Saarland", kGermany, "0681 938 2207", ""},
@@ -48,35 +47,48 @@ const DemoCustomer kCustomers[] = {
     {"Gabriele", "Hartmann", "Wiener Straße 5", "1010", "Wien", "Wien", 132, "+43 1 532 8841", ""},
     {"Lukas", "Fischer", "Bahnhofstrasse 50", "8001", "Zürich", "Zürich", 174, "+41 44 211 7390", ""},
     {"Markus", "Lange", "Industriestraße 40", "45127", "Essen", "Nordrhein-Westfalen", kGermany, "0201 822 1900",
-     "Rampe 3, Anlieferung 7-15 Uhr", "Lange Logistik GmbH", "DE811234567", "12,5", "Markus Lange"},
-    {"Julia", "Schmitt", "Weberstraße 8", "41061", "Mönchengladbach", "Nordrhein-Westfalen", kGermany,
-     "02161 49 3370", "", "Schmitt & Söhne Textil KG", "DE812345678", "10,0", "Julia Schmitt"},
+        "Rampe 3, Anlieferung 7-15 Uhr", "Lange Logistik GmbH", "DE811234567", "12,5", "Markus Lange"},
+    {"Julia", "Schmitt", "Weberstraße 8", "41061", "Mönchengladbach", "Nordrhein-Westfalen", kGermany, "02161 49 3370",
+        "", "Schmitt & Söhne Textil KG", "DE812345678", "10,0", "Julia Schmitt"},
     {"Tobias", "Werner", "Technologiepark 3", "91058", "Erlangen", "Bayern", kGermany, "09131 77 2045", "",
-     "Werner Elektronik AG", "DE813456789", "15,0", "Tobias Werner"},
+        "Werner Elektronik AG", "DE813456789", "15,0", "Tobias Werner"},
     {"Katrin", "Meier", "Große Bleichen 10", "20354", "Hamburg", "Hamburg", kGermany, "040 3508 6610",
-     "Kühlware: Lieferung nur mit Kühlfahrzeug", "Meier Feinkost e.K.", "DE814567890", "8,5", "Katrin Meier"},
+        "Kühlware: Lieferung nur mit Kühlfahrzeug", "Meier Feinkost e.K.", "DE814567890", "8,5", "Katrin Meier"},
     {"Oliver", "Krause", "Gewerbering 12", "09111", "Chemnitz", "Sachsen", kGermany, "0371 533 0980", "",
-     "Krause Maschinenbau GmbH", "DE815678901", "12,5", "Herr Dipl.-Ing. Krause"},
+        "Krause Maschinenbau GmbH", "DE815678901", "12,5", "Herr Dipl.-Ing. Krause"},
     {"Nicole", "Lehmann", "Buchhändlerhof 2", "04109", "Leipzig", "Sachsen", kGermany, "0341 221 4467", "",
-     "Lehmann Buchversand GmbH", "DE816789012", "9,0", "Nicole Lehmann"},
+        "Lehmann Buchversand GmbH", "DE816789012", "9,0", "Nicole Lehmann"},
     {"Sebastian", "Köhler", "Stadionallee 1", "50933", "Köln", "Nordrhein-Westfalen", kGermany, "0221 498 1255", "",
-     "Köhler Sportartikel GmbH", "DE817890123", "11,0", "Sebastian Köhler"},
-    {"Anja", "Maier", "Gärtnerweg 6", "79098", "Freiburg im Breisgau", "Baden-Württemberg", kGermany,
-     "0761 388 2290", "", "Maier Blumen & Garten OHG", "DE818901234", "7,5", "Anja Maier"},
+        "Köhler Sportartikel GmbH", "DE817890123", "11,0", "Sebastian Köhler"},
+    {"Anja", "Maier", "Gärtnerweg 6", "79098", "Freiburg im Breisgau", "Baden-Württemberg", kGermany, "0761 388 2290",
+        "", "Maier Blumen & Garten OHG", "DE818901234", "7,5", "Anja Maier"},
 };
 
 // Plain ASCII for e-mail addresses.
-std::string mailPart(const std::string &s) {
+std::string mailPart(const std::string &s)
+{
     std::string out;
     for (std::size_t i = 0; i < s.size(); ++i) {
         const auto c = static_cast<unsigned char>(s[i]);
         if (c == 0xC3 && i + 1 < s.size()) {
             switch (static_cast<unsigned char>(s[++i])) {
-            case 0xA4: case 0x84: out += "ae"; break;
-            case 0xB6: case 0x96: out += "oe"; break;
-            case 0xBC: case 0x9C: out += "ue"; break;
-            case 0x9F: out += "ss"; break;
-            default: break;
+            case 0xA4:
+            case 0x84:
+                out += "ae";
+                break;
+            case 0xB6:
+            case 0x96:
+                out += "oe";
+                break;
+            case 0xBC:
+            case 0x9C:
+                out += "ue";
+                break;
+            case 0x9F:
+                out += "ss";
+                break;
+            default:
+                break;
             }
         } else if (c >= 'A' && c <= 'Z') {
             out += static_cast<char>(c + 32);
@@ -87,26 +99,29 @@ std::string mailPart(const std::string &s) {
     return out;
 }
 
-std::string daysAgo(int days) {
+std::string daysAgo(int days)
+{
     std::time_t t = std::time(nullptr) - static_cast<std::time_t>(days) * 86400;
-    std::tm tm{};
+    std::tm tm {};
     localtime_r(&t, &tm);
     char buf[16];
     std::strftime(buf, sizeof buf, "%d.%m.%Y", &tm);
     return buf;
 }
 
-std::string isoDaysAgo(int days) {
+std::string isoDaysAgo(int days)
+{
     std::time_t t = std::time(nullptr) - static_cast<std::time_t>(days) * 86400;
-    std::tm tm{};
+    std::tm tm {};
     gmtime_r(&t, &tm);
     char buf[32];
     std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S.000Z", &tm);
     return buf;
 }
 
-struct DemoOrder {
-    int customer;  // index into kCustomers, 1-based like the ids
+struct DemoOrder
+{
+    int customer; // index into kCustomers, 1-based like the ids
     int daysAgo;
     const char *beleg, *referenz, *text, *gewicht;
     int sendungsart, versandpartner, richtung, taxId;
@@ -115,12 +130,13 @@ struct DemoOrder {
     const char *betragPraemie = "", *betragZeitfenster = "";
 };
 
-std::int64_t insertOrder(Db &db, const std::vector<std::int64_t> &customerIds, const DemoOrder &o) {
-    std::string marks = "?";  // customer_id
+std::int64_t insertOrder(Db &db, const std::vector<std::int64_t> &customerIds, const DemoOrder &o)
+{
+    std::string marks = "?"; // customer_id
     for (std::size_t k = 0; k <= orderFields().size(); ++k)
-        marks += ", ?";  // the order fields and created_at
-    auto s = db.prepare("INSERT INTO orders(customer_id, " + orderColumnList("") + ", created_at) VALUES (" +
-                        marks + ")");
+        marks += ", ?"; // the order fields and created_at
+    auto s =
+        db.prepare("INSERT INTO orders(customer_id, " + orderColumnList("") + ", created_at) VALUES (" + marks + ")");
     int i = 1;
     s.bind(i++, customerIds.at(static_cast<std::size_t>(o.customer - 1)));
     s.bind(i++, daysAgo(o.daysAgo));
@@ -134,18 +150,18 @@ std::int64_t insertOrder(Db &db, const std::vector<std::int64_t> &customerIds, c
     s.bind(i++, o.taxId);
     s.bindJson(i++, o.verkaufspreis);
     s.bindJson(i++, o.einkaufspreis);
-    s.bind(i++, false);         // zustellung_im_aussengebiet
-    s.bind(i++, false);         // abholung_im_aussengebiet
-    s.bind(i++, o.oversized);   // versand_oversized
-    s.bind(i++, o.heavy);       // versand_heavy_weight
-    s.bind(i++, o.palette);     // versand_nicht_stapelbare_palette
-    s.bind(i++, o.samstag);     // zustellung_samstags
-    s.bind(i++, false);         // abholung_samstags
-    s.bind(i++, false);         // gebuehr_fuer_zusaetzliche_handhabung
-    s.bind(i++, o.praemie);     // praemie_fuer_transportversicherung
+    s.bind(i++, false); // zustellung_im_aussengebiet
+    s.bind(i++, false); // abholung_im_aussengebiet
+    s.bind(i++, o.oversized); // versand_oversized
+    s.bind(i++, o.heavy); // versand_heavy_weight
+    s.bind(i++, o.palette); // versand_nicht_stapelbare_palette
+    s.bind(i++, o.samstag); // zustellung_samstags
+    s.bind(i++, false); // abholung_samstags
+    s.bind(i++, false); // gebuehr_fuer_zusaetzliche_handhabung
+    s.bind(i++, o.praemie); // praemie_fuer_transportversicherung
     s.bind(i++, o.betragPraemie);
-    s.bind(i++, false);         // gebuehr_fuer_erstellung_einer_ae
-    s.bind(i++, false);         // gebuehr_fuer_kein_envelope
+    s.bind(i++, false); // gebuehr_fuer_erstellung_einer_ae
+    s.bind(i++, false); // gebuehr_fuer_kein_envelope
     s.bind(i++, o.zeitfenster); // zeitfensterzustellung
     s.bind(i++, o.betragZeitfenster);
     s.bind(i++, isoDaysAgo(o.daysAgo));
@@ -155,7 +171,8 @@ std::int64_t insertOrder(Db &db, const std::vector<std::int64_t> &customerIds, c
 
 } // namespace
 
-bool seedDemo(Db &db) {
+bool seedDemo(Db &db)
+{
     if (db.meta("demo_seeded"))
         return false;
     Transaction tx(db);
@@ -202,18 +219,17 @@ bool seedDemo(Db &db) {
         {2, 3, "B-24018", "Umzug Teil 1", "Umzugskartons", "38", 1, 3, 3, 1, "59,00", "37,50"},
         {2, 1, "B-24021", "Umzug Teil 2", "Fahrrad im Karton", "21,5", 1, 3, 3, 1, "42,00", "26,80", true},
         {3, 9, "B-24002", "Geschenk", "Weinpaket 6 Flaschen", "11", 2, 3, 3, 3, "45,80", "28,00"},
-        {21, 12, "B-23990", "LL-4471", "Ersatzteile Palette", "320", 6, 2, 0, 1, "189,00", "121,50", true, false,
-         true},
-        {21, 4, "B-24011", "LL-4502", "Zollpapiere Export", "0,3", 12, 5, 0, 2, "64,20", "41,00", false, false,
-         false, false, true, false, "5,50"},
+        {21, 12, "B-23990", "LL-4471", "Ersatzteile Palette", "320", 6, 2, 0, 1, "189,00", "121,50", true, false, true},
+        {21, 4, "B-24011", "LL-4502", "Zollpapiere Export", "0,3", 12, 5, 0, 2, "64,20", "41,00", false, false, false,
+            false, true, false, "5,50"},
         {21, 1, "B-24022", "LL-4519", "Maschinenteile Import", "640", 10, 6, 1, 1, "412,00", "298,00", false, true,
-         true},
+            true},
         {22, 5, "B-24009", "ST-0815", "Stoffmuster Übersee", "4,2", 11, 2, 2, 2, "76,40", "51,00"},
         {22, 2, "B-24019", "ST-0822", "Musterkollektion Herbst", "16", 3, 1, 3, 1, 38.5, 22},
-        {23, 6, "B-24006", "WE-2024-17", "Messeausstattung Nürnberg", "85", 16, 1, 4, 1, "1.250,00", "890,00",
-         false, false, false, false, false, true, "", "35,00"},
-        {23, 2, "B-24020", "WE-2024-18", "Laborproben eilig", "1,2", 15, 4, 3, 1, "98,00", "60,00", false, false,
-         false, true},
+        {23, 6, "B-24006", "WE-2024-17", "Messeausstattung Nürnberg", "85", 16, 1, 4, 1, "1.250,00", "890,00", false,
+            false, false, false, false, true, "", "35,00"},
+        {23, 2, "B-24020", "WE-2024-18", "Laborproben eilig", "1,2", 15, 4, 3, 1, "98,00", "60,00", false, false, false,
+            true},
         {24, 3, "B-24016", "MF-311", "Feinkost Kühlbox", "14", 4, 4, 3, 3, "67,30", "44,10"},
         {25, 20, "B-23971", "KM-88", "Getriebe zur Reparatur", "95", 10, 6, 3, 1, "168,00", "119,00", false, true},
         {25, 18, "B-23975", "KM-89", "Ersatzwelle", "42", 6, 2, 3, 1, "96,50", "61,00"},
@@ -227,9 +243,9 @@ bool seedDemo(Db &db) {
 
     // Billed through the same checkout the client uses.
     const std::string origin = "http://localhost";
-    confirmPreview(db, previewSingle(db, orderIds[3])["id"].get<std::int64_t>(), origin);   // customer 3
-    confirmPreview(db, previewSingle(db, orderIds[4])["id"].get<std::int64_t>(), origin);   // customer 21
-    confirmPreview(db, previewMultiple(db, customerIds[24])["id"].get<std::int64_t>(), origin);  // customer 25
+    confirmPreview(db, previewSingle(db, orderIds[3])["id"].get<std::int64_t>(), origin); // customer 3
+    confirmPreview(db, previewSingle(db, orderIds[4])["id"].get<std::int64_t>(), origin); // customer 21
+    confirmPreview(db, previewMultiple(db, customerIds[24])["id"].get<std::int64_t>(), origin); // customer 25
 
     // Warehouse: categories, article groups, one generated and one open
     // delivery order.
@@ -239,7 +255,8 @@ bool seedDemo(Db &db) {
         db.prepare("INSERT INTO categories(name) VALUES (?)").bind(1, name).run();
         categoryIds.push_back(db.lastInsertId());
     }
-    struct Group {
+    struct Group
+    {
         const char *name, *no, *farbe, *size, *typ;
         int quantity;
         const char *lager;

@@ -11,9 +11,13 @@ namespace vx {
 
 namespace {
 
-std::string dumpJson(const Json &j) { return j.dump(-1, ' ', false, Json::error_handler_t::replace); }
+std::string dumpJson(const Json &j)
+{
+    return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
 
-bool isDigits(const std::string &s) {
+bool isDigits(const std::string &s)
+{
     if (s.empty() || s.size() > 18)
         return false;
     for (char c : s)
@@ -24,19 +28,21 @@ bool isDigits(const std::string &s) {
 
 // Host header values we are willing to echo into links: host name or
 // address with an optional port, nothing that could break out of a URL.
-bool plausibleHost(const std::string &h) {
+bool plausibleHost(const std::string &h)
+{
     if (h.empty() || h.size() > 255)
         return false;
     for (char c : h) {
-        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-                        c == '-' || c == ':' || c == '[' || c == ']' || c == '_';
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.'
+            || c == '-' || c == ':' || c == '[' || c == ']' || c == '_';
         if (!ok)
             return false;
     }
     return true;
 }
 
-const char *typeName(const Json &v) {
+const char *typeName(const Json &v)
+{
     if (v.is_null())
         return "null";
     if (v.is_boolean())
@@ -50,15 +56,22 @@ const char *typeName(const Json &v) {
     return "an object";
 }
 
-std::string quoted(const char *key) { return std::string("\"") + key + "\""; }
+std::string quoted(const char *key)
+{
+    return std::string("\"") + key + "\"";
+}
 
 } // namespace
 
-std::string jsonError(const std::string &message) { return dumpJson(Json{{"error", message}}); }
+std::string jsonError(const std::string &message)
+{
+    return dumpJson(Json {{"error", message}});
+}
 
-std::string nowIso() {
+std::string nowIso()
+{
     std::time_t t = std::time(nullptr);
-    std::tm tm{};
+    std::tm tm {};
     gmtime_r(&t, &tm);
     char buf[32];
     std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
@@ -67,30 +80,35 @@ std::string nowIso() {
 
 // ---------------------------------------------------------------- Ctx
 
-void Ctx::reply(int status, const Json &body) {
+void Ctx::reply(int status, const Json &body)
+{
     res.status = status;
     res.set_content(dumpJson(body), "application/json; charset=utf-8");
 }
 
-void Ctx::replyNoContent() {
+void Ctx::replyNoContent()
+{
     res.status = 204;
     res.body.clear();
 }
 
-Json Ctx::bodyObject() const {
+Json Ctx::bodyObject() const
+{
     Json j;
     try {
         j = Json::parse(req.body);
     } catch (const Json::parse_error &e) {
-        fail(400, req.body.empty() ? "a JSON object is required as request body"
-                                   : std::string("malformed JSON: ") + e.what());
+        fail(400,
+            req.body.empty() ? "a JSON object is required as request body"
+                             : std::string("malformed JSON: ") + e.what());
     }
     if (!j.is_object())
         fail(422, std::string("the request body must be a JSON object, not ") + typeName(j));
     return j;
 }
 
-std::string Ctx::origin() const {
+std::string Ctx::origin() const
+{
     std::string host = req.get_header_value("Host");
     if (!plausibleHost(host)) {
         host = req.local_addr.find(':') != std::string::npos ? "[" + req.local_addr + "]" : req.local_addr;
@@ -99,7 +117,8 @@ std::string Ctx::origin() const {
     return std::string(app.tls ? "https://" : "http://") + host;
 }
 
-std::int64_t Ctx::page() const {
+std::int64_t Ctx::page() const
+{
     if (!req.has_param("page"))
         return 1;
     const std::string v = req.get_param_value("page");
@@ -108,15 +127,17 @@ std::int64_t Ctx::page() const {
     return std::stoll(v);
 }
 
-PageWindow pageWindow(std::int64_t page, std::int64_t pageSize, std::int64_t total) {
+PageWindow pageWindow(std::int64_t page, std::int64_t pageSize, std::int64_t total)
+{
     if (page > 1 && (page - 1 > total / pageSize || (page - 1) * pageSize >= total))
         fail(400, "page " + std::to_string(page) + " is past the last page");
-    return PageWindow{pageSize, (page - 1) * pageSize};
+    return PageWindow {pageSize, (page - 1) * pageSize};
 }
 
 // ---------------------------------------------------------------- Router
 
-std::vector<std::string> splitPath(const std::string &path) {
+std::vector<std::string> splitPath(const std::string &path)
+{
     std::vector<std::string> out;
     std::string cur;
     for (char c : path) {
@@ -133,11 +154,13 @@ std::vector<std::string> splitPath(const std::string &path) {
     return out;
 }
 
-void Router::add(const std::string &method, const std::string &pattern, Handler h) {
-    routes_.push_back(Route{method, splitPath(pattern), std::move(h)});
+void Router::add(const std::string &method, const std::string &pattern, Handler h)
+{
+    routes_.push_back(Route {method, splitPath(pattern), std::move(h)});
 }
 
-Router::Match Router::match(const std::string &methodIn, const std::string &path) const {
+Router::Match Router::match(const std::string &methodIn, const std::string &path) const
+{
     const std::string method = methodIn == "HEAD" ? "GET" : methodIn;
     const auto segs = splitPath(path);
 
@@ -203,23 +226,29 @@ Router::Match Router::match(const std::string &methodIn, const std::string &path
 
 // ---------------------------------------------------------------- Fields
 
-bool Fields::has(const char *key) const { return o_.contains(key); }
+bool Fields::has(const char *key) const
+{
+    return o_.contains(key);
+}
 
-const Json &Fields::raw(const char *key) const {
+const Json &Fields::raw(const char *key) const
+{
     auto it = o_.find(key);
     if (it == o_.end())
         fail(422, "missing key " + quoted(key));
     return *it;
 }
 
-std::string Fields::text(const char *key) const {
+std::string Fields::text(const char *key) const
+{
     const Json &v = raw(key);
     if (!v.is_string())
         fail(422, quoted(key) + " must be a string, not " + typeName(v));
     return v.get<std::string>();
 }
 
-std::int64_t Fields::integer(const char *key) const {
+std::int64_t Fields::integer(const char *key) const
+{
     const Json &v = raw(key);
     if (v.is_number_unsigned()) {
         if (v.get<std::uint64_t>() > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
@@ -236,21 +265,24 @@ std::int64_t Fields::integer(const char *key) const {
     fail(422, quoted(key) + " must be a whole number, not " + typeName(v));
 }
 
-bool Fields::boolean(const char *key) const {
+bool Fields::boolean(const char *key) const
+{
     const Json &v = raw(key);
     if (!v.is_boolean())
         fail(422, quoted(key) + " must be true or false, not " + typeName(v));
     return v.get<bool>();
 }
 
-std::int64_t Fields::idLoose(const char *key) const {
+std::int64_t Fields::idLoose(const char *key) const
+{
     const auto id = optionalIdLoose(key);
     if (!id)
         fail(422, "missing value for " + quoted(key));
     return *id;
 }
 
-std::optional<std::int64_t> Fields::optionalIdLoose(const char *key) const {
+std::optional<std::int64_t> Fields::optionalIdLoose(const char *key) const
+{
     auto it = o_.find(key);
     if (it == o_.end() || it->is_null())
         return std::nullopt;
@@ -268,7 +300,8 @@ std::optional<std::int64_t> Fields::optionalIdLoose(const char *key) const {
     return v;
 }
 
-Json Fields::money(const char *key) const {
+Json Fields::money(const char *key) const
+{
     const Json &v = raw(key);
     if (!v.is_string() && !v.is_number())
         fail(422, quoted(key) + " must be an amount as text or number, not " + typeName(v));
@@ -277,7 +310,8 @@ Json Fields::money(const char *key) const {
     return v;
 }
 
-Json Fields::textOrNumber(const char *key) const {
+Json Fields::textOrNumber(const char *key) const
+{
     const Json &v = raw(key);
     if (!v.is_string() && !v.is_number())
         fail(422, quoted(key) + " must be text or a number, not " + typeName(v));

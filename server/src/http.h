@@ -17,26 +17,32 @@ namespace vx {
 struct Options;
 
 // Thrown by handlers; becomes a reply with {"error": message}.
-struct HttpError {
+struct HttpError
+{
     int status;
     std::string message;
 };
 
-[[noreturn]] inline void fail(int status, std::string message) { throw HttpError{status, std::move(message)}; }
+[[noreturn]] inline void fail(int status, std::string message)
+{
+    throw HttpError {status, std::move(message)};
+}
 
-struct AppState {
+struct AppState
+{
     Db &db;
     const Options &options;
     bool tls = false;
 };
 
-struct Ctx {
+struct Ctx
+{
     AppState &app;
     const httplib::Request &req;
     httplib::Response &res;
-    std::vector<std::int64_t> ids;  // numeric path parameters, in path order
+    std::vector<std::int64_t> ids; // numeric path parameters, in path order
     std::int64_t userId = 0;
-    std::string token;  // the bearer token of this request
+    std::string token; // the bearer token of this request
 
     Db &db() { return app.db; }
     std::int64_t id(std::size_t i = 0) const { return ids.at(i); }
@@ -58,22 +64,25 @@ struct Ctx {
 
 using Handler = std::function<void(Ctx &)>;
 
-class Router {
+class Router
+{
 public:
     // Pattern segments are literals or "{id}" (a positive integer).
     void add(const std::string &method, const std::string &pattern, Handler h);
 
-    struct Match {
+    struct Match
+    {
         const Handler *handler = nullptr;
         std::vector<std::int64_t> ids;
-        int status = 0;  // 404 / 405 / 400 when handler is null
+        int status = 0; // 404 / 405 / 400 when handler is null
         std::string message;
         std::string allow;
     };
     Match match(const std::string &method, const std::string &path) const;
 
 private:
-    struct Route {
+    struct Route
+    {
         std::string method;
         std::vector<std::string> segments;
         Handler handler;
@@ -86,16 +95,17 @@ std::string jsonError(const std::string &message);
 
 // Reading typed fields of a request object. Every accessor names the key in
 // its error, so a client developer sees what was wrong.
-class Fields {
+class Fields
+{
 public:
-    explicit Fields(const Json &obj) : o_(obj) {}
+    explicit Fields(const Json &obj) : o_(obj) { }
 
     bool has(const char *key) const;
-    const Json &raw(const char *key) const;  // 422 when missing
+    const Json &raw(const char *key) const; // 422 when missing
 
-    std::string text(const char *key) const;        // string
-    std::int64_t integer(const char *key) const;    // JSON integer (or integral number)
-    bool boolean(const char *key) const;            // true/false
+    std::string text(const char *key) const; // string
+    std::int64_t integer(const char *key) const; // JSON integer (or integral number)
+    bool boolean(const char *key) const; // true/false
     // A record id that arrives as an integer or as a string of digits.
     std::int64_t idLoose(const char *key) const;
     // Like idLoose, but absent, null and "" mean "none".
@@ -111,7 +121,8 @@ private:
 
 // Page arithmetic shared by all paged lists: 400 for a page past the end,
 // but page 1 of an empty list is an empty page.
-struct PageWindow {
+struct PageWindow
+{
     std::int64_t limit;
     std::int64_t offset;
 };

@@ -17,7 +17,8 @@
 #include "record_log.h"
 #include "server.h"
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     using namespace vx;
     const auto parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.options) {
@@ -62,10 +63,10 @@ int main(int argc, char **argv) {
         if (options.demo)
             std::printf("demo login: user \"%s\" password \"%s\"\n", kDemoUser, kDemoPassword);
         std::printf("vendrix-server listening on %s://%s:%d\n", options.tlsCert.empty() ? "http" : "https",
-                    options.host.c_str(), port);
+            options.host.c_str(), port);
         std::fflush(stdout);
 
-        std::atomic<bool> finished{false};
+        std::atomic<bool> finished {false};
         std::thread watcher([&] {
             int sig = 0;
             sigwait(&stopSignals, &sig);

@@ -9,7 +9,8 @@ namespace {
 constexpr std::int64_t kMaxCents = std::numeric_limits<std::int64_t>::max() / 1000;
 }
 
-std::optional<std::int64_t> parseMoney(const std::string &raw) {
+std::optional<std::int64_t> parseMoney(const std::string &raw)
+{
     std::size_t b = 0, e = raw.size();
     while (b < e && (raw[b] == ' ' || raw[b] == '\t'))
         ++b;
@@ -64,7 +65,8 @@ std::optional<std::int64_t> parseMoney(const std::string &raw) {
     return whole * 100 + frac;
 }
 
-std::optional<std::int64_t> parseMoney(const nlohmann::ordered_json &value) {
+std::optional<std::int64_t> parseMoney(const nlohmann::ordered_json &value)
+{
     if (value.is_string())
         return parseMoney(value.get<std::string>());
     if (value.is_number_integer()) {
@@ -82,9 +84,11 @@ std::optional<std::int64_t> parseMoney(const nlohmann::ordered_json &value) {
     return std::nullopt;
 }
 
-std::string formatMoneyDe(std::int64_t cents) {
+std::string formatMoneyDe(std::int64_t cents)
+{
     const bool negative = cents < 0;
-    const std::uint64_t abs = negative ? static_cast<std::uint64_t>(-(cents + 1)) + 1 : static_cast<std::uint64_t>(cents);
+    const std::uint64_t abs =
+        negative ? static_cast<std::uint64_t>(-(cents + 1)) + 1 : static_cast<std::uint64_t>(cents);
     std::string whole = std::to_string(abs / 100);
     std::string grouped;
     const std::size_t n = whole.size();
@@ -102,7 +106,8 @@ std::string formatMoneyDe(std::int64_t cents) {
     return out;
 }
 
-std::int64_t taxOf(std::int64_t netCents, int ratePercent) {
+std::int64_t taxOf(std::int64_t netCents, int ratePercent)
+{
     // Half up on the exact product; amounts are never negative here.
     return (netCents * ratePercent + 50) / 100;
 }

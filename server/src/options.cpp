@@ -7,7 +7,8 @@ namespace vx {
 
 namespace {
 
-bool parseInt(const std::string &s, std::int64_t min, std::int64_t max, std::int64_t &out) {
+bool parseInt(const std::string &s, std::int64_t min, std::int64_t max, std::int64_t &out)
+{
     if (s.empty())
         return false;
     for (char c : s)
@@ -23,7 +24,8 @@ bool parseInt(const std::string &s, std::int64_t min, std::int64_t max, std::int
 
 } // namespace
 
-std::string usage() {
+std::string usage()
+{
     return "usage: vendrix-server --listen HOST:PORT --db FILE [options]\n"
            "\n"
            "  --listen HOST:PORT    address to serve on; port 0 picks a free port,\n"
@@ -40,7 +42,8 @@ std::string usage() {
            "  --help                show this text\n";
 }
 
-ParseResult parseOptions(const std::vector<std::string> &args) {
+ParseResult parseOptions(const std::vector<std::string> &args)
+{
     Options o;
     bool haveListen = false;
     for (std::size_t i = 0; i < args.size(); ++i) {

@@ -8,7 +8,8 @@
 
 namespace vx {
 
-struct Options {
+struct Options
+{
     std::string host = "127.0.0.1";
     int port = 8080;
     std::string dbPath;
@@ -25,7 +26,8 @@ struct Options {
 
 // Returns the options, or an error text (empty text with no options means
 // --help was asked for).
-struct ParseResult {
+struct ParseResult
+{
     std::optional<Options> options;
     std::string error;
 };

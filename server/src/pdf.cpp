@@ -11,18 +11,19 @@
 
 namespace vx {
 
-std::string utf8ToCp1252(const std::string &s) {
+std::string utf8ToCp1252(const std::string &s)
+{
     // Code points 0x80-0x9F of Windows-1252 that differ from Latin-1.
-    struct Extra {
+    struct Extra
+    {
         std::uint32_t cp;
         unsigned char byte;
     };
-    static const Extra extras[] = {
-        {0x20AC, 0x80}, {0x201A, 0x82}, {0x0192, 0x83}, {0x201E, 0x84}, {0x2026, 0x85}, {0x2020, 0x86},
-        {0x2021, 0x87}, {0x02C6, 0x88}, {0x2030, 0x89}, {0x0160, 0x8A}, {0x2039, 0x8B}, {0x0152, 0x8C},
-        {0x017D, 0x8E}, {0x2018, 0x91}, {0x2019, 0x92}, {0x201C, 0x93}, {0x201D, 0x94}, {0x2022, 0x95},
-        {0x2013, 0x96}, {0x2014, 0x97}, {0x02DC, 0x98}, {0x2122, 0x99}, {0x0161, 0x9A}, {0x203A, 0x9B},
-        {0x0153, 0x9C}, {0x017E, 0x9E}, {0x0178, 0x9F}, {0x1E9E, 0xDF} /* capital sharp s as ß */};
+    static const Extra extras[] = {{0x20AC, 0x80}, {0x201A, 0x82}, {0x0192, 0x83}, {0x201E, 0x84}, {0x2026, 0x85},
+        {0x2020, 0x86}, {0x2021, 0x87}, {0x02C6, 0x88}, {0x2030, 0x89}, {0x0160, 0x8A}, {0x2039, 0x8B}, {0x0152, 0x8C},
+        {0x017D, 0x8E}, {0x2018, 0x91}, {0x2019, 0x92}, {0x201C, 0x93}, {0x201D, 0x94}, {0x2022, 0x95}, {0x2013, 0x96},
+        {0x2014, 0x97}, {0x02DC, 0x98}, {0x2122, 0x99}, {0x0161, 0x9A}, {0x203A, 0x9B}, {0x0153, 0x9C}, {0x017E, 0x9E},
+        {0x0178, 0x9F}, {0x1E9E, 0xDF} /* capital sharp s as ß */};
     std::string out;
     out.reserve(s.size());
     std::size_t i = 0;
@@ -62,7 +63,7 @@ std::string utf8ToCp1252(const std::string &s) {
         }
         i += static_cast<std::size_t>(len);
         if (cp < 0x20) {
-            out += ' ';  // control characters (tabs, line breaks) would not render
+            out += ' '; // control characters (tabs, line breaks) would not render
         } else if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
             out += static_cast<char>(cp);
         } else {
@@ -81,19 +82,22 @@ namespace {
 constexpr float kLeft = 56.0f;
 constexpr float kRight = 539.0f;
 constexpr float kTop = 800.0f;
-constexpr float kBottom = 110.0f;  // rows stop here; the footer lies below
+constexpr float kBottom = 110.0f; // rows stop here; the footer lies below
 
 const char *const kCompany = "Vendrix Kurier & Logistik GmbH";
 const char *const kCompanyLine = "Hafenstraße 12 · 20457 Hamburg · Tel. 040 5550 1200 · buero@vendrix.example";
 const char *const kFooter1 = "Vendrix Kurier & Logistik GmbH · Geschäftsführung: Erika Mustermann · "
                              "Amtsgericht Hamburg HRB 000000 · USt-IdNr. DE000000000";
-const char *const kFooter2 = "Bankverbindung: Beispielbank Hamburg · IBAN DE00 0000 0000 0000 0000 00 · BIC XXXXDEXXXXX";
+const char *const kFooter2 =
+    "Bankverbindung: Beispielbank Hamburg · IBAN DE00 0000 0000 0000 0000 00 · BIC XXXXDEXXXXX";
 
 // A small drawing surface over libharu that collects its errors instead of
 // jumping out of C code.
-class Canvas {
+class Canvas
+{
 public:
-    explicit Canvas(const std::string &title) {
+    explicit Canvas(const std::string &title)
+    {
         doc_ = HPDF_New(&Canvas::onError, this);
         if (!doc_)
             throw std::runtime_error("cannot create PDF document");
@@ -103,9 +107,9 @@ public:
         HPDF_SetInfoAttr(doc_, HPDF_INFO_CREATOR, "vendrix-server");
         HPDF_SetInfoAttr(doc_, HPDF_INFO_TITLE, utf8ToCp1252(title).c_str());
         std::time_t t = std::time(nullptr);
-        std::tm tm{};
+        std::tm tm {};
         gmtime_r(&t, &tm);
-        HPDF_Date d{};
+        HPDF_Date d {};
         d.year = tm.tm_year + 1900;
         d.month = tm.tm_mon + 1;
         d.day = tm.tm_mday;
@@ -120,7 +124,8 @@ public:
     Canvas(const Canvas &) = delete;
     Canvas &operator=(const Canvas &) = delete;
 
-    void newPage() {
+    void newPage()
+    {
         page_ = HPDF_AddPage(doc_);
         HPDF_Page_SetSize(page_, HPDF_PAGE_SIZE_A4, HPDF_PAGE_PORTRAIT);
         pages_.push_back(page_);
@@ -128,17 +133,18 @@ public:
     std::size_t pageCount() const { return pages_.size(); }
     void usePage(std::size_t i) { page_ = pages_.at(i); }
 
-    float width(const std::string &cp1252, float size, bool bold) const {
+    float width(const std::string &cp1252, float size, bool bold) const
+    {
         if (cp1252.empty())
             return 0;
         const HPDF_TextWidth w = HPDF_Font_TextWidth(bold ? bold_ : regular_,
-                                                     reinterpret_cast<const HPDF_BYTE *>(cp1252.c_str()),
-                                                     static_cast<HPDF_UINT>(cp1252.size()));
+            reinterpret_cast<const HPDF_BYTE *>(cp1252.c_str()), static_cast<HPDF_UINT>(cp1252.size()));
         return static_cast<float>(w.width) * size / 1000.0f;
     }
 
     // Shortens text to a width, ending it with an ellipsis.
-    std::string fit(const std::string &utf8, float maxWidth, float size, bool bold = false) const {
+    std::string fit(const std::string &utf8, float maxWidth, float size, bool bold = false) const
+    {
         std::string t = utf8ToCp1252(utf8);
         if (width(t, size, bold) <= maxWidth)
             return t;
@@ -148,14 +154,17 @@ public:
         return t + ellipsis;
     }
 
-    void text(float x, float y, const std::string &utf8, float size, bool bold = false) {
+    void text(float x, float y, const std::string &utf8, float size, bool bold = false)
+    {
         drawRaw(x, y, utf8ToCp1252(utf8), size, bold);
     }
-    void textRight(float xRight, float y, const std::string &utf8, float size, bool bold = false) {
+    void textRight(float xRight, float y, const std::string &utf8, float size, bool bold = false)
+    {
         const std::string t = utf8ToCp1252(utf8);
         drawRaw(xRight - width(t, size, bold), y, t, size, bold);
     }
-    void drawRaw(float x, float y, const std::string &cp1252, float size, bool bold = false) {
+    void drawRaw(float x, float y, const std::string &cp1252, float size, bool bold = false)
+    {
         if (cp1252.empty())
             return;
         HPDF_Page_BeginText(page_);
@@ -163,14 +172,16 @@ public:
         HPDF_Page_TextOut(page_, x, y, cp1252.c_str());
         HPDF_Page_EndText(page_);
     }
-    void line(float x1, float y1, float x2, float y2, float w = 0.5f) {
+    void line(float x1, float y1, float x2, float y2, float w = 0.5f)
+    {
         HPDF_Page_SetLineWidth(page_, w);
         HPDF_Page_MoveTo(page_, x1, y1);
         HPDF_Page_LineTo(page_, x2, y2);
         HPDF_Page_Stroke(page_);
     }
 
-    std::string save() {
+    std::string save()
+    {
         HPDF_SaveToStream(doc_);
         checkErrors();
         std::string out(HPDF_GetStreamSize(doc_), '\0');
@@ -182,16 +193,18 @@ public:
     }
 
 private:
-    static void onError(HPDF_STATUS error, HPDF_STATUS detail, void *user) {
+    static void onError(HPDF_STATUS error, HPDF_STATUS detail, void *user)
+    {
         auto *self = static_cast<Canvas *>(user);
         if (self->error_.empty()) {
             char buf[96];
             std::snprintf(buf, sizeof buf, "libharu error 0x%04X (detail %u)", static_cast<unsigned>(error),
-                          static_cast<unsigned>(detail));
+                static_cast<unsigned>(detail));
             self->error_ = buf;
         }
     }
-    void checkErrors() const {
+    void checkErrors() const
+    {
         if (!error_.empty())
             throw std::runtime_error(error_);
     }
@@ -206,7 +219,8 @@ private:
 
 // Letterhead, recipient block and the document's key data on the right.
 float drawHead(Canvas &c, const std::string &title, const std::vector<std::pair<std::string, std::string>> &facts,
-               const std::vector<std::string> &address) {
+    const std::vector<std::string> &address)
+{
     c.text(kLeft, kTop, kCompany, 16, true);
     c.text(kLeft, kTop - 14, kCompanyLine, 8);
     c.line(kLeft, kTop - 22, kRight, kTop - 22, 0.8f);
@@ -228,7 +242,8 @@ float drawHead(Canvas &c, const std::string &title, const std::vector<std::pair<
     return std::min(y, fy) - 24;
 }
 
-void drawFooters(Canvas &c) {
+void drawFooters(Canvas &c)
+{
     const std::size_t n = c.pageCount();
     for (std::size_t i = 0; i < n; ++i) {
         c.usePage(i);
@@ -239,14 +254,16 @@ void drawFooters(Canvas &c) {
     }
 }
 
-struct Column {
+struct Column
+{
     const char *title;
     float x;
     float width;
     bool right;
 };
 
-void drawTableHeader(Canvas &c, const std::vector<Column> &cols, float y) {
+void drawTableHeader(Canvas &c, const std::vector<Column> &cols, float y)
+{
     for (const auto &col : cols) {
         if (col.right)
             c.textRight(col.x + col.width, y, col.title, 8.5f, true);
@@ -256,7 +273,8 @@ void drawTableHeader(Canvas &c, const std::vector<Column> &cols, float y) {
     c.line(kLeft, y - 4, kRight, y - 4, 0.6f);
 }
 
-void drawRow(Canvas &c, const std::vector<Column> &cols, const std::vector<std::string> &cells, float y) {
+void drawRow(Canvas &c, const std::vector<Column> &cols, const std::vector<std::string> &cells, float y)
+{
     for (std::size_t i = 0; i < cols.size() && i < cells.size(); ++i) {
         const auto &col = cols[i];
         const std::string t = c.fit(cells[i], col.width, 8.5f);
@@ -268,8 +286,8 @@ void drawRow(Canvas &c, const std::vector<Column> &cols, const std::vector<std::
 }
 
 // Rows of a table that continues on new pages; returns the y below it.
-float drawTable(Canvas &c, const std::vector<Column> &cols, const std::vector<std::vector<std::string>> &rows,
-                float y) {
+float drawTable(Canvas &c, const std::vector<Column> &cols, const std::vector<std::vector<std::string>> &rows, float y)
+{
     constexpr float rowHeight = 13;
     drawTableHeader(c, cols, y);
     y -= 17;
@@ -290,7 +308,8 @@ float drawTable(Canvas &c, const std::vector<Column> &cols, const std::vector<st
 }
 
 // Keeps a block of the given height on one page.
-float ensureRoom(Canvas &c, float y, float height) {
+float ensureRoom(Canvas &c, float y, float height)
+{
     if (y - height >= kBottom)
         return y;
     c.newPage();
@@ -299,7 +318,8 @@ float ensureRoom(Canvas &c, float y, float height) {
 
 } // namespace
 
-std::string renderInvoice(const InvoiceDocument &doc) {
+std::string renderInvoice(const InvoiceDocument &doc)
+{
     Canvas c("Rechnung " + doc.invoiceNo);
     std::vector<std::pair<std::string, std::string>> facts = {
         {"Rechnungsnummer", doc.invoiceNo},
@@ -316,15 +336,20 @@ std::string renderInvoice(const InvoiceDocument &doc) {
     y -= 26;
 
     const std::vector<Column> cols = {
-        {"Pos.", kLeft, 22, false},       {"Datum", 80, 50, false},    {"Beleg-Nr.", 132, 58, false},
-        {"Beschreibung", 192, 140, false}, {"Service", 334, 72, false}, {"Richtung", 408, 52, false},
-        {"USt", 462, 24, true},           {"Netto EUR", 490, 49, true},
+        {"Pos.", kLeft, 22, false},
+        {"Datum", 80, 50, false},
+        {"Beleg-Nr.", 132, 58, false},
+        {"Beschreibung", 192, 140, false},
+        {"Service", 334, 72, false},
+        {"Richtung", 408, 52, false},
+        {"USt", 462, 24, true},
+        {"Netto EUR", 490, 49, true},
     };
     std::vector<std::vector<std::string>> rows;
     int pos = 1;
     for (const auto &p : doc.positions)
         rows.push_back({std::to_string(pos++), p.datum, p.belegnummer, p.text, p.service, p.richtung, p.tax,
-                        formatMoneyDe(p.netCents)});
+            formatMoneyDe(p.netCents)});
     y = drawTable(c, cols, rows, y);
 
     y = ensureRoom(c, y - 10, 20.0f * static_cast<float>(doc.rates.size()) * 3 + 60);
@@ -356,27 +381,32 @@ std::string renderInvoice(const InvoiceDocument &doc) {
     return c.save();
 }
 
-std::string renderDeliveryNote(const DeliveryNote &note) {
+std::string renderDeliveryNote(const DeliveryNote &note)
+{
     const std::string no = std::to_string(note.number);
     Canvas c("Lieferschein " + no);
     float y = drawHead(c, "Lieferschein",
-                       {{"Lieferschein-Nr.", no}, {"Lieferdatum", note.date}, {"Kundennummer", note.customerNo}},
-                       note.address);
+        {{"Lieferschein-Nr.", no}, {"Lieferdatum", note.date}, {"Kundennummer", note.customerNo}}, note.address);
 
     c.text(kLeft, y, "Wir haben folgende Artikel für Sie eingelagert:", 10);
     y -= 26;
 
     const std::vector<Column> cols = {
-        {"Pos.", kLeft, 22, false},    {"Artikel", 80, 120, false}, {"Art.-Nr.", 202, 60, false},
-        {"Typ", 264, 60, false},       {"Farbe", 326, 50, false},   {"Größe", 378, 36, false},
-        {"EAN", 416, 84, false},       {"Menge", 502, 37, true},
+        {"Pos.", kLeft, 22, false},
+        {"Artikel", 80, 120, false},
+        {"Art.-Nr.", 202, 60, false},
+        {"Typ", 264, 60, false},
+        {"Farbe", 326, 50, false},
+        {"Größe", 378, 36, false},
+        {"EAN", 416, 84, false},
+        {"Menge", 502, 37, true},
     };
     std::vector<std::vector<std::string>> rows;
     std::int64_t pieces = 0;
     int pos = 1;
     for (const auto &l : note.lines) {
         rows.push_back({std::to_string(pos++), l.articlename, l.articleno, l.typ, l.farbe, l.size, l.ean,
-                        std::to_string(l.quantity)});
+            std::to_string(l.quantity)});
         pieces += l.quantity;
     }
     y = drawTable(c, cols, rows, y);

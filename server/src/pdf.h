@@ -11,7 +11,8 @@ namespace vx {
 
 std::string utf8ToCp1252(const std::string &utf8);
 
-struct InvoicePosition {
+struct InvoicePosition
+{
     std::string datum;
     std::string belegnummer;
     std::string text;
@@ -21,30 +22,34 @@ struct InvoicePosition {
     std::int64_t netCents = 0;
 };
 
-struct InvoiceRateLine {
+struct InvoiceRateLine
+{
     int rate;
     std::int64_t net, tax, sum;
 };
 
-struct InvoiceDocument {
+struct InvoiceDocument
+{
     std::string invoiceNo;
-    std::string issuedDate;  // dd.MM.yyyy
+    std::string issuedDate; // dd.MM.yyyy
     std::string customerNo;
     std::string customerVatId;
-    std::vector<std::string> address;  // recipient block, line by line
+    std::vector<std::string> address; // recipient block, line by line
     std::vector<InvoicePosition> positions;
     std::vector<InvoiceRateLine> rates;
     std::int64_t totalCents = 0;
 };
 
-struct DeliveryNoteLine {
+struct DeliveryNoteLine
+{
     std::string articlename, articleno, typ, farbe, size, ean;
     std::int64_t quantity = 0;
 };
 
-struct DeliveryNote {
+struct DeliveryNote
+{
     std::int64_t number = 0;
-    std::string date;  // dd.MM.yyyy
+    std::string date; // dd.MM.yyyy
     std::string customerNo;
     std::vector<std::string> address;
     std::vector<DeliveryNoteLine> lines;

@@ -6,18 +6,21 @@
 
 namespace vx {
 
-RecordLog::RecordLog(const std::string &path) {
+RecordLog::RecordLog(const std::string &path)
+{
     file_ = std::fopen(path.c_str(), "ab");
     if (!file_)
         throw std::runtime_error("cannot open record file " + path);
 }
 
-RecordLog::~RecordLog() {
+RecordLog::~RecordLog()
+{
     if (file_)
         std::fclose(file_);
 }
 
-std::string RecordLog::line(const httplib::Request &req) {
+std::string RecordLog::line(const httplib::Request &req)
+{
     // The target is the request line's path and query exactly as received
     // (not percent-decoded).
     const auto q = req.target.find('?');
@@ -41,7 +44,8 @@ std::string RecordLog::line(const httplib::Request &req) {
     return j.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
-void RecordLog::write(const httplib::Request &req) {
+void RecordLog::write(const httplib::Request &req)
+{
     const std::string l = line(req) + "\n";
     std::lock_guard<std::mutex> g(mutex_);
     std::fwrite(l.data(), 1, l.size(), file_);

@@ -10,9 +10,10 @@
 
 namespace vx {
 
-class RecordLog {
+class RecordLog
+{
 public:
-    explicit RecordLog(const std::string &path);  // appends; throws when it cannot open
+    explicit RecordLog(const std::string &path); // appends; throws when it cannot open
     ~RecordLog();
     RecordLog(const RecordLog &) = delete;
     RecordLog &operator=(const RecordLog &) = delete;

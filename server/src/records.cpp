@@ -6,7 +6,8 @@ namespace vx {
 
 // ---------------------------------------------------------------- customers
 
-const char *const kCommercialSelect = "SELECT id, company, vatid, fuel_surcharge, contact_person FROM customer_commercial";
+const char *const kCommercialSelect =
+    "SELECT id, company, vatid, fuel_surcharge, contact_person FROM customer_commercial";
 
 const char *const kCustomerSelect =
     "SELECT c.id, c.surname, c.lastname, c.address_street_no, c.address_zipcode, c.address_town, "
@@ -14,7 +15,8 @@ const char *const kCustomerSelect =
     "c.commercial_id, cc.id, cc.company, cc.vatid, cc.fuel_surcharge, cc.contact_person "
     "FROM customers c LEFT JOIN customer_commercial cc ON cc.id = c.commercial_id";
 
-Json commercialFromRow(const Stmt &s, int c) {
+Json commercialFromRow(const Stmt &s, int c)
+{
     Json j;
     j["id"] = s.getInt(c);
     j["company"] = s.getText(c + 1);
@@ -24,7 +26,8 @@ Json commercialFromRow(const Stmt &s, int c) {
     return j;
 }
 
-Json customerFromRow(const Stmt &s) {
+Json customerFromRow(const Stmt &s)
+{
     Json j;
     j["id"] = s.getInt(0);
     j["surname"] = s.getText(1);
@@ -44,7 +47,8 @@ Json customerFromRow(const Stmt &s) {
     return j;
 }
 
-std::optional<Json> loadCustomer(Db &db, std::int64_t id) {
+std::optional<Json> loadCustomer(Db &db, std::int64_t id)
+{
     auto s = db.prepare(std::string(kCustomerSelect) + " WHERE c.id = ?");
     s.bind(1, id);
     if (!s.step())
@@ -52,7 +56,8 @@ std::optional<Json> loadCustomer(Db &db, std::int64_t id) {
     return customerFromRow(s);
 }
 
-bool customerExists(Db &db, std::int64_t id) {
+bool customerExists(Db &db, std::int64_t id)
+{
     auto s = db.prepare("SELECT 1 FROM customers WHERE id = ?");
     s.bind(1, id);
     return s.step();
@@ -60,7 +65,8 @@ bool customerExists(Db &db, std::int64_t id) {
 
 // ---------------------------------------------------------------- orders and invoices
 
-const std::vector<FieldDef> &orderFields() {
+const std::vector<FieldDef> &orderFields()
+{
     static const std::vector<FieldDef> fields = {
         {"datum", FieldKind::Text},
         {"belegnummer", FieldKind::Text},
@@ -91,7 +97,8 @@ const std::vector<FieldDef> &orderFields() {
     return fields;
 }
 
-std::string orderColumnList(const std::string &prefix) {
+std::string orderColumnList(const std::string &prefix)
+{
     std::string out;
     for (const auto &f : orderFields()) {
         if (!out.empty())
@@ -101,7 +108,8 @@ std::string orderColumnList(const std::string &prefix) {
     return out;
 }
 
-OrderValues readOrderBody(Db &db, const Fields &f, bool withCustomer) {
+OrderValues readOrderBody(Db &db, const Fields &f, bool withCustomer)
+{
     OrderValues v;
     for (const auto &def : orderFields()) {
         switch (def.kind) {
@@ -136,14 +144,16 @@ OrderValues readOrderBody(Db &db, const Fields &f, bool withCustomer) {
     return v;
 }
 
-void bindOrderValues(Stmt &s, int first, const OrderValues &v) {
+void bindOrderValues(Stmt &s, int first, const OrderValues &v)
+{
     for (std::size_t i = 0; i < v.values.size(); ++i)
         s.bindJson(first + static_cast<int>(i), v.values[i]);
 }
 
 namespace {
 // Columns after the id: the order fields in orderFields() order.
-void putOrderFields(Json &j, const Stmt &s, int first) {
+void putOrderFields(Json &j, const Stmt &s, int first)
+{
     int col = first;
     for (const auto &def : orderFields()) {
         switch (def.kind) {
@@ -166,13 +176,15 @@ void putOrderFields(Json &j, const Stmt &s, int first) {
 }
 } // namespace
 
-std::string orderSelect() {
-    return "SELECT o.id, " + orderColumnList("o.") +
-           ", o.customer_id, c.surname, c.lastname, t.id, t.tax, o.revision "
-           "FROM orders o JOIN customers c ON c.id = o.customer_id JOIN taxes t ON t.id = o.prozentsatz_id";
+std::string orderSelect()
+{
+    return "SELECT o.id, " + orderColumnList("o.")
+        + ", o.customer_id, c.surname, c.lastname, t.id, t.tax, o.revision "
+          "FROM orders o JOIN customers c ON c.id = o.customer_id JOIN taxes t ON t.id = o.prozentsatz_id";
 }
 
-Json orderFromRow(const Stmt &s) {
+Json orderFromRow(const Stmt &s)
+{
     const int n = static_cast<int>(orderFields().size());
     Json j;
     j["id"] = s.getInt(0);
@@ -185,7 +197,8 @@ Json orderFromRow(const Stmt &s) {
     return j;
 }
 
-std::optional<Json> loadOrder(Db &db, std::int64_t id) {
+std::optional<Json> loadOrder(Db &db, std::int64_t id)
+{
     auto s = db.prepare(orderSelect() + " WHERE o.id = ?");
     s.bind(1, id);
     if (!s.step())
@@ -193,19 +206,22 @@ std::optional<Json> loadOrder(Db &db, std::int64_t id) {
     return orderFromRow(s);
 }
 
-std::string invoiceSelect() {
-    return "SELECT i.id, " + orderColumnList("i.") +
-           ", i.customer_id, c.surname, c.lastname, t.id, t.tax, d.invoice_no, i.order_id, i.billed_at, "
-           "d.capability, d.file_name "
-           "FROM invoices i JOIN documents d ON d.id = i.document_id JOIN customers c ON c.id = i.customer_id "
-           "JOIN taxes t ON t.id = i.prozentsatz_id";
+std::string invoiceSelect()
+{
+    return "SELECT i.id, " + orderColumnList("i.")
+        + ", i.customer_id, c.surname, c.lastname, t.id, t.tax, d.invoice_no, i.order_id, i.billed_at, "
+          "d.capability, d.file_name "
+          "FROM invoices i JOIN documents d ON d.id = i.document_id JOIN customers c ON c.id = i.customer_id "
+          "JOIN taxes t ON t.id = i.prozentsatz_id";
 }
 
-std::string documentLink(const std::string &origin, const std::string &capability, const std::string &fileName) {
+std::string documentLink(const std::string &origin, const std::string &capability, const std::string &fileName)
+{
     return origin + "/files/" + capability + "/" + fileName;
 }
 
-Json invoiceFromRow(const Stmt &s, const std::string &origin) {
+Json invoiceFromRow(const Stmt &s, const std::string &origin)
+{
     const int n = static_cast<int>(orderFields().size());
     Json j;
     j["id"] = s.getInt(0);
@@ -221,7 +237,8 @@ Json invoiceFromRow(const Stmt &s, const std::string &origin) {
     return j;
 }
 
-std::optional<Json> loadInvoice(Db &db, std::int64_t id, const std::string &origin) {
+std::optional<Json> loadInvoice(Db &db, std::int64_t id, const std::string &origin)
+{
     auto s = db.prepare(invoiceSelect() + " WHERE i.id = ?");
     s.bind(1, id);
     if (!s.step())
@@ -235,7 +252,8 @@ const char *const kArticleGroupSelect =
     "SELECT g.id, g.articlename, g.articleno, g.typ, g.farbe, g.size, g.quantity, g.storage_location, "
     "g.category_id, cat.name, g.customer_id FROM articlegroups g LEFT JOIN categories cat ON cat.id = g.category_id";
 
-Json articleGroupFromRow(const Stmt &s, int c) {
+Json articleGroupFromRow(const Stmt &s, int c)
+{
     Json j;
     j["id"] = s.getInt(c);
     j["articlename"] = s.getText(c + 1);
@@ -246,12 +264,13 @@ Json articleGroupFromRow(const Stmt &s, int c) {
     j["quantity"] = s.getInt(c + 6);
     j["storage_location"] = s.getText(c + 7);
     j["category_id"] = s.getIntOrNull(c + 8);
-    j["category"] = s.isNull(c + 8) ? Json(nullptr) : Json{{"id", s.getInt(c + 8)}, {"name", s.getText(c + 9)}};
+    j["category"] = s.isNull(c + 8) ? Json(nullptr) : Json {{"id", s.getInt(c + 8)}, {"name", s.getText(c + 9)}};
     j["customer_id"] = s.getIntOrNull(c + 10);
     return j;
 }
 
-std::optional<Json> loadArticleGroup(Db &db, std::int64_t id) {
+std::optional<Json> loadArticleGroup(Db &db, std::int64_t id)
+{
     auto s = db.prepare(std::string(kArticleGroupSelect) + " WHERE g.id = ?");
     s.bind(1, id);
     if (!s.step())
@@ -259,17 +278,19 @@ std::optional<Json> loadArticleGroup(Db &db, std::int64_t id) {
     return articleGroupFromRow(s);
 }
 
-std::string inventorySelect() {
+std::string inventorySelect()
+{
     std::string groupCols = kArticleGroupSelect;
     // Reuse the group's column list, rooted at the booking.
     const auto from = groupCols.find(" FROM ");
-    groupCols = groupCols.substr(7, from - 7);  // drop "SELECT "
-    return "SELECT a.id, a.eanno, a.quantity, a.articlegroup_id, a.deliveryorder_no, " + groupCols +
-           " FROM articleinventory a JOIN articlegroups g ON g.id = a.articlegroup_id "
-           "LEFT JOIN categories cat ON cat.id = g.category_id";
+    groupCols = groupCols.substr(7, from - 7); // drop "SELECT "
+    return "SELECT a.id, a.eanno, a.quantity, a.articlegroup_id, a.deliveryorder_no, " + groupCols
+        + " FROM articleinventory a JOIN articlegroups g ON g.id = a.articlegroup_id "
+          "LEFT JOIN categories cat ON cat.id = g.category_id";
 }
 
-Json inventoryFromRow(const Stmt &s) {
+Json inventoryFromRow(const Stmt &s)
+{
     Json j;
     j["id"] = s.getInt(0);
     j["eanno"] = s.getText(1);
@@ -283,7 +304,8 @@ Json inventoryFromRow(const Stmt &s) {
 const char *const kDeliveryOrderSelect =
     "SELECT id, deliveryorders_no, delivery_date, created, customer_id FROM deliveryorders";
 
-Json deliveryOrderFromRow(const Stmt &s) {
+Json deliveryOrderFromRow(const Stmt &s)
+{
     Json j;
     j["id"] = s.getInt(0);
     j["deliveryorders_no"] = s.getInt(1);
@@ -293,6 +315,9 @@ Json deliveryOrderFromRow(const Stmt &s) {
     return j;
 }
 
-Json taxRow(const Stmt &s) { return Json{{"id", s.getInt(0)}, {"tax", s.getText(1)}}; }
+Json taxRow(const Stmt &s)
+{
+    return Json {{"id", s.getInt(0)}, {"tax", s.getText(1)}};
+}
 
 } // namespace vx

@@ -15,7 +15,7 @@ class Fields;
 
 // ---------------------------------------------------------------- customers
 
-extern const char *const kCustomerSelect;  // append WHERE/ORDER BY
+extern const char *const kCustomerSelect; // append WHERE/ORDER BY
 Json customerFromRow(const Stmt &s);
 std::optional<Json> loadCustomer(Db &db, std::int64_t id);
 bool customerExists(Db &db, std::int64_t id);
@@ -26,19 +26,21 @@ Json commercialFromRow(const Stmt &s, int firstCol = 0);
 // ---------------------------------------------------------------- orders and invoices
 
 enum class FieldKind { Text, Int, Bool, Money, TaxId };
-struct FieldDef {
+struct FieldDef
+{
     const char *key;
     FieldKind kind;
 };
 // The order body keys in the order the client sends them ("customer_id"
 // excluded); orders and invoices store them in columns of the same names.
 const std::vector<FieldDef> &orderFields();
-std::string orderColumnList(const std::string &prefix);  // "p.datum, p.belegnummer, ..."
+std::string orderColumnList(const std::string &prefix); // "p.datum, p.belegnummer, ..."
 
 // Reads and checks an order body (also used for invoices). "customer_id"
 // is read only when withCustomer; unknown tax rows and customers are 422.
-struct OrderValues {
-    std::vector<Json> values;  // aligned with orderFields()
+struct OrderValues
+{
+    std::vector<Json> values; // aligned with orderFields()
     std::int64_t taxId = 0;
     std::int64_t customerId = 0;
 };
@@ -46,23 +48,23 @@ OrderValues readOrderBody(Db &db, const Fields &f, bool withCustomer);
 // Binds values to ?first, ?first+1, ...
 void bindOrderValues(Stmt &s, int first, const OrderValues &v);
 
-std::string orderSelect();  // append WHERE/ORDER BY; o = orders
+std::string orderSelect(); // append WHERE/ORDER BY; o = orders
 Json orderFromRow(const Stmt &s);
 std::optional<Json> loadOrder(Db &db, std::int64_t id);
 
-std::string invoiceSelect();  // i = invoices, d = documents
+std::string invoiceSelect(); // i = invoices, d = documents
 Json invoiceFromRow(const Stmt &s, const std::string &origin);
 std::optional<Json> loadInvoice(Db &db, std::int64_t id, const std::string &origin);
 std::string documentLink(const std::string &origin, const std::string &capability, const std::string &fileName);
 
 // ---------------------------------------------------------------- warehouse
 
-extern const char *const kArticleGroupSelect;  // g = articlegroups
+extern const char *const kArticleGroupSelect; // g = articlegroups
 Json articleGroupFromRow(const Stmt &s, int firstCol = 0);
 constexpr int kArticleGroupColumns = 11;
 std::optional<Json> loadArticleGroup(Db &db, std::int64_t id);
 
-std::string inventorySelect();  // a = articleinventory
+std::string inventorySelect(); // a = articleinventory
 Json inventoryFromRow(const Stmt &s);
 
 extern const char *const kDeliveryOrderSelect;

@@ -7,7 +7,7 @@
 namespace vx {
 
 void addCustomerRoutes(Router &r);
-void addOrderRoutes(Router &r);    // orders, taxes, checkout, invoices
+void addOrderRoutes(Router &r); // orders, taxes, checkout, invoices
 void addWarehouseRoutes(Router &r);
 
 // Shared by the search endpoints: 204 without hits, else 200 with the list.

@@ -1,10 +1,11 @@
-#include "records.h"
 #include "options.h"
+#include "records.h"
 #include "routes.h"
 
 namespace vx {
 
-void replyList(Ctx &c, const Json &list, bool noContentWhenEmpty) {
+void replyList(Ctx &c, const Json &list, bool noContentWhenEmpty)
+{
     if (list.empty() && noContentWhenEmpty)
         c.replyNoContent();
     else
@@ -13,14 +14,16 @@ void replyList(Ctx &c, const Json &list, bool noContentWhenEmpty) {
 
 namespace {
 
-struct CustomerValues {
+struct CustomerValues
+{
     std::string surname, lastname, street, zipcode, town, province;
     std::int64_t country = 0;
     std::string phone, fax, email, info;
     bool commercial = false;
 };
 
-CustomerValues readCustomer(const Fields &f) {
+CustomerValues readCustomer(const Fields &f)
+{
     CustomerValues v;
     v.surname = f.text("surname");
     v.lastname = f.text("lastname");
@@ -37,7 +40,8 @@ CustomerValues readCustomer(const Fields &f) {
     return v;
 }
 
-void bindCustomer(Stmt &s, const CustomerValues &v) {
+void bindCustomer(Stmt &s, const CustomerValues &v)
+{
     s.bind(1, v.surname)
         .bind(2, v.lastname)
         .bind(3, v.street)
@@ -52,24 +56,28 @@ void bindCustomer(Stmt &s, const CustomerValues &v) {
         .bind(12, v.commercial);
 }
 
-Json requireCustomer(Db &db, std::int64_t id) {
+Json requireCustomer(Db &db, std::int64_t id)
+{
     auto c = loadCustomer(db, id);
     if (!c)
         fail(406, "no customer with id " + std::to_string(id));
     return *c;
 }
 
-struct CommercialValues {
+struct CommercialValues
+{
     std::string company, vatid, contact;
     Json fuel;
 };
 
-CommercialValues readCommercial(const Fields &f) {
-    return CommercialValues{f.text("company"), f.text("vatid"), f.text("contact_person"),
-                            f.textOrNumber("fuel_surcharge")};
+CommercialValues readCommercial(const Fields &f)
+{
+    return CommercialValues {
+        f.text("company"), f.text("vatid"), f.text("contact_person"), f.textOrNumber("fuel_surcharge")};
 }
 
-std::optional<Json> loadCommercial(Db &db, std::int64_t id) {
+std::optional<Json> loadCommercial(Db &db, std::int64_t id)
+{
     auto s = db.prepare(std::string(kCommercialSelect) + " WHERE id = ?");
     s.bind(1, id);
     if (!s.step())
@@ -79,11 +87,12 @@ std::optional<Json> loadCommercial(Db &db, std::int64_t id) {
 
 // The three customer searches differ only in the key they read and the
 // text they look in.
-void searchCustomers(Ctx &c, const char *key, const char *haystack) {
+void searchCustomers(Ctx &c, const char *key, const char *haystack)
+{
     const Json body = c.bodyObject();
     const std::string needle = foldCase(Fields(body).text(key));
-    auto s = c.db().prepare(std::string(kCustomerSelect) + " WHERE instr(vx_fold(" + haystack +
-                            "), ?) > 0 ORDER BY c.id LIMIT " + std::to_string(kSearchLimit));
+    auto s = c.db().prepare(std::string(kCustomerSelect) + " WHERE instr(vx_fold(" + haystack
+        + "), ?) > 0 ORDER BY c.id LIMIT " + std::to_string(kSearchLimit));
     s.bind(1, needle);
     Json list = Json::array();
     while (s.step())
@@ -93,7 +102,8 @@ void searchCustomers(Ctx &c, const char *key, const char *haystack) {
 
 } // namespace
 
-void addCustomerRoutes(Router &r) {
+void addCustomerRoutes(Router &r)
+{
     r.add("GET", "customer", [](Ctx &c) {
         const auto page = c.page();
         auto count = c.db().prepare("SELECT count(*) FROM customers");
@@ -151,17 +161,18 @@ void addCustomerRoutes(Router &r) {
         const Json customer = requireCustomer(c.db(), c.id());
         // Orders, invoices, delivery orders and article groups keep their
         // customer; such a customer stays.
-        auto refs = c.db().prepare(
-            "SELECT (SELECT count(*) FROM orders WHERE customer_id = ?1) + "
-            "(SELECT count(*) FROM invoices WHERE customer_id = ?1) + "
-            "(SELECT count(*) FROM deliveryorders WHERE customer_id = ?1) + "
-            "(SELECT count(*) FROM articlegroups WHERE customer_id = ?1) + "
-            "(SELECT count(*) FROM billings WHERE customer_id = ?1 AND confirmed_at IS NOT NULL)");
+        auto refs =
+            c.db().prepare("SELECT (SELECT count(*) FROM orders WHERE customer_id = ?1) + "
+                           "(SELECT count(*) FROM invoices WHERE customer_id = ?1) + "
+                           "(SELECT count(*) FROM deliveryorders WHERE customer_id = ?1) + "
+                           "(SELECT count(*) FROM articlegroups WHERE customer_id = ?1) + "
+                           "(SELECT count(*) FROM billings WHERE customer_id = ?1 AND confirmed_at IS NOT NULL)");
         refs.bind(1, c.id());
         refs.step();
         if (refs.getInt(0) > 0)
-            fail(406, "customer " + std::to_string(c.id()) +
-                          " still has orders, invoices, delivery orders or article groups");
+            fail(406,
+                "customer " + std::to_string(c.id())
+                    + " still has orders, invoices, delivery orders or article groups");
         Transaction tx(c.db());
         c.db().prepare("DELETE FROM billings WHERE customer_id = ?").bind(1, c.id()).run();
         c.db().prepare("DELETE FROM customers WHERE id = ?").bind(1, c.id()).run();
@@ -174,7 +185,7 @@ void addCustomerRoutes(Router &r) {
                 .run();
         }
         tx.commit();
-        c.reply(200, Json{{"id", c.id()}, {"deleted", true}});
+        c.reply(200, Json {{"id", c.id()}, {"deleted", true}});
     });
 
     r.add("POST", "customer_commercial", [](Ctx &c) {

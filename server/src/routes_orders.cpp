@@ -7,14 +7,16 @@ namespace vx {
 
 namespace {
 
-Json requireOrder(Db &db, std::int64_t id) {
+Json requireOrder(Db &db, std::int64_t id)
+{
     auto o = loadOrder(db, id);
     if (!o)
         fail(406, "no open order with id " + std::to_string(id));
     return *o;
 }
 
-Json requireInvoice(Ctx &c, std::int64_t id) {
+Json requireInvoice(Ctx &c, std::int64_t id)
+{
     auto i = loadInvoice(c.db(), id, c.origin());
     if (!i)
         fail(406, "no invoice with id " + std::to_string(id));
@@ -22,7 +24,8 @@ Json requireInvoice(Ctx &c, std::int64_t id) {
 }
 
 // "SET datum = ?, belegnummer = ?, ..." over the order fields.
-std::string orderAssignments() {
+std::string orderAssignments()
+{
     std::string out;
     for (const auto &f : orderFields()) {
         if (!out.empty())
@@ -32,7 +35,8 @@ std::string orderAssignments() {
     return out;
 }
 
-std::string placeholders(std::size_t n) {
+std::string placeholders(std::size_t n)
+{
     std::string out;
     for (std::size_t i = 0; i < n; ++i)
         out += i ? ", ?" : "?";
@@ -48,14 +52,16 @@ const char *const kInvoiceHaystack =
     "c.surname || ' ' || c.lastname || char(31) || i.belegnummer || char(31) || i.referenz || char(31) || "
     "i.textbeschreibung || char(31) || i.datum || char(31) || IFNULL(d.invoice_no, '')";
 
-std::string searchKey(Ctx &c) {
+std::string searchKey(Ctx &c)
+{
     const Json body = c.bodyObject();
     return foldCase(Fields(body).text("searchkey"));
 }
 
 } // namespace
 
-void addOrderRoutes(Router &r) {
+void addOrderRoutes(Router &r)
+{
     // ------------------------------------------------------------ orders
 
     r.add("GET", "assignment", [](Ctx &c) {
@@ -77,8 +83,8 @@ void addOrderRoutes(Router &r) {
         const Json body = c.bodyObject();
         const OrderValues v = readOrderBody(c.db(), Fields(body), true);
         Transaction tx(c.db());
-        auto s = c.db().prepare("INSERT INTO orders(customer_id, " + orderColumnList("") +
-                                ", created_at) VALUES (?, " + placeholders(orderFields().size()) + ", ?)");
+        auto s = c.db().prepare("INSERT INTO orders(customer_id, " + orderColumnList("") + ", created_at) VALUES (?, "
+            + placeholders(orderFields().size()) + ", ?)");
         s.bind(1, v.customerId);
         bindOrderValues(s, 2, v);
         s.bind(2 + static_cast<int>(orderFields().size()), nowIso());
@@ -95,8 +101,7 @@ void addOrderRoutes(Router &r) {
         const Json body = c.bodyObject();
         const OrderValues v = readOrderBody(c.db(), Fields(body), false);
         Transaction tx(c.db());
-        auto s = c.db().prepare("UPDATE orders SET " + orderAssignments() +
-                                ", revision = revision + 1 WHERE id = ?");
+        auto s = c.db().prepare("UPDATE orders SET " + orderAssignments() + ", revision = revision + 1 WHERE id = ?");
         bindOrderValues(s, 1, v);
         s.bind(1 + static_cast<int>(orderFields().size()), c.id());
         s.run();
@@ -109,13 +114,13 @@ void addOrderRoutes(Router &r) {
         Transaction tx(c.db());
         c.db().prepare("DELETE FROM orders WHERE id = ?").bind(1, c.id()).run();
         tx.commit();
-        c.reply(200, Json{{"id", c.id()}, {"deleted", true}});
+        c.reply(200, Json {{"id", c.id()}, {"deleted", true}});
     });
 
     r.add("POST", "assignment/search", [](Ctx &c) {
         const std::string key = searchKey(c);
-        auto s = c.db().prepare(orderSelect() + " WHERE instr(vx_fold(" + kOrderHaystack +
-                                "), ?) > 0 ORDER BY o.id LIMIT " + std::to_string(kSearchLimit));
+        auto s = c.db().prepare(orderSelect() + " WHERE instr(vx_fold(" + kOrderHaystack
+            + "), ?) > 0 ORDER BY o.id LIMIT " + std::to_string(kSearchLimit));
         s.bind(1, key);
         Json list = Json::array();
         while (s.step())
@@ -134,10 +139,9 @@ void addOrderRoutes(Router &r) {
     // ------------------------------------------------------------ checkout
 
     r.add("GET", "assignment/checkout/single/{id}", [](Ctx &c) { c.reply(200, previewSingle(c.db(), c.id())); });
-    r.add("GET", "assignment/checkout/multiple/{id}",
-          [](Ctx &c) { c.reply(200, previewMultiple(c.db(), c.id())); });
+    r.add("GET", "assignment/checkout/multiple/{id}", [](Ctx &c) { c.reply(200, previewMultiple(c.db(), c.id())); });
     r.add("POST", "assignment/checkout/confirm/{id}",
-          [](Ctx &c) { c.reply(200, confirmPreview(c.db(), c.id(), c.origin())); });
+        [](Ctx &c) { c.reply(200, confirmPreview(c.db(), c.id(), c.origin())); });
 
     // ------------------------------------------------------------ invoices
 
@@ -164,8 +168,8 @@ void addOrderRoutes(Router &r) {
         const OrderValues v = readOrderBody(c.db(), Fields(body), true);
         Transaction tx(c.db());
         const DocumentRef doc = createDocument(c.db(), v.customerId);
-        auto s = c.db().prepare("INSERT INTO invoices(document_id, customer_id, " + orderColumnList("") +
-                                ", billed_at) VALUES (?, ?, " + placeholders(orderFields().size()) + ", ?)");
+        auto s = c.db().prepare("INSERT INTO invoices(document_id, customer_id, " + orderColumnList("")
+            + ", billed_at) VALUES (?, ?, " + placeholders(orderFields().size()) + ", ?)");
         s.bind(1, doc.id).bind(2, v.customerId);
         bindOrderValues(s, 3, v);
         s.bind(3 + static_cast<int>(orderFields().size()), nowIso());
@@ -205,13 +209,13 @@ void addOrderRoutes(Router &r) {
             c.db().prepare("DELETE FROM documents WHERE id = ?").bind(1, docId).run();
         }
         tx.commit();
-        c.reply(200, Json{{"id", c.id()}, {"deleted", true}});
+        c.reply(200, Json {{"id", c.id()}, {"deleted", true}});
     });
 
     r.add("POST", "invoice/search", [](Ctx &c) {
         const std::string key = searchKey(c);
-        auto s = c.db().prepare(invoiceSelect() + " WHERE instr(vx_fold(" + kInvoiceHaystack +
-                                "), ?) > 0 ORDER BY i.id LIMIT " + std::to_string(kSearchLimit));
+        auto s = c.db().prepare(invoiceSelect() + " WHERE instr(vx_fold(" + kInvoiceHaystack
+            + "), ?) > 0 ORDER BY i.id LIMIT " + std::to_string(kSearchLimit));
         s.bind(1, key);
         const std::string origin = c.origin();
         Json list = Json::array();

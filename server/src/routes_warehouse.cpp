@@ -6,50 +6,58 @@ namespace vx {
 
 namespace {
 
-Json requireGroup(Db &db, std::int64_t id) {
+Json requireGroup(Db &db, std::int64_t id)
+{
     auto g = loadArticleGroup(db, id);
     if (!g)
         fail(406, "no article group with id " + std::to_string(id));
     return *g;
 }
 
-std::int64_t nonNegative(const Fields &f, const char *key) {
+std::int64_t nonNegative(const Fields &f, const char *key)
+{
     const std::int64_t v = f.integer(key);
     if (v < 0)
         fail(422, std::string("\"") + key + "\" must not be below zero, got " + std::to_string(v));
     return v;
 }
 
-struct DeliveryOrderRow {
+struct DeliveryOrderRow
+{
     std::int64_t id;
     std::int64_t number;
     bool created;
 };
 
-std::optional<DeliveryOrderRow> deliveryOrderByNumber(Db &db, std::int64_t number) {
+std::optional<DeliveryOrderRow> deliveryOrderByNumber(Db &db, std::int64_t number)
+{
     auto s = db.prepare("SELECT id, deliveryorders_no, created FROM deliveryorders WHERE deliveryorders_no = ?");
     s.bind(1, number);
     if (!s.step())
         return std::nullopt;
-    return DeliveryOrderRow{s.getInt(0), s.getInt(1), s.getBool(2)};
+    return DeliveryOrderRow {s.getInt(0), s.getInt(1), s.getBool(2)};
 }
 
-std::optional<DeliveryOrderRow> deliveryOrderById(Db &db, std::int64_t id) {
+std::optional<DeliveryOrderRow> deliveryOrderById(Db &db, std::int64_t id)
+{
     auto s = db.prepare("SELECT id, deliveryorders_no, created FROM deliveryorders WHERE id = ?");
     s.bind(1, id);
     if (!s.step())
         return std::nullopt;
-    return DeliveryOrderRow{s.getInt(0), s.getInt(1), s.getBool(2)};
+    return DeliveryOrderRow {s.getInt(0), s.getInt(1), s.getBool(2)};
 }
 
-Json categoryRow(const Stmt &s) { return Json{{"id", s.getInt(0)}, {"name", s.getText(1)}}; }
+Json categoryRow(const Stmt &s)
+{
+    return Json {{"id", s.getInt(0)}, {"name", s.getText(1)}};
+}
 
-void searchGroups(Ctx &c) {
+void searchGroups(Ctx &c)
+{
     const Json body = c.bodyObject();
     const std::string key = foldCase(Fields(body).text("articlename"));
-    auto s = c.db().prepare(std::string(kArticleGroupSelect) +
-                            " WHERE instr(vx_fold(g.articlename), ?) > 0 ORDER BY g.id LIMIT " +
-                            std::to_string(kSearchLimit));
+    auto s = c.db().prepare(std::string(kArticleGroupSelect)
+        + " WHERE instr(vx_fold(g.articlename), ?) > 0 ORDER BY g.id LIMIT " + std::to_string(kSearchLimit));
     s.bind(1, key);
     Json list = Json::array();
     while (s.step())
@@ -58,7 +66,8 @@ void searchGroups(Ctx &c) {
 }
 
 // A one-element array or an empty one, as the client asks for it.
-void replyFirstDeliveryOrder(Ctx &c, const std::string &where) {
+void replyFirstDeliveryOrder(Ctx &c, const std::string &where)
+{
     auto s = c.db().prepare(std::string(kDeliveryOrderSelect) + where);
     Json list = Json::array();
     if (s.step())
@@ -68,7 +77,8 @@ void replyFirstDeliveryOrder(Ctx &c, const std::string &where) {
 
 } // namespace
 
-void addWarehouseRoutes(Router &r) {
+void addWarehouseRoutes(Router &r)
+{
     // ------------------------------------------------------------ article groups
 
     r.add("GET", "articlegroups", [](Ctx &c) {
@@ -143,7 +153,7 @@ void addWarehouseRoutes(Router &r) {
         Transaction tx(c.db());
         c.db().prepare("DELETE FROM articlegroups WHERE id = ?").bind(1, c.id()).run();
         tx.commit();
-        c.reply(200, Json{{"id", c.id()}, {"deleted", true}});
+        c.reply(200, Json {{"id", c.id()}, {"deleted", true}});
     });
 
     r.add("POST", "articlegroups_search", searchGroups);
@@ -176,15 +186,15 @@ void addWarehouseRoutes(Router &r) {
         c.db().prepare("INSERT INTO categories(name) VALUES (?)").bind(1, name).run();
         const auto id = c.db().lastInsertId();
         tx.commit();
-        c.reply(201, Json{{"id", id}, {"name", name}});
+        c.reply(201, Json {{"id", id}, {"name", name}});
     });
 
     r.add("POST", "articlegroups/category/search", [](Ctx &c) {
         const Json body = c.bodyObject();
         const std::string key = foldCase(Fields(body).text("keyword"));
         auto s = c.db().prepare("SELECT id, name FROM categories WHERE instr(vx_fold(name), ?) > 0 ORDER BY id "
-                                "LIMIT " +
-                                std::to_string(kSearchLimit));
+                                "LIMIT "
+            + std::to_string(kSearchLimit));
         s.bind(1, key);
         Json list = Json::array();
         while (s.step())
@@ -197,9 +207,9 @@ void addWarehouseRoutes(Router &r) {
     // The stock overview works on the delivery order being filled: bookings
     // of generated delivery orders are not listed any more.
     r.add("GET", "articleinventory", [](Ctx &c) {
-        auto s = c.db().prepare(inventorySelect() +
-                                " JOIN deliveryorders dlv ON dlv.deliveryorders_no = a.deliveryorder_no "
-                                "WHERE dlv.created = 0 ORDER BY a.id");
+        auto s = c.db().prepare(inventorySelect()
+            + " JOIN deliveryorders dlv ON dlv.deliveryorders_no = a.deliveryorder_no "
+              "WHERE dlv.created = 0 ORDER BY a.id");
         Json list = Json::array();
         while (s.step())
             list.push_back(inventoryFromRow(s));
@@ -248,7 +258,7 @@ void addWarehouseRoutes(Router &r) {
         Transaction tx(c.db());
         c.db().prepare("DELETE FROM articleinventory WHERE id = ?").bind(1, c.id()).run();
         tx.commit();
-        c.reply(200, Json{{"id", c.id()}, {"deleted", true}});
+        c.reply(200, Json {{"id", c.id()}, {"deleted", true}});
     });
 
     // Takes the delivery order number, not a record id: the bookings carry
@@ -264,7 +274,7 @@ void addWarehouseRoutes(Router &r) {
         c.db().prepare("DELETE FROM articleinventory WHERE deliveryorder_no = ?").bind(1, number).run();
         const int deleted = c.db().changes();
         tx.commit();
-        c.reply(200, Json{{"deliveryorders_no", number}, {"deleted", deleted}});
+        c.reply(200, Json {{"deliveryorders_no", number}, {"deleted", deleted}});
     });
 
     // ------------------------------------------------------------ delivery orders
@@ -312,10 +322,10 @@ void addWarehouseRoutes(Router &r) {
     });
 
     r.add("GET", "deliveryorder/checklast",
-          [](Ctx &c) { replyFirstDeliveryOrder(c, " WHERE created = 0 ORDER BY deliveryorders_no DESC LIMIT 1"); });
+        [](Ctx &c) { replyFirstDeliveryOrder(c, " WHERE created = 0 ORDER BY deliveryorders_no DESC LIMIT 1"); });
 
     r.add("GET", "deliveryorder/getlastno",
-          [](Ctx &c) { replyFirstDeliveryOrder(c, " ORDER BY deliveryorders_no DESC LIMIT 1"); });
+        [](Ctx &c) { replyFirstDeliveryOrder(c, " ORDER BY deliveryorders_no DESC LIMIT 1"); });
 
     // Takes the record id (which equals the number). An order with bookings
     // is refused: the client deletes the bookings first (series delete).
@@ -333,7 +343,7 @@ void addWarehouseRoutes(Router &r) {
         Transaction tx(c.db());
         c.db().prepare("DELETE FROM deliveryorders WHERE id = ?").bind(1, c.id()).run();
         tx.commit();
-        c.reply(200, Json{{"id", c.id()}, {"deleted", true}});
+        c.reply(200, Json {{"id", c.id()}, {"deleted", true}});
     });
 
     // Closes the delivery order and hands out its delivery note. Asking
@@ -352,8 +362,8 @@ void addWarehouseRoutes(Router &r) {
         const std::string pdf = renderDeliveryNotePdf(c.db(), c.id());
         tx.commit();
         c.res.status = 200;
-        c.res.set_header("Content-Disposition",
-                         "inline; filename=\"Lieferschein-" + std::to_string(order->number) + ".pdf\"");
+        c.res.set_header(
+            "Content-Disposition", "inline; filename=\"Lieferschein-" + std::to_string(order->number) + ".pdf\"");
         c.res.set_content(pdf, "application/pdf");
     });
 }

@@ -15,23 +15,36 @@ namespace {
 
 const char *const kJsonType = "application/json; charset=utf-8";
 
-const char *reasonText(int status) {
+const char *reasonText(int status)
+{
     switch (status) {
-    case 400: return "bad request";
-    case 401: return "authentication required";
-    case 404: return "not found";
-    case 405: return "method not allowed";
-    case 413: return "request body too large";
-    case 414: return "request URI too long";
-    case 415: return "unsupported media type";
-    case 416: return "range not satisfiable";
-    case 500: return "internal server error";
-    case 503: return "service unavailable";
-    default: return "request failed";
+    case 400:
+        return "bad request";
+    case 401:
+        return "authentication required";
+    case 404:
+        return "not found";
+    case 405:
+        return "method not allowed";
+    case 413:
+        return "request body too large";
+    case 414:
+        return "request URI too long";
+    case 415:
+        return "unsupported media type";
+    case 416:
+        return "range not satisfiable";
+    case 500:
+        return "internal server error";
+    case 503:
+        return "service unavailable";
+    default:
+        return "request failed";
     }
 }
 
-bool isLowerHex(const std::string &s, std::size_t len) {
+bool isLowerHex(const std::string &s, std::size_t len)
+{
     if (s.size() != len)
         return false;
     for (char c : s)
@@ -43,12 +56,12 @@ bool isLowerHex(const std::string &s, std::size_t len) {
 } // namespace
 
 Server::Server(Db &db, const Options &options, RecordLog *record)
-    : db_(db), options_(options), record_(record), state_{db, options, false} {
+    : db_(db), options_(options), record_(record), state_ {db, options, false}
+{
     if (!options.tlsCert.empty()) {
         auto ssl = std::make_unique<httplib::SSLServer>(options.tlsCert.c_str(), options.tlsKey.c_str());
         if (!ssl->is_valid())
-            throw std::runtime_error("cannot load TLS certificate " + options.tlsCert + " and key " +
-                                     options.tlsKey);
+            throw std::runtime_error("cannot load TLS certificate " + options.tlsCert + " and key " + options.tlsKey);
         http_ = std::move(ssl);
         state_.tls = true;
     } else {
@@ -82,12 +95,11 @@ Server::Server(Db &db, const Options &options, RecordLog *record)
 
     // Replies the library makes itself (oversized body, unreadable request)
     // get the same JSON error shape as ours.
-    http_->set_error_handler(httplib::Server::HandlerWithResponse(
-        [](const httplib::Request &, httplib::Response &res) {
-            if (res.body.empty())
-                res.set_content(jsonError(reasonText(res.status)), kJsonType);
-            return httplib::Server::HandlerResponse::Handled;
-        }));
+    http_->set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request &, httplib::Response &res) {
+        if (res.body.empty())
+            res.set_content(jsonError(reasonText(res.status)), kJsonType);
+        return httplib::Server::HandlerResponse::Handled;
+    }));
     http_->set_exception_handler([](const httplib::Request &, httplib::Response &res, std::exception_ptr) {
         res.status = 500;
         res.set_content(jsonError("internal server error"), kJsonType);
@@ -107,14 +119,15 @@ Server::Server(Db &db, const Options &options, RecordLog *record)
     });
     router_.add("GET", "me/logout", [](Ctx &c) {
         revokeToken(c.db(), c.token);
-        c.reply(200, Json{{"logged_out", true}});
+        c.reply(200, Json {{"logged_out", true}});
     });
     addCustomerRoutes(router_);
     addOrderRoutes(router_);
     addWarehouseRoutes(router_);
 }
 
-int Server::bind() {
+int Server::bind()
+{
     if (options_.port == 0) {
         const int port = http_->bind_to_any_port(options_.host);
         if (port <= 0)
@@ -122,22 +135,32 @@ int Server::bind() {
         return port;
     }
     if (!http_->bind_to_port(options_.host, options_.port))
-        throw std::runtime_error("cannot listen on " + options_.host + ":" + std::to_string(options_.port) +
-                                 " (address in use or not available)");
+        throw std::runtime_error("cannot listen on " + options_.host + ":" + std::to_string(options_.port)
+            + " (address in use or not available)");
     return options_.port;
 }
 
-void Server::run() { http_->listen_after_bind(); }
+void Server::run()
+{
+    http_->listen_after_bind();
+}
 
-void Server::stop() { http_->stop(); }
+void Server::stop()
+{
+    http_->stop();
+}
 
-bool Server::running() const { return http_->is_running(); }
+bool Server::running() const
+{
+    return http_->is_running();
+}
 
-void Server::handle(const httplib::Request &req, httplib::Response &res) {
+void Server::handle(const httplib::Request &req, httplib::Response &res)
+{
     if (record_)
         record_->write(req);
     res.set_header("Cache-Control", "no-store");
-    Ctx c{state_, req, res, {}, 0, {}};
+    Ctx c {state_, req, res, {}, 0, {}};
     try {
         const auto segs = splitPath(req.path);
         if (segs.size() == 1 && segs[0] == "tokens") {
@@ -182,7 +205,8 @@ void Server::handle(const httplib::Request &req, httplib::Response &res) {
     }
 }
 
-void Server::login(Ctx &c) {
+void Server::login(Ctx &c)
+{
     if (c.req.method != "POST") {
         c.res.set_header("Allow", "POST");
         fail(405, "log in with POST /tokens");
@@ -204,10 +228,11 @@ void Server::login(Ctx &c) {
     Transaction tx(db_);
     const std::string token = issueToken(db_, secret->userId);
     tx.commit();
-    c.reply(200, Json{{"token", token}});
+    c.reply(200, Json {{"token", token}});
 }
 
-void Server::serveDocument(Ctx &c, const std::string &capability, const std::string &fileName) {
+void Server::serveDocument(Ctx &c, const std::string &capability, const std::string &fileName)
+{
     if (c.req.method != "GET" && c.req.method != "HEAD") {
         c.res.set_header("Allow", "GET");
         fail(405, "documents can only be fetched with GET");

@@ -12,7 +12,8 @@
 
 namespace vx {
 
-class Server {
+class Server
+{
 public:
     // Throws std::runtime_error when TLS material cannot be loaded.
     Server(Db &db, const Options &options, RecordLog *record);

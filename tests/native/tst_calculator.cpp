@@ -24,7 +24,7 @@ private Q_SLOTS:
         calculator.setA(2);
         calculator.setB(3);
 
-        const QList<QPair<QByteArray, double>> expected{{"a", 2}, {"sum", 2}, {"b", 3}, {"sum", 5}};
+        const QList<QPair<QByteArray, double>> expected {{"a", 2}, {"sum", 2}, {"b", 3}, {"sum", 5}};
         QCOMPARE(emitted, expected);
         QCOMPARE(sumSeenWithA, 2.0); // already current when the summand's change is announced
         QCOMPARE(calculator.sum(), 5.0);

@@ -113,12 +113,11 @@ private:
         QByteArray response;
         if (path.startsWith(QLatin1String("/bytes/"))) {
             const int size = path.mid(7).toInt();
-            response = head("200 OK", "Content-Length: " + QByteArray::number(size) + "\r\n")
-                + QByteArray(size, 'b');
+            response = head("200 OK", "Content-Length: " + QByteArray::number(size) + "\r\n") + QByteArray(size, 'b');
         } else if (path.startsWith(QLatin1String("/held/"))) {
             const int size = path.mid(6).toInt();
             hold(socket, head("200 OK", "Content-Length: " + QByteArray::number(size) + "\r\n"),
-                 QByteArray(size / 2, 'n'), QByteArray(size - size / 2, 'n'));
+                QByteArray(size / 2, 'n'), QByteArray(size - size / 2, 'n'));
             return;
         } else if (path == QLatin1String("/unsized")) {
             hold(socket, head("200 OK", QByteArray()), QByteArray(1500, 'u'), QByteArray(500, 'u'));
@@ -144,12 +143,9 @@ private:
 struct Spies
 {
     explicit Spies(FileDownload *download)
-        : started(download, &FileDownload::started)
-        , finished(download, &FileDownload::finished)
-        , error(download, &FileDownload::error)
-        , running(download, &FileDownload::runningChanged)
-        , redirected(download, &FileDownload::redirected)
-        , update(download, &FileDownload::update)
+        : started(download, &FileDownload::started), finished(download, &FileDownload::finished),
+          error(download, &FileDownload::error), running(download, &FileDownload::runningChanged),
+          redirected(download, &FileDownload::redirected), update(download, &FileDownload::update)
     {
     }
     QSignalSpy started, finished, error, running, redirected, update;
@@ -198,8 +194,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         // nothing has asked for the master yet in this process
-        QTest::ignoreMessage(QtWarningMsg,
-                             "DownloadManager::probe: Please instantiate the DownloadManager object first");
+        QTest::ignoreMessage(
+            QtWarningMsg, "DownloadManager::probe: Please instantiate the DownloadManager object first");
         QVERIFY(!DownloadManager::checkInstance("probe"));
         QVERIFY(DownloadManager::instance()->isReady());
         QVERIFY(DownloadManager::checkInstance("probe"));
@@ -213,10 +209,7 @@ private Q_SLOTS:
         m_server.requests.clear();
     }
 
-    void cleanup()
-    {
-        m_server.dropHeld();
-    }
+    void cleanup() { m_server.dropHeld(); }
 
     void refusesToStartWithoutUrlOrUsableDestination_data()
     {
@@ -227,8 +220,7 @@ private Q_SLOTS:
         QTest::newRow("no url") << QUrl() << QUrl::fromLocalFile("/tmp/x.pdf") << 1 << "Url is empty";
         QTest::newRow("no destination") << QUrl("http://127.0.0.1:1/x") << QUrl() << 2 << "Destination is empty";
         QTest::newRow("unwritable destination")
-            << QUrl("http://127.0.0.1:1/x") << QUrl::fromLocalFile("/nonexistent-vendrix-dir/x.pdf") << 2
-            << QString();
+            << QUrl("http://127.0.0.1:1/x") << QUrl::fromLocalFile("/nonexistent-vendrix-dir/x.pdf") << 2 << QString();
     }
     void refusesToStartWithoutUrlOrUsableDestination()
     {
@@ -278,14 +270,14 @@ private Q_SLOTS:
         download->setRunning(true);
         QVERIFY(spies.finished.wait());
 
-        QCOMPARE(spies.update.last(), (QVariantList{kiloBytes, kiloBytes}));
+        QCOMPARE(spies.update.last(), (QVariantList {kiloBytes, kiloBytes}));
         QCOMPARE(contents(path("file.bin")), QByteArray(size, 'b'));
         QCOMPARE(download->progress(), 1.0);
         QVERIFY(!download->running());
         QCOMPARE(spies.running.count(), 2); // on, then off
         QCOMPARE(spies.started.count(), 1);
         QCOMPARE(spies.error.count(), 0);
-        QCOMPARE(m_server.requests, QStringList{QStringLiteral("/bytes/%1").arg(size)});
+        QCOMPARE(m_server.requests, QStringList {QStringLiteral("/bytes/%1").arg(size)});
         verifyDirectoryHolds({QStringLiteral("file.bin")});
     }
 
@@ -299,8 +291,8 @@ private Q_SLOTS:
         download->start(m_server.url("/held/4000"));
         QCOMPARE(spies.error.count(), 1);
         QCOMPARE(spies.error.at(0),
-                 (QVariantList{2, QStringLiteral("Overwriting not allowed for destination file \"%1\"")
-                                      .arg(path("report.pdf"))}));
+            (QVariantList {
+                2, QStringLiteral("Overwriting not allowed for destination file \"%1\"").arg(path("report.pdf"))}));
         QTest::qWait(50);
         QVERIFY(m_server.requests.isEmpty());
         QCOMPARE(contents(path("report.pdf")), QByteArray("old"));
@@ -309,7 +301,7 @@ private Q_SLOTS:
         download->setOverwrite(true);
         download->start();
         QTRY_COMPARE(download->progress(), 0.5);
-        QCOMPARE(spies.update.last(), (QVariantList{2, 4}));
+        QCOMPARE(spies.update.last(), (QVariantList {2, 4}));
         QCOMPARE(contents(path("report.pdf")), QByteArray("old"));
         m_server.release();
         QVERIFY(spies.finished.wait());
@@ -343,15 +335,15 @@ private Q_SLOTS:
             QCOMPARE(download->url(), resolved);
             QCOMPARE(spies.running.count(), 2); // on once, off at the end: no second change for the redirect
             QCOMPARE(spies.error.count(), 0);
-            QCOMPARE(m_server.requests, (QStringList{"/dir/redirect", "/dir/target"}));
+            QCOMPARE(m_server.requests, (QStringList {"/dir/redirect", "/dir/target"}));
         } else {
             QTRY_COMPARE(spies.error.count(), 1);
-            QCOMPARE(spies.error.at(0), (QVariantList{3, QStringLiteral("Re-directs not allowed")}));
+            QCOMPARE(spies.error.at(0), (QVariantList {3, QStringLiteral("Re-directs not allowed")}));
             QVERIFY(!QFile::exists(path("target.txt")));
             QVERIFY(download->running());
-            QCOMPARE(m_server.requests, QStringList{"/dir/redirect"});
+            QCOMPARE(m_server.requests, QStringList {"/dir/redirect"});
         }
-        verifyDirectoryHolds(follow ? QStringList{"target.txt"} : QStringList());
+        verifyDirectoryHolds(follow ? QStringList {"target.txt"} : QStringList());
     }
 
     void endlessRedirectsEndInAnError()
@@ -363,7 +355,7 @@ private Q_SLOTS:
 
         download->start(m_server.url("/loop"));
         QTRY_COMPARE_WITH_TIMEOUT(spies.error.count(), 1, 20000);
-        QCOMPARE(spies.error.at(0), (QVariantList{3, QStringLiteral("Too many redirects")}));
+        QCOMPARE(spies.error.at(0), (QVariantList {3, QStringLiteral("Too many redirects")}));
         QCOMPARE(m_server.requests.size(), FileDownload::MaxRedirects + 1);
         verifyDirectoryHolds({});
     }
@@ -397,8 +389,8 @@ private Q_SLOTS:
         download->setRunning(true);
         QVERIFY(spies.error.wait());
         QCOMPARE(spies.error.at(0).at(0).toInt(), int(FileDownload::ErrorNetwork));
-        QVERIFY2(spies.error.at(0).at(1).toString().contains("Not Found"),
-                 qPrintable(spies.error.at(0).at(1).toString()));
+        QVERIFY2(
+            spies.error.at(0).at(1).toString().contains("Not Found"), qPrintable(spies.error.at(0).at(1).toString()));
         QVERIFY(download->running());
         verifyDirectoryHolds({});
 
@@ -444,7 +436,7 @@ private Q_SLOTS:
         Spies spies(download.get());
         download->start(m_server.url("/unsized"));
         QTRY_COMPARE(download->progress(), -1500.0);
-        QCOMPARE(spies.update.last(), (QVariantList{1, 0}));
+        QCOMPARE(spies.update.last(), (QVariantList {1, 0}));
         QVERIFY(!QFile::exists(path("unsized.bin")));
 
         m_server.release();
@@ -467,7 +459,7 @@ private Q_SLOTS:
         m_server.release();
 
         QVERIFY(spies.error.wait());
-        QCOMPARE(spies.error.at(0), (QVariantList{2, QStringLiteral("Error while writing \"%1\"").arg(target)}));
+        QCOMPARE(spies.error.at(0), (QVariantList {2, QStringLiteral("Error while writing \"%1\"").arg(target)}));
         QCOMPARE(spies.finished.count(), 0);
         QVERIFY(download->running());
     }
@@ -484,7 +476,7 @@ private Q_SLOTS:
         QNetworkAccessManager replacement;
         DownloadManager::instance()->setNetworkAccessManager(&replacement);
         QVERIFY(spies.error.wait());
-        QCOMPARE(spies.error.at(0), (QVariantList{3, QStringLiteral("Network reply was deleted")}));
+        QCOMPARE(spies.error.at(0), (QVariantList {3, QStringLiteral("Network reply was deleted")}));
         verifyDirectoryHolds({});
 
         // the given manager serves the next download
@@ -512,10 +504,10 @@ private Q_SLOTS:
         QmlTypes::registerDownload();
         QQmlComponent component(&engine);
         component.setData(QStringLiteral("import example.kestrova.qml.filedownload 1.0\n"
-                                          "Download { url: \"%1\"; destination: \"%2\"; running: true }\n")
+                                         "Download { url: \"%1\"; destination: \"%2\"; running: true }\n")
                               .arg(m_server.url("/bytes/7").toString(), destination("declared.bin").toString())
                               .toUtf8(),
-                          QUrl());
+            QUrl());
         QVERIFY2(component.isReady(), qPrintable(component.errorString()));
 
         std::unique_ptr<QObject> object(component.beginCreate(engine.rootContext()));
@@ -530,7 +522,7 @@ private Q_SLOTS:
         QCOMPARE(spies.started.count(), 1);
         QVERIFY(spies.finished.wait());
         QCOMPARE(contents(path("declared.bin")), QByteArray(7, 'b'));
-        QCOMPARE(m_server.requests, QStringList{"/bytes/7"});
+        QCOMPARE(m_server.requests, QStringList {"/bytes/7"});
         QVERIFY(!QFile::exists(path("never.bin")));
     }
 };

@@ -20,7 +20,7 @@ private Q_SLOTS:
         QQmlComponent component(&m_engine);
         component.setData("import QtQml 2.15\nimport FontAwesome 1.0\n"
                           "QtObject { property QtObject icons: FontAwesome }",
-                          QUrl::fromLocalFile(QStringLiteral(VENDRIX_SOURCE_DIR "/holder.qml")));
+            QUrl::fromLocalFile(QStringLiteral(VENDRIX_SOURCE_DIR "/holder.qml")));
         m_holder.reset(component.create());
         QVERIFY2(m_holder, qPrintable(component.errorString()));
         m_icons = m_holder->property("icons").value<QObject *>();

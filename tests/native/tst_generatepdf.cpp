@@ -29,15 +29,9 @@ private Q_SLOTS:
         QVERIFY(QDir::setCurrent(m_dir.path()));
     }
 
-    void cleanupTestCase()
-    {
-        QDir::setCurrent(m_previousDirectory);
-    }
+    void cleanupTestCase() { QDir::setCurrent(m_previousDirectory); }
 
-    void init()
-    {
-        QFile::remove(QStringLiteral("report.pdf"));
-    }
+    void init() { QFile::remove(QStringLiteral("report.pdf")); }
 
     void writesExactlyTheBytesGiven()
     {
@@ -57,7 +51,7 @@ private Q_SLOTS:
         QVERIFY(writer.Response().isEmpty());
         QVERIFY(writer.property("Response").toByteArray().isEmpty());
         QCOMPARE(changed.count(), 0);
-        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{"report.pdf"});
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList {"report.pdf"});
     }
 
     void emptyWriteLeavesAnEmptyFile()

@@ -47,15 +47,16 @@ private:
     {
         write(root + QStringLiteral("/static/origin.js"), ".pragma library\nvar place = \"disk\"\n");
         write(root + QStringLiteral("/src/main.qml"),
-              "import QtQuick 2.15\n"
-              "import QtQuick.Window 2.15\n"
-              "import \"../static/origin.js\" as Origin\n"
-              "Window {\n"
-              "    Component.onCompleted: {\n"
-              "        console.log(\"documents from \" + Origin.place, c_Scale, c_Width, c_Height, c_AppVersion, c_OsType)\n"
-              "        Qt.quit()\n"
-              "    }\n"
-              "}\n");
+            "import QtQuick 2.15\n"
+            "import QtQuick.Window 2.15\n"
+            "import \"../static/origin.js\" as Origin\n"
+            "Window {\n"
+            "    Component.onCompleted: {\n"
+            "        console.log(\"documents from \" + Origin.place, c_Scale, c_Width, c_Height, c_AppVersion, "
+            "c_OsType)\n"
+            "        Qt.quit()\n"
+            "    }\n"
+            "}\n");
     }
 
 private Q_SLOTS:
@@ -91,7 +92,7 @@ private Q_SLOTS:
         QCOMPARE(result.exitCode, 0);
         // offscreen has one 800 x 600 screen: scale 1, window 0.85 of it
         QVERIFY2(result.output.contains(QStringLiteral("documents from disk 1 680 510 0.9.6 macos")),
-                 qPrintable(result.output));
+            qPrintable(result.output));
 
         // diagnostics come in order: cursor, screen size, working directory
         const int cursor = result.output.indexOf(QStringLiteral("QPoint("));

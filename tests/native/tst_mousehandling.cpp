@@ -20,7 +20,7 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtDebugMsg, "100 200");
         mouse.setMousePos({100, 200});
 
-        QCOMPARE(mouse.mousePos(), (QList<int>{100, 200}));
+        QCOMPARE(mouse.mousePos(), (QList<int> {100, 200}));
         QCOMPARE(QCursor::pos(), QPoint(100, 200));
         QCOMPARE(changed.count(), 0);
     }
@@ -36,7 +36,7 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("needs two numbers"));
         mouse.setMousePos({});
 
-        QCOMPARE(mouse.mousePos(), (QList<int>{10, 20}));
+        QCOMPARE(mouse.mousePos(), (QList<int> {10, 20}));
         QCOMPARE(QCursor::pos(), QPoint(10, 20));
     }
 };

@@ -19,7 +19,8 @@ class OfflineStorageTest : public QObject
 private:
     static mode_t modeOf(const QString &path)
     {
-        struct stat st {};
+        struct stat st
+        { };
         if (::stat(QFile::encodeName(path).constData(), &st) != 0)
             return 0;
         return st.st_mode & 07777;
@@ -62,17 +63,18 @@ private Q_SLOTS:
         QVERIFY(OfflineStorage::restrictToOwner(&engine));
 
         QQmlComponent component(&engine);
-        component.setData("import QtQml 2.15\n"
-                          "import QtQuick.LocalStorage 2.12\n"
-                          "QtObject { Component.onCompleted: LocalStorage.openDatabaseSync("
-                          "\"Vendrix\", \"0.9.6\", \"VendrixDatabase\", 100).transaction(function (tx) {"
-                          " tx.executeSql(\"CREATE TABLE IF NOT EXISTS settings(setting TEXT UNIQUE, value TEXT)\") }) }",
-                          QUrl());
+        component.setData(
+            "import QtQml 2.15\n"
+            "import QtQuick.LocalStorage 2.12\n"
+            "QtObject { Component.onCompleted: LocalStorage.openDatabaseSync("
+            "\"Vendrix\", \"0.9.6\", \"VendrixDatabase\", 100).transaction(function (tx) {"
+            " tx.executeSql(\"CREATE TABLE IF NOT EXISTS settings(setting TEXT UNIQUE, value TEXT)\") }) }",
+            QUrl());
         std::unique_ptr<QObject> object(component.create());
         QVERIFY2(object, qPrintable(component.errorString()));
 
-        const QFileInfoList files = QDir(storage + QStringLiteral("/Databases"))
-                                        .entryInfoList({QStringLiteral("*.sqlite")}, QDir::Files);
+        const QFileInfoList files =
+            QDir(storage + QStringLiteral("/Databases")).entryInfoList({QStringLiteral("*.sqlite")}, QDir::Files);
         QCOMPARE(files.size(), 1);
         // sqlite follows the umask, so the file itself may be world-readable;
         // the directory around it is what keeps others out

@@ -73,10 +73,7 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(url.toLocalFile()).canonicalFilePath(), QFileInfo(main).canonicalFilePath());
     }
 
-    void osTagIsMacos()
-    {
-        QCOMPARE(Startup::getOsName(), QStringLiteral("macos"));
-    }
+    void osTagIsMacos() { QCOMPARE(Startup::getOsName(), QStringLiteral("macos")); }
 };
 
 QTEST_GUILESS_MAIN(TestStartup)

@@ -22,7 +22,7 @@ private Q_SLOTS:
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(model.rowCount(), 1);
         QCOMPARE(model.columnCount(), 6);
-        const QStringList header{"Pos", "Text", "Richtung", "Gewicht", "Service", "Nettopreis"};
+        const QStringList header {"Pos", "Text", "Richtung", "Gewicht", "Service", "Nettopreis"};
         for (int column = 0; column < 6; ++column) {
             QCOMPARE(cell(model, 0, column, 257), QVariant(header.at(column)));
             QCOMPARE(cell(model, 0, column, 258), QVariant(true));
@@ -58,7 +58,7 @@ private Q_SLOTS:
         QCOMPARE(inserted.at(0).at(2).toInt(), 1);
         QCOMPARE(model.rowCount(), 2);
         QCOMPARE(model.columnCount(), 6);
-        const QStringList expected{"1", "x", "y", "z", "w", "9"};
+        const QStringList expected {"1", "x", "y", "z", "w", "9"};
         for (int column = 0; column < 6; ++column) {
             QCOMPARE(cell(model, 1, column, 257), QVariant(expected.at(column)));
             QCOMPARE(cell(model, 1, column, 258), QVariant(false));

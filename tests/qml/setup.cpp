@@ -52,10 +52,10 @@ public Q_SLOTS:
         engine->rootContext()->setContextProperty(QStringLiteral("testServer"), m_server.get());
         // pictures a person can look at after the run, kept beside the runner
         QDir().mkpath(QStringLiteral("screenshots"));
-        engine->rootContext()->setContextProperty(QStringLiteral("screenshotDirectory"),
-                                                  QDir(QStringLiteral("screenshots")).absolutePath());
-        engine->rootContext()->setContextProperty(QStringLiteral("testStoragePath"),
-                                                  m_storage.filePath(QStringLiteral("storage")));
+        engine->rootContext()->setContextProperty(
+            QStringLiteral("screenshotDirectory"), QDir(QStringLiteral("screenshots")).absolutePath());
+        engine->rootContext()->setContextProperty(
+            QStringLiteral("testStoragePath"), m_storage.filePath(QStringLiteral("storage")));
     }
 
     void cleanupTestCase()

@@ -8,14 +8,19 @@
 
 namespace vxtest {
 
-Json Reply::json() const {
+Json Reply::json() const
+{
     Json j = Json::parse(body, nullptr, false);
     return j.is_discarded() ? Json() : j;
 }
 
-ServerProcess::~ServerProcess() { stop(); }
+ServerProcess::~ServerProcess()
+{
+    stop();
+}
 
-bool ServerProcess::start(const QStringList &args) {
+bool ServerProcess::start(const QStringList &args)
+{
     stop();
     proc_ = std::make_unique<QProcess>();
     proc_->setProcessChannelMode(QProcess::SeparateChannels);
@@ -49,12 +54,13 @@ bool ServerProcess::start(const QStringList &args) {
                 extra_ << QString::fromUtf8(l.trimmed());
         return true;
     }
-    error_ = QStringLiteral("server did not print its port; stderr: ") +
-             QString::fromUtf8(proc_->readAllStandardError());
+    error_ =
+        QStringLiteral("server did not print its port; stderr: ") + QString::fromUtf8(proc_->readAllStandardError());
     return false;
 }
 
-int ServerProcess::stop() {
+int ServerProcess::stop()
+{
     if (!proc_)
         return 0;
     int code = 0;
@@ -74,23 +80,26 @@ int ServerProcess::stop() {
     return code;
 }
 
-Api::Api(int port, bool tls) {
-    client_ = std::make_unique<httplib::Client>(std::string(tls ? "https" : "http") + "://127.0.0.1:" +
-                                                std::to_string(port));
+Api::Api(int port, bool tls)
+{
+    client_ =
+        std::make_unique<httplib::Client>(std::string(tls ? "https" : "http") + "://127.0.0.1:" + std::to_string(port));
     client_->set_connection_timeout(5);
     client_->set_read_timeout(15);
     if (tls)
         client_->enable_server_certificate_verification(false);
 }
 
-httplib::Headers Api::withAuth(httplib::Headers h) const {
+httplib::Headers Api::withAuth(httplib::Headers h) const
+{
     if (!token_.empty() && h.find("Authorization") == h.end())
         h.emplace("Authorization", "Bearer " + token_);
     return h;
 }
 
-Reply Api::send(const std::string &method, const std::string &path, const std::string &body,
-                const httplib::Headers &headers) {
+Reply Api::send(
+    const std::string &method, const std::string &path, const std::string &body, const httplib::Headers &headers)
+{
     httplib::Request req;
     req.method = method;
     req.path = path;
@@ -106,35 +115,42 @@ Reply Api::send(const std::string &method, const std::string &path, const std::s
     return r;
 }
 
-Reply Api::get(const std::string &path, const httplib::Headers &extra) {
+Reply Api::get(const std::string &path, const httplib::Headers &extra)
+{
     return send("GET", path, "", withAuth(extra));
 }
 
-Reply Api::post(const std::string &path, const std::string &body, const httplib::Headers &extra) {
+Reply Api::post(const std::string &path, const std::string &body, const httplib::Headers &extra)
+{
     httplib::Headers h = withAuth(extra);
     h.emplace("Content-Type", "application/json");
     return send("POST", path, body, h);
 }
 
-Reply Api::put(const std::string &path, const std::string &body) {
+Reply Api::put(const std::string &path, const std::string &body)
+{
     httplib::Headers h = withAuth({});
     h.emplace("Content-Type", "application/json");
     return send("PUT", path, body, h);
 }
 
-Reply Api::del(const std::string &path) { return send("DELETE", path, "", withAuth({})); }
+Reply Api::del(const std::string &path)
+{
+    return send("DELETE", path, "", withAuth({}));
+}
 
-Reply Api::login(const std::string &user, const std::string &password) {
+Reply Api::login(const std::string &user, const std::string &password)
+{
     Reply r = send("POST", "/tokens", "",
-                   {{"Authorization", basic(user, password)},
-                    {"Accept", "application/json"},
-                    {"Content-Type", "application/json"}});
+        {{"Authorization", basic(user, password)}, {"Accept", "application/json"},
+            {"Content-Type", "application/json"}});
     if (r.status == 200)
         token_ = r.json().value("token", "");
     return r;
 }
 
-std::string basic(const std::string &user, const std::string &password) {
+std::string basic(const std::string &user, const std::string &password)
+{
     return "Basic " + QByteArray::fromStdString(user + ":" + password).toBase64().toStdString();
 }
 

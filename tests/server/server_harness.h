@@ -17,15 +17,17 @@ namespace vxtest {
 
 using Json = nlohmann::ordered_json;
 
-struct Reply {
-    int status = 0;  // 0: no answer at all
+struct Reply
+{
+    int status = 0; // 0: no answer at all
     std::string body;
     std::string contentType;
-    Json json() const;  // null when the body is not JSON
+    Json json() const; // null when the body is not JSON
 };
 
 // One server process. start() waits for the port line.
-class ServerProcess {
+class ServerProcess
+{
 public:
     ServerProcess() = default;
     ~ServerProcess();
@@ -49,7 +51,8 @@ private:
 };
 
 // A small client with an optional bearer token.
-class Api {
+class Api
+{
 public:
     Api(int port, bool tls = false);
 
@@ -62,8 +65,8 @@ public:
     Reply put(const std::string &path, const std::string &body);
     Reply put(const std::string &path, const Json &body) { return put(path, body.dump()); }
     Reply del(const std::string &path);
-    Reply send(const std::string &method, const std::string &path, const std::string &body,
-               const httplib::Headers &headers);
+    Reply send(
+        const std::string &method, const std::string &path, const std::string &body, const httplib::Headers &headers);
 
     // POST tokens with Basic credentials; sets the token on 200.
     Reply login(const std::string &user, const std::string &password);

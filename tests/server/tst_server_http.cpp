@@ -21,7 +21,8 @@ const std::string kPassword = "vendrix-demo";
 constexpr int kDemoCustomers = 28;
 
 // The order body exactly as the client's order service builds it.
-Json orderBody(const Json &customerId, int taxId, const Json &price, const std::string &text = "Paket") {
+Json orderBody(const Json &customerId, int taxId, const Json &price, const std::string &text = "Paket")
+{
     Json b;
     b["datum"] = "03.06.2024";
     b["belegnummer"] = "B-1";
@@ -35,9 +36,8 @@ Json orderBody(const Json &customerId, int taxId, const Json &price, const std::
     b["verkaufspreis"] = price;
     b["einkaufspreis"] = "5,00";
     for (const char *flag : {"zustellung_im_aussengebiet", "abholung_im_aussengebiet", "versand_oversized",
-                             "versand_heavy_weight", "versand_nicht_stapelbare_palette", "zustellung_samstags",
-                             "abholung_samstags", "gebuehr_fuer_zusaetzliche_handhabung",
-                             "praemie_fuer_transportversicherung"})
+             "versand_heavy_weight", "versand_nicht_stapelbare_palette", "zustellung_samstags", "abholung_samstags",
+             "gebuehr_fuer_zusaetzliche_handhabung", "praemie_fuer_transportversicherung"})
         b[flag] = false;
     b["betrag_fuer_praemie_fuer_transportversicherung"] = "";
     b["gebuehr_fuer_erstellung_einer_ae"] = false;
@@ -49,8 +49,9 @@ Json orderBody(const Json &customerId, int taxId, const Json &price, const std::
     return b;
 }
 
-Json customerBody(const std::string &surname, const std::string &lastname, bool commercial,
-                  const Json &commercialId = nullptr) {
+Json customerBody(
+    const std::string &surname, const std::string &lastname, bool commercial, const Json &commercialId = nullptr)
+{
     Json b;
     b["surname"] = surname;
     b["lastname"] = lastname;
@@ -69,21 +70,24 @@ Json customerBody(const std::string &surname, const std::string &lastname, bool 
     return b;
 }
 
-std::string pathOf(const std::string &url) {
+std::string pathOf(const std::string &url)
+{
     const auto scheme = url.find("://");
     const auto slash = url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
     return slash == std::string::npos ? "/" : url.substr(slash);
 }
 
-bool hasId(const Json &list, std::int64_t id) {
+bool hasId(const Json &list, std::int64_t id)
+{
     for (const auto &r : list)
-        if (r.value("id", std::int64_t{-1}) == id)
+        if (r.value("id", std::int64_t {-1}) == id)
             return true;
     return false;
 }
 
 // Every record of a paged list, page after page until the server says 400.
-Json allPages(Api &api, const std::string &resource) {
+Json allPages(Api &api, const std::string &resource)
+{
     Json all = Json::array();
     for (int page = 1; page < 1000; ++page) {
         const Reply r = api.get("/" + resource + "?page=" + std::to_string(page));
@@ -97,31 +101,30 @@ Json allPages(Api &api, const std::string &resource) {
     return all;
 }
 
-QByteArray describe(const Reply &r) {
-    return QStringLiteral("status %1, body %2")
-        .arg(r.status)
-        .arg(QString::fromStdString(r.body).left(300))
-        .toUtf8();
+QByteArray describe(const Reply &r)
+{
+    return QStringLiteral("status %1, body %2").arg(r.status).arg(QString::fromStdString(r.body).left(300)).toUtf8();
 }
 
 // Each macro sends its request exactly once.
-#define CHECK_STATUS(request, expected)                                                                        \
-    do {                                                                                                       \
-        const Reply reply_ = (request);                                                                        \
-        QVERIFY2(reply_.status == (expected), describe(reply_).constData());                                  \
+#define CHECK_STATUS(request, expected)                                                                                \
+    do {                                                                                                               \
+        const Reply reply_ = (request);                                                                                \
+        QVERIFY2(reply_.status == (expected), describe(reply_).constData());                                           \
     } while (0)
 
 // Errors are JSON objects with a text under "error".
-#define CHECK_ERROR(request, expected)                                                                         \
-    do {                                                                                                       \
-        const Reply reply_ = (request);                                                                        \
-        QVERIFY2(reply_.status == (expected), describe(reply_).constData());                                  \
-        QVERIFY2(reply_.json().is_object() && reply_.json()["error"].is_string(), describe(reply_).constData()); \
+#define CHECK_ERROR(request, expected)                                                                                 \
+    do {                                                                                                               \
+        const Reply reply_ = (request);                                                                                \
+        QVERIFY2(reply_.status == (expected), describe(reply_).constData());                                           \
+        QVERIFY2(reply_.json().is_object() && reply_.json()["error"].is_string(), describe(reply_).constData());       \
     } while (0)
 
 } // namespace
 
-class ServerHttpTest : public QObject {
+class ServerHttpTest : public QObject
+{
     Q_OBJECT
 
 private:
@@ -132,14 +135,14 @@ private:
     QString recordPath_;
 
     QString path(const QString &name) const { return dir_.filePath(name); }
-    QStringList baseArgs(const QString &db) const {
-        return {"--listen", "127.0.0.1:0", "--db", db};
-    }
-    std::int64_t newCustomer(const std::string &surname, const std::string &lastname) {
+    QStringList baseArgs(const QString &db) const { return {"--listen", "127.0.0.1:0", "--db", db}; }
+    std::int64_t newCustomer(const std::string &surname, const std::string &lastname)
+    {
         const Reply r = api_->post("/customer", customerBody(surname, lastname, false));
         return r.status == 201 ? r.json()["id"].get<std::int64_t>() : -1;
     }
-    std::int64_t newOrder(std::int64_t customer, int tax, const Json &price, const std::string &text = "Paket") {
+    std::int64_t newOrder(std::int64_t customer, int tax, const Json &price, const std::string &text = "Paket")
+    {
         const Reply r = api_->post("/assignment", orderBody(std::to_string(customer), tax, price, text));
         return r.status == 201 ? r.json()["id"].get<std::int64_t>() : -1;
     }
@@ -167,20 +170,27 @@ private slots:
     void restartKeepsData();
 };
 
-void ServerHttpTest::initTestCase() {
+void ServerHttpTest::initTestCase()
+{
     QVERIFY(dir_.isValid());
     dbPath_ = path("demo.db");
     recordPath_ = path("record.jsonl");
-    QVERIFY2(demo_.start(baseArgs(dbPath_) << "--demo" << "--record" << recordPath_), qPrintable(demo_.lastError()));
+    QVERIFY2(demo_.start(baseArgs(dbPath_) << "--demo"
+                                           << "--record" << recordPath_),
+        qPrintable(demo_.lastError()));
     QVERIFY2(demo_.extraOutput().join("\n").contains("demo login: user \"demo\" password \"vendrix-demo\""),
-             qPrintable(demo_.extraOutput().join("\n")));
+        qPrintable(demo_.extraOutput().join("\n")));
     api_ = std::make_unique<Api>(demo_.port());
     CHECK_STATUS(api_->login(kUser, kPassword), 200);
 }
 
-void ServerHttpTest::cleanupTestCase() { QCOMPARE(demo_.stop(), 0); }
+void ServerHttpTest::cleanupTestCase()
+{
+    QCOMPARE(demo_.stop(), 0);
+}
 
-void ServerHttpTest::loginAndSession() {
+void ServerHttpTest::loginAndSession()
+{
     Api a(demo_.port());
     CHECK_ERROR(a.login(kUser, "wrong"), 401);
     CHECK_ERROR(a.login("nobody", kPassword), 401);
@@ -218,27 +228,34 @@ void ServerHttpTest::loginAndSession() {
     CHECK_ERROR(anonymous.send("GET", "/taxes", "", {{"Authorization", "Token abc"}}), 401);
 }
 
-void ServerHttpTest::maintenanceRefusesLogin() {
+void ServerHttpTest::maintenanceRefusesLogin()
+{
     ServerProcess s;
-    QVERIFY2(s.start(baseArgs(path("maintenance.db")) << "--maintenance" << "--add-user" << "x:y"),
-             qPrintable(s.lastError()));
+    QVERIFY2(s.start(baseArgs(path("maintenance.db")) << "--maintenance"
+                                                      << "--add-user"
+                                                      << "x:y"),
+        qPrintable(s.lastError()));
     Api a(s.port());
     CHECK_ERROR(a.login("x", "y"), 503);
     CHECK_ERROR(a.login("x", "wrong"), 503);
     QCOMPARE(s.stop(), 0);
 }
 
-void ServerHttpTest::takenPortIsRefused() {
+void ServerHttpTest::takenPortIsRefused()
+{
     ServerProcess second;
     QVERIFY(!second.start({"--listen", QStringLiteral("127.0.0.1:%1").arg(demo_.port()), "--db", path("second.db")}));
     CHECK_STATUS(api_->get("/taxes"), 200);
 }
 
-void ServerHttpTest::emptyDatabaseLists() {
+void ServerHttpTest::emptyDatabaseLists()
+{
     ServerProcess s;
-    QVERIFY2(s.start(baseArgs(path("empty.db")) << "--add-user" << "tester:secret pw:with colon" << "--page-size"
+    QVERIFY2(s.start(baseArgs(path("empty.db")) << "--add-user"
+                                                << "tester:secret pw:with colon"
+                                                << "--page-size"
                                                 << "2"),
-             qPrintable(s.lastError()));
+        qPrintable(s.lastError()));
     Api a(s.port());
     CHECK_STATUS(a.login("tester", "secret pw:with colon"), 200);
 
@@ -248,13 +265,13 @@ void ServerHttpTest::emptyDatabaseLists() {
         QCOMPARE(r.json(), Json::array());
     }
     CHECK_ERROR(a.get("/customer?page=2"), 400);
-    for (const char *list : {"/deliveryorder/getlastno", "/deliveryorder/checklast", "/articlegroups",
-                             "/articleinventory"}) {
+    for (const char *list :
+        {"/deliveryorder/getlastno", "/deliveryorder/checklast", "/articlegroups", "/articleinventory"}) {
         const Reply r = a.get(list);
         CHECK_STATUS(r, 200);
         QCOMPARE(r.json(), Json::array());
     }
-    const Reply none = a.post("/customer/search", Json{{"fullname", "x"}});
+    const Reply none = a.post("/customer/search", Json {{"fullname", "x"}});
     CHECK_STATUS(none, 204);
     QVERIFY(none.body.empty());
 
@@ -275,10 +292,9 @@ void ServerHttpTest::emptyDatabaseLists() {
     CHECK_ERROR(a.get("/customer?page=3"), 400);
 
     // The very first delivery order of a warehouse.
-    const Reply first = a.post("/deliveryorder", Json{{"delivery_date", "2024-06-01T08:00:00.000Z"},
-                                                      {"deliveryorders_no", 1},
-                                                      {"created", false},
-                                                      {"customer_id", ids[0]}});
+    const Reply first = a.post("/deliveryorder",
+        Json {{"delivery_date", "2024-06-01T08:00:00.000Z"}, {"deliveryorders_no", 1}, {"created", false},
+            {"customer_id", ids[0]}});
     CHECK_STATUS(first, 201);
     const Json last = a.get("/deliveryorder/getlastno").json();
     QCOMPARE(last.size(), std::size_t(1));
@@ -286,13 +302,14 @@ void ServerHttpTest::emptyDatabaseLists() {
     QCOMPARE(s.stop(), 0);
 }
 
-void ServerHttpTest::customerPagesAndReads() {
+void ServerHttpTest::customerPagesAndReads()
+{
     const Reply p1 = api_->get("/customer?page=1");
     CHECK_STATUS(p1, 200);
     QCOMPARE(p1.json().size(), std::size_t(10));
     for (std::size_t i = 1; i < p1.json().size(); ++i)
         QVERIFY(p1.json()[i]["id"].get<int>() > p1.json()[i - 1]["id"].get<int>());
-    QCOMPARE(api_->get("/customer").json(), p1.json());  // no page means the first
+    QCOMPARE(api_->get("/customer").json(), p1.json()); // no page means the first
     QCOMPARE(api_->get("/customer?page=3").json().size(), std::size_t(kDemoCustomers - 20));
     CHECK_ERROR(api_->get("/customer?page=4"), 400);
     CHECK_ERROR(api_->get("/customer?page=0"), 400);
@@ -305,7 +322,7 @@ void ServerHttpTest::customerPagesAndReads() {
     QVERIFY(c["commercialability"].is_boolean());
     QVERIFY(c["commercial_id"].is_null());
     for (const char *key : {"surname", "lastname", "address_street_no", "address_zipcode", "address_town",
-                            "address_province", "phone", "fax", "email", "info"})
+             "address_province", "phone", "fax", "email", "info"})
         QVERIFY2(c[key].is_string(), key);
 
     // Business customers carry their commercial record.
@@ -327,14 +344,14 @@ void ServerHttpTest::customerPagesAndReads() {
     CHECK_ERROR(api_->get("/customer/abc"), 400);
 }
 
-void ServerHttpTest::customerWrites() {
-    const Reply cc = api_->post("/customer_commercial", Json{{"company", "Prüf & Partner GmbH"},
-                                                             {"vatid", "DE999"},
-                                                             {"fuel_surcharge", "0.0"},
-                                                             {"contact_person", "Frau Prüf"}});
+void ServerHttpTest::customerWrites()
+{
+    const Reply cc = api_->post("/customer_commercial",
+        Json {{"company", "Prüf & Partner GmbH"}, {"vatid", "DE999"}, {"fuel_surcharge", "0.0"},
+            {"contact_person", "Frau Prüf"}});
     CHECK_STATUS(cc, 201);
     const Json commercialId = cc.json()["id"];
-    QCOMPARE(cc.json()["fuel_surcharge"].get<std::string>(), std::string("0.0"));  // kept as sent
+    QCOMPARE(cc.json()["fuel_surcharge"].get<std::string>(), std::string("0.0")); // kept as sent
 
     const Reply business = api_->post("/customer", customerBody("Paula", "Prüf", true, commercialId));
     CHECK_STATUS(business, 201);
@@ -355,14 +372,11 @@ void ServerHttpTest::customerWrites() {
     QCOMPARE(updated.json()["commercial_id"], commercialId);
 
     const Reply ccUpdated = api_->put("/customer_commercial/" + std::to_string(commercialId.get<int>()),
-                                      Json{{"company", "Prüf AG"},
-                                           {"vatid", "DE999"},
-                                           {"fuel_surcharge", 12.5},
-                                           {"contact_person", "Frau Prüf"}});
+        Json {{"company", "Prüf AG"}, {"vatid", "DE999"}, {"fuel_surcharge", 12.5}, {"contact_person", "Frau Prüf"}});
     CHECK_STATUS(ccUpdated, 200);
     QCOMPARE(ccUpdated.json()["fuel_surcharge"].get<double>(), 12.5);
     QCOMPARE(api_->get("/customer/" + std::to_string(businessId)).json()["commercial"]["company"].get<std::string>(),
-             std::string("Prüf AG"));
+        std::string("Prüf AG"));
 
     CHECK_ERROR(api_->put("/customer/99999", change), 406);
     CHECK_ERROR(api_->put("/customer_commercial/99999", ccUpdated.json()), 406);
@@ -376,7 +390,7 @@ void ServerHttpTest::customerWrites() {
     missing.erase("email");
     CHECK_ERROR(api_->post("/customer", missing), 422);
     CHECK_ERROR(api_->post("/customer", customerBody("A", "B", true, 99999)), 422);
-    CHECK_ERROR(api_->post("/customer_commercial", Json{{"company", "X"}}), 422);
+    CHECK_ERROR(api_->post("/customer_commercial", Json {{"company", "X"}}), 422);
 
     CHECK_STATUS(api_->del("/customer/" + std::to_string(privateId)), 200);
     CHECK_ERROR(api_->get("/customer/" + std::to_string(privateId)), 406);
@@ -387,45 +401,47 @@ void ServerHttpTest::customerWrites() {
     CHECK_STATUS(api_->get("/customer/1"), 200);
 }
 
-void ServerHttpTest::searches() {
+void ServerHttpTest::searches()
+{
     auto ids = [](const Reply &r) {
         std::set<std::int64_t> s;
         for (const auto &rec : r.json())
             s.insert(rec["id"].get<std::int64_t>());
         return s;
     };
-    QVERIFY(ids(api_->post("/customer/search", Json{{"fullname", "anna schm"}})).count(1));
-    QVERIFY(ids(api_->post("/customer/search", Json{{"fullname", "MÜLLER"}})).count(2));
-    QVERIFY(ids(api_->post("/customer/search", Json{{"fullname", "lange logistik"}})).count(21));
-    const Reply none = api_->post("/customer/search", Json{{"fullname", "niemand-heißt-so"}});
+    QVERIFY(ids(api_->post("/customer/search", Json {{"fullname", "anna schm"}})).count(1));
+    QVERIFY(ids(api_->post("/customer/search", Json {{"fullname", "MÜLLER"}})).count(2));
+    QVERIFY(ids(api_->post("/customer/search", Json {{"fullname", "lange logistik"}})).count(21));
+    const Reply none = api_->post("/customer/search", Json {{"fullname", "niemand-heißt-so"}});
     CHECK_STATUS(none, 204);
     QVERIFY(none.body.empty());
-    QVERIFY(ids(api_->post("/customer_search_surname", Json{{"vorname", "ANNA"}})).count(1));
-    QVERIFY(ids(api_->post("/customer_search_lastname", Json{{"nachname", "weber"}})).count(3));
-    CHECK_STATUS(api_->post("/customer_search_lastname", Json{{"nachname", "anna"}}), 204);
-    CHECK_ERROR(api_->post("/customer/search", Json{{"vorname", "anna"}}), 422);
+    QVERIFY(ids(api_->post("/customer_search_surname", Json {{"vorname", "ANNA"}})).count(1));
+    QVERIFY(ids(api_->post("/customer_search_lastname", Json {{"nachname", "weber"}})).count(3));
+    CHECK_STATUS(api_->post("/customer_search_lastname", Json {{"nachname", "anna"}}), 204);
+    CHECK_ERROR(api_->post("/customer/search", Json {{"vorname", "anna"}}), 422);
 
-    const Reply orders = api_->post("/assignment/search", Json{{"searchkey", "notar"}});
+    const Reply orders = api_->post("/assignment/search", Json {{"searchkey", "notar"}});
     CHECK_STATUS(orders, 200);
     QCOMPARE(orders.json()[0]["textbeschreibung"].get<std::string>(), std::string("Dokumente Notar"));
-    CHECK_STATUS(api_->post("/assignment/search", Json{{"searchkey", "gibt es nicht"}}), 204);
+    CHECK_STATUS(api_->post("/assignment/search", Json {{"searchkey", "gibt es nicht"}}), 204);
 
-    const Reply invoices = api_->post("/invoice/search", Json{{"searchkey", "weber"}});
+    const Reply invoices = api_->post("/invoice/search", Json {{"searchkey", "weber"}});
     CHECK_STATUS(invoices, 200);
     QCOMPARE(invoices.json()[0]["customer_invoice"]["lastname"].get<std::string>(), std::string("Weber"));
-    CHECK_STATUS(api_->post("/invoice/search", Json{{"searchkey", "gibt es nicht"}}), 204);
+    CHECK_STATUS(api_->post("/invoice/search", Json {{"searchkey", "gibt es nicht"}}), 204);
 
-    QCOMPARE(api_->post("/articlegroups_search", Json{{"articlename", "NORDKAP"}}).json().size(), std::size_t(2));
-    CHECK_STATUS(api_->post("/articlegroups_search", Json{{"articlename", "Zeppelin"}}), 204);
+    QCOMPARE(api_->post("/articlegroups_search", Json {{"articlename", "NORDKAP"}}).json().size(), std::size_t(2));
+    CHECK_STATUS(api_->post("/articlegroups_search", Json {{"articlename", "Zeppelin"}}), 204);
 }
 
-void ServerHttpTest::orderWrites() {
+void ServerHttpTest::orderWrites()
+{
     const Reply created = api_->post("/assignment", orderBody("1", 1, "12,50"));
     CHECK_STATUS(created, 201);
     const Json o = created.json();
     const auto id = o["id"].get<std::int64_t>();
-    QCOMPARE(o["customer_assignment"], (Json{{"id", 1}, {"surname", "Anna"}, {"lastname", "Schmidt"}}));
-    QCOMPARE(o["taxes"], (Json{{"id", 1}, {"tax", "19%"}}));
+    QCOMPARE(o["customer_assignment"], (Json {{"id", 1}, {"surname", "Anna"}, {"lastname", "Schmidt"}}));
+    QCOMPARE(o["taxes"], (Json {{"id", 1}, {"tax", "19%"}}));
     QCOMPARE(o["verkaufspreis"].get<std::string>(), std::string("12,50"));
     QCOMPARE(api_->get("/assignment/" + std::to_string(id)).json(), o);
 
@@ -449,7 +465,7 @@ void ServerHttpTest::orderWrites() {
     CHECK_ERROR(api_->post("/assignment", orderBody("abc", 1, "1,00")), 422);
     CHECK_ERROR(api_->post("/assignment", orderBody("99999", 1, "1,00")), 422);
     CHECK_ERROR(api_->post("/assignment", orderBody("1", 99, "1,00")), 422);
-    CHECK_ERROR(api_->post("/assignment", orderBody("1", 1, "1.234")), 422);  // three decimals
+    CHECK_ERROR(api_->post("/assignment", orderBody("1", 1, "1.234")), 422); // three decimals
     CHECK_ERROR(api_->post("/assignment", orderBody(nullptr, 1, "1,00")), 422);
     const Reply numeric = api_->post("/assignment", orderBody(1, 1, 12.5));
     CHECK_STATUS(numeric, 201);
@@ -460,7 +476,8 @@ void ServerHttpTest::orderWrites() {
     CHECK_ERROR(api_->get("/assignment/" + std::to_string(id)), 406);
 }
 
-void ServerHttpTest::billingRoundtrip() {
+void ServerHttpTest::billingRoundtrip()
+{
     const auto customer = newCustomer("Bernd", "Billing");
     QVERIFY(customer > 0);
     const auto a = newOrder(customer, 1, "100,00");
@@ -495,7 +512,7 @@ void ServerHttpTest::billingRoundtrip() {
     CHECK_ERROR(api_->get("/assignment/checkout/single/" + std::to_string(a)), 406);
 
     // ... and are invoices on one document now.
-    const Reply found = api_->post("/invoice/search", Json{{"searchkey", "bernd billing"}});
+    const Reply found = api_->post("/invoice/search", Json {{"searchkey", "bernd billing"}});
     CHECK_STATUS(found, 200);
     const Json inv = found.json();
     QCOMPARE(inv.size(), std::size_t(3));
@@ -511,10 +528,11 @@ void ServerHttpTest::billingRoundtrip() {
     QVERIFY2(QRegularExpression("^http://127\\.0\\.0\\.1:\\d+/files/[0-9a-f]{32}/R-\\d+\\.pdf$")
                  .match(QString::fromStdString(link))
                  .hasMatch(),
-             link.c_str());
+        link.c_str());
     QVERIFY(hasId(allPages(*api_, "invoice"), inv[0]["id"].get<std::int64_t>()));
-    QCOMPARE(api_->get("/invoice/" + std::to_string(inv[0]["id"].get<int>())).json()["attachement_link"].get<std::string>(),
-             link);
+    QCOMPARE(
+        api_->get("/invoice/" + std::to_string(inv[0]["id"].get<int>())).json()["attachement_link"].get<std::string>(),
+        link);
 
     // The document downloads without a session.
     Api anonymous(demo_.port());
@@ -553,42 +571,40 @@ void ServerHttpTest::billingRoundtrip() {
     QCOMPARE(single.json()["total_cost"].get<std::string>(), std::string("1.234,50"));
 }
 
-void ServerHttpTest::stalePreviewsAreRefused() {
+void ServerHttpTest::stalePreviewsAreRefused()
+{
     const auto customer = newCustomer("Stefanie", "Stale");
     const auto changed = newOrder(customer, 1, "10,00");
     const Reply p1 = api_->get("/assignment/checkout/single/" + std::to_string(changed));
     CHECK_STATUS(p1, 200);
     CHECK_STATUS(api_->put("/assignment/" + std::to_string(changed), orderBody(nullptr, 1, "99,00")), 200);
-    CHECK_ERROR(api_->post("/assignment/checkout/confirm/" + std::to_string(p1.json()["id"].get<int>()),
-                           std::string()),
-                409);
+    CHECK_ERROR(
+        api_->post("/assignment/checkout/confirm/" + std::to_string(p1.json()["id"].get<int>()), std::string()), 409);
     // A fresh preview of the changed order bills it.
     const Reply p2 = api_->get("/assignment/checkout/single/" + std::to_string(changed));
     QCOMPARE(p2.json()["total_cost"].get<std::string>(), std::string("117,81"));
     // Two previews of one order: only the first confirmation bills it.
     const Reply p3 = api_->get("/assignment/checkout/multiple/" + std::to_string(customer));
-    CHECK_STATUS(api_->post("/assignment/checkout/confirm/" + std::to_string(p2.json()["id"].get<int>()),
-                            std::string()),
-                 200);
-    CHECK_ERROR(api_->post("/assignment/checkout/confirm/" + std::to_string(p3.json()["id"].get<int>()),
-                           std::string()),
-                409);
+    CHECK_STATUS(
+        api_->post("/assignment/checkout/confirm/" + std::to_string(p2.json()["id"].get<int>()), std::string()), 200);
+    CHECK_ERROR(
+        api_->post("/assignment/checkout/confirm/" + std::to_string(p3.json()["id"].get<int>()), std::string()), 409);
 
     const auto deleted = newOrder(customer, 1, "5,00");
     const Reply p4 = api_->get("/assignment/checkout/single/" + std::to_string(deleted));
     CHECK_STATUS(api_->del("/assignment/" + std::to_string(deleted)), 200);
-    CHECK_ERROR(api_->post("/assignment/checkout/confirm/" + std::to_string(p4.json()["id"].get<int>()),
-                           std::string()),
-                409);
+    CHECK_ERROR(
+        api_->post("/assignment/checkout/confirm/" + std::to_string(p4.json()["id"].get<int>()), std::string()), 409);
 
-    CHECK_ERROR(api_->get("/assignment/checkout/multiple/" + std::to_string(customer)), 422);  // nothing open
+    CHECK_ERROR(api_->get("/assignment/checkout/multiple/" + std::to_string(customer)), 422); // nothing open
     CHECK_ERROR(api_->get("/assignment/checkout/single/99999"), 406);
     CHECK_ERROR(api_->get("/assignment/checkout/multiple/99999"), 406);
     CHECK_ERROR(api_->post("/assignment/checkout/confirm/99999", std::string()), 406);
     CHECK_ERROR(api_->get("/assignment/checkout/single/abc"), 400);
 }
 
-void ServerHttpTest::invoiceLinkFollowsHostHeader() {
+void ServerHttpTest::invoiceLinkFollowsHostHeader()
+{
     const Reply viaProxy = api_->get("/invoice/1", {{"Host", "vendrix.test:8443"}});
     CHECK_STATUS(viaProxy, 200);
     QVERIFY(viaProxy.json()["attachement_link"].get<std::string>().rfind("http://vendrix.test:8443/files/", 0) == 0);
@@ -598,7 +614,8 @@ void ServerHttpTest::invoiceLinkFollowsHostHeader() {
     QVERIFY(hostile.json()["attachement_link"].get<std::string>().rfind(expected, 0) == 0);
 }
 
-void ServerHttpTest::deliveryOrderLifecycle() {
+void ServerHttpTest::deliveryOrderLifecycle()
+{
     // The demo has delivery order 1 generated and 2 open with two bookings.
     Json open = api_->get("/deliveryorder/checklast").json();
     QCOMPARE(open.size(), std::size_t(1));
@@ -611,46 +628,42 @@ void ServerHttpTest::deliveryOrderLifecycle() {
     QCOMPARE(stock[0]["deliveryorder_no"].get<int>(), 2);
     QVERIFY(stock[0]["articlegroup"]["articlename"].is_string());
 
-    const Json newDelivery = {{"delivery_date", "2024-06-01T10:00:00.000Z"},
-                              {"deliveryorders_no", 2},
-                              {"created", false},
-                              {"customer_id", 27}};
+    const Json newDelivery = {{"delivery_date", "2024-06-01T10:00:00.000Z"}, {"deliveryorders_no", 2},
+        {"created", false}, {"customer_id", 27}};
     CHECK_ERROR(api_->post("/deliveryorder", newDelivery), 409);
 
     // Booking, as the booking view does it: entry plus the group's new rest.
-    const Json group = api_->post("/articlegroups_search", Json{{"articlename", "Laufschuh"}}).json()[0];
+    const Json group = api_->post("/articlegroups_search", Json {{"articlename", "Laufschuh"}}).json()[0];
     const auto groupId = group["id"].get<std::int64_t>();
-    const Json booking = {{"eanno", "4000000000017"},
-                          {"quantity", 3},
-                          {"articlegroup_id", std::to_string(groupId)},
-                          {"deliveryorder_no", 2}};
+    const Json booking = {{"eanno", "4000000000017"}, {"quantity", 3}, {"articlegroup_id", std::to_string(groupId)},
+        {"deliveryorder_no", 2}};
     const Reply booked = api_->post("/articleinventory", booking);
     CHECK_STATUS(booked, 201);
     QCOMPARE(booked.json()["articlegroup"]["id"].get<std::int64_t>(), groupId);
-    const Reply rest = api_->put("/articlegroups/" + std::to_string(groupId),
-                                 Json{{"quantity", group["quantity"].get<int>() - 3}});
+    const Reply rest =
+        api_->put("/articlegroups/" + std::to_string(groupId), Json {{"quantity", group["quantity"].get<int>() - 3}});
     CHECK_STATUS(rest, 200);
     QCOMPARE(rest.json()["quantity"].get<int>(), group["quantity"].get<int>() - 3);
-    CHECK_ERROR(api_->put("/articlegroups/" + std::to_string(groupId), Json{{"quantity", -1}}), 422);
-    CHECK_ERROR(api_->put("/articlegroups/99999", Json{{"quantity", 1}}), 406);
+    CHECK_ERROR(api_->put("/articlegroups/" + std::to_string(groupId), Json {{"quantity", -1}}), 422);
+    CHECK_ERROR(api_->put("/articlegroups/99999", Json {{"quantity", 1}}), 406);
     QCOMPARE(api_->get("/articleinventory").json().size(), std::size_t(3));
 
     // Cancel: bookings by number, then the delivery order by record id.
-    CHECK_ERROR(api_->del("/deliveryorder/" + std::to_string(openId)), 406);  // still has bookings
+    CHECK_ERROR(api_->del("/deliveryorder/" + std::to_string(openId)), 406); // still has bookings
     CHECK_STATUS(api_->del("/articleinventory/series/2"), 200);
     QCOMPARE(api_->get("/articleinventory").json(), Json::array());
     CHECK_STATUS(api_->del("/deliveryorder/" + std::to_string(openId)), 200);
     QCOMPARE(api_->get("/deliveryorder/checklast").json(), Json::array());
     const Json last = api_->get("/deliveryorder/getlastno").json();
     QCOMPARE(last[0]["deliveryorders_no"].get<int>(), 1);
-    CHECK_ERROR(api_->del("/deliveryorder/" + std::to_string(last[0]["id"].get<int>())), 406);  // generated
+    CHECK_ERROR(api_->del("/deliveryorder/" + std::to_string(last[0]["id"].get<int>())), 406); // generated
     CHECK_ERROR(api_->del("/articleinventory/series/77"), 406);
 
     // Open again under the freed number, book, generate.
     const Reply reopened = api_->post("/deliveryorder", newDelivery);
     CHECK_STATUS(reopened, 201);
     const auto reopenedId = reopened.json()["id"].get<std::int64_t>();
-    QCOMPARE(reopenedId, std::int64_t(2));  // id and number agree, whichever the client sends
+    QCOMPARE(reopenedId, std::int64_t(2)); // id and number agree, whichever the client sends
     QCOMPARE(api_->get("/deliveryorder/checklast").json()[0]["id"].get<std::int64_t>(), reopenedId);
     const Reply first = api_->post("/articleinventory", booking);
     CHECK_STATUS(first, 201);
@@ -665,7 +678,7 @@ void ServerHttpTest::deliveryOrderLifecycle() {
     QVERIFY(note.body.rfind("%PDF-", 0) == 0);
     QCOMPARE(api_->get("/deliveryorder/checklast").json(), Json::array());
     QCOMPARE(api_->get("/articleinventory").json(), Json::array());
-    CHECK_ERROR(api_->post("/articleinventory", booking), 409);  // generated orders take no stock
+    CHECK_ERROR(api_->post("/articleinventory", booking), 409); // generated orders take no stock
     CHECK_ERROR(api_->del("/articleinventory/series/2"), 406);
     CHECK_ERROR(api_->get("/deliveryorder/generate/99999"), 406);
 
@@ -681,28 +694,29 @@ void ServerHttpTest::deliveryOrderLifecycle() {
     CHECK_ERROR(api_->post("/deliveryorder", badDelivery), 422);
 }
 
-void ServerHttpTest::articleGroupsAndCategories() {
+void ServerHttpTest::articleGroupsAndCategories()
+{
     const Json groups = api_->get("/articlegroups").json();
     QVERIFY(groups.size() >= 8);
     QVERIFY(groups[0]["quantity"].is_number_integer());
 
-    CHECK_STATUS(api_->post("/articlegroups/category/search", Json{{"keyword", "Garten"}}), 204);
-    const Reply created = api_->post("/articlegroups/category", Json{{"keyword", "Garten"}});
+    CHECK_STATUS(api_->post("/articlegroups/category/search", Json {{"keyword", "Garten"}}), 204);
+    const Reply created = api_->post("/articlegroups/category", Json {{"keyword", "Garten"}});
     CHECK_STATUS(created, 201);
     const auto categoryId = created.json()["id"].get<std::int64_t>();
     QCOMPARE(created.json()["name"].get<std::string>(), std::string("Garten"));
-    const Reply again = api_->post("/articlegroups/category", Json{{"keyword", "GARTEN"}});
+    const Reply again = api_->post("/articlegroups/category", Json {{"keyword", "GARTEN"}});
     CHECK_STATUS(again, 200);
     QCOMPARE(again.json()["id"].get<std::int64_t>(), categoryId);
-    const Reply hit = api_->post("/articlegroups/category/search", Json{{"keyword", "gart"}});
+    const Reply hit = api_->post("/articlegroups/category/search", Json {{"keyword", "gart"}});
     CHECK_STATUS(hit, 200);
     QCOMPARE(hit.json(), (Json::array({{{"id", categoryId}, {"name", "Garten"}}})));
-    CHECK_ERROR(api_->post("/articlegroups/category", Json{{"keyword", " "}}), 422);
+    CHECK_ERROR(api_->post("/articlegroups/category", Json {{"keyword", " "}}), 422);
 
     // The capture view's body: customer id as text, "" without a customer.
-    Json body = {{"articlename", "Gießkanne"}, {"articleno", "GK-10"},      {"farbe", "Grün"},
-                 {"size", "10 l"},            {"typ", "Kanne"},            {"quantity", 40},
-                 {"storage_location", "E-1"}, {"category_id", categoryId}, {"customer_id", ""}};
+    Json body = {{"articlename", "Gießkanne"}, {"articleno", "GK-10"}, {"farbe", "Grün"}, {"size", "10 l"},
+        {"typ", "Kanne"}, {"quantity", 40}, {"storage_location", "E-1"}, {"category_id", categoryId},
+        {"customer_id", ""}};
     const Reply g1 = api_->post("/articlegroups", body);
     CHECK_STATUS(g1, 201);
     QVERIFY(g1.json()["customer_id"].is_null());
@@ -735,14 +749,15 @@ void ServerHttpTest::articleGroupsAndCategories() {
     CHECK_ERROR(api_->get("/articlegroups/99999"), 406);
     CHECK_STATUS(api_->del("/articlegroups/" + std::to_string(id)), 200);
     CHECK_ERROR(api_->del("/articlegroups/" + std::to_string(id)), 406);
-    CHECK_ERROR(api_->del("/articlegroups/1"), 406);  // booked under delivery order 1
+    CHECK_ERROR(api_->del("/articlegroups/1"), 406); // booked under delivery order 1
 }
 
-void ServerHttpTest::badInputIsRefused() {
+void ServerHttpTest::badInputIsRefused()
+{
     CHECK_ERROR(api_->post("/customer", std::string("{\"surname\": ")), 400);
     CHECK_ERROR(api_->post("/customer", std::string("")), 400);
     CHECK_ERROR(api_->post("/customer", std::string("[1, 2]")), 422);
-    CHECK_ERROR(api_->post("/customer", std::string("{\"surname\": \"\xff\xfe\"}")), 400);  // not UTF-8
+    CHECK_ERROR(api_->post("/customer", std::string("{\"surname\": \"\xff\xfe\"}")), 400); // not UTF-8
     Json wrong = customerBody("A", "B", false);
     wrong["commercialability"] = "ja";
     CHECK_ERROR(api_->post("/customer", wrong), 422);
@@ -763,10 +778,11 @@ void ServerHttpTest::badInputIsRefused() {
     // Nothing of the above changed data or took the server down.
     CHECK_STATUS(api_->get("/taxes"), 200);
     QCOMPARE(api_->get("/taxes").json(),
-             (Json::array({{{"id", 1}, {"tax", "19%"}}, {{"id", 2}, {"tax", "0%"}}, {{"id", 3}, {"tax", "16%"}}})));
+        (Json::array({{{"id", 1}, {"tax", "19%"}}, {{"id", 2}, {"tax", "0%"}}, {{"id", 3}, {"tax", "16%"}}})));
 }
 
-void ServerHttpTest::recordModeWritesRawRequests() {
+void ServerHttpTest::recordModeWritesRawRequests()
+{
     const std::string raw = "{\"fullname\":  \"anna\", \"zzz\": [1,2]}";
     api_->post("/customer/search", raw);
     api_->get("/customer?page=2");
@@ -782,7 +798,7 @@ void ServerHttpTest::recordModeWritesRawRequests() {
         std::vector<std::string> keys;
         for (auto it = j.begin(); it != j.end(); ++it)
             keys.push_back(it.key());
-        QCOMPARE(keys, (std::vector<std::string>{"method", "path", "query", "headers", "body"}));
+        QCOMPARE(keys, (std::vector<std::string> {"method", "path", "query", "headers", "body"}));
         if (j["body"] == raw) {
             sawSearch = true;
             QCOMPARE(j["method"].get<std::string>(), std::string("POST"));
@@ -803,19 +819,21 @@ void ServerHttpTest::recordModeWritesRawRequests() {
     QVERIFY(sawEncoded);
 }
 
-void ServerHttpTest::httpsServesTheSameApi() {
+void ServerHttpTest::httpsServesTheSameApi()
+{
     if (QStandardPaths::findExecutable("openssl").isEmpty())
         QSKIP("openssl is not installed; no test certificate");
     QProcess gen;
-    gen.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", path("key.pem"), "-out",
-                          path("cert.pem"), "-days", "2", "-subj", "/CN=127.0.0.1"});
+    gen.start("openssl",
+        {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", path("key.pem"), "-out", path("cert.pem"), "-days",
+            "2", "-subj", "/CN=127.0.0.1"});
     QVERIFY(gen.waitForFinished(30000));
     QCOMPARE(gen.exitCode(), 0);
 
     ServerProcess s;
-    QVERIFY2(s.start(baseArgs(path("tls.db")) << "--demo" << "--tls-cert" << path("cert.pem") << "--tls-key"
-                                              << path("key.pem")),
-             qPrintable(s.lastError()));
+    QVERIFY2(s.start(baseArgs(path("tls.db")) << "--demo"
+                                              << "--tls-cert" << path("cert.pem") << "--tls-key" << path("key.pem")),
+        qPrintable(s.lastError()));
     Api tls(s.port(), true);
     CHECK_STATUS(tls.login(kUser, kPassword), 200);
     CHECK_STATUS(tls.get("/me"), 200);
@@ -829,24 +847,27 @@ void ServerHttpTest::httpsServesTheSameApi() {
     QCOMPARE(s.stop(), 0);
 
     ServerProcess broken;
-    QVERIFY(!broken.start(baseArgs(path("tls2.db")) << "--tls-cert" << path("missing.pem") << "--tls-key"
-                                                    << path("key.pem")));
+    QVERIFY(!broken.start(
+        baseArgs(path("tls2.db")) << "--tls-cert" << path("missing.pem") << "--tls-key" << path("key.pem")));
 }
 
-void ServerHttpTest::restartKeepsData() {
+void ServerHttpTest::restartKeepsData()
+{
     const auto id = newCustomer("Renate", "Restart");
     QVERIFY(id > 0);
     const Json before = allPages(*api_, "customer");
     const std::string link = api_->get("/invoice/1").json()["attachement_link"].get<std::string>();
 
     QCOMPARE(demo_.stop(), 0);
-    QVERIFY2(demo_.start(baseArgs(dbPath_) << "--demo" << "--record" << recordPath_), qPrintable(demo_.lastError()));
+    QVERIFY2(demo_.start(baseArgs(dbPath_) << "--demo"
+                                           << "--record" << recordPath_),
+        qPrintable(demo_.lastError()));
     Api again(demo_.port());
-    again.setToken(api_->token());  // sessions survive a restart
+    again.setToken(api_->token()); // sessions survive a restart
     CHECK_STATUS(again.get("/me"), 200);
-    QCOMPARE(again.get("/customer/" + std::to_string(id)).json()["lastname"].get<std::string>(),
-             std::string("Restart"));
-    QCOMPARE(allPages(again, "customer"), before);  // demo data not seeded twice
+    QCOMPARE(
+        again.get("/customer/" + std::to_string(id)).json()["lastname"].get<std::string>(), std::string("Restart"));
+    QCOMPARE(allPages(again, "customer"), before); // demo data not seeded twice
     const std::string relinked = again.get("/invoice/1").json()["attachement_link"].get<std::string>();
     QCOMPARE(pathOf(relinked), pathOf(link));
     QVERIFY(again.get(pathOf(relinked)).body.rfind("%PDF-", 0) == 0);

@@ -17,7 +17,8 @@ using namespace vx;
 
 Q_DECLARE_METATYPE(std::string)
 
-class ServerUnitTest : public QObject {
+class ServerUnitTest : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -33,9 +34,10 @@ private slots:
     void longInvoiceBreaksPages();
 };
 
-void ServerUnitTest::moneyParsing_data() {
+void ServerUnitTest::moneyParsing_data()
+{
     QTest::addColumn<QString>("text");
-    QTest::addColumn<qint64>("cents");  // -1: refused
+    QTest::addColumn<qint64>("cents"); // -1: refused
     QTest::newRow("comma") << "12,50" << qint64(1250);
     QTest::newRow("point") << "12.50" << qint64(1250);
     QTest::newRow("one decimal") << "50,5" << qint64(5050);
@@ -54,7 +56,8 @@ void ServerUnitTest::moneyParsing_data() {
     QTest::newRow("overflow") << "99999999999999999999" << qint64(-1);
 }
 
-void ServerUnitTest::moneyParsing() {
+void ServerUnitTest::moneyParsing()
+{
     QFETCH(QString, text);
     QFETCH(qint64, cents);
     const auto parsed = parseMoney(text.toStdString());
@@ -70,7 +73,8 @@ void ServerUnitTest::moneyParsing() {
     QVERIFY(!parseMoney(Json(true)));
 }
 
-void ServerUnitTest::moneyFormattingAndTax() {
+void ServerUnitTest::moneyFormattingAndTax()
+{
     QCOMPARE(formatMoneyDe(0), std::string("0,00"));
     QCOMPARE(formatMoneyDe(5), std::string("0,05"));
     QCOMPARE(formatMoneyDe(123450), std::string("1.234,50"));
@@ -78,15 +82,19 @@ void ServerUnitTest::moneyFormattingAndTax() {
     QCOMPARE(formatMoneyDe(99999), std::string("999,99"));
     QCOMPARE(formatMoneyDe(-310), std::string("-3,10"));
     // Half up on the exact product.
-    QCOMPARE(taxOf(26450, 19), std::int64_t(5026));  // 50,255
+    QCOMPARE(taxOf(26450, 19), std::int64_t(5026)); // 50,255
     QCOMPARE(taxOf(1000, 16), std::int64_t(160));
     QCOMPARE(taxOf(12345, 0), std::int64_t(0));
-    QCOMPARE(taxOf(1, 19), std::int64_t(0));   // 0,0019
-    QCOMPARE(taxOf(3, 19), std::int64_t(1));   // 0,0057
+    QCOMPARE(taxOf(1, 19), std::int64_t(0)); // 0,0019
+    QCOMPARE(taxOf(3, 19), std::int64_t(1)); // 0,0057
 }
 
-void ServerUnitTest::cp1252Conversion() {
-    QCOMPARE(utf8ToCp1252("Größe Übergabe"), std::string("Gr\xF6\xDF" "e \xDC" "bergabe"));
+void ServerUnitTest::cp1252Conversion()
+{
+    QCOMPARE(utf8ToCp1252("Größe Übergabe"),
+        std::string("Gr\xF6\xDF"
+                    "e \xDC"
+                    "bergabe"));
     QCOMPARE(utf8ToCp1252("12 €"), std::string("12 \x80"));
     QCOMPARE(utf8ToCp1252("„Zitat“ – Ende…"), std::string("\x84Zitat\x93 \x96 Ende\x85"));
     QCOMPARE(utf8ToCp1252("Zeile\nzwei\t!"), std::string("Zeile zwei !"));
@@ -95,24 +103,26 @@ void ServerUnitTest::cp1252Conversion() {
     QCOMPARE(utf8ToCp1252("\xE2\x82"), std::string("??"));
 }
 
-void ServerUnitTest::caseFolding() {
+void ServerUnitTest::caseFolding()
+{
     QCOMPARE(foldCase("MÜLLER Straße ÄÖÜ"), std::string("müller straße äöü"));
     QCOMPARE(foldCase("ẞ"), std::string("ß"));
-    QCOMPARE(foldCase("×"), std::string("×"));  // not a letter
+    QCOMPARE(foldCase("×"), std::string("×")); // not a letter
     QCOMPARE(foldCase("ABC\xff"), std::string("abc\xff"));
 }
 
-void ServerUnitTest::basicCredentials() {
+void ServerUnitTest::basicCredentials()
+{
     auto c = parseBasic("Basic ZGVtbzp2ZW5kcml4LWRlbW8=");
     QVERIFY(c);
     QCOMPARE(c->username, std::string("demo"));
     QCOMPARE(c->password, std::string("vendrix-demo"));
-    c = parseBasic("basic dTpwOnc=");  // "u:p:w": the password keeps its colon
+    c = parseBasic("basic dTpwOnc="); // "u:p:w": the password keeps its colon
     QVERIFY(c);
     QCOMPARE(c->password, std::string("p:w"));
     c = parseBasic("Basic Og==");
     QVERIFY(c && c->username.empty() && c->password.empty());
-    QVERIFY(!parseBasic("Basic dXNlcg=="));  // no colon
+    QVERIFY(!parseBasic("Basic dXNlcg==")); // no colon
     QVERIFY(!parseBasic("Basic ===="));
     QVERIFY(!parseBasic("Basic Zm9v=Zm9v"));
     QVERIFY(!parseBasic("Bearer abc"));
@@ -121,7 +131,8 @@ void ServerUnitTest::basicCredentials() {
     QVERIFY(!parseBearer("Bearer "));
 }
 
-void ServerUnitTest::routing() {
+void ServerUnitTest::routing()
+{
     Router r;
     int hit = 0;
     r.add("GET", "assignment/{id}", [&](Ctx &) { hit = 1; });
@@ -132,11 +143,11 @@ void ServerUnitTest::routing() {
 
     auto m = r.match("GET", "/assignment/17/");
     QVERIFY(m.handler);
-    QCOMPARE(m.ids, std::vector<std::int64_t>{17});
+    QCOMPARE(m.ids, std::vector<std::int64_t> {17});
     QVERIFY(r.match("POST", "/assignment/search").handler);
     QVERIFY(r.match("HEAD", "/assignment/3").handler);
 
-    m = r.match("GET", "/assignment/search");  // a literal beats an id
+    m = r.match("GET", "/assignment/search"); // a literal beats an id
     QCOMPARE(m.status, 405);
     QCOMPARE(QString::fromStdString(m.allow), QStringLiteral("POST"));
     QCOMPARE(r.match("DELETE", "/deliveryorder/checklast").status, 405);
@@ -148,7 +159,8 @@ void ServerUnitTest::routing() {
     QCOMPARE(r.match("GET", "/").status, 404);
 }
 
-void ServerUnitTest::pageWindows() {
+void ServerUnitTest::pageWindows()
+{
     auto status = [](std::int64_t page, std::int64_t size, std::int64_t total) {
         try {
             pageWindow(page, size, total);
@@ -157,17 +169,18 @@ void ServerUnitTest::pageWindows() {
             return e.status;
         }
     };
-    QCOMPARE(status(1, 10, 0), 200);  // an empty first page
+    QCOMPARE(status(1, 10, 0), 200); // an empty first page
     QCOMPARE(status(2, 10, 0), 400);
     QCOMPARE(status(2, 10, 10), 400);
     QCOMPARE(status(2, 10, 11), 200);
     QCOMPARE(status(3, 10, 28), 200);
     QCOMPARE(status(4, 10, 28), 400);
-    QCOMPARE(status(std::int64_t(1) << 60, 10000, 5), 400);  // no overflow
+    QCOMPARE(status(std::int64_t(1) << 60, 10000, 5), 400); // no overflow
     QCOMPARE(pageWindow(3, 10, 28).offset, std::int64_t(20));
 }
 
-void ServerUnitTest::commandLine() {
+void ServerUnitTest::commandLine()
+{
     auto parse = [](std::vector<std::string> a) { return parseOptions(a); };
     auto ok = parse({"--listen", "127.0.0.1:0", "--db", "x.db", "--demo", "--page-size", "25", "--record", "r"});
     QVERIFY(ok.options);
@@ -177,7 +190,7 @@ void ServerUnitTest::commandLine() {
     QVERIFY(ok.options->demo);
     QCOMPARE(parse({"--listen", "[::1]:8080", "--db", "x"}).options->host, std::string("::1"));
 
-    for (const auto &bad : std::vector<std::vector<std::string>>{
+    for (const auto &bad : std::vector<std::vector<std::string>> {
              {"--db", "x"},
              {"--listen", "127.0.0.1", "--db", "x"},
              {"--listen", "127.0.0.1:70000", "--db", "x"},
@@ -195,16 +208,18 @@ void ServerUnitTest::commandLine() {
     QVERIFY(!help.options && help.error.empty());
 }
 
-void ServerUnitTest::longInvoiceBreaksPages() {
+void ServerUnitTest::longInvoiceBreaksPages()
+{
     InvoiceDocument doc;
     doc.invoiceNo = "R-99";
     doc.issuedDate = "01.06.2024";
     doc.customerNo = "7";
     doc.address = {"Jürgen Müller", "Königsallee 60", "40212 Düsseldorf"};
     for (int i = 0; i < 120; ++i)
-        doc.positions.push_back({"01.06.2024", "B-" + std::to_string(i), "Sendung mit sehr langer Beschreibung, "
-                                 "die nicht in die Spalte passt",
-                                 "Overnight", "Domestik", "19%", 1000});
+        doc.positions.push_back({"01.06.2024", "B-" + std::to_string(i),
+            "Sendung mit sehr langer Beschreibung, "
+            "die nicht in die Spalte passt",
+            "Overnight", "Domestik", "19%", 1000});
     doc.rates = {{19, 120000, 22800, 142800}};
     doc.totalCents = 142800;
     const std::string pdf = renderInvoice(doc);
@@ -222,7 +237,7 @@ void ServerUnitTest::longInvoiceBreaksPages() {
     QVERIFY(p.waitForFinished(10000));
     const QString text = QString::fromUtf8(p.readAllStandardOutput());
     QVERIFY(text.contains("Jürgen Müller"));
-    QVERIFY(text.contains("B-0 ") && text.contains("B-119 "));  // no row lost at a page break
+    QVERIFY(text.contains("B-0 ") && text.contains("B-119 ")); // no row lost at a page break
     QVERIFY(text.contains("1.428,00 €"));
     QVERIFY(text.contains("Seite 1 von 4") || text.contains("Seite 1 von 3") || text.contains("Seite 1 von 5"));
     QCOMPARE(text.count("Gesamtbetrag"), 1);

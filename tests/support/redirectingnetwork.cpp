@@ -5,13 +5,12 @@
 #include <QNetworkRequest>
 
 RedirectingNetworkAccessManager::RedirectingNetworkAccessManager(TestServer *server, QObject *parent)
-    : QNetworkAccessManager(parent)
-    , m_server(server)
+    : QNetworkAccessManager(parent), m_server(server)
 {
 }
 
-QNetworkReply *RedirectingNetworkAccessManager::createRequest(Operation op, const QNetworkRequest &request,
-                                                              QIODevice *outgoingData)
+QNetworkReply *RedirectingNetworkAccessManager::createRequest(
+    Operation op, const QNetworkRequest &request, QIODevice *outgoingData)
 {
     const QUrl production(m_server ? m_server->productionOrigin() : QString());
     QUrl url = request.url();

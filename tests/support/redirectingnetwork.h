@@ -16,8 +16,7 @@ public:
     RedirectingNetworkAccessManager(TestServer *server, QObject *parent);
 
 protected:
-    QNetworkReply *createRequest(Operation op, const QNetworkRequest &request,
-                                 QIODevice *outgoingData) override;
+    QNetworkReply *createRequest(Operation op, const QNetworkRequest &request, QIODevice *outgoingData) override;
 
 private:
     QPointer<TestServer> m_server;
@@ -26,7 +25,7 @@ private:
 class RedirectingNetworkFactory : public NetworkAccessManagerFactory
 {
 public:
-    explicit RedirectingNetworkFactory(TestServer *server) : m_server(server) {}
+    explicit RedirectingNetworkFactory(TestServer *server) : m_server(server) { }
 
 protected:
     QNetworkAccessManager *createManager(QObject *parent) override;

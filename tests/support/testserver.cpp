@@ -16,8 +16,7 @@ QString serverBinary()
 }
 } // namespace
 
-TestServer::TestServer(QObject *parent)
-    : QObject(parent)
+TestServer::TestServer(QObject *parent) : QObject(parent)
 {
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     // the server's log is only interesting when a test fails
@@ -38,10 +37,9 @@ bool TestServer::start(const QStringList &extraArguments)
         qWarning() << "TestServer: server binary not built:" << binary;
         return false;
     }
-    QStringList arguments{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-                          QStringLiteral("--db"), m_dir.filePath(QStringLiteral("server.sqlite")),
-                          QStringLiteral("--record"), m_dir.filePath(QStringLiteral("requests.jsonl")),
-                          QStringLiteral("--demo")};
+    QStringList arguments {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--db"),
+        m_dir.filePath(QStringLiteral("server.sqlite")), QStringLiteral("--record"),
+        m_dir.filePath(QStringLiteral("requests.jsonl")), QStringLiteral("--demo")};
     arguments += extraArguments;
     m_process.start(binary, arguments);
     if (!m_process.waitForStarted(5000))
