@@ -6,9 +6,10 @@
 #include <openssl/sha.h>
 
 #include <cctype>
-#include <ctime>
 #include <stdexcept>
 #include <vector>
+
+#include "clock.h"
 
 namespace vx {
 
@@ -43,16 +44,6 @@ std::string randomBytes(std::size_t n)
     if (RAND_bytes(reinterpret_cast<unsigned char *>(out.data()), static_cast<int>(n)) != 1)
         throw std::runtime_error("no random bytes available");
     return out;
-}
-
-std::string nowUtc()
-{
-    std::time_t t = std::time(nullptr);
-    std::tm tm {};
-    gmtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
-    return buf;
 }
 
 bool startsWithCi(const std::string &s, const std::string &prefix)
@@ -158,7 +149,8 @@ std::optional<StoredSecret> loadSecret(Db &db, const std::string &username)
     s.bind(1, username);
     if (!s.step())
         return std::nullopt;
-    return StoredSecret {s.getInt(0), s.getBlob(1), s.getBlob(2), static_cast<int>(s.getInt(3))};
+    return StoredSecret {
+        s.getInt("id"), s.getBlob("salt"), s.getBlob("password_hash"), static_cast<int>(s.getInt("iterations"))};
 }
 
 bool verifyPassword(const std::optional<StoredSecret> &secret, const std::string &password)
@@ -181,7 +173,7 @@ std::string issueToken(Db &db, std::int64_t userId)
     db.prepare("INSERT INTO tokens(token_hash, user_id, created_at) VALUES (?, ?, ?)")
         .bind(1, sha256Hex(token))
         .bind(2, userId)
-        .bind(3, nowUtc())
+        .bind(3, nowIso())
         .run();
     return token;
 }
@@ -191,7 +183,7 @@ std::optional<std::int64_t> userForToken(Db &db, const std::string &token)
     auto s = db.prepare("SELECT user_id FROM tokens WHERE token_hash = ?");
     s.bind(1, sha256Hex(token));
     if (s.step())
-        return s.getInt(0);
+        return s.getInt("user_id");
     return std::nullopt;
 }
 

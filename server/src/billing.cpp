@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "auth.h"
+#include "clock.h"
 #include "http.h"
 #include "money.h"
 #include "pdf.h"
@@ -62,22 +63,12 @@ std::string countryName(std::int64_t id)
     }
 }
 
-std::string germanDate(const std::string &iso)
+std::string germanDateOf(const std::string &iso)
 {
     // "2024-05-01T..." -> "01.05.2024"; anything else is shown as it is.
     if (iso.size() >= 10 && iso[4] == '-' && iso[7] == '-')
         return iso.substr(8, 2) + "." + iso.substr(5, 2) + "." + iso.substr(0, 4);
     return iso;
-}
-
-std::string isoAgo(std::time_t seconds)
-{
-    std::time_t t = std::time(nullptr) - seconds;
-    std::tm tm {};
-    gmtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
-    return buf;
 }
 
 int taxRate(Db &db, std::int64_t taxId)
@@ -86,7 +77,7 @@ int taxRate(Db &db, std::int64_t taxId)
     s.bind(1, taxId);
     if (!s.step())
         fail(422, "unknown tax row " + std::to_string(taxId));
-    return static_cast<int>(s.getInt(0));
+    return static_cast<int>(s.getInt("rate"));
 }
 
 std::int64_t priceOf(const Json &order)
@@ -126,7 +117,9 @@ Json storePreview(
 
     Transaction tx(db);
     // Previews nobody confirmed within a day are of no further use.
-    db.prepare("DELETE FROM billings WHERE confirmed_at IS NULL AND created_at < ?").bind(1, isoAgo(86400)).run();
+    db.prepare("DELETE FROM billings WHERE confirmed_at IS NULL AND created_at < ?")
+        .bind(1, isoUtc(std::time(nullptr) - 86400))
+        .run();
     db.prepare("INSERT INTO billings(customer_id, mode, created_at) VALUES (?, ?, ?)")
         .bind(1, customerId)
         .bind(2, mode)
@@ -241,8 +234,8 @@ Json confirmPreview(Db &db, std::int64_t previewId, const std::string &origin)
     b.bind(1, previewId);
     if (!b.step())
         fail(406, "no checkout preview with id " + std::to_string(previewId));
-    const std::int64_t customerId = b.getInt(0);
-    if (!b.isNull(1))
+    const std::int64_t customerId = b.getInt("customer_id");
+    if (!b.isNull("confirmed_at"))
         fail(409, "checkout " + std::to_string(previewId) + " was confirmed already");
 
     std::vector<std::pair<std::int64_t, std::int64_t>> items; // order id, revision seen
@@ -250,7 +243,7 @@ Json confirmPreview(Db &db, std::int64_t previewId, const std::string &origin)
         auto s = db.prepare("SELECT order_id, revision FROM billing_orders WHERE billing_id = ? ORDER BY order_id");
         s.bind(1, previewId);
         while (s.step())
-            items.emplace_back(s.getInt(0), s.getInt(1));
+            items.emplace_back(s.getInt("order_id"), s.getInt("revision"));
     }
     if (items.empty())
         fail(409, "checkout " + std::to_string(previewId) + " holds no orders");
@@ -259,12 +252,12 @@ Json confirmPreview(Db &db, std::int64_t previewId, const std::string &origin)
         s.bind(1, orderId);
         if (!s.step())
             fail(409, "order " + std::to_string(orderId) + " was billed or deleted after the preview");
-        if (s.getInt(0) != revision || s.getInt(1) != customerId)
+        if (s.getInt("revision") != revision || s.getInt("customer_id") != customerId)
             fail(409, "order " + std::to_string(orderId) + " was changed after the preview; ask for a new one");
     }
 
     const DocumentRef doc = createDocument(db, customerId);
-    const std::string cols = orderColumnList("");
+    const std::string cols = orderColumnList();
     const std::string now = nowIso();
     Json invoiceIds = Json::array();
     for (const auto &item : items) {
@@ -302,10 +295,10 @@ std::optional<std::string> renderDocumentPdf(Db &db, const std::string &capabili
     if (!d.step())
         return std::nullopt;
     InvoiceDocument doc;
-    const std::int64_t docId = d.getInt(0);
-    doc.invoiceNo = d.getText(1);
-    doc.issuedDate = germanDate(d.getText(2));
-    const std::int64_t customerId = d.getInt(3);
+    const std::int64_t docId = d.getInt("id");
+    doc.invoiceNo = d.getText("invoice_no");
+    doc.issuedDate = germanDateOf(d.getText("issued_at"));
+    const std::int64_t customerId = d.getInt("customer_id");
     doc.customerNo = std::to_string(customerId);
     if (const auto customer = loadCustomer(db, customerId)) {
         doc.address = addressOf(*customer);
@@ -314,20 +307,21 @@ std::optional<std::string> renderDocumentPdf(Db &db, const std::string &capabili
     }
 
     RateTotals totals;
-    auto s = db.prepare("SELECT i.datum, i.belegnummer, i.textbeschreibung, i.sendungsart, i.richtung, t.tax, "
-                        "t.rate, i.verkaufspreis FROM invoices i JOIN taxes t ON t.id = i.prozentsatz_id "
+    auto s = db.prepare("SELECT i.datum AS datum, i.belegnummer AS belegnummer, i.textbeschreibung AS text, "
+                        "i.sendungsart AS sendungsart, i.richtung AS richtung, t.tax AS tax, t.rate AS rate, "
+                        "i.verkaufspreis AS verkaufspreis FROM invoices i JOIN taxes t ON t.id = i.prozentsatz_id "
                         "WHERE i.document_id = ? ORDER BY i.id");
     s.bind(1, docId);
     while (s.step()) {
         InvoicePosition p;
-        p.datum = s.getText(0);
-        p.belegnummer = s.getText(1);
-        p.text = s.getText(2);
-        p.service = catalogueName(kShipmentTypes, s.getInt(3));
-        p.richtung = catalogueName(kDirections, s.getInt(4));
-        p.tax = s.getText(5);
-        p.netCents = parseMoney(s.getJson(7)).value_or(0);
-        totals.add(static_cast<int>(s.getInt(6)), p.netCents);
+        p.datum = s.getText("datum");
+        p.belegnummer = s.getText("belegnummer");
+        p.text = s.getText("text");
+        p.service = catalogueName(kShipmentTypes, s.getInt("sendungsart"));
+        p.richtung = catalogueName(kDirections, s.getInt("richtung"));
+        p.tax = s.getText("tax");
+        p.netCents = parseMoney(s.getJson("verkaufspreis")).value_or(0);
+        totals.add(static_cast<int>(s.getInt("rate")), p.netCents);
         doc.positions.push_back(p);
     }
     for (const auto &l : totals.lines())
@@ -343,20 +337,22 @@ std::string renderDeliveryNotePdf(Db &db, std::int64_t deliveryOrderId)
     if (!d.step())
         fail(406, "no delivery order with id " + std::to_string(deliveryOrderId));
     DeliveryNote note;
-    note.number = d.getInt(0);
-    note.date = germanDate(d.getText(1));
-    if (!d.isNull(2)) {
-        note.customerNo = std::to_string(d.getInt(2));
-        if (const auto customer = loadCustomer(db, d.getInt(2)))
+    note.number = d.getInt("deliveryorders_no");
+    note.date = germanDateOf(d.getText("delivery_date"));
+    if (!d.isNull("customer_id")) {
+        const std::int64_t customerId = d.getInt("customer_id");
+        note.customerNo = std::to_string(customerId);
+        if (const auto customer = loadCustomer(db, customerId))
             note.address = addressOf(*customer);
     }
-    auto s = db.prepare("SELECT g.articlename, g.articleno, g.typ, g.farbe, g.size, a.eanno, a.quantity "
+    auto s = db.prepare("SELECT g.articlename AS articlename, g.articleno AS articleno, g.typ AS typ, "
+                        "g.farbe AS farbe, g.size AS size, a.eanno AS eanno, a.quantity AS quantity "
                         "FROM articleinventory a JOIN articlegroups g ON g.id = a.articlegroup_id "
                         "WHERE a.deliveryorder_no = ? ORDER BY a.id");
     s.bind(1, note.number);
     while (s.step())
-        note.lines.push_back(DeliveryNoteLine {
-            s.getText(0), s.getText(1), s.getText(2), s.getText(3), s.getText(4), s.getText(5), s.getInt(6)});
+        note.lines.push_back(DeliveryNoteLine {s.getText("articlename"), s.getText("articleno"), s.getText("typ"),
+            s.getText("farbe"), s.getText("size"), s.getText("eanno"), s.getInt("quantity")});
     return renderDeliveryNote(note);
 }
 

@@ -2,288 +2,10 @@
 
 #include <sqlite3.h>
 
-#include <vector>
+#include "schema.h"
+#include "text_fold.h"
 
 namespace vx {
-
-namespace {
-
-// Each entry moves the schema one version up; entries are never edited once
-// released, new changes go into a new entry.
-const std::vector<const char *> kMigrations = {
-    // 1: initial schema
-    R"SQL(
-CREATE TABLE meta(
-    key TEXT PRIMARY KEY,
-    value TEXT NOT NULL
-);
-CREATE TABLE users(
-    id INTEGER PRIMARY KEY,
-    username TEXT NOT NULL UNIQUE,
-    surname TEXT NOT NULL DEFAULT '',
-    lastname TEXT NOT NULL DEFAULT '',
-    salt BLOB NOT NULL,
-    password_hash BLOB NOT NULL,
-    iterations INTEGER NOT NULL
-);
--- Only a SHA-256 of each token is kept, so a copy of the database file does
--- not hand out live sessions.
-CREATE TABLE tokens(
-    token_hash TEXT PRIMARY KEY,
-    user_id INTEGER NOT NULL REFERENCES users(id) ON DELETE CASCADE,
-    created_at TEXT NOT NULL
-);
--- Columns without a declared type keep whatever the client sent: text stays
--- text ("12,50"), numbers stay numbers.
-CREATE TABLE customer_commercial(
-    id INTEGER PRIMARY KEY,
-    company TEXT NOT NULL,
-    vatid TEXT NOT NULL,
-    fuel_surcharge,
-    contact_person TEXT NOT NULL
-);
-CREATE TABLE customers(
-    id INTEGER PRIMARY KEY,
-    surname TEXT NOT NULL,
-    lastname TEXT NOT NULL,
-    address_street_no TEXT NOT NULL,
-    address_zipcode TEXT NOT NULL,
-    address_town TEXT NOT NULL,
-    address_province TEXT NOT NULL,
-    address_country INTEGER NOT NULL,
-    phone TEXT NOT NULL,
-    fax TEXT NOT NULL,
-    email TEXT NOT NULL,
-    info TEXT NOT NULL,
-    commercialability INTEGER NOT NULL,
-    commercial_id INTEGER REFERENCES customer_commercial(id)
-);
--- "position" orders the list the client sees: position 0 is its default
--- rate, position 1 the one it preselects for worldwide express.
-CREATE TABLE taxes(
-    id INTEGER PRIMARY KEY,
-    tax TEXT NOT NULL,
-    rate INTEGER NOT NULL,
-    position INTEGER NOT NULL
-);
-INSERT INTO taxes(id, tax, rate, position) VALUES (1, '19%', 19, 0), (2, '0%', 0, 1), (3, '16%', 16, 2);
-CREATE TABLE orders(
-    id INTEGER PRIMARY KEY,
-    customer_id INTEGER NOT NULL REFERENCES customers(id),
-    prozentsatz_id INTEGER NOT NULL REFERENCES taxes(id),
-    datum TEXT NOT NULL,
-    belegnummer TEXT NOT NULL,
-    referenz TEXT NOT NULL,
-    textbeschreibung TEXT NOT NULL,
-    gewicht TEXT NOT NULL,
-    sendungsart INTEGER NOT NULL,
-    versandpartner INTEGER NOT NULL,
-    richtung INTEGER NOT NULL,
-    verkaufspreis,
-    einkaufspreis,
-    zustellung_im_aussengebiet INTEGER NOT NULL,
-    abholung_im_aussengebiet INTEGER NOT NULL,
-    versand_oversized INTEGER NOT NULL,
-    versand_heavy_weight INTEGER NOT NULL,
-    versand_nicht_stapelbare_palette INTEGER NOT NULL,
-    zustellung_samstags INTEGER NOT NULL,
-    abholung_samstags INTEGER NOT NULL,
-    gebuehr_fuer_zusaetzliche_handhabung INTEGER NOT NULL,
-    praemie_fuer_transportversicherung INTEGER NOT NULL,
-    betrag_fuer_praemie_fuer_transportversicherung,
-    gebuehr_fuer_erstellung_einer_ae INTEGER NOT NULL,
-    gebuehr_fuer_kein_envelope INTEGER NOT NULL,
-    zeitfensterzustellung INTEGER NOT NULL,
-    betrag_fuer_zeitfenstereinstellungen,
-    revision INTEGER NOT NULL DEFAULT 1,
-    created_at TEXT NOT NULL
-);
-CREATE INDEX orders_customer ON orders(customer_id);
--- One document (one PDF, one invoice number) per confirmed billing; it may
--- cover several invoice records.
-CREATE TABLE documents(
-    id INTEGER PRIMARY KEY,
-    invoice_no TEXT UNIQUE,
-    capability TEXT NOT NULL UNIQUE,
-    file_name TEXT NOT NULL,
-    customer_id INTEGER NOT NULL REFERENCES customers(id),
-    issued_at TEXT NOT NULL
-);
-CREATE TABLE invoices(
-    id INTEGER PRIMARY KEY,
-    document_id INTEGER NOT NULL REFERENCES documents(id),
-    order_id INTEGER,
-    customer_id INTEGER NOT NULL REFERENCES customers(id),
-    prozentsatz_id INTEGER NOT NULL REFERENCES taxes(id),
-    datum TEXT NOT NULL,
-    belegnummer TEXT NOT NULL,
-    referenz TEXT NOT NULL,
-    textbeschreibung TEXT NOT NULL,
-    gewicht TEXT NOT NULL,
-    sendungsart INTEGER NOT NULL,
-    versandpartner INTEGER NOT NULL,
-    richtung INTEGER NOT NULL,
-    verkaufspreis,
-    einkaufspreis,
-    zustellung_im_aussengebiet INTEGER NOT NULL,
-    abholung_im_aussengebiet INTEGER NOT NULL,
-    versand_oversized INTEGER NOT NULL,
-    versand_heavy_weight INTEGER NOT NULL,
-    versand_nicht_stapelbare_palette INTEGER NOT NULL,
-    zustellung_samstags INTEGER NOT NULL,
-    abholung_samstags INTEGER NOT NULL,
-    gebuehr_fuer_zusaetzliche_handhabung INTEGER NOT NULL,
-    praemie_fuer_transportversicherung INTEGER NOT NULL,
-    betrag_fuer_praemie_fuer_transportversicherung,
-    gebuehr_fuer_erstellung_einer_ae INTEGER NOT NULL,
-    gebuehr_fuer_kein_envelope INTEGER NOT NULL,
-    zeitfensterzustellung INTEGER NOT NULL,
-    betrag_fuer_zeitfenstereinstellungen,
-    billed_at TEXT NOT NULL
-);
-CREATE INDEX invoices_document ON invoices(document_id);
-CREATE INDEX invoices_customer ON invoices(customer_id);
--- A checkout preview remembers the revision of every order it showed, so a
--- confirmation can tell whether the user saw what gets billed.
-CREATE TABLE billings(
-    id INTEGER PRIMARY KEY,
-    customer_id INTEGER NOT NULL REFERENCES customers(id),
-    mode TEXT NOT NULL,
-    created_at TEXT NOT NULL,
-    confirmed_at TEXT,
-    document_id INTEGER REFERENCES documents(id)
-);
-CREATE TABLE billing_orders(
-    billing_id INTEGER NOT NULL REFERENCES billings(id) ON DELETE CASCADE,
-    order_id INTEGER NOT NULL,
-    revision INTEGER NOT NULL,
-    PRIMARY KEY(billing_id, order_id)
-);
-CREATE TABLE categories(
-    id INTEGER PRIMARY KEY,
-    name TEXT NOT NULL
-);
-CREATE TABLE articlegroups(
-    id INTEGER PRIMARY KEY,
-    articlename TEXT NOT NULL,
-    articleno TEXT NOT NULL,
-    farbe TEXT NOT NULL,
-    size TEXT NOT NULL,
-    typ TEXT NOT NULL,
-    quantity INTEGER NOT NULL CHECK(quantity >= 0),
-    storage_location TEXT NOT NULL,
-    category_id INTEGER REFERENCES categories(id),
-    customer_id INTEGER REFERENCES customers(id)
-);
--- The record id is always set to the delivery order number.
-CREATE TABLE deliveryorders(
-    id INTEGER PRIMARY KEY,
-    deliveryorders_no INTEGER NOT NULL UNIQUE,
-    delivery_date TEXT NOT NULL,
-    created INTEGER NOT NULL,
-    customer_id INTEGER REFERENCES customers(id),
-    generated_at TEXT
-);
-CREATE TABLE articleinventory(
-    id INTEGER PRIMARY KEY,
-    eanno TEXT NOT NULL,
-    quantity INTEGER NOT NULL CHECK(quantity >= 0),
-    articlegroup_id INTEGER NOT NULL REFERENCES articlegroups(id),
-    deliveryorder_no INTEGER NOT NULL REFERENCES deliveryorders(deliveryorders_no)
-);
-CREATE INDEX articleinventory_group ON articleinventory(articlegroup_id);
-CREATE INDEX articleinventory_delivery ON articleinventory(deliveryorder_no);
-)SQL",
-};
-
-// Decodes one UTF-8 sequence at s[i]; malformed bytes come back as-is so
-// folding never loses data.
-std::uint32_t decodeUtf8(const std::string &s, std::size_t &i)
-{
-    const auto c = static_cast<unsigned char>(s[i]);
-    auto cont = [&](std::size_t k) {
-        return i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
-    };
-    if (c < 0x80) {
-        i += 1;
-        return c;
-    }
-    if ((c & 0xE0) == 0xC0 && cont(1)) {
-        std::uint32_t cp = ((c & 0x1F) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3F);
-        i += 2;
-        return cp;
-    }
-    if ((c & 0xF0) == 0xE0 && cont(1) && cont(2)) {
-        std::uint32_t cp = ((c & 0x0F) << 12) | ((static_cast<unsigned char>(s[i + 1]) & 0x3F) << 6)
-            | (static_cast<unsigned char>(s[i + 2]) & 0x3F);
-        i += 3;
-        return cp;
-    }
-    if ((c & 0xF8) == 0xF0 && cont(1) && cont(2) && cont(3)) {
-        std::uint32_t cp = ((c & 0x07) << 18) | ((static_cast<unsigned char>(s[i + 1]) & 0x3F) << 12)
-            | ((static_cast<unsigned char>(s[i + 2]) & 0x3F) << 6) | (static_cast<unsigned char>(s[i + 3]) & 0x3F);
-        i += 4;
-        return cp;
-    }
-    i += 1;
-    return 0xFFFD;
-}
-
-void appendUtf8(std::string &out, std::uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-void sqlFold(sqlite3_context *ctx, int argc, sqlite3_value **argv)
-{
-    if (argc != 1 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
-        sqlite3_result_null(ctx);
-        return;
-    }
-    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
-    const int len = sqlite3_value_bytes(argv[0]);
-    const std::string folded = foldCase(std::string(text ? text : "", static_cast<std::size_t>(len)));
-    sqlite3_result_text(ctx, folded.c_str(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
-}
-
-} // namespace
-
-std::string foldCase(const std::string &utf8)
-{
-    std::string out;
-    out.reserve(utf8.size());
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const std::size_t start = i;
-        std::uint32_t cp = decodeUtf8(utf8, i);
-        if (cp == 0xFFFD && i == start + 1 && static_cast<unsigned char>(utf8[start]) >= 0x80) {
-            out += utf8[start]; // keep a stray byte untouched
-            continue;
-        }
-        if (cp >= 'A' && cp <= 'Z')
-            cp += 32;
-        else if ((cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)) // Latin-1 capitals, Ä Ö Ü among them
-            cp += 32;
-        else if (cp == 0x1E9E) // capital sharp s
-            cp = 0xDF;
-        appendUtf8(out, cp);
-    }
-    return out;
-}
 
 // ---------------------------------------------------------------- Stmt
 
@@ -292,7 +14,9 @@ Stmt::Stmt(Db *owner, sqlite3 *db, sqlite3_stmt *s, bool temporary)
 {
 }
 
-Stmt::Stmt(Stmt &&other) noexcept : owner_(other.owner_), db_(other.db_), s_(other.s_), temporary_(other.temporary_)
+Stmt::Stmt(Stmt &&other) noexcept
+    : owner_(other.owner_), db_(other.db_), s_(other.s_), temporary_(other.temporary_),
+      columns_(std::move(other.columns_))
 {
     other.s_ = nullptr;
 }
@@ -424,6 +148,19 @@ Json Stmt::getIntOrNull(int col) const
     return getInt(col);
 }
 
+int Stmt::column(const std::string &name) const
+{
+    if (columns_.empty()) {
+        const int n = sqlite3_column_count(s_);
+        for (int i = 0; i < n; ++i)
+            columns_.emplace(sqlite3_column_name(s_, i), i);
+    }
+    const auto it = columns_.find(name);
+    if (it == columns_.end())
+        throw DbError("no column \"" + name + "\" in: " + sqlite3_sql(s_));
+    return it->second;
+}
+
 // ---------------------------------------------------------------- Db
 
 Db::Db(const std::string &path)
@@ -437,12 +174,11 @@ Db::Db(const std::string &path)
         throw DbError("cannot open database " + path + ": " + msg);
     }
     sqlite3_busy_timeout(db_, 5000);
-    sqlite3_create_function_v2(
-        db_, "vx_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqlFold, nullptr, nullptr, nullptr);
+    registerFoldFunction(db_);
     exec("PRAGMA journal_mode=WAL");
     exec("PRAGMA synchronous=NORMAL");
     exec("PRAGMA foreign_keys=ON");
-    migrate();
+    migrateSchema(*this);
 }
 
 Db::~Db()
@@ -511,28 +247,6 @@ std::int64_t Db::lastInsertId() const
 int Db::changes() const
 {
     return sqlite3_changes(db_);
-}
-
-int Db::schemaVersion()
-{
-    auto s = prepare("SELECT version FROM schema_version");
-    return s.step() ? static_cast<int>(s.getInt(0)) : 0;
-}
-
-void Db::migrate()
-{
-    exec("CREATE TABLE IF NOT EXISTS schema_version(version INTEGER NOT NULL)");
-    int version = schemaVersion();
-    if (version > static_cast<int>(kMigrations.size()))
-        throw DbError("database schema version " + std::to_string(version) + " is newer than this server understands");
-    while (version < static_cast<int>(kMigrations.size())) {
-        Transaction tx(*this);
-        exec(kMigrations[static_cast<std::size_t>(version)]);
-        ++version;
-        exec("DELETE FROM schema_version");
-        prepare("INSERT INTO schema_version(version) VALUES (?)").bind(1, version).run();
-        tx.commit();
-    }
 }
 
 std::optional<std::string> Db::meta(const std::string &key)

@@ -1,4 +1,5 @@
 // SQLite access for the server: one connection, prepared statements only.
+// The schema lives in schema.h, the search folding in text_fold.h.
 //
 // The HTTP layer serves from a thread pool; every handler takes Db::lock()
 // for the whole request, so the connection is only ever used by one thread
@@ -6,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -28,7 +30,10 @@ public:
 };
 
 // A cached prepared statement, reset and unbound when the wrapper goes out
-// of scope. Parameters are 1-based as in SQLite, columns 0-based.
+// of scope. Parameters are 1-based as in SQLite. Columns are read by the
+// name the query gives them (a bare column keeps its own name; give every
+// qualified column or expression an "AS name"), or by 0-based position for
+// one-column queries such as "SELECT count(*)".
 class Stmt
 {
 public:
@@ -65,11 +70,24 @@ public:
     Json getJson(int col) const; // text/integer/real/null as they are stored
     Json getIntOrNull(int col) const;
 
+    // The position of a result column; throws DbError for a name the query
+    // does not have.
+    int column(const std::string &name) const;
+    bool isNull(const std::string &name) const { return isNull(column(name)); }
+    std::int64_t getInt(const std::string &name) const { return getInt(column(name)); }
+    std::string getText(const std::string &name) const { return getText(column(name)); }
+    std::string getBlob(const std::string &name) const { return getBlob(column(name)); }
+    bool getBool(const std::string &name) const { return getBool(column(name)); }
+    Json getJson(const std::string &name) const { return getJson(column(name)); }
+    Json getIntOrNull(const std::string &name) const { return getIntOrNull(column(name)); }
+
 private:
     class Db *owner_;
     sqlite3 *db_;
     sqlite3_stmt *s_;
     bool temporary_;
+    // Result column positions by name, filled on the first lookup.
+    mutable std::map<std::string, int, std::less<>> columns_;
 };
 
 class Db
@@ -86,7 +104,6 @@ public:
     void exec(const std::string &sql);
     std::int64_t lastInsertId() const;
     int changes() const;
-    int schemaVersion();
 
     std::optional<std::string> meta(const std::string &key);
     void setMeta(const std::string &key, const std::string &value);
@@ -95,7 +112,6 @@ private:
     friend class Stmt;
     friend class Transaction;
     int txDepth_ = 0;
-    void migrate();
     void release(sqlite3_stmt *s, bool temporary);
 
     sqlite3 *db_ = nullptr;
@@ -124,9 +140,5 @@ private:
     int depth_;
     bool done_ = false;
 };
-
-// Case folding used by every search: ASCII plus the German umlauts, so that
-// "MÜLLER" finds "Müller". Exposed to SQL as vx_fold().
-std::string foldCase(const std::string &utf8);
 
 } // namespace vx

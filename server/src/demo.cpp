@@ -4,6 +4,7 @@
 
 #include "auth.h"
 #include "billing.h"
+#include "clock.h"
 #include "http.h"
 #include "records.h"
 
@@ -99,24 +100,9 @@ std::string mailPart(const std::string &s)
     return out;
 }
 
-std::string daysAgo(int days)
+std::time_t daysBeforeNow(int days)
 {
-    std::time_t t = std::time(nullptr) - static_cast<std::time_t>(days) * 86400;
-    std::tm tm {};
-    localtime_r(&t, &tm);
-    char buf[16];
-    std::strftime(buf, sizeof buf, "%d.%m.%Y", &tm);
-    return buf;
-}
-
-std::string isoDaysAgo(int days)
-{
-    std::time_t t = std::time(nullptr) - static_cast<std::time_t>(days) * 86400;
-    std::tm tm {};
-    gmtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S.000Z", &tm);
-    return buf;
+    return std::time(nullptr) - static_cast<std::time_t>(days) * 86400;
 }
 
 struct DemoOrder
@@ -136,10 +122,10 @@ std::int64_t insertOrder(Db &db, const std::vector<std::int64_t> &customerIds, c
     for (std::size_t k = 0; k <= orderFields().size(); ++k)
         marks += ", ?"; // the order fields and created_at
     auto s =
-        db.prepare("INSERT INTO orders(customer_id, " + orderColumnList("") + ", created_at) VALUES (" + marks + ")");
+        db.prepare("INSERT INTO orders(customer_id, " + orderColumnList() + ", created_at) VALUES (" + marks + ")");
     int i = 1;
     s.bind(i++, customerIds.at(static_cast<std::size_t>(o.customer - 1)));
-    s.bind(i++, daysAgo(o.daysAgo));
+    s.bind(i++, germanDate(daysBeforeNow(o.daysAgo)));
     s.bind(i++, o.beleg);
     s.bind(i++, o.referenz);
     s.bind(i++, o.text);
@@ -164,7 +150,7 @@ std::int64_t insertOrder(Db &db, const std::vector<std::int64_t> &customerIds, c
     s.bind(i++, false); // gebuehr_fuer_kein_envelope
     s.bind(i++, o.zeitfenster); // zeitfensterzustellung
     s.bind(i++, o.betragZeitfenster);
-    s.bind(i++, isoDaysAgo(o.daysAgo));
+    s.bind(i++, isoUtcMillis(daysBeforeNow(o.daysAgo)));
     s.run();
     return db.lastInsertId();
 }
@@ -291,9 +277,12 @@ bool seedDemo(Db &db)
     auto deliveryOrder = [&](int number, int customer, bool created, int days) {
         auto s = db.prepare("INSERT INTO deliveryorders(id, deliveryorders_no, delivery_date, created, customer_id, "
                             "generated_at) VALUES (?1, ?1, ?2, ?3, ?4, ?5)");
-        s.bind(1, number).bind(2, isoDaysAgo(days)).bind(3, created).bind(4, customerIds.at(customer - 1));
+        s.bind(1, number)
+            .bind(2, isoUtcMillis(daysBeforeNow(days)))
+            .bind(3, created)
+            .bind(4, customerIds.at(customer - 1));
         if (created)
-            s.bind(5, isoDaysAgo(days));
+            s.bind(5, isoUtcMillis(daysBeforeNow(days)));
         else
             s.bindNull(5);
         s.run();

@@ -1,7 +1,6 @@
 #include "http.h"
 
 #include <cmath>
-#include <ctime>
 #include <limits>
 
 #include "money.h"
@@ -66,16 +65,6 @@ std::string quoted(const char *key)
 std::string jsonError(const std::string &message)
 {
     return dumpJson(Json {{"error", message}});
-}
-
-std::string nowIso()
-{
-    std::time_t t = std::time(nullptr);
-    std::tm tm {};
-    gmtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
-    return buf;
 }
 
 // ---------------------------------------------------------------- Ctx

@@ -128,7 +128,4 @@ struct PageWindow
 };
 PageWindow pageWindow(std::int64_t page, std::int64_t pageSize, std::int64_t total);
 
-// ISO-8601 UTC timestamp of now.
-std::string nowIso();
-
 } // namespace vx

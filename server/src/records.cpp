@@ -1,55 +1,135 @@
 #include "records.h"
 
+#include <initializer_list>
+
 #include "http.h"
 
 namespace vx {
 
+namespace {
+
+// "t.a AS pa, t.b AS pb, ...": the columns of one table under the names the
+// readers look for.
+std::string selectList(const char *table, std::initializer_list<const char *> columns, const std::string &prefix)
+{
+    std::string out;
+    for (const char *col : columns) {
+        if (!out.empty())
+            out += ", ";
+        out += std::string(table) + "." + col + " AS " + prefix + col;
+    }
+    return out;
+}
+
+const std::initializer_list<const char *> kCommercialColumns = {
+    "id", "company", "vatid", "fuel_surcharge", "contact_person"};
+
+const std::initializer_list<const char *> kArticleGroupColumns = {"id", "articlename", "articleno", "typ", "farbe",
+    "size", "quantity", "storage_location", "category_id", "customer_id"};
+
+std::string articleGroupColumns(const std::string &prefix)
+{
+    return selectList("g", kArticleGroupColumns, prefix) + ", cat.name AS " + prefix + "category_name";
+}
+
+// The order fields of orders (o) or invoices (i), each under its own key.
+std::string orderFieldColumns(const char *table)
+{
+    std::string out;
+    for (const auto &f : orderFields())
+        out += std::string(", ") + table + "." + f.key + " AS " + f.key;
+    return out;
+}
+
+void putOrderFields(Json &j, const Stmt &s)
+{
+    for (const auto &def : orderFields()) {
+        switch (def.kind) {
+        case FieldKind::Text:
+            j[def.key] = s.getText(def.key);
+            break;
+        case FieldKind::Int:
+        case FieldKind::TaxId:
+            j[def.key] = s.getInt(def.key);
+            break;
+        case FieldKind::Bool:
+            j[def.key] = s.getBool(def.key);
+            break;
+        case FieldKind::Money:
+            j[def.key] = s.getJson(def.key);
+            break;
+        }
+    }
+}
+
+// Columns shared by the order and invoice selects after the order fields.
+const char *const kPartyColumns = ", c.surname AS customer_surname, c.lastname AS customer_lastname, "
+                                  "t.id AS tax_id, t.tax AS tax_text";
+
+Json customerRef(const Stmt &s)
+{
+    return Json {{"id", s.getInt("customer_id")}, {"surname", s.getText("customer_surname")},
+        {"lastname", s.getText("customer_lastname")}};
+}
+
+Json taxRef(const Stmt &s)
+{
+    return Json {{"id", s.getInt("tax_id")}, {"tax", s.getText("tax_text")}};
+}
+
+} // namespace
+
 // ---------------------------------------------------------------- customers
 
-const char *const kCommercialSelect =
-    "SELECT id, company, vatid, fuel_surcharge, contact_person FROM customer_commercial";
+const std::string &commercialSelect()
+{
+    static const std::string sql =
+        "SELECT " + selectList("cc", kCommercialColumns, "") + " FROM customer_commercial cc";
+    return sql;
+}
 
-const char *const kCustomerSelect =
-    "SELECT c.id, c.surname, c.lastname, c.address_street_no, c.address_zipcode, c.address_town, "
-    "c.address_province, c.address_country, c.phone, c.fax, c.email, c.info, c.commercialability, "
-    "c.commercial_id, cc.id, cc.company, cc.vatid, cc.fuel_surcharge, cc.contact_person "
-    "FROM customers c LEFT JOIN customer_commercial cc ON cc.id = c.commercial_id";
+const std::string &customerSelect()
+{
+    static const std::string sql = "SELECT "
+        + selectList("c",
+            {"id", "surname", "lastname", "address_street_no", "address_zipcode", "address_town", "address_province",
+                "address_country", "phone", "fax", "email", "info", "commercialability", "commercial_id"},
+            "")
+        + ", " + selectList("cc", kCommercialColumns, "cc_")
+        + " FROM customers c LEFT JOIN customer_commercial cc ON cc.id = c.commercial_id";
+    return sql;
+}
 
-Json commercialFromRow(const Stmt &s, int c)
+Json commercialFromRow(const Stmt &s, const std::string &p)
 {
     Json j;
-    j["id"] = s.getInt(c);
-    j["company"] = s.getText(c + 1);
-    j["vatid"] = s.getText(c + 2);
-    j["fuel_surcharge"] = s.getJson(c + 3);
-    j["contact_person"] = s.getText(c + 4);
+    j["id"] = s.getInt(p + "id");
+    j["company"] = s.getText(p + "company");
+    j["vatid"] = s.getText(p + "vatid");
+    j["fuel_surcharge"] = s.getJson(p + "fuel_surcharge");
+    j["contact_person"] = s.getText(p + "contact_person");
     return j;
 }
 
 Json customerFromRow(const Stmt &s)
 {
     Json j;
-    j["id"] = s.getInt(0);
-    j["surname"] = s.getText(1);
-    j["lastname"] = s.getText(2);
-    j["address_street_no"] = s.getText(3);
-    j["address_zipcode"] = s.getText(4);
-    j["address_town"] = s.getText(5);
-    j["address_province"] = s.getText(6);
-    j["address_country"] = s.getInt(7);
-    j["phone"] = s.getText(8);
-    j["fax"] = s.getText(9);
-    j["email"] = s.getText(10);
-    j["info"] = s.getText(11);
-    j["commercialability"] = s.getBool(12);
-    j["commercial_id"] = s.getIntOrNull(13);
-    j["commercial"] = s.isNull(14) ? Json(nullptr) : commercialFromRow(s, 14);
+    j["id"] = s.getInt("id");
+    for (const char *key :
+        {"surname", "lastname", "address_street_no", "address_zipcode", "address_town", "address_province"})
+        j[key] = s.getText(key);
+    j["address_country"] = s.getInt("address_country");
+    for (const char *key : {"phone", "fax", "email", "info"})
+        j[key] = s.getText(key);
+    j["commercialability"] = s.getBool("commercialability");
+    j["commercial_id"] = s.getIntOrNull("commercial_id");
+    j["commercial"] = s.isNull("cc_id") ? Json(nullptr) : commercialFromRow(s, "cc_");
     return j;
 }
 
 std::optional<Json> loadCustomer(Db &db, std::int64_t id)
 {
-    auto s = db.prepare(std::string(kCustomerSelect) + " WHERE c.id = ?");
+    auto s = db.prepare(customerSelect() + " WHERE c.id = ?");
     s.bind(1, id);
     if (!s.step())
         return std::nullopt;
@@ -61,6 +141,15 @@ bool customerExists(Db &db, std::int64_t id)
     auto s = db.prepare("SELECT 1 FROM customers WHERE id = ?");
     s.bind(1, id);
     return s.step();
+}
+
+std::optional<Json> loadCommercial(Db &db, std::int64_t id)
+{
+    auto s = db.prepare(commercialSelect() + " WHERE cc.id = ?");
+    s.bind(1, id);
+    if (!s.step())
+        return std::nullopt;
+    return commercialFromRow(s);
 }
 
 // ---------------------------------------------------------------- orders and invoices
@@ -97,13 +186,13 @@ const std::vector<FieldDef> &orderFields()
     return fields;
 }
 
-std::string orderColumnList(const std::string &prefix)
+std::string orderColumnList()
 {
     std::string out;
     for (const auto &f : orderFields()) {
         if (!out.empty())
             out += ", ";
-        out += prefix + f.key;
+        out += f.key;
     }
     return out;
 }
@@ -150,50 +239,24 @@ void bindOrderValues(Stmt &s, int first, const OrderValues &v)
         s.bindJson(first + static_cast<int>(i), v.values[i]);
 }
 
-namespace {
-// Columns after the id: the order fields in orderFields() order.
-void putOrderFields(Json &j, const Stmt &s, int first)
+const std::string &orderSelect()
 {
-    int col = first;
-    for (const auto &def : orderFields()) {
-        switch (def.kind) {
-        case FieldKind::Text:
-            j[def.key] = s.getText(col);
-            break;
-        case FieldKind::Int:
-        case FieldKind::TaxId:
-            j[def.key] = s.getInt(col);
-            break;
-        case FieldKind::Bool:
-            j[def.key] = s.getBool(col);
-            break;
-        case FieldKind::Money:
-            j[def.key] = s.getJson(col);
-            break;
-        }
-        ++col;
-    }
-}
-} // namespace
-
-std::string orderSelect()
-{
-    return "SELECT o.id, " + orderColumnList("o.")
-        + ", o.customer_id, c.surname, c.lastname, t.id, t.tax, o.revision "
+    static const std::string sql = "SELECT o.id AS id" + orderFieldColumns("o") + ", o.customer_id AS customer_id"
+        + kPartyColumns
+        + ", o.revision AS revision "
           "FROM orders o JOIN customers c ON c.id = o.customer_id JOIN taxes t ON t.id = o.prozentsatz_id";
+    return sql;
 }
 
 Json orderFromRow(const Stmt &s)
 {
-    const int n = static_cast<int>(orderFields().size());
     Json j;
-    j["id"] = s.getInt(0);
-    putOrderFields(j, s, 1);
-    const int c = 1 + n;
-    j["customer_id"] = s.getInt(c);
-    j["customer_assignment"] = {{"id", s.getInt(c)}, {"surname", s.getText(c + 1)}, {"lastname", s.getText(c + 2)}};
-    j["taxes"] = {{"id", s.getInt(c + 3)}, {"tax", s.getText(c + 4)}};
-    j["revision"] = s.getInt(c + 5);
+    j["id"] = s.getInt("id");
+    putOrderFields(j, s);
+    j["customer_id"] = s.getInt("customer_id");
+    j["customer_assignment"] = customerRef(s);
+    j["taxes"] = taxRef(s);
+    j["revision"] = s.getInt("revision");
     return j;
 }
 
@@ -206,13 +269,15 @@ std::optional<Json> loadOrder(Db &db, std::int64_t id)
     return orderFromRow(s);
 }
 
-std::string invoiceSelect()
+const std::string &invoiceSelect()
 {
-    return "SELECT i.id, " + orderColumnList("i.")
-        + ", i.customer_id, c.surname, c.lastname, t.id, t.tax, d.invoice_no, i.order_id, i.billed_at, "
-          "d.capability, d.file_name "
+    static const std::string sql = "SELECT i.id AS id" + orderFieldColumns("i") + ", i.customer_id AS customer_id"
+        + kPartyColumns
+        + ", d.invoice_no AS invoice_no, i.order_id AS order_id, i.billed_at AS billed_at, "
+          "d.capability AS capability, d.file_name AS file_name "
           "FROM invoices i JOIN documents d ON d.id = i.document_id JOIN customers c ON c.id = i.customer_id "
           "JOIN taxes t ON t.id = i.prozentsatz_id";
+    return sql;
 }
 
 std::string documentLink(const std::string &origin, const std::string &capability, const std::string &fileName)
@@ -222,18 +287,16 @@ std::string documentLink(const std::string &origin, const std::string &capabilit
 
 Json invoiceFromRow(const Stmt &s, const std::string &origin)
 {
-    const int n = static_cast<int>(orderFields().size());
     Json j;
-    j["id"] = s.getInt(0);
-    putOrderFields(j, s, 1);
-    const int c = 1 + n;
-    j["customer_id"] = s.getInt(c);
-    j["customer_invoice"] = {{"id", s.getInt(c)}, {"surname", s.getText(c + 1)}, {"lastname", s.getText(c + 2)}};
-    j["taxes_invoice"] = {{"id", s.getInt(c + 3)}, {"tax", s.getText(c + 4)}};
-    j["invoice_no"] = s.getText(c + 5);
-    j["order_id"] = s.getIntOrNull(c + 6);
-    j["billed_at"] = s.getText(c + 7);
-    j["attachement_link"] = documentLink(origin, s.getText(c + 8), s.getText(c + 9));
+    j["id"] = s.getInt("id");
+    putOrderFields(j, s);
+    j["customer_id"] = s.getInt("customer_id");
+    j["customer_invoice"] = customerRef(s);
+    j["taxes_invoice"] = taxRef(s);
+    j["invoice_no"] = s.getText("invoice_no");
+    j["order_id"] = s.getIntOrNull("order_id");
+    j["billed_at"] = s.getText("billed_at");
+    j["attachement_link"] = documentLink(origin, s.getText("capability"), s.getText("file_name"));
     return j;
 }
 
@@ -248,76 +311,99 @@ std::optional<Json> loadInvoice(Db &db, std::int64_t id, const std::string &orig
 
 // ---------------------------------------------------------------- warehouse
 
-const char *const kArticleGroupSelect =
-    "SELECT g.id, g.articlename, g.articleno, g.typ, g.farbe, g.size, g.quantity, g.storage_location, "
-    "g.category_id, cat.name, g.customer_id FROM articlegroups g LEFT JOIN categories cat ON cat.id = g.category_id";
+const std::string &articleGroupSelect()
+{
+    static const std::string sql = "SELECT " + articleGroupColumns("")
+        + " FROM articlegroups g LEFT JOIN categories cat ON cat.id = g.category_id";
+    return sql;
+}
 
-Json articleGroupFromRow(const Stmt &s, int c)
+Json articleGroupFromRow(const Stmt &s, const std::string &p)
 {
     Json j;
-    j["id"] = s.getInt(c);
-    j["articlename"] = s.getText(c + 1);
-    j["articleno"] = s.getText(c + 2);
-    j["typ"] = s.getText(c + 3);
-    j["farbe"] = s.getText(c + 4);
-    j["size"] = s.getText(c + 5);
-    j["quantity"] = s.getInt(c + 6);
-    j["storage_location"] = s.getText(c + 7);
-    j["category_id"] = s.getIntOrNull(c + 8);
-    j["category"] = s.isNull(c + 8) ? Json(nullptr) : Json {{"id", s.getInt(c + 8)}, {"name", s.getText(c + 9)}};
-    j["customer_id"] = s.getIntOrNull(c + 10);
+    j["id"] = s.getInt(p + "id");
+    for (const char *key : {"articlename", "articleno", "typ", "farbe", "size"})
+        j[key] = s.getText(p + key);
+    j["quantity"] = s.getInt(p + "quantity");
+    j["storage_location"] = s.getText(p + "storage_location");
+    j["category_id"] = s.getIntOrNull(p + "category_id");
+    j["category"] = s.isNull(p + "category_id")
+        ? Json(nullptr)
+        : Json {{"id", s.getInt(p + "category_id")}, {"name", s.getText(p + "category_name")}};
+    j["customer_id"] = s.getIntOrNull(p + "customer_id");
     return j;
 }
 
 std::optional<Json> loadArticleGroup(Db &db, std::int64_t id)
 {
-    auto s = db.prepare(std::string(kArticleGroupSelect) + " WHERE g.id = ?");
+    auto s = db.prepare(articleGroupSelect() + " WHERE g.id = ?");
     s.bind(1, id);
     if (!s.step())
         return std::nullopt;
     return articleGroupFromRow(s);
 }
 
-std::string inventorySelect()
+const std::string &categorySelect()
 {
-    std::string groupCols = kArticleGroupSelect;
-    // Reuse the group's column list, rooted at the booking.
-    const auto from = groupCols.find(" FROM ");
-    groupCols = groupCols.substr(7, from - 7); // drop "SELECT "
-    return "SELECT a.id, a.eanno, a.quantity, a.articlegroup_id, a.deliveryorder_no, " + groupCols
+    static const std::string sql = "SELECT " + selectList("cat", {"id", "name"}, "") + " FROM categories cat";
+    return sql;
+}
+
+Json categoryFromRow(const Stmt &s)
+{
+    return Json {{"id", s.getInt("id")}, {"name", s.getText("name")}};
+}
+
+const std::string &inventorySelect()
+{
+    static const std::string sql = "SELECT "
+        + selectList("a", {"id", "eanno", "quantity", "articlegroup_id", "deliveryorder_no"}, "") + ", "
+        + articleGroupColumns("group_")
         + " FROM articleinventory a JOIN articlegroups g ON g.id = a.articlegroup_id "
           "LEFT JOIN categories cat ON cat.id = g.category_id";
+    return sql;
 }
 
 Json inventoryFromRow(const Stmt &s)
 {
     Json j;
-    j["id"] = s.getInt(0);
-    j["eanno"] = s.getText(1);
-    j["quantity"] = s.getInt(2);
-    j["articlegroup_id"] = s.getInt(3);
-    j["deliveryorder_no"] = s.getInt(4);
-    j["articlegroup"] = articleGroupFromRow(s, 5);
+    j["id"] = s.getInt("id");
+    j["eanno"] = s.getText("eanno");
+    j["quantity"] = s.getInt("quantity");
+    j["articlegroup_id"] = s.getInt("articlegroup_id");
+    j["deliveryorder_no"] = s.getInt("deliveryorder_no");
+    j["articlegroup"] = articleGroupFromRow(s, "group_");
     return j;
 }
 
-const char *const kDeliveryOrderSelect =
-    "SELECT id, deliveryorders_no, delivery_date, created, customer_id FROM deliveryorders";
+const std::string &deliveryOrderSelect()
+{
+    static const std::string sql = "SELECT "
+        + selectList("d", {"id", "deliveryorders_no", "delivery_date", "created", "customer_id"}, "")
+        + " FROM deliveryorders d";
+    return sql;
+}
 
 Json deliveryOrderFromRow(const Stmt &s)
 {
     Json j;
-    j["id"] = s.getInt(0);
-    j["deliveryorders_no"] = s.getInt(1);
-    j["delivery_date"] = s.getText(2);
-    j["created"] = s.getBool(3);
-    j["customer_id"] = s.getIntOrNull(4);
+    j["id"] = s.getInt("id");
+    j["deliveryorders_no"] = s.getInt("deliveryorders_no");
+    j["delivery_date"] = s.getText("delivery_date");
+    j["created"] = s.getBool("created");
+    j["customer_id"] = s.getIntOrNull("customer_id");
     return j;
 }
 
-Json taxRow(const Stmt &s)
+const std::string &taxSelect()
 {
-    return Json {{"id", s.getInt(0)}, {"tax", s.getText(1)}};
+    static const std::string sql = "SELECT " + selectList("t", {"id", "tax"}, "") + " FROM taxes t";
+    return sql;
+}
+
+Json taxFromRow(const Stmt &s)
+{
+    return Json {{"id", s.getInt("id")}, {"tax", s.getText("tax")}};
 }
 
 } // namespace vx

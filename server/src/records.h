@@ -1,6 +1,7 @@
 // The JSON shape of every record the server hands out, and the SQL that
 // reads it. Kept in one place so lists, single reads, searches, previews
-// and documents all agree.
+// and documents all agree. Every select names its columns ("AS name") and
+// every reader reads them by those names.
 #pragma once
 
 #include <optional>
@@ -15,13 +16,14 @@ class Fields;
 
 // ---------------------------------------------------------------- customers
 
-extern const char *const kCustomerSelect; // append WHERE/ORDER BY
+const std::string &customerSelect(); // c = customers, cc = customer_commercial; append WHERE/ORDER BY
 Json customerFromRow(const Stmt &s);
 std::optional<Json> loadCustomer(Db &db, std::int64_t id);
 bool customerExists(Db &db, std::int64_t id);
 
-extern const char *const kCommercialSelect;
-Json commercialFromRow(const Stmt &s, int firstCol = 0);
+const std::string &commercialSelect(); // cc = customer_commercial
+Json commercialFromRow(const Stmt &s, const std::string &prefix = "");
+std::optional<Json> loadCommercial(Db &db, std::int64_t id);
 
 // ---------------------------------------------------------------- orders and invoices
 
@@ -34,7 +36,7 @@ struct FieldDef
 // The order body keys in the order the client sends them ("customer_id"
 // excluded); orders and invoices store them in columns of the same names.
 const std::vector<FieldDef> &orderFields();
-std::string orderColumnList(const std::string &prefix); // "p.datum, p.belegnummer, ..."
+std::string orderColumnList(); // "datum, belegnummer, ..." for INSERT column lists
 
 // Reads and checks an order body (also used for invoices). "customer_id"
 // is read only when withCustomer; unknown tax rows and customers are 422.
@@ -48,28 +50,31 @@ OrderValues readOrderBody(Db &db, const Fields &f, bool withCustomer);
 // Binds values to ?first, ?first+1, ...
 void bindOrderValues(Stmt &s, int first, const OrderValues &v);
 
-std::string orderSelect(); // append WHERE/ORDER BY; o = orders
+const std::string &orderSelect(); // o = orders; append WHERE/ORDER BY
 Json orderFromRow(const Stmt &s);
 std::optional<Json> loadOrder(Db &db, std::int64_t id);
 
-std::string invoiceSelect(); // i = invoices, d = documents
+const std::string &invoiceSelect(); // i = invoices, d = documents
 Json invoiceFromRow(const Stmt &s, const std::string &origin);
 std::optional<Json> loadInvoice(Db &db, std::int64_t id, const std::string &origin);
 std::string documentLink(const std::string &origin, const std::string &capability, const std::string &fileName);
 
 // ---------------------------------------------------------------- warehouse
 
-extern const char *const kArticleGroupSelect; // g = articlegroups
-Json articleGroupFromRow(const Stmt &s, int firstCol = 0);
-constexpr int kArticleGroupColumns = 11;
+const std::string &articleGroupSelect(); // g = articlegroups, cat = categories
+Json articleGroupFromRow(const Stmt &s, const std::string &prefix = "");
 std::optional<Json> loadArticleGroup(Db &db, std::int64_t id);
 
-std::string inventorySelect(); // a = articleinventory
+const std::string &categorySelect(); // cat = categories
+Json categoryFromRow(const Stmt &s);
+
+const std::string &inventorySelect(); // a = articleinventory, g, cat as above
 Json inventoryFromRow(const Stmt &s);
 
-extern const char *const kDeliveryOrderSelect;
+const std::string &deliveryOrderSelect(); // d = deliveryorders
 Json deliveryOrderFromRow(const Stmt &s);
 
-Json taxRow(const Stmt &s);
+const std::string &taxSelect(); // t = taxes
+Json taxFromRow(const Stmt &s);
 
 } // namespace vx

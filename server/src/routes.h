@@ -1,19 +1,50 @@
-// Registration of the resource handlers. Every handler runs with the
-// database lock held and with an authenticated user.
+// Registration of the resource handlers, and the helpers they share. Every
+// handler runs with the database lock held and with an authenticated user.
+//
+// Each resource file names one handler function per route and lists them
+// in its add...Routes() function, which reads as the table of its routes:
+//   routes_session.cpp    me, me/logout
+//   routes_customers.cpp  customer, customer_commercial, customer searches
+//   routes_orders.cpp     assignment (orders), taxes, checkout, invoice
+//   routes_warehouse.cpp  articlegroups, categories, articleinventory,
+//                         deliveryorder
 #pragma once
+
+#include <functional>
+#include <string>
 
 #include "http.h"
 
 namespace vx {
 
+void addSessionRoutes(Router &r);
 void addCustomerRoutes(Router &r);
 void addOrderRoutes(Router &r); // orders, taxes, checkout, invoices
 void addWarehouseRoutes(Router &r);
 
-// Shared by the search endpoints: 204 without hits, else 200 with the list.
-void replyList(Ctx &c, const Json &list, bool noContentWhenEmpty);
-
 // Searches return at most this many records.
 constexpr int kSearchLimit = 200;
+
+// Reads the current row of a statement into a record.
+using RowReader = std::function<Json(const Stmt &)>;
+
+// What a list without rows answers: an empty array (lists), or 204 without
+// a body (searches, whose callers test for "no hits").
+enum class WhenEmpty { EmptyArray, NoContent };
+
+// Every row of a prepared, bound statement, read into a JSON array.
+Json collectRows(Stmt &s, const RowReader &read);
+// Collects the rows and replies with them (200).
+void replyRows(Ctx &c, Stmt &s, const RowReader &read, WhenEmpty whenEmpty = WhenEmpty::EmptyArray);
+// One page of a paged list: the request's page of `select` (which must end
+// in its ORDER BY) over the rows of `table`; 400 past the last page.
+void replyPage(Ctx &c, const char *table, const std::string &select, const RowReader &read);
+// A search: the text under `bodyKey` of the request, case-folded, is looked
+// for anywhere in the SQL expression `haystack`; `select` ends before its
+// WHERE, `orderBy` is appended after it.
+void replySearch(Ctx &c, const char *bodyKey, const std::string &select, const std::string &haystack,
+    const std::string &orderBy, const RowReader &read);
+// {"id": id, "deleted": true}, the reply of every delete.
+void replyDeleted(Ctx &c, std::int64_t id);
 
 } // namespace vx

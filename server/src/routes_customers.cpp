@@ -1,16 +1,7 @@
-#include "options.h"
 #include "records.h"
 #include "routes.h"
 
 namespace vx {
-
-void replyList(Ctx &c, const Json &list, bool noContentWhenEmpty)
-{
-    if (list.empty() && noContentWhenEmpty)
-        c.replyNoContent();
-    else
-        c.reply(200, list);
-}
 
 namespace {
 
@@ -76,160 +67,167 @@ CommercialValues readCommercial(const Fields &f)
         f.text("company"), f.text("vatid"), f.text("contact_person"), f.textOrNumber("fuel_surcharge")};
 }
 
-std::optional<Json> loadCommercial(Db &db, std::int64_t id)
+Json requireCommercial(Db &db, std::int64_t id)
 {
-    auto s = db.prepare(std::string(kCommercialSelect) + " WHERE id = ?");
-    s.bind(1, id);
-    if (!s.step())
-        return std::nullopt;
-    return commercialFromRow(s);
+    auto rec = loadCommercial(db, id);
+    if (!rec)
+        fail(406, "no commercial record with id " + std::to_string(id));
+    return *rec;
 }
 
-// The three customer searches differ only in the key they read and the
-// text they look in.
-void searchCustomers(Ctx &c, const char *key, const char *haystack)
+// ------------------------------------------------------------ customers
+
+void listCustomers(Ctx &c)
+{
+    replyPage(c, "customers", customerSelect() + " ORDER BY c.id", customerFromRow);
+}
+
+void getCustomer(Ctx &c)
+{
+    c.reply(200, requireCustomer(c.db(), c.id()));
+}
+
+void createCustomer(Ctx &c)
 {
     const Json body = c.bodyObject();
-    const std::string needle = foldCase(Fields(body).text(key));
-    auto s = c.db().prepare(std::string(kCustomerSelect) + " WHERE instr(vx_fold(" + haystack
-        + "), ?) > 0 ORDER BY c.id LIMIT " + std::to_string(kSearchLimit));
-    s.bind(1, needle);
-    Json list = Json::array();
-    while (s.step())
-        list.push_back(customerFromRow(s));
-    replyList(c, list, true);
+    const Fields f(body);
+    const CustomerValues v = readCustomer(f);
+    const auto commercialId = f.optionalIdLoose("commercial_id");
+    if (commercialId && !loadCommercial(c.db(), *commercialId))
+        fail(422, "\"commercial_id\" names no commercial record: " + std::to_string(*commercialId));
+    Transaction tx(c.db());
+    auto s =
+        c.db().prepare("INSERT INTO customers(surname, lastname, address_street_no, address_zipcode, address_town, "
+                       "address_province, address_country, phone, fax, email, info, commercialability, "
+                       "commercial_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    bindCustomer(s, v);
+    s.bind(13, commercialId);
+    s.run();
+    const auto id = c.db().lastInsertId();
+    tx.commit();
+    c.reply(201, requireCustomer(c.db(), id));
+}
+
+// The link to the commercial record is fixed when the customer is created;
+// an update never carries it.
+void updateCustomer(Ctx &c)
+{
+    requireCustomer(c.db(), c.id());
+    const Json body = c.bodyObject();
+    const CustomerValues v = readCustomer(Fields(body));
+    Transaction tx(c.db());
+    auto s = c.db().prepare("UPDATE customers SET surname = ?, lastname = ?, address_street_no = ?, "
+                            "address_zipcode = ?, address_town = ?, address_province = ?, address_country = ?, "
+                            "phone = ?, fax = ?, email = ?, info = ?, commercialability = ? WHERE id = ?");
+    bindCustomer(s, v);
+    s.bind(13, c.id());
+    s.run();
+    tx.commit();
+    c.reply(200, requireCustomer(c.db(), c.id()));
+}
+
+void deleteCustomer(Ctx &c)
+{
+    const Json customer = requireCustomer(c.db(), c.id());
+    // Orders, invoices, delivery orders and article groups keep their
+    // customer; such a customer stays.
+    auto refs = c.db().prepare("SELECT (SELECT count(*) FROM orders WHERE customer_id = ?1) + "
+                               "(SELECT count(*) FROM invoices WHERE customer_id = ?1) + "
+                               "(SELECT count(*) FROM deliveryorders WHERE customer_id = ?1) + "
+                               "(SELECT count(*) FROM articlegroups WHERE customer_id = ?1) + "
+                               "(SELECT count(*) FROM billings WHERE customer_id = ?1 AND confirmed_at IS NOT NULL)");
+    refs.bind(1, c.id());
+    refs.step();
+    if (refs.getInt(0) > 0)
+        fail(406,
+            "customer " + std::to_string(c.id()) + " still has orders, invoices, delivery orders or article groups");
+    Transaction tx(c.db());
+    c.db().prepare("DELETE FROM billings WHERE customer_id = ?").bind(1, c.id()).run();
+    c.db().prepare("DELETE FROM customers WHERE id = ?").bind(1, c.id()).run();
+    if (!customer["commercial_id"].is_null()) {
+        // The commercial record goes with its last customer.
+        c.db()
+            .prepare("DELETE FROM customer_commercial WHERE id = ?1 AND NOT EXISTS "
+                     "(SELECT 1 FROM customers WHERE commercial_id = ?1)")
+            .bind(1, customer["commercial_id"].get<std::int64_t>())
+            .run();
+    }
+    tx.commit();
+    replyDeleted(c, c.id());
+}
+
+// ------------------------------------------------------------ commercial records
+
+void createCommercial(Ctx &c)
+{
+    const Json body = c.bodyObject();
+    const CommercialValues v = readCommercial(Fields(body));
+    Transaction tx(c.db());
+    auto s = c.db().prepare(
+        "INSERT INTO customer_commercial(company, vatid, fuel_surcharge, contact_person) VALUES (?, ?, ?, ?)");
+    s.bind(1, v.company).bind(2, v.vatid).bindJson(3, v.fuel).bind(4, v.contact);
+    s.run();
+    const auto id = c.db().lastInsertId();
+    tx.commit();
+    c.reply(201, requireCommercial(c.db(), id));
+}
+
+void getCommercial(Ctx &c)
+{
+    c.reply(200, requireCommercial(c.db(), c.id()));
+}
+
+void updateCommercial(Ctx &c)
+{
+    requireCommercial(c.db(), c.id());
+    const Json body = c.bodyObject();
+    const CommercialValues v = readCommercial(Fields(body));
+    Transaction tx(c.db());
+    auto s = c.db().prepare("UPDATE customer_commercial SET company = ?, vatid = ?, fuel_surcharge = ?, "
+                            "contact_person = ? WHERE id = ?");
+    s.bind(1, v.company).bind(2, v.vatid).bindJson(3, v.fuel).bind(4, v.contact).bind(5, c.id());
+    s.run();
+    tx.commit();
+    c.reply(200, requireCommercial(c.db(), c.id()));
+}
+
+// ------------------------------------------------------------ searches
+
+// Full name is "first name, blank, family name"; business customers are
+// also found by their company name.
+void searchCustomersByFullName(Ctx &c)
+{
+    replySearch(c, "fullname", customerSelect(), "c.surname || ' ' || c.lastname || char(31) || IFNULL(cc.company, '')",
+        "c.id", customerFromRow);
+}
+
+void searchCustomersBySurname(Ctx &c)
+{
+    replySearch(c, "vorname", customerSelect(), "c.surname", "c.id", customerFromRow);
+}
+
+void searchCustomersByLastname(Ctx &c)
+{
+    replySearch(c, "nachname", customerSelect(), "c.lastname", "c.id", customerFromRow);
 }
 
 } // namespace
 
 void addCustomerRoutes(Router &r)
 {
-    r.add("GET", "customer", [](Ctx &c) {
-        const auto page = c.page();
-        auto count = c.db().prepare("SELECT count(*) FROM customers");
-        count.step();
-        const auto w = pageWindow(page, c.app.options.pageSize, count.getInt(0));
-        auto s = c.db().prepare(std::string(kCustomerSelect) + " ORDER BY c.id LIMIT ? OFFSET ?");
-        s.bind(1, w.limit).bind(2, w.offset);
-        Json list = Json::array();
-        while (s.step())
-            list.push_back(customerFromRow(s));
-        c.reply(200, list);
-    });
+    r.add("GET", "customer", listCustomers);
+    r.add("GET", "customer/{id}", getCustomer);
+    r.add("POST", "customer", createCustomer);
+    r.add("PUT", "customer/{id}", updateCustomer);
+    r.add("DELETE", "customer/{id}", deleteCustomer);
 
-    r.add("GET", "customer/{id}", [](Ctx &c) { c.reply(200, requireCustomer(c.db(), c.id())); });
+    r.add("POST", "customer_commercial", createCommercial);
+    r.add("GET", "customer_commercial/{id}", getCommercial);
+    r.add("PUT", "customer_commercial/{id}", updateCommercial);
 
-    r.add("POST", "customer", [](Ctx &c) {
-        const Json body = c.bodyObject();
-        const Fields f(body);
-        const CustomerValues v = readCustomer(f);
-        const auto commercialId = f.optionalIdLoose("commercial_id");
-        if (commercialId && !loadCommercial(c.db(), *commercialId))
-            fail(422, "\"commercial_id\" names no commercial record: " + std::to_string(*commercialId));
-        Transaction tx(c.db());
-        auto s = c.db().prepare(
-            "INSERT INTO customers(surname, lastname, address_street_no, address_zipcode, address_town, "
-            "address_province, address_country, phone, fax, email, info, commercialability, commercial_id) "
-            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-        bindCustomer(s, v);
-        s.bind(13, commercialId);
-        s.run();
-        const auto id = c.db().lastInsertId();
-        tx.commit();
-        c.reply(201, requireCustomer(c.db(), id));
-    });
-
-    // The link to the commercial record is fixed when the customer is
-    // created; an update never carries it.
-    r.add("PUT", "customer/{id}", [](Ctx &c) {
-        requireCustomer(c.db(), c.id());
-        const Json body = c.bodyObject();
-        const CustomerValues v = readCustomer(Fields(body));
-        Transaction tx(c.db());
-        auto s = c.db().prepare(
-            "UPDATE customers SET surname = ?, lastname = ?, address_street_no = ?, address_zipcode = ?, "
-            "address_town = ?, address_province = ?, address_country = ?, phone = ?, fax = ?, email = ?, "
-            "info = ?, commercialability = ? WHERE id = ?");
-        bindCustomer(s, v);
-        s.bind(13, c.id());
-        s.run();
-        tx.commit();
-        c.reply(200, requireCustomer(c.db(), c.id()));
-    });
-
-    r.add("DELETE", "customer/{id}", [](Ctx &c) {
-        const Json customer = requireCustomer(c.db(), c.id());
-        // Orders, invoices, delivery orders and article groups keep their
-        // customer; such a customer stays.
-        auto refs =
-            c.db().prepare("SELECT (SELECT count(*) FROM orders WHERE customer_id = ?1) + "
-                           "(SELECT count(*) FROM invoices WHERE customer_id = ?1) + "
-                           "(SELECT count(*) FROM deliveryorders WHERE customer_id = ?1) + "
-                           "(SELECT count(*) FROM articlegroups WHERE customer_id = ?1) + "
-                           "(SELECT count(*) FROM billings WHERE customer_id = ?1 AND confirmed_at IS NOT NULL)");
-        refs.bind(1, c.id());
-        refs.step();
-        if (refs.getInt(0) > 0)
-            fail(406,
-                "customer " + std::to_string(c.id())
-                    + " still has orders, invoices, delivery orders or article groups");
-        Transaction tx(c.db());
-        c.db().prepare("DELETE FROM billings WHERE customer_id = ?").bind(1, c.id()).run();
-        c.db().prepare("DELETE FROM customers WHERE id = ?").bind(1, c.id()).run();
-        if (!customer["commercial_id"].is_null()) {
-            // The commercial record goes with its last customer.
-            c.db()
-                .prepare("DELETE FROM customer_commercial WHERE id = ?1 AND NOT EXISTS "
-                         "(SELECT 1 FROM customers WHERE commercial_id = ?1)")
-                .bind(1, customer["commercial_id"].get<std::int64_t>())
-                .run();
-        }
-        tx.commit();
-        c.reply(200, Json {{"id", c.id()}, {"deleted", true}});
-    });
-
-    r.add("POST", "customer_commercial", [](Ctx &c) {
-        const Json body = c.bodyObject();
-        const CommercialValues v = readCommercial(Fields(body));
-        Transaction tx(c.db());
-        auto s = c.db().prepare(
-            "INSERT INTO customer_commercial(company, vatid, fuel_surcharge, contact_person) VALUES (?, ?, ?, ?)");
-        s.bind(1, v.company).bind(2, v.vatid).bindJson(3, v.fuel).bind(4, v.contact);
-        s.run();
-        const auto id = c.db().lastInsertId();
-        tx.commit();
-        c.reply(201, *loadCommercial(c.db(), id));
-    });
-
-    r.add("GET", "customer_commercial/{id}", [](Ctx &c) {
-        auto rec = loadCommercial(c.db(), c.id());
-        if (!rec)
-            fail(406, "no commercial record with id " + std::to_string(c.id()));
-        c.reply(200, *rec);
-    });
-
-    r.add("PUT", "customer_commercial/{id}", [](Ctx &c) {
-        if (!loadCommercial(c.db(), c.id()))
-            fail(406, "no commercial record with id " + std::to_string(c.id()));
-        const Json body = c.bodyObject();
-        const CommercialValues v = readCommercial(Fields(body));
-        Transaction tx(c.db());
-        auto s = c.db().prepare(
-            "UPDATE customer_commercial SET company = ?, vatid = ?, fuel_surcharge = ?, contact_person = ? "
-            "WHERE id = ?");
-        s.bind(1, v.company).bind(2, v.vatid).bindJson(3, v.fuel).bind(4, v.contact).bind(5, c.id());
-        s.run();
-        tx.commit();
-        c.reply(200, *loadCommercial(c.db(), c.id()));
-    });
-
-    // Full name is "first name, blank, family name"; business customers are
-    // also found by their company name.
-    r.add("POST", "customer/search", [](Ctx &c) {
-        searchCustomers(c, "fullname", "c.surname || ' ' || c.lastname || char(31) || IFNULL(cc.company, '')");
-    });
-    r.add("POST", "customer_search_surname", [](Ctx &c) { searchCustomers(c, "vorname", "c.surname"); });
-    r.add("POST", "customer_search_lastname", [](Ctx &c) { searchCustomers(c, "nachname", "c.lastname"); });
+    r.add("POST", "customer/search", searchCustomersByFullName);
+    r.add("POST", "customer_search_surname", searchCustomersBySurname);
+    r.add("POST", "customer_search_lastname", searchCustomersByLastname);
 }
 
 } // namespace vx

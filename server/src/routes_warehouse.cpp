@@ -1,6 +1,8 @@
 #include "billing.h"
+#include "clock.h"
 #include "records.h"
 #include "routes.h"
+#include "text_fold.h"
 
 namespace vx {
 
@@ -29,343 +31,355 @@ struct DeliveryOrderRow
     bool created;
 };
 
-std::optional<DeliveryOrderRow> deliveryOrderByNumber(Db &db, std::int64_t number)
+std::optional<DeliveryOrderRow> findDeliveryOrder(Db &db, const char *column, std::int64_t value)
 {
-    auto s = db.prepare("SELECT id, deliveryorders_no, created FROM deliveryorders WHERE deliveryorders_no = ?");
-    s.bind(1, number);
+    auto s =
+        db.prepare(std::string("SELECT id, deliveryorders_no, created FROM deliveryorders WHERE ") + column + " = ?");
+    s.bind(1, value);
     if (!s.step())
         return std::nullopt;
-    return DeliveryOrderRow {s.getInt(0), s.getInt(1), s.getBool(2)};
+    return DeliveryOrderRow {s.getInt("id"), s.getInt("deliveryorders_no"), s.getBool("created")};
+}
+
+std::optional<DeliveryOrderRow> deliveryOrderByNumber(Db &db, std::int64_t number)
+{
+    return findDeliveryOrder(db, "deliveryorders_no", number);
 }
 
 std::optional<DeliveryOrderRow> deliveryOrderById(Db &db, std::int64_t id)
 {
-    auto s = db.prepare("SELECT id, deliveryorders_no, created FROM deliveryorders WHERE id = ?");
-    s.bind(1, id);
-    if (!s.step())
-        return std::nullopt;
-    return DeliveryOrderRow {s.getInt(0), s.getInt(1), s.getBool(2)};
+    return findDeliveryOrder(db, "id", id);
 }
 
-Json categoryRow(const Stmt &s)
+Json groupFromRow(const Stmt &s)
 {
-    return Json {{"id", s.getInt(0)}, {"name", s.getText(1)}};
-}
-
-void searchGroups(Ctx &c)
-{
-    const Json body = c.bodyObject();
-    const std::string key = foldCase(Fields(body).text("articlename"));
-    auto s = c.db().prepare(std::string(kArticleGroupSelect)
-        + " WHERE instr(vx_fold(g.articlename), ?) > 0 ORDER BY g.id LIMIT " + std::to_string(kSearchLimit));
-    s.bind(1, key);
-    Json list = Json::array();
-    while (s.step())
-        list.push_back(articleGroupFromRow(s));
-    replyList(c, list, true);
+    return articleGroupFromRow(s);
 }
 
 // A one-element array or an empty one, as the client asks for it.
 void replyFirstDeliveryOrder(Ctx &c, const std::string &where)
 {
-    auto s = c.db().prepare(std::string(kDeliveryOrderSelect) + where);
-    Json list = Json::array();
-    if (s.step())
-        list.push_back(deliveryOrderFromRow(s));
-    c.reply(200, list);
+    auto s = c.db().prepare(deliveryOrderSelect() + where + " ORDER BY d.deliveryorders_no DESC LIMIT 1");
+    replyRows(c, s, deliveryOrderFromRow);
+}
+
+// ------------------------------------------------------------ article groups
+
+void listArticleGroups(Ctx &c)
+{
+    auto s = c.db().prepare(articleGroupSelect() + " ORDER BY g.id");
+    replyRows(c, s, groupFromRow);
+}
+
+void getArticleGroup(Ctx &c)
+{
+    c.reply(200, requireGroup(c.db(), c.id()));
+}
+
+void createArticleGroup(Ctx &c)
+{
+    const Json body = c.bodyObject();
+    const Fields f(body);
+    const std::string name = f.text("articlename");
+    const std::string articleno = f.text("articleno");
+    const std::string farbe = f.text("farbe");
+    const std::string size = f.text("size");
+    const std::string typ = f.text("typ");
+    const std::int64_t quantity = nonNegative(f, "quantity");
+    const std::string storage = f.text("storage_location");
+    // The client leaves the category out when creating it failed, and sends
+    // "" for the customer when none was chosen.
+    const auto categoryId = f.optionalIdLoose("category_id");
+    const auto customerId = f.optionalIdLoose("customer_id");
+    if (categoryId) {
+        auto s = c.db().prepare("SELECT 1 FROM categories WHERE id = ?");
+        s.bind(1, *categoryId);
+        if (!s.step())
+            fail(422, "\"category_id\" names no category: " + std::to_string(*categoryId));
+    }
+    if (customerId && !customerExists(c.db(), *customerId))
+        fail(422, "\"customer_id\" names no customer: " + std::to_string(*customerId));
+    Transaction tx(c.db());
+    c.db()
+        .prepare("INSERT INTO articlegroups(articlename, articleno, farbe, size, typ, quantity, storage_location, "
+                 "category_id, customer_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")
+        .bind(1, name)
+        .bind(2, articleno)
+        .bind(3, farbe)
+        .bind(4, size)
+        .bind(5, typ)
+        .bind(6, quantity)
+        .bind(7, storage)
+        .bind(8, categoryId)
+        .bind(9, customerId)
+        .run();
+    const auto id = c.db().lastInsertId();
+    tx.commit();
+    c.reply(201, requireGroup(c.db(), id));
+}
+
+// Sets the quantity still to be booked (the client computes it).
+void setArticleGroupQuantity(Ctx &c)
+{
+    requireGroup(c.db(), c.id());
+    const Json body = c.bodyObject();
+    const std::int64_t quantity = nonNegative(Fields(body), "quantity");
+    Transaction tx(c.db());
+    c.db().prepare("UPDATE articlegroups SET quantity = ? WHERE id = ?").bind(1, quantity).bind(2, c.id()).run();
+    tx.commit();
+    c.reply(200, requireGroup(c.db(), c.id()));
+}
+
+void deleteArticleGroup(Ctx &c)
+{
+    requireGroup(c.db(), c.id());
+    auto refs = c.db().prepare("SELECT count(*) FROM articleinventory WHERE articlegroup_id = ?");
+    refs.bind(1, c.id());
+    refs.step();
+    if (refs.getInt(0) > 0)
+        fail(406, "article group " + std::to_string(c.id()) + " has stock booked against it");
+    Transaction tx(c.db());
+    c.db().prepare("DELETE FROM articlegroups WHERE id = ?").bind(1, c.id()).run();
+    tx.commit();
+    replyDeleted(c, c.id());
+}
+
+void searchArticleGroups(Ctx &c)
+{
+    replySearch(c, "articlename", articleGroupSelect(), "g.articlename", "g.id", groupFromRow);
+}
+
+// ------------------------------------------------------------ categories
+
+void listCategories(Ctx &c)
+{
+    auto s = c.db().prepare(categorySelect() + " ORDER BY cat.id");
+    replyRows(c, s, categoryFromRow);
+}
+
+// A name that exists already (ignoring case) is not created twice; the
+// existing category comes back with 200.
+void createCategory(Ctx &c)
+{
+    const Json body = c.bodyObject();
+    const std::string name = Fields(body).text("keyword");
+    if (name.find_first_not_of(" \t") == std::string::npos)
+        fail(422, "\"keyword\" must not be empty");
+    auto existing = c.db().prepare(categorySelect() + " WHERE vx_fold(cat.name) = ? ORDER BY cat.id");
+    existing.bind(1, foldCase(name));
+    if (existing.step()) {
+        c.reply(200, categoryFromRow(existing));
+        return;
+    }
+    Transaction tx(c.db());
+    c.db().prepare("INSERT INTO categories(name) VALUES (?)").bind(1, name).run();
+    const auto id = c.db().lastInsertId();
+    tx.commit();
+    c.reply(201, Json {{"id", id}, {"name", name}});
+}
+
+void searchCategories(Ctx &c)
+{
+    replySearch(c, "keyword", categorySelect(), "cat.name", "cat.id", categoryFromRow);
+}
+
+// ------------------------------------------------------------ stock bookings
+
+// The stock overview works on the delivery order being filled: bookings of
+// generated delivery orders are not listed any more.
+void listStock(Ctx &c)
+{
+    auto s = c.db().prepare(inventorySelect()
+        + " JOIN deliveryorders dlv ON dlv.deliveryorders_no = a.deliveryorder_no "
+          "WHERE dlv.created = 0 ORDER BY a.id");
+    replyRows(c, s, inventoryFromRow);
+}
+
+void bookStock(Ctx &c)
+{
+    const Json body = c.bodyObject();
+    const Fields f(body);
+    const std::string ean = f.text("eanno");
+    const std::int64_t quantity = nonNegative(f, "quantity");
+    const std::int64_t groupId = f.idLoose("articlegroup_id");
+    const std::int64_t number = f.integer("deliveryorder_no");
+    if (!loadArticleGroup(c.db(), groupId))
+        fail(422, "\"articlegroup_id\" names no article group: " + std::to_string(groupId));
+    const auto order = deliveryOrderByNumber(c.db(), number);
+    if (!order)
+        fail(422, "\"deliveryorder_no\" names no delivery order: " + std::to_string(number));
+    if (order->created)
+        fail(409, "delivery order " + std::to_string(number) + " has been generated; open a new one");
+    Transaction tx(c.db());
+    c.db()
+        .prepare("INSERT INTO articleinventory(eanno, quantity, articlegroup_id, deliveryorder_no) "
+                 "VALUES (?, ?, ?, ?)")
+        .bind(1, ean)
+        .bind(2, quantity)
+        .bind(3, groupId)
+        .bind(4, number)
+        .run();
+    const auto id = c.db().lastInsertId();
+    tx.commit();
+    auto s = c.db().prepare(inventorySelect() + " WHERE a.id = ?");
+    s.bind(1, id);
+    s.step();
+    c.reply(201, inventoryFromRow(s));
+}
+
+void deleteBooking(Ctx &c)
+{
+    auto s = c.db().prepare("SELECT d.created AS created FROM articleinventory a JOIN deliveryorders d ON "
+                            "d.deliveryorders_no = a.deliveryorder_no WHERE a.id = ?");
+    s.bind(1, c.id());
+    if (!s.step())
+        fail(406, "no stock booking with id " + std::to_string(c.id()));
+    if (s.getBool("created"))
+        fail(406, "stock booking " + std::to_string(c.id()) + " belongs to a generated delivery order");
+    Transaction tx(c.db());
+    c.db().prepare("DELETE FROM articleinventory WHERE id = ?").bind(1, c.id()).run();
+    tx.commit();
+    replyDeleted(c, c.id());
+}
+
+// Takes the delivery order number, not a record id: the bookings carry the
+// number.
+void deleteBookingSeries(Ctx &c)
+{
+    const std::int64_t number = c.id();
+    const auto order = deliveryOrderByNumber(c.db(), number);
+    if (!order)
+        fail(406, "no delivery order with number " + std::to_string(number));
+    if (order->created)
+        fail(406, "delivery order " + std::to_string(number) + " has been generated; its stock stays");
+    Transaction tx(c.db());
+    c.db().prepare("DELETE FROM articleinventory WHERE deliveryorder_no = ?").bind(1, number).run();
+    const int deleted = c.db().changes();
+    tx.commit();
+    c.reply(200, Json {{"deliveryorders_no", number}, {"deleted", deleted}});
+}
+
+// ------------------------------------------------------------ delivery orders
+
+void listDeliveryOrders(Ctx &c)
+{
+    auto s = c.db().prepare(deliveryOrderSelect() + " ORDER BY d.deliveryorders_no");
+    replyRows(c, s, deliveryOrderFromRow);
+}
+
+// Numbers come from the client (last number plus one). The record id is the
+// number itself: the client addresses a delivery order by "id" when
+// generating it and by its number when cancelling it, and both must reach
+// the same record.
+void openDeliveryOrder(Ctx &c)
+{
+    const Json body = c.bodyObject();
+    const Fields f(body);
+    const std::string date = f.text("delivery_date");
+    const std::int64_t number = f.integer("deliveryorders_no");
+    const bool created = f.boolean("created");
+    const auto customerId = f.optionalIdLoose("customer_id");
+    if (number < 1)
+        fail(422, "\"deliveryorders_no\" must be 1 or more, got " + std::to_string(number));
+    if (customerId && !customerExists(c.db(), *customerId))
+        fail(422, "\"customer_id\" names no customer: " + std::to_string(*customerId));
+    if (deliveryOrderByNumber(c.db(), number))
+        fail(409, "delivery order number " + std::to_string(number) + " exists already");
+    Transaction tx(c.db());
+    auto ins = c.db().prepare("INSERT INTO deliveryorders(id, deliveryorders_no, delivery_date, created, "
+                              "customer_id, generated_at) VALUES (?1, ?1, ?2, ?3, ?4, ?5)");
+    ins.bind(1, number).bind(2, date).bind(3, created).bind(4, customerId);
+    if (created)
+        ins.bind(5, nowIso());
+    else
+        ins.bindNull(5);
+    ins.run();
+    const auto id = c.db().lastInsertId();
+    tx.commit();
+    auto s = c.db().prepare(deliveryOrderSelect() + " WHERE d.id = ?");
+    s.bind(1, id);
+    s.step();
+    c.reply(201, deliveryOrderFromRow(s));
+}
+
+void openDeliveryOrderCheck(Ctx &c)
+{
+    replyFirstDeliveryOrder(c, " WHERE d.created = 0");
+}
+
+void lastDeliveryOrder(Ctx &c)
+{
+    replyFirstDeliveryOrder(c, "");
+}
+
+// Takes the record id (which equals the number). An order with bookings is
+// refused: the client deletes the bookings first (series delete).
+void deleteDeliveryOrder(Ctx &c)
+{
+    const auto order = deliveryOrderById(c.db(), c.id());
+    if (!order)
+        fail(406, "no delivery order with id " + std::to_string(c.id()));
+    if (order->created)
+        fail(406, "delivery order " + std::to_string(order->number) + " has been generated and stays");
+    auto refs = c.db().prepare("SELECT count(*) FROM articleinventory WHERE deliveryorder_no = ?");
+    refs.bind(1, order->number);
+    refs.step();
+    if (refs.getInt(0) > 0)
+        fail(406, "delivery order " + std::to_string(order->number) + " still has stock booked");
+    Transaction tx(c.db());
+    c.db().prepare("DELETE FROM deliveryorders WHERE id = ?").bind(1, c.id()).run();
+    tx.commit();
+    replyDeleted(c, c.id());
+}
+
+// Closes the delivery order and hands out its delivery note. Asking again
+// later gives the note again.
+void generateDeliveryOrder(Ctx &c)
+{
+    const auto order = deliveryOrderById(c.db(), c.id());
+    if (!order)
+        fail(406, "no delivery order with id " + std::to_string(c.id()));
+    Transaction tx(c.db());
+    c.db()
+        .prepare("UPDATE deliveryorders SET created = 1, generated_at = IFNULL(generated_at, ?) WHERE id = ?")
+        .bind(1, nowIso())
+        .bind(2, c.id())
+        .run();
+    const std::string pdf = renderDeliveryNotePdf(c.db(), c.id());
+    tx.commit();
+    c.res.status = 200;
+    c.res.set_header(
+        "Content-Disposition", "inline; filename=\"Lieferschein-" + std::to_string(order->number) + ".pdf\"");
+    c.res.set_content(pdf, "application/pdf");
 }
 
 } // namespace
 
 void addWarehouseRoutes(Router &r)
 {
-    // ------------------------------------------------------------ article groups
+    r.add("GET", "articlegroups", listArticleGroups);
+    r.add("GET", "articlegroups/{id}", getArticleGroup);
+    r.add("POST", "articlegroups", createArticleGroup);
+    r.add("PUT", "articlegroups/{id}", setArticleGroupQuantity);
+    r.add("DELETE", "articlegroups/{id}", deleteArticleGroup);
+    r.add("POST", "articlegroups_search", searchArticleGroups);
+    r.add("POST", "articlegroups/search", searchArticleGroups);
 
-    r.add("GET", "articlegroups", [](Ctx &c) {
-        auto s = c.db().prepare(std::string(kArticleGroupSelect) + " ORDER BY g.id");
-        Json list = Json::array();
-        while (s.step())
-            list.push_back(articleGroupFromRow(s));
-        c.reply(200, list);
-    });
+    r.add("GET", "articlegroups/category", listCategories);
+    r.add("POST", "articlegroups/category", createCategory);
+    r.add("POST", "articlegroups/category/search", searchCategories);
 
-    r.add("GET", "articlegroups/{id}", [](Ctx &c) { c.reply(200, requireGroup(c.db(), c.id())); });
+    r.add("GET", "articleinventory", listStock);
+    r.add("POST", "articleinventory", bookStock);
+    r.add("DELETE", "articleinventory/{id}", deleteBooking);
+    r.add("DELETE", "articleinventory/series/{id}", deleteBookingSeries);
 
-    r.add("POST", "articlegroups", [](Ctx &c) {
-        const Json body = c.bodyObject();
-        const Fields f(body);
-        const std::string name = f.text("articlename");
-        const std::string articleno = f.text("articleno");
-        const std::string farbe = f.text("farbe");
-        const std::string size = f.text("size");
-        const std::string typ = f.text("typ");
-        const std::int64_t quantity = nonNegative(f, "quantity");
-        const std::string storage = f.text("storage_location");
-        // The client leaves the category out when creating it failed, and
-        // sends "" for the customer when none was chosen.
-        const auto categoryId = f.optionalIdLoose("category_id");
-        const auto customerId = f.optionalIdLoose("customer_id");
-        if (categoryId) {
-            auto s = c.db().prepare("SELECT 1 FROM categories WHERE id = ?");
-            s.bind(1, *categoryId);
-            if (!s.step())
-                fail(422, "\"category_id\" names no category: " + std::to_string(*categoryId));
-        }
-        if (customerId && !customerExists(c.db(), *customerId))
-            fail(422, "\"customer_id\" names no customer: " + std::to_string(*customerId));
-        Transaction tx(c.db());
-        c.db()
-            .prepare("INSERT INTO articlegroups(articlename, articleno, farbe, size, typ, quantity, "
-                     "storage_location, category_id, customer_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")
-            .bind(1, name)
-            .bind(2, articleno)
-            .bind(3, farbe)
-            .bind(4, size)
-            .bind(5, typ)
-            .bind(6, quantity)
-            .bind(7, storage)
-            .bind(8, categoryId)
-            .bind(9, customerId)
-            .run();
-        const auto id = c.db().lastInsertId();
-        tx.commit();
-        c.reply(201, requireGroup(c.db(), id));
-    });
-
-    // Sets the quantity still to be booked (the client computes it).
-    r.add("PUT", "articlegroups/{id}", [](Ctx &c) {
-        requireGroup(c.db(), c.id());
-        const Json body = c.bodyObject();
-        const std::int64_t quantity = nonNegative(Fields(body), "quantity");
-        Transaction tx(c.db());
-        c.db().prepare("UPDATE articlegroups SET quantity = ? WHERE id = ?").bind(1, quantity).bind(2, c.id()).run();
-        tx.commit();
-        c.reply(200, requireGroup(c.db(), c.id()));
-    });
-
-    r.add("DELETE", "articlegroups/{id}", [](Ctx &c) {
-        requireGroup(c.db(), c.id());
-        auto refs = c.db().prepare("SELECT count(*) FROM articleinventory WHERE articlegroup_id = ?");
-        refs.bind(1, c.id());
-        refs.step();
-        if (refs.getInt(0) > 0)
-            fail(406, "article group " + std::to_string(c.id()) + " has stock booked against it");
-        Transaction tx(c.db());
-        c.db().prepare("DELETE FROM articlegroups WHERE id = ?").bind(1, c.id()).run();
-        tx.commit();
-        c.reply(200, Json {{"id", c.id()}, {"deleted", true}});
-    });
-
-    r.add("POST", "articlegroups_search", searchGroups);
-    r.add("POST", "articlegroups/search", searchGroups);
-
-    // ------------------------------------------------------------ categories
-
-    r.add("GET", "articlegroups/category", [](Ctx &c) {
-        auto s = c.db().prepare("SELECT id, name FROM categories ORDER BY id");
-        Json list = Json::array();
-        while (s.step())
-            list.push_back(categoryRow(s));
-        c.reply(200, list);
-    });
-
-    // A name that exists already (ignoring case) is not created twice; the
-    // existing category comes back with 200.
-    r.add("POST", "articlegroups/category", [](Ctx &c) {
-        const Json body = c.bodyObject();
-        const std::string name = Fields(body).text("keyword");
-        if (name.find_first_not_of(" \t") == std::string::npos)
-            fail(422, "\"keyword\" must not be empty");
-        auto existing = c.db().prepare("SELECT id, name FROM categories WHERE vx_fold(name) = ? ORDER BY id");
-        existing.bind(1, foldCase(name));
-        if (existing.step()) {
-            c.reply(200, categoryRow(existing));
-            return;
-        }
-        Transaction tx(c.db());
-        c.db().prepare("INSERT INTO categories(name) VALUES (?)").bind(1, name).run();
-        const auto id = c.db().lastInsertId();
-        tx.commit();
-        c.reply(201, Json {{"id", id}, {"name", name}});
-    });
-
-    r.add("POST", "articlegroups/category/search", [](Ctx &c) {
-        const Json body = c.bodyObject();
-        const std::string key = foldCase(Fields(body).text("keyword"));
-        auto s = c.db().prepare("SELECT id, name FROM categories WHERE instr(vx_fold(name), ?) > 0 ORDER BY id "
-                                "LIMIT "
-            + std::to_string(kSearchLimit));
-        s.bind(1, key);
-        Json list = Json::array();
-        while (s.step())
-            list.push_back(categoryRow(s));
-        replyList(c, list, true);
-    });
-
-    // ------------------------------------------------------------ stock bookings
-
-    // The stock overview works on the delivery order being filled: bookings
-    // of generated delivery orders are not listed any more.
-    r.add("GET", "articleinventory", [](Ctx &c) {
-        auto s = c.db().prepare(inventorySelect()
-            + " JOIN deliveryorders dlv ON dlv.deliveryorders_no = a.deliveryorder_no "
-              "WHERE dlv.created = 0 ORDER BY a.id");
-        Json list = Json::array();
-        while (s.step())
-            list.push_back(inventoryFromRow(s));
-        c.reply(200, list);
-    });
-
-    r.add("POST", "articleinventory", [](Ctx &c) {
-        const Json body = c.bodyObject();
-        const Fields f(body);
-        const std::string ean = f.text("eanno");
-        const std::int64_t quantity = nonNegative(f, "quantity");
-        const std::int64_t groupId = f.idLoose("articlegroup_id");
-        const std::int64_t number = f.integer("deliveryorder_no");
-        if (!loadArticleGroup(c.db(), groupId))
-            fail(422, "\"articlegroup_id\" names no article group: " + std::to_string(groupId));
-        const auto order = deliveryOrderByNumber(c.db(), number);
-        if (!order)
-            fail(422, "\"deliveryorder_no\" names no delivery order: " + std::to_string(number));
-        if (order->created)
-            fail(409, "delivery order " + std::to_string(number) + " has been generated; open a new one");
-        Transaction tx(c.db());
-        c.db()
-            .prepare("INSERT INTO articleinventory(eanno, quantity, articlegroup_id, deliveryorder_no) "
-                     "VALUES (?, ?, ?, ?)")
-            .bind(1, ean)
-            .bind(2, quantity)
-            .bind(3, groupId)
-            .bind(4, number)
-            .run();
-        const auto id = c.db().lastInsertId();
-        tx.commit();
-        auto s = c.db().prepare(inventorySelect() + " WHERE a.id = ?");
-        s.bind(1, id);
-        s.step();
-        c.reply(201, inventoryFromRow(s));
-    });
-
-    r.add("DELETE", "articleinventory/{id}", [](Ctx &c) {
-        auto s = c.db().prepare("SELECT d.created FROM articleinventory a JOIN deliveryorders d ON "
-                                "d.deliveryorders_no = a.deliveryorder_no WHERE a.id = ?");
-        s.bind(1, c.id());
-        if (!s.step())
-            fail(406, "no stock booking with id " + std::to_string(c.id()));
-        if (s.getBool(0))
-            fail(406, "stock booking " + std::to_string(c.id()) + " belongs to a generated delivery order");
-        Transaction tx(c.db());
-        c.db().prepare("DELETE FROM articleinventory WHERE id = ?").bind(1, c.id()).run();
-        tx.commit();
-        c.reply(200, Json {{"id", c.id()}, {"deleted", true}});
-    });
-
-    // Takes the delivery order number, not a record id: the bookings carry
-    // the number.
-    r.add("DELETE", "articleinventory/series/{id}", [](Ctx &c) {
-        const std::int64_t number = c.id();
-        const auto order = deliveryOrderByNumber(c.db(), number);
-        if (!order)
-            fail(406, "no delivery order with number " + std::to_string(number));
-        if (order->created)
-            fail(406, "delivery order " + std::to_string(number) + " has been generated; its stock stays");
-        Transaction tx(c.db());
-        c.db().prepare("DELETE FROM articleinventory WHERE deliveryorder_no = ?").bind(1, number).run();
-        const int deleted = c.db().changes();
-        tx.commit();
-        c.reply(200, Json {{"deliveryorders_no", number}, {"deleted", deleted}});
-    });
-
-    // ------------------------------------------------------------ delivery orders
-
-    r.add("GET", "deliveryorder", [](Ctx &c) {
-        auto s = c.db().prepare(std::string(kDeliveryOrderSelect) + " ORDER BY deliveryorders_no");
-        Json list = Json::array();
-        while (s.step())
-            list.push_back(deliveryOrderFromRow(s));
-        c.reply(200, list);
-    });
-
-    // Numbers come from the client (last number plus one). The record id is
-    // the number itself: the client addresses a delivery order by "id" when
-    // generating it and by its number when cancelling it, and both must
-    // reach the same record.
-    r.add("POST", "deliveryorder", [](Ctx &c) {
-        const Json body = c.bodyObject();
-        const Fields f(body);
-        const std::string date = f.text("delivery_date");
-        const std::int64_t number = f.integer("deliveryorders_no");
-        const bool created = f.boolean("created");
-        const auto customerId = f.optionalIdLoose("customer_id");
-        if (number < 1)
-            fail(422, "\"deliveryorders_no\" must be 1 or more, got " + std::to_string(number));
-        if (customerId && !customerExists(c.db(), *customerId))
-            fail(422, "\"customer_id\" names no customer: " + std::to_string(*customerId));
-        if (deliveryOrderByNumber(c.db(), number))
-            fail(409, "delivery order number " + std::to_string(number) + " exists already");
-        Transaction tx(c.db());
-        auto ins = c.db().prepare("INSERT INTO deliveryorders(id, deliveryorders_no, delivery_date, created, "
-                                  "customer_id, generated_at) VALUES (?1, ?1, ?2, ?3, ?4, ?5)");
-        ins.bind(1, number).bind(2, date).bind(3, created).bind(4, customerId);
-        if (created)
-            ins.bind(5, nowIso());
-        else
-            ins.bindNull(5);
-        ins.run();
-        const auto id = c.db().lastInsertId();
-        tx.commit();
-        auto s = c.db().prepare(std::string(kDeliveryOrderSelect) + " WHERE id = ?");
-        s.bind(1, id);
-        s.step();
-        c.reply(201, deliveryOrderFromRow(s));
-    });
-
-    r.add("GET", "deliveryorder/checklast",
-        [](Ctx &c) { replyFirstDeliveryOrder(c, " WHERE created = 0 ORDER BY deliveryorders_no DESC LIMIT 1"); });
-
-    r.add("GET", "deliveryorder/getlastno",
-        [](Ctx &c) { replyFirstDeliveryOrder(c, " ORDER BY deliveryorders_no DESC LIMIT 1"); });
-
-    // Takes the record id (which equals the number). An order with bookings
-    // is refused: the client deletes the bookings first (series delete).
-    r.add("DELETE", "deliveryorder/{id}", [](Ctx &c) {
-        const auto order = deliveryOrderById(c.db(), c.id());
-        if (!order)
-            fail(406, "no delivery order with id " + std::to_string(c.id()));
-        if (order->created)
-            fail(406, "delivery order " + std::to_string(order->number) + " has been generated and stays");
-        auto refs = c.db().prepare("SELECT count(*) FROM articleinventory WHERE deliveryorder_no = ?");
-        refs.bind(1, order->number);
-        refs.step();
-        if (refs.getInt(0) > 0)
-            fail(406, "delivery order " + std::to_string(order->number) + " still has stock booked");
-        Transaction tx(c.db());
-        c.db().prepare("DELETE FROM deliveryorders WHERE id = ?").bind(1, c.id()).run();
-        tx.commit();
-        c.reply(200, Json {{"id", c.id()}, {"deleted", true}});
-    });
-
-    // Closes the delivery order and hands out its delivery note. Asking
-    // again later gives the note again.
-    r.add("GET", "deliveryorder/generate/{id}", [](Ctx &c) {
-        const auto order = deliveryOrderById(c.db(), c.id());
-        if (!order)
-            fail(406, "no delivery order with id " + std::to_string(c.id()));
-        Transaction tx(c.db());
-        c.db()
-            .prepare("UPDATE deliveryorders SET created = 1, generated_at = IFNULL(generated_at, ?) "
-                     "WHERE id = ?")
-            .bind(1, nowIso())
-            .bind(2, c.id())
-            .run();
-        const std::string pdf = renderDeliveryNotePdf(c.db(), c.id());
-        tx.commit();
-        c.res.status = 200;
-        c.res.set_header(
-            "Content-Disposition", "inline; filename=\"Lieferschein-" + std::to_string(order->number) + ".pdf\"");
-        c.res.set_content(pdf, "application/pdf");
-    });
+    r.add("GET", "deliveryorder", listDeliveryOrders);
+    r.add("POST", "deliveryorder", openDeliveryOrder);
+    r.add("GET", "deliveryorder/checklast", openDeliveryOrderCheck);
+    r.add("GET", "deliveryorder/getlastno", lastDeliveryOrder);
+    r.add("DELETE", "deliveryorder/{id}", deleteDeliveryOrder);
+    r.add("GET", "deliveryorder/generate/{id}", generateDeliveryOrder);
 }
 
 } // namespace vx

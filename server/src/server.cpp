@@ -105,22 +105,7 @@ Server::Server(Db &db, const Options &options, RecordLog *record)
         res.set_content(jsonError("internal server error"), kJsonType);
     });
 
-    router_.add("GET", "me", [](Ctx &c) {
-        auto s = c.db().prepare("SELECT id, username, surname, lastname FROM users WHERE id = ?");
-        s.bind(1, c.userId);
-        if (!s.step())
-            fail(401, "the user of this session no longer exists");
-        Json j;
-        j["id"] = s.getInt(0);
-        j["username"] = s.getText(1);
-        j["surname"] = s.getText(2);
-        j["lastname"] = s.getText(3);
-        c.reply(200, j);
-    });
-    router_.add("GET", "me/logout", [](Ctx &c) {
-        revokeToken(c.db(), c.token);
-        c.reply(200, Json {{"logged_out", true}});
-    });
+    addSessionRoutes(router_);
     addCustomerRoutes(router_);
     addOrderRoutes(router_);
     addWarehouseRoutes(router_);

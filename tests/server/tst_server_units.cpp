@@ -12,6 +12,7 @@
 #include "money.h"
 #include "options.h"
 #include "pdf.h"
+#include "text_fold.h"
 
 using namespace vx;
 

@@ -1,0 +1,222 @@
+#include "schema.h"
+
+#include <vector>
+
+namespace vx {
+
+namespace {
+
+// Each entry moves the schema one version up; entries are never edited once
+// released, new changes go into a new entry.
+const std::vector<const char *> kMigrations = {
+    // 1: initial schema
+    R"SQL(
+CREATE TABLE meta(
+    key TEXT PRIMARY KEY,
+    value TEXT NOT NULL
+);
+CREATE TABLE users(
+    id INTEGER PRIMARY KEY,
+    username TEXT NOT NULL UNIQUE,
+    surname TEXT NOT NULL DEFAULT '',
+    lastname TEXT NOT NULL DEFAULT '',
+    salt BLOB NOT NULL,
+    password_hash BLOB NOT NULL,
+    iterations INTEGER NOT NULL
+);
+-- Only a SHA-256 of each token is kept, so a copy of the database file does
+-- not hand out live sessions.
+CREATE TABLE tokens(
+    token_hash TEXT PRIMARY KEY,
+    user_id INTEGER NOT NULL REFERENCES users(id) ON DELETE CASCADE,
+    created_at TEXT NOT NULL
+);
+-- Columns without a declared type keep whatever the client sent: text stays
+-- text ("12,50"), numbers stay numbers.
+CREATE TABLE customer_commercial(
+    id INTEGER PRIMARY KEY,
+    company TEXT NOT NULL,
+    vatid TEXT NOT NULL,
+    fuel_surcharge,
+    contact_person TEXT NOT NULL
+);
+CREATE TABLE customers(
+    id INTEGER PRIMARY KEY,
+    surname TEXT NOT NULL,
+    lastname TEXT NOT NULL,
+    address_street_no TEXT NOT NULL,
+    address_zipcode TEXT NOT NULL,
+    address_town TEXT NOT NULL,
+    address_province TEXT NOT NULL,
+    address_country INTEGER NOT NULL,
+    phone TEXT NOT NULL,
+    fax TEXT NOT NULL,
+    email TEXT NOT NULL,
+    info TEXT NOT NULL,
+    commercialability INTEGER NOT NULL,
+    commercial_id INTEGER REFERENCES customer_commercial(id)
+);
+-- "position" orders the list the client sees: position 0 is its default
+-- rate, position 1 the one it preselects for worldwide express.
+CREATE TABLE taxes(
+    id INTEGER PRIMARY KEY,
+    tax TEXT NOT NULL,
+    rate INTEGER NOT NULL,
+    position INTEGER NOT NULL
+);
+INSERT INTO taxes(id, tax, rate, position) VALUES (1, '19%', 19, 0), (2, '0%', 0, 1), (3, '16%', 16, 2);
+CREATE TABLE orders(
+    id INTEGER PRIMARY KEY,
+    customer_id INTEGER NOT NULL REFERENCES customers(id),
+    prozentsatz_id INTEGER NOT NULL REFERENCES taxes(id),
+    datum TEXT NOT NULL,
+    belegnummer TEXT NOT NULL,
+    referenz TEXT NOT NULL,
+    textbeschreibung TEXT NOT NULL,
+    gewicht TEXT NOT NULL,
+    sendungsart INTEGER NOT NULL,
+    versandpartner INTEGER NOT NULL,
+    richtung INTEGER NOT NULL,
+    verkaufspreis,
+    einkaufspreis,
+    zustellung_im_aussengebiet INTEGER NOT NULL,
+    abholung_im_aussengebiet INTEGER NOT NULL,
+    versand_oversized INTEGER NOT NULL,
+    versand_heavy_weight INTEGER NOT NULL,
+    versand_nicht_stapelbare_palette INTEGER NOT NULL,
+    zustellung_samstags INTEGER NOT NULL,
+    abholung_samstags INTEGER NOT NULL,
+    gebuehr_fuer_zusaetzliche_handhabung INTEGER NOT NULL,
+    praemie_fuer_transportversicherung INTEGER NOT NULL,
+    betrag_fuer_praemie_fuer_transportversicherung,
+    gebuehr_fuer_erstellung_einer_ae INTEGER NOT NULL,
+    gebuehr_fuer_kein_envelope INTEGER NOT NULL,
+    zeitfensterzustellung INTEGER NOT NULL,
+    betrag_fuer_zeitfenstereinstellungen,
+    revision INTEGER NOT NULL DEFAULT 1,
+    created_at TEXT NOT NULL
+);
+CREATE INDEX orders_customer ON orders(customer_id);
+-- One document (one PDF, one invoice number) per confirmed billing; it may
+-- cover several invoice records.
+CREATE TABLE documents(
+    id INTEGER PRIMARY KEY,
+    invoice_no TEXT UNIQUE,
+    capability TEXT NOT NULL UNIQUE,
+    file_name TEXT NOT NULL,
+    customer_id INTEGER NOT NULL REFERENCES customers(id),
+    issued_at TEXT NOT NULL
+);
+CREATE TABLE invoices(
+    id INTEGER PRIMARY KEY,
+    document_id INTEGER NOT NULL REFERENCES documents(id),
+    order_id INTEGER,
+    customer_id INTEGER NOT NULL REFERENCES customers(id),
+    prozentsatz_id INTEGER NOT NULL REFERENCES taxes(id),
+    datum TEXT NOT NULL,
+    belegnummer TEXT NOT NULL,
+    referenz TEXT NOT NULL,
+    textbeschreibung TEXT NOT NULL,
+    gewicht TEXT NOT NULL,
+    sendungsart INTEGER NOT NULL,
+    versandpartner INTEGER NOT NULL,
+    richtung INTEGER NOT NULL,
+    verkaufspreis,
+    einkaufspreis,
+    zustellung_im_aussengebiet INTEGER NOT NULL,
+    abholung_im_aussengebiet INTEGER NOT NULL,
+    versand_oversized INTEGER NOT NULL,
+    versand_heavy_weight INTEGER NOT NULL,
+    versand_nicht_stapelbare_palette INTEGER NOT NULL,
+    zustellung_samstags INTEGER NOT NULL,
+    abholung_samstags INTEGER NOT NULL,
+    gebuehr_fuer_zusaetzliche_handhabung INTEGER NOT NULL,
+    praemie_fuer_transportversicherung INTEGER NOT NULL,
+    betrag_fuer_praemie_fuer_transportversicherung,
+    gebuehr_fuer_erstellung_einer_ae INTEGER NOT NULL,
+    gebuehr_fuer_kein_envelope INTEGER NOT NULL,
+    zeitfensterzustellung INTEGER NOT NULL,
+    betrag_fuer_zeitfenstereinstellungen,
+    billed_at TEXT NOT NULL
+);
+CREATE INDEX invoices_document ON invoices(document_id);
+CREATE INDEX invoices_customer ON invoices(customer_id);
+-- A checkout preview remembers the revision of every order it showed, so a
+-- confirmation can tell whether the user saw what gets billed.
+CREATE TABLE billings(
+    id INTEGER PRIMARY KEY,
+    customer_id INTEGER NOT NULL REFERENCES customers(id),
+    mode TEXT NOT NULL,
+    created_at TEXT NOT NULL,
+    confirmed_at TEXT,
+    document_id INTEGER REFERENCES documents(id)
+);
+CREATE TABLE billing_orders(
+    billing_id INTEGER NOT NULL REFERENCES billings(id) ON DELETE CASCADE,
+    order_id INTEGER NOT NULL,
+    revision INTEGER NOT NULL,
+    PRIMARY KEY(billing_id, order_id)
+);
+CREATE TABLE categories(
+    id INTEGER PRIMARY KEY,
+    name TEXT NOT NULL
+);
+CREATE TABLE articlegroups(
+    id INTEGER PRIMARY KEY,
+    articlename TEXT NOT NULL,
+    articleno TEXT NOT NULL,
+    farbe TEXT NOT NULL,
+    size TEXT NOT NULL,
+    typ TEXT NOT NULL,
+    quantity INTEGER NOT NULL CHECK(quantity >= 0),
+    storage_location TEXT NOT NULL,
+    category_id INTEGER REFERENCES categories(id),
+    customer_id INTEGER REFERENCES customers(id)
+);
+-- The record id is always set to the delivery order number.
+CREATE TABLE deliveryorders(
+    id INTEGER PRIMARY KEY,
+    deliveryorders_no INTEGER NOT NULL UNIQUE,
+    delivery_date TEXT NOT NULL,
+    created INTEGER NOT NULL,
+    customer_id INTEGER REFERENCES customers(id),
+    generated_at TEXT
+);
+CREATE TABLE articleinventory(
+    id INTEGER PRIMARY KEY,
+    eanno TEXT NOT NULL,
+    quantity INTEGER NOT NULL CHECK(quantity >= 0),
+    articlegroup_id INTEGER NOT NULL REFERENCES articlegroups(id),
+    deliveryorder_no INTEGER NOT NULL REFERENCES deliveryorders(deliveryorders_no)
+);
+CREATE INDEX articleinventory_group ON articleinventory(articlegroup_id);
+CREATE INDEX articleinventory_delivery ON articleinventory(deliveryorder_no);
+)SQL",
+};
+
+} // namespace
+
+int schemaVersion(Db &db)
+{
+    auto s = db.prepare("SELECT version FROM schema_version");
+    return s.step() ? static_cast<int>(s.getInt(0)) : 0;
+}
+
+void migrateSchema(Db &db)
+{
+    db.exec("CREATE TABLE IF NOT EXISTS schema_version(version INTEGER NOT NULL)");
+    int version = schemaVersion(db);
+    const int latest = static_cast<int>(kMigrations.size());
+    if (version > latest)
+        throw DbError("database schema version " + std::to_string(version) + " is newer than this server understands");
+    while (version < latest) {
+        Transaction tx(db);
+        db.exec(kMigrations[static_cast<std::size_t>(version)]);
+        ++version;
+        db.exec("DELETE FROM schema_version");
+        db.prepare("INSERT INTO schema_version(version) VALUES (?)").bind(1, version).run();
+        tx.commit();
+    }
+}
+
+} // namespace vx
