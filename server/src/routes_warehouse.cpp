@@ -227,23 +227,34 @@ void bookStock(Ctx &c)
     c.reply(201, inventoryFromRow(s));
 }
 
+// The booking view lowers the article group's quantity still to be booked
+// when it books; a booking that is taken back gives its pieces back to the
+// group, in the same transaction, so no stock goes missing.
 void deleteBooking(Ctx &c)
 {
-    auto s = c.db().prepare("SELECT d.created AS created FROM articleinventory a JOIN deliveryorders d ON "
+    auto s = c.db().prepare("SELECT a.quantity AS quantity, a.articlegroup_id AS articlegroup_id, "
+                            "d.created AS created FROM articleinventory a JOIN deliveryorders d ON "
                             "d.deliveryorders_no = a.deliveryorder_no WHERE a.id = ?");
     s.bind(1, c.id());
     if (!s.step())
         fail(406, "no stock booking with id " + std::to_string(c.id()));
     if (s.getBool("created"))
         fail(406, "stock booking " + std::to_string(c.id()) + " belongs to a generated delivery order");
+    const std::int64_t quantity = s.getInt("quantity");
+    const std::int64_t groupId = s.getInt("articlegroup_id");
     Transaction tx(c.db());
+    c.db()
+        .prepare("UPDATE articlegroups SET quantity = quantity + ? WHERE id = ?")
+        .bind(1, quantity)
+        .bind(2, groupId)
+        .run();
     c.db().prepare("DELETE FROM articleinventory WHERE id = ?").bind(1, c.id()).run();
     tx.commit();
     replyDeleted(c, c.id());
 }
 
 // Takes the delivery order number, not a record id: the bookings carry the
-// number.
+// number. Like a single delete, it gives every group its pieces back.
 void deleteBookingSeries(Ctx &c)
 {
     const std::int64_t number = c.id();
@@ -253,6 +264,12 @@ void deleteBookingSeries(Ctx &c)
     if (order->created)
         fail(406, "delivery order " + std::to_string(number) + " has been generated; its stock stays");
     Transaction tx(c.db());
+    c.db()
+        .prepare("UPDATE articlegroups SET quantity = quantity + (SELECT sum(a.quantity) FROM articleinventory a "
+                 "WHERE a.articlegroup_id = articlegroups.id AND a.deliveryorder_no = ?1) "
+                 "WHERE id IN (SELECT articlegroup_id FROM articleinventory WHERE deliveryorder_no = ?1)")
+        .bind(1, number)
+        .run();
     c.db().prepare("DELETE FROM articleinventory WHERE deliveryorder_no = ?").bind(1, number).run();
     const int deleted = c.db().changes();
     tx.commit();
@@ -285,6 +302,15 @@ void openDeliveryOrder(Ctx &c)
         fail(422, "\"customer_id\" names no customer: " + std::to_string(*customerId));
     if (deliveryOrderByNumber(c.db(), number))
         fail(409, "delivery order number " + std::to_string(number) + " exists already");
+    // Stock is always booked against the one open delivery order; a second
+    // one would split it.
+    if (!created) {
+        auto open = c.db().prepare("SELECT deliveryorders_no FROM deliveryorders WHERE created = 0 LIMIT 1");
+        if (open.step())
+            fail(409,
+                "delivery order " + std::to_string(open.getInt(0))
+                    + " is still open; generate or cancel it before opening another");
+    }
     Transaction tx(c.db());
     auto ins = c.db().prepare("INSERT INTO deliveryorders(id, deliveryorders_no, delivery_date, created, "
                               "customer_id, generated_at) VALUES (?1, ?1, ?2, ?3, ?4, ?5)");

@@ -146,6 +146,41 @@ private:
         const Reply r = api_->post("/assignment", orderBody(std::to_string(customer), tax, price, text));
         return r.status == 201 ? r.json()["id"].get<std::int64_t>() : -1;
     }
+    // Opens a delivery order under the next number, as the navigation does;
+    // returns its number, or -1.
+    std::int64_t openDeliveryOrder()
+    {
+        const Json last = api_->get("/deliveryorder/getlastno").json();
+        const std::int64_t number = last.empty() ? 1 : last[0]["deliveryorders_no"].get<std::int64_t>() + 1;
+        const Reply r = api_->post("/deliveryorder",
+            Json {{"delivery_date", "2024-06-03T09:00:00.000Z"}, {"deliveryorders_no", number}, {"created", false},
+                {"customer_id", 1}});
+        return r.status == 201 ? number : -1;
+    }
+    // A new article group with `quantity` pieces still to be booked; its id.
+    std::int64_t newGroup(const std::string &name, int quantity)
+    {
+        const Reply r = api_->post("/articlegroups",
+            Json {{"articlename", name}, {"articleno", "N-1"}, {"farbe", "Blau"}, {"size", "M"}, {"typ", "Hemd"},
+                {"quantity", quantity}, {"storage_location", "F-1"}, {"customer_id", ""}});
+        return r.status == 201 ? r.json()["id"].get<std::int64_t>() : -1;
+    }
+    int groupQuantity(std::int64_t id)
+    {
+        return api_->get("/articlegroups/" + std::to_string(id)).json().value("quantity", -1);
+    }
+    // A booking as the booking view makes it: the entry, and the group's
+    // new rest. Returns the booking's id, or -1.
+    std::int64_t book(std::int64_t group, int quantity, std::int64_t number)
+    {
+        const int rest = groupQuantity(group) - quantity;
+        if (api_->put("/articlegroups/" + std::to_string(group), Json {{"quantity", rest}}).status != 200)
+            return -1;
+        const Reply r = api_->post("/articleinventory",
+            Json {{"eanno", "4000000000024"}, {"quantity", quantity}, {"articlegroup_id", std::to_string(group)},
+                {"deliveryorder_no", number}});
+        return r.status == 201 ? r.json()["id"].get<std::int64_t>() : -1;
+    }
 
 private slots:
     void initTestCase();
@@ -163,6 +198,8 @@ private slots:
     void stalePreviewsAreRefused();
     void invoiceLinkFollowsHostHeader();
     void deliveryOrderLifecycle();
+    void oneOpenDeliveryOrderAtATime();
+    void deletedBookingsGiveStockBack();
     void articleGroupsAndCategories();
     void badInputIsRefused();
     void recordModeWritesRawRequests();
@@ -692,6 +729,68 @@ void ServerHttpTest::deliveryOrderLifecycle()
     badDelivery["deliveryorders_no"] = 3;
     badDelivery["created"] = "nein";
     CHECK_ERROR(api_->post("/deliveryorder", badDelivery), 422);
+}
+
+void ServerHttpTest::oneOpenDeliveryOrderAtATime()
+{
+    if (api_->get("/deliveryorder/checklast").json().empty())
+        QVERIFY(openDeliveryOrder() > 0);
+    const Json open = api_->get("/deliveryorder/checklast").json();
+    const auto number = open[0]["deliveryorders_no"].get<std::int64_t>();
+    const auto last = api_->get("/deliveryorder/getlastno").json()[0]["deliveryorders_no"].get<std::int64_t>();
+
+    // A second open one is refused, under any free number.
+    for (std::int64_t other : {last + 1, last + 5}) {
+        CHECK_ERROR(api_->post("/deliveryorder",
+                        Json {{"delivery_date", "2024-06-03T10:00:00.000Z"}, {"deliveryorders_no", other},
+                            {"created", false}, {"customer_id", 2}}),
+            409);
+    }
+    QCOMPARE(api_->get("/deliveryorder/checklast").json(), open);
+    QCOMPARE(api_->get("/deliveryorder/getlastno").json()[0]["deliveryorders_no"].get<std::int64_t>(), last);
+
+    // Once it is generated, the next one opens.
+    CHECK_STATUS(api_->get("/deliveryorder/generate/" + std::to_string(number)), 200);
+    const std::int64_t next = openDeliveryOrder();
+    QCOMPARE(next, last + 1);
+    CHECK_STATUS(api_->get("/deliveryorder/generate/" + std::to_string(next)), 200);
+}
+
+void ServerHttpTest::deletedBookingsGiveStockBack()
+{
+    const std::int64_t number = openDeliveryOrder();
+    QVERIFY(number > 0);
+    const auto shirts = newGroup("Hemd Rückgabe", 10);
+    const auto socks = newGroup("Socke Rückgabe", 50);
+    QVERIFY(shirts > 0 && socks > 0);
+
+    const auto first = book(shirts, 3, number);
+    const auto second = book(shirts, 4, number);
+    QVERIFY(first > 0 && second > 0);
+    QVERIFY(book(socks, 20, number) > 0);
+    QCOMPARE(groupQuantity(shirts), 3);
+    QCOMPARE(groupQuantity(socks), 30);
+
+    // One booking taken back: its pieces are to be booked again.
+    CHECK_STATUS(api_->del("/articleinventory/" + std::to_string(first)), 200);
+    QCOMPARE(groupQuantity(shirts), 6);
+    CHECK_ERROR(api_->del("/articleinventory/" + std::to_string(first)), 406);
+    QCOMPARE(groupQuantity(shirts), 6); // not twice
+
+    // Cancelling the delivery order takes back every booking, per group.
+    CHECK_STATUS(api_->del("/articleinventory/series/" + std::to_string(number)), 200);
+    QCOMPARE(groupQuantity(shirts), 10);
+    QCOMPARE(groupQuantity(socks), 50);
+    CHECK_STATUS(api_->del("/deliveryorder/" + std::to_string(number)), 200);
+
+    // Bookings of a generated delivery order stay, and so do the groups.
+    const std::int64_t generated = openDeliveryOrder();
+    const auto kept = book(socks, 5, generated);
+    QVERIFY(kept > 0);
+    CHECK_STATUS(api_->get("/deliveryorder/generate/" + std::to_string(generated)), 200);
+    CHECK_ERROR(api_->del("/articleinventory/" + std::to_string(kept)), 406);
+    CHECK_ERROR(api_->del("/articleinventory/series/" + std::to_string(generated)), 406);
+    QCOMPARE(groupQuantity(socks), 45);
 }
 
 void ServerHttpTest::articleGroupsAndCategories()
