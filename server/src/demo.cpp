@@ -7,6 +7,7 @@
 #include "clock.h"
 #include "http.h"
 #include "records.h"
+#include "seed.h"
 
 namespace vx {
 
@@ -65,41 +66,6 @@ const DemoCustomer kCustomers[] = {
         "", "Maier Blumen & Garten OHG", "DE818901234", "7,5", "Anja Maier"},
 };
 
-// Plain ASCII for e-mail addresses.
-std::string mailPart(const std::string &s)
-{
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c == 0xC3 && i + 1 < s.size()) {
-            switch (static_cast<unsigned char>(s[++i])) {
-            case 0xA4:
-            case 0x84:
-                out += "ae";
-                break;
-            case 0xB6:
-            case 0x96:
-                out += "oe";
-                break;
-            case 0xBC:
-            case 0x9C:
-                out += "ue";
-                break;
-            case 0x9F:
-                out += "ss";
-                break;
-            default:
-                break;
-            }
-        } else if (c >= 'A' && c <= 'Z') {
-            out += static_cast<char>(c + 32);
-        } else if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
 std::time_t daysBeforeNow(int days)
 {
     return std::time(nullptr) - static_cast<std::time_t>(days) * 86400;
@@ -118,11 +84,7 @@ struct DemoOrder
 
 std::int64_t insertOrder(Db &db, const std::vector<std::int64_t> &customerIds, const DemoOrder &o)
 {
-    std::string marks = "?"; // customer_id
-    for (std::size_t k = 0; k <= orderFields().size(); ++k)
-        marks += ", ?"; // the order fields and created_at
-    auto s =
-        db.prepare("INSERT INTO orders(customer_id, " + orderColumnList() + ", created_at) VALUES (" + marks + ")");
+    auto s = db.prepare(orderInsert());
     int i = 1;
     s.bind(i++, customerIds.at(static_cast<std::size_t>(o.customer - 1)));
     s.bind(i++, germanDate(daysBeforeNow(o.daysAgo)));

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <limits>
 
 namespace vx {
 
@@ -39,6 +40,14 @@ std::string usage()
            "  --maintenance         refuse logins with 503 (service unavailable)\n"
            "  --add-user NAME:PASS  create the user or reset its password\n"
            "  --max-body BYTES      largest accepted request body (default 1 MiB)\n"
+           "  --seed-customers N    add N generated customers (private and business, German\n"
+           "                        names and addresses) at start\n"
+           "  --seed-orders M       add M generated captured orders at start, spread over the\n"
+           "                        generated customers (or, without --seed-customers, over\n"
+           "                        the customers the database has)\n"
+           "  --seed S              random seed of the generated data (default 1); the same\n"
+           "                        seed gives the same data, and a database takes each seed\n"
+           "                        once, so a restart with the same options adds nothing\n"
            "  --help                show this text\n";
 }
 
@@ -95,6 +104,15 @@ ParseResult parseOptions(const std::vector<std::string> &args)
         } else if (a == "--max-body") {
             if (!value(v) || !parseInt(v, 1024, 1024LL * 1024 * 1024, o.maxBodyBytes))
                 return {std::nullopt, "--max-body needs a number of bytes from 1024 to 1 GiB"};
+        } else if (a == "--seed-customers") {
+            if (!value(v) || !parseInt(v, 0, 10000000, o.seedCustomers))
+                return {std::nullopt, "--seed-customers needs a number from 0 to 10000000"};
+        } else if (a == "--seed-orders") {
+            if (!value(v) || !parseInt(v, 0, 10000000, o.seedOrders))
+                return {std::nullopt, "--seed-orders needs a number from 0 to 10000000"};
+        } else if (a == "--seed") {
+            if (!value(v) || !parseInt(v, 0, std::numeric_limits<std::int64_t>::max(), o.seed))
+                return {std::nullopt, "--seed needs a whole number from 0 on"};
         } else {
             return {std::nullopt, "unknown argument \"" + a + "\""};
         }

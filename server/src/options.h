@@ -22,6 +22,10 @@ struct Options
     // name:password pairs to create (or reset) at start.
     std::vector<std::string> addUsers;
     std::int64_t maxBodyBytes = 1024 * 1024;
+    // Generated customers and captured orders to add at start (seed.h).
+    std::int64_t seedCustomers = 0;
+    std::int64_t seedOrders = 0;
+    std::int64_t seed = 1;
 };
 
 // Returns the options, or an error text (empty text with no options means

@@ -197,6 +197,21 @@ std::string orderColumnList()
     return out;
 }
 
+std::string placeholders(std::size_t n)
+{
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i)
+        out += i ? ", ?" : "?";
+    return out;
+}
+
+const std::string &orderInsert()
+{
+    static const std::string sql = "INSERT INTO orders(customer_id, " + orderColumnList() + ", created_at) VALUES ("
+        + placeholders(orderFields().size() + 2) + ")";
+    return sql;
+}
+
 OrderValues readOrderBody(Db &db, const Fields &f, bool withCustomer)
 {
     OrderValues v;

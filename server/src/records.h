@@ -37,6 +37,9 @@ struct FieldDef
 // excluded); orders and invoices store them in columns of the same names.
 const std::vector<FieldDef> &orderFields();
 std::string orderColumnList(); // "datum, belegnummer, ..." for INSERT column lists
+std::string placeholders(std::size_t n); // "?, ?, ..." n times
+// INSERT of one order; binds customer_id, the order fields, created_at.
+const std::string &orderInsert();
 
 // Reads and checks an order body (also used for invoices). "customer_id"
 // is read only when withCustomer; unknown tax rows and customers are 422.

@@ -41,14 +41,6 @@ std::string orderAssignments()
     return out;
 }
 
-std::string placeholders(std::size_t n)
-{
-    std::string out;
-    for (std::size_t i = 0; i < n; ++i)
-        out += i ? ", ?" : "?";
-    return out;
-}
-
 const int kOrderFieldCount = static_cast<int>(orderFields().size());
 
 // Orders are found by customer name, document number, reference, text and
@@ -77,8 +69,7 @@ void createOrder(Ctx &c)
     const Json body = c.bodyObject();
     const OrderValues v = readOrderBody(c.db(), Fields(body), true);
     Transaction tx(c.db());
-    auto s = c.db().prepare("INSERT INTO orders(customer_id, " + orderColumnList() + ", created_at) VALUES (?, "
-        + placeholders(orderFields().size()) + ", ?)");
+    auto s = c.db().prepare(orderInsert());
     s.bind(1, v.customerId);
     bindOrderValues(s, 2, v);
     s.bind(2 + kOrderFieldCount, nowIso());

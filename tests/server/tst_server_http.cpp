@@ -10,6 +10,7 @@
 
 #include <set>
 
+#include "money.h"
 #include "server_harness.h"
 
 using namespace vxtest;
@@ -205,6 +206,7 @@ private slots:
     void recordModeWritesRawRequests();
     void httpsServesTheSameApi();
     void restartKeepsData();
+    void seededDataIsPlausibleAndRepeatable();
 };
 
 void ServerHttpTest::initTestCase()
@@ -972,6 +974,97 @@ void ServerHttpTest::restartKeepsData()
     QVERIFY(again.get(pathOf(relinked)).body.rfind("%PDF-", 0) == 0);
     api_ = std::make_unique<Api>(demo_.port());
     api_->setToken(again.token());
+}
+
+void ServerHttpTest::seededDataIsPlausibleAndRepeatable()
+{
+    const QStringList seed300 = {
+        "--seed-customers", "300", "--seed-orders", "800", "--seed", "7", "--add-user", "t:p", "--page-size", "10000"};
+    ServerProcess a;
+    QVERIFY2(a.start(baseArgs(path("seed-a.db")) << seed300), qPrintable(a.lastError()));
+    // Clients go before their server stops: it waits for open connections.
+    auto api = std::make_unique<Api>(a.port());
+    CHECK_STATUS(api->login("t", "p"), 200);
+    const Json customers = api->get("/customer?page=1").json();
+    const Json orders = api->get("/assignment?page=1").json();
+    QCOMPARE(customers.size(), std::size_t(300));
+    QCOMPARE(orders.size(), std::size_t(800));
+
+    const QRegularExpression mail("^[a-z0-9.]+@[a-z0-9-]+\\.[a-z]{2,}$");
+    const QRegularExpression zipcode("^\\d{4,5}$");
+    const QRegularExpression vatId("^(DE\\d{9}|ATU\\d{8}|CHE\\d{8})$");
+    const QRegularExpression germanDate("^\\d\\d\\.\\d\\d\\.20\\d\\d$");
+    const QRegularExpression umlaut("[äöüÄÖÜß]");
+    std::set<std::int64_t> ids;
+    int business = 0, withUmlauts = 0;
+    for (const auto &c : customers) {
+        ids.insert(c["id"].get<std::int64_t>());
+        const QString name =
+            QString::fromStdString(c["surname"].get<std::string>() + " " + c["lastname"].get<std::string>());
+        const QString email = QString::fromStdString(c["email"].get<std::string>());
+        QVERIFY2(mail.match(email).hasMatch(), qPrintable(email));
+        QVERIFY(zipcode.match(QString::fromStdString(c["address_zipcode"].get<std::string>())).hasMatch());
+        QVERIFY(!c["address_street_no"].get<std::string>().empty() && !c["phone"].get<std::string>().empty());
+        QVERIFY(std::set<int>({36, 132, 174}).count(c["address_country"].get<int>()));
+        withUmlauts +=
+            umlaut.match(name + QString::fromStdString(c["address_street_no"].get<std::string>())).hasMatch();
+        if (c["commercialability"].get<bool>()) {
+            ++business;
+            QVERIFY(!c["commercial"]["company"].get<std::string>().empty());
+            QVERIFY(vatId.match(QString::fromStdString(c["commercial"]["vatid"].get<std::string>())).hasMatch());
+        } else {
+            QVERIFY(c["commercial"].is_null());
+        }
+    }
+    QVERIFY2(business > 30 && business < 150, qPrintable(QString::number(business)));
+    QVERIFY(withUmlauts > 10);
+
+    for (const auto &o : orders) {
+        QVERIFY(ids.count(o["customer_id"].get<std::int64_t>()));
+        const int shipment = o["sendungsart"].get<int>();
+        QVERIFY(shipment >= 0 && shipment <= 18);
+        QVERIFY(o["richtung"].get<int>() >= 0 && o["richtung"].get<int>() <= 4);
+        QVERIFY(o["versandpartner"].get<int>() >= 0 && o["versandpartner"].get<int>() <= 6);
+        QVERIFY(germanDate.match(QString::fromStdString(o["datum"].get<std::string>())).hasMatch());
+        const auto sale = vx::parseMoney(o["verkaufspreis"]);
+        const auto purchase = vx::parseMoney(o["einkaufspreis"]);
+        QVERIFY2(sale && purchase && *purchase<*sale && * sale> 0, o.dump().c_str());
+        QVERIFY(vx::parseMoney(o["betrag_fuer_praemie_fuer_transportversicherung"]));
+        QVERIFY(vx::parseMoney(o["betrag_fuer_zeitfenstereinstellungen"]));
+        if (shipment >= 11 && shipment <= 14) // worldwide express goes without VAT, as the order forms preselect
+            QCOMPARE(o["taxes"]["tax"].get<std::string>(), std::string("0%"));
+    }
+    // Seeded orders bill like any others.
+    const Reply preview =
+        api->get("/assignment/checkout/multiple/" + std::to_string(orders[0]["customer_id"].get<std::int64_t>()));
+    CHECK_STATUS(preview, 200);
+
+    // A restart with the same command line adds nothing.
+    const std::string token = api->token();
+    api.reset();
+    QCOMPARE(a.stop(), 0);
+    QVERIFY2(a.start(baseArgs(path("seed-a.db")) << seed300), qPrintable(a.lastError()));
+    api = std::make_unique<Api>(a.port());
+    api->setToken(token);
+    QCOMPARE(api->get("/customer?page=1").json().size(), std::size_t(300));
+    api.reset();
+    QCOMPARE(a.stop(), 0);
+
+    // The same seed gives the same data on another database.
+    ServerProcess same;
+    QVERIFY2(same.start(baseArgs(path("seed-b.db")) << seed300), qPrintable(same.lastError()));
+    {
+        Api b(same.port());
+        CHECK_STATUS(b.login("t", "p"), 200);
+        QCOMPARE(b.get("/customer?page=1").json(), customers);
+        QCOMPARE(b.get("/assignment?page=1").json(), orders);
+    }
+    QCOMPARE(same.stop(), 0);
+
+    // Orders need someone to belong to.
+    ServerProcess empty;
+    QVERIFY(!empty.start(baseArgs(path("seed-empty.db")) << "--seed-orders"
+                                                         << "5"));
 }
 
 QTEST_GUILESS_MAIN(ServerHttpTest)

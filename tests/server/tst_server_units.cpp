@@ -189,6 +189,14 @@ void ServerUnitTest::commandLine()
     QCOMPARE(ok.options->host, std::string("127.0.0.1"));
     QCOMPARE(ok.options->pageSize, std::int64_t(25));
     QVERIFY(ok.options->demo);
+    QCOMPARE(ok.options->seedCustomers, std::int64_t(0)); // nothing generated unless asked
+    QCOMPARE(ok.options->seed, std::int64_t(1));
+    auto seeded =
+        parse({"--listen", "h:1", "--db", "x", "--seed-customers", "20000", "--seed-orders", "50000", "--seed", "42"});
+    QVERIFY(seeded.options);
+    QCOMPARE(seeded.options->seedCustomers, std::int64_t(20000));
+    QCOMPARE(seeded.options->seedOrders, std::int64_t(50000));
+    QCOMPARE(seeded.options->seed, std::int64_t(42));
     QCOMPARE(parse({"--listen", "[::1]:8080", "--db", "x"}).options->host, std::string("::1"));
 
     for (const auto &bad : std::vector<std::vector<std::string>> {
@@ -200,6 +208,9 @@ void ServerUnitTest::commandLine()
              {"--listen", "127.0.0.1:0", "--db", "x", "--tls-cert", "c"},
              {"--listen", "127.0.0.1:0", "--db", "x", "--bogus"},
              {"--listen", "127.0.0.1:0", "--db", "x", "--add-user", "nopassword"},
+             {"--listen", "127.0.0.1:0", "--db", "x", "--seed-customers", "-5"},
+             {"--listen", "127.0.0.1:0", "--db", "x", "--seed-orders"},
+             {"--listen", "127.0.0.1:0", "--db", "x", "--seed", "zwei"},
          }) {
         const auto r = parse(bad);
         QVERIFY(!r.options);
