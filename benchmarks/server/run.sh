@@ -3,6 +3,11 @@
 # search, each with a few concurrent kept-alive clients for a bounded time.
 #
 #   benchmarks/server/run.sh [--binary build/server/vendrix-server] [--clients 4] [--seconds 5]
+#                            [--seed-customers N --seed-orders M]
+#
+# With --seed-customers/--seed-orders the database also holds that many
+# generated records, and a late customer page and an order search are
+# measured as well.
 #
 # Starts the server with demo data in a temporary directory, logs in as the
 # demo user, runs the load generator (compiled here from loadgen.cpp against
@@ -14,11 +19,15 @@ root=$(cd "$here/../.." && pwd)
 binary=""
 clients=4
 seconds=5
+seed_customers=0
+seed_orders=0
 while [ $# -gt 0 ]; do
     case "$1" in
         --binary) binary=$2; shift 2 ;;
         --clients) clients=$2; shift 2 ;;
         --seconds) seconds=$2; shift 2 ;;
+        --seed-customers) seed_customers=$2; shift 2 ;;
+        --seed-orders) seed_orders=$2; shift 2 ;;
         *) echo "unknown argument: $1" >&2; exit 2 ;;
     esac
 done
@@ -46,10 +55,11 @@ trap cleanup EXIT INT TERM
 # shellcheck disable=SC2046
 c++ -O2 -std=c++17 -o "$work/loadgen" "$here/loadgen.cpp" $(pkg-config --cflags --libs cpp-httplib) -pthread
 
-"$binary" --listen 127.0.0.1:0 --db "$work/bench.db" --demo >"$work/server.out" 2>"$work/server.err" &
+"$binary" --listen 127.0.0.1:0 --db "$work/bench.db" --demo --seed-customers "$seed_customers" \
+    --seed-orders "$seed_orders" >"$work/server.out" 2>"$work/server.err" &
 server_pid=$!
 port=""
-for _ in $(seq 1 100); do
+for _ in $(seq 1 600); do
     port=$(head -n 1 "$work/server.out" 2>/dev/null || true)
     [ -n "$port" ] && break
     sleep 0.1
@@ -70,3 +80,9 @@ fi
 echo "vendrix-server $(basename "$binary") on 127.0.0.1:$port, $(nproc) CPU(s), $clients clients, ${seconds}s each"
 "$work/loadgen" "$port" demo:vendrix-demo GET "/customer?page=2" --clients "$clients" --seconds "$seconds"
 "$work/loadgen" "$port" demo:vendrix-demo POST "/customer/search" '{"fullname":"mül"}' --clients "$clients" --seconds "$seconds"
+if [ "$seed_customers" -gt 0 ] || [ "$seed_orders" -gt 0 ]; then
+    grep -o 'seeded .*' "$work/server.err" || true
+    last_page=$(( (seed_customers + 28) / 10 ))
+    "$work/loadgen" "$port" demo:vendrix-demo GET "/customer?page=$last_page" --clients "$clients" --seconds "$seconds"
+    "$work/loadgen" "$port" demo:vendrix-demo POST "/assignment/search" '{"searchkey":"palette"}' --clients "$clients" --seconds "$seconds"
+fi
