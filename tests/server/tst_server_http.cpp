@@ -8,6 +8,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <set>
 
 #include "money.h"
@@ -100,6 +104,36 @@ Json allPages(Api &api, const std::string &resource)
             all.push_back(rec);
     }
     return all;
+}
+
+// A loopback port that was free a moment ago.
+int freePort()
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr {};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    int port = 0;
+    if (bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0
+        && getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len) == 0)
+        port = ntohs(addr.sin_port);
+    close(fd);
+    return port;
+}
+
+// The text of a PDF, or an empty text without pdftotext.
+QString pdfText(const QString &file, const std::string &bytes)
+{
+    QFile f(file);
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty() || !f.open(QIODevice::WriteOnly))
+        return QString();
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    f.close();
+    QProcess text;
+    text.start("pdftotext", {"-layout", file, "-"});
+    text.waitForFinished(10000);
+    return QString::fromUtf8(text.readAllStandardOutput());
 }
 
 QByteArray describe(const Reply &r)
@@ -207,6 +241,7 @@ private slots:
     void httpsServesTheSameApi();
     void restartKeepsData();
     void seededDataIsPlausibleAndRepeatable();
+    void documentsOfAServerStartedLikeTheRunScript();
 };
 
 void ServerHttpTest::initTestCase()
@@ -579,20 +614,12 @@ void ServerHttpTest::billingRoundtrip()
     CHECK_STATUS(pdf, 200);
     QCOMPARE(QString::fromStdString(pdf.contentType), QStringLiteral("application/pdf"));
     QVERIFY(pdf.body.rfind("%PDF-", 0) == 0);
-    QFile file(path("invoice.pdf"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(pdf.body.data(), static_cast<qint64>(pdf.body.size()));
-    file.close();
-    if (!QStandardPaths::findExecutable("pdftotext").isEmpty()) {
-        QProcess text;
-        text.start("pdftotext", {"-layout", file.fileName(), "-"});
-        QVERIFY(text.waitForFinished(10000));
-        QCOMPARE(text.exitCode(), 0);
-        const QString t = QString::fromUtf8(text.readAllStandardOutput());
+    const QString t = pdfText(path("invoice.pdf"), pdf.body);
+    if (t.isEmpty()) {
+        qWarning("pdftotext not installed; document contents not checked");
+    } else {
         QVERIFY2(t.contains("Gesamtbetrag") && t.contains("181,10 €"), qPrintable(t));
         QVERIFY(t.contains("Bernd Billing") && t.contains("Teststraße 1"));
-    } else {
-        qWarning("pdftotext not installed; document contents not checked");
     }
 
     std::string forged = pathOf(link);
@@ -1065,6 +1092,45 @@ void ServerHttpTest::seededDataIsPlausibleAndRepeatable()
     ServerProcess empty;
     QVERIFY(!empty.start(baseArgs(path("seed-empty.db")) << "--seed-orders"
                                                          << "5"));
+}
+
+void ServerHttpTest::documentsOfAServerStartedLikeTheRunScript()
+{
+    // scripts/run.sh: a fixed port on 127.0.0.1, demo data; the client is
+    // built for "http://127.0.0.1:<port>".
+    const int port = freePort();
+    QVERIFY(port > 0);
+    ServerProcess s;
+    QVERIFY2(s.start({"--listen", QStringLiteral("127.0.0.1:%1").arg(port), "--db", path("run.sqlite"), "--demo"}),
+        qPrintable(s.lastError()));
+    QCOMPARE(s.port(), port);
+    {
+        Api a(port);
+        CHECK_STATUS(a.login(kUser, kPassword), 200);
+        const std::string link = a.get("/invoice?page=1").json()[0]["attachement_link"].get<std::string>();
+        QVERIFY2(link.rfind("http://127.0.0.1:" + std::to_string(port) + "/files/", 0) == 0, link.c_str());
+        Api download(port); // the download element sends no session
+        const Reply invoice = download.get(pathOf(link));
+        CHECK_STATUS(invoice, 200);
+        QCOMPARE(QString::fromStdString(invoice.contentType), QStringLiteral("application/pdf"));
+        QVERIFY(invoice.body.rfind("%PDF-", 0) == 0);
+
+        // The open demo delivery order, generated as the stock overview does.
+        const auto open = a.get("/deliveryorder/checklast").json()[0]["id"].get<std::int64_t>();
+        const Reply note = a.get("/deliveryorder/generate/" + std::to_string(open));
+        CHECK_STATUS(note, 200);
+        QCOMPARE(QString::fromStdString(note.contentType), QStringLiteral("application/pdf"));
+        QVERIFY(note.body.rfind("%PDF-", 0) == 0);
+        const QString text = pdfText(path("note.pdf"), note.body);
+        if (text.isEmpty())
+            qWarning("pdftotext not installed; delivery note contents not checked");
+        else
+            QVERIFY2(text.contains("Lieferschein") && text.contains("Laufschuh Sprint")
+                    && text.contains("4012345000024")
+                    && QRegularExpression("Stück gesamt\\s+18").match(text).hasMatch(),
+                qPrintable(text));
+    }
+    QCOMPARE(s.stop(), 0);
 }
 
 QTEST_GUILESS_MAIN(ServerHttpTest)
