@@ -7,8 +7,16 @@ import "../../src/api/service_warehouse.js" as ServiceWarehouse
 ServiceTestCase {
     name: "ServiceWarehouse"
 
+    // Generates the open delivery order, if any: the backend keeps one open at a time.
+    function closeOpenDeliveryOrder() {
+        var open = reply(ServiceWarehouse.check_last_item, [token])
+        for (var i = 0; i < open.length; ++i)
+            reply(ServiceWarehouse.generate_transaction, [open[i].id, token])
+    }
+
     // Opens a delivery order for customer 1 under the next number; returns the record.
     function openDeliveryOrder() {
+        closeOpenDeliveryOrder()
         var last = reply(ServiceWarehouse.get_last_deliveryno, [token])
         var number = last.length === 0 ? 1 : last[0].deliveryorders_no + 1
         var created = reply(ServiceWarehouse.add_deliveryorder, [new Date().toISOString(), number, false, 1, token])
@@ -73,6 +81,7 @@ ServiceTestCase {
     }
 
     function test_bookAndCancelADeliveryOrder() {
+        closeOpenDeliveryOrder()
         var x = exchange(ServiceWarehouse.get_last_deliveryno, [token])
         verifyRequest(x.request, "GET", "/deliveryorder/getlastno", "", token)
         var number = x.value.length === 0 ? 1 : x.value[0].deliveryorders_no + 1
@@ -84,6 +93,7 @@ ServiceTestCase {
                 + ',"created":false,"customer_id":1}')
         var order = o.value
         compare(reply(ServiceWarehouse.add_deliveryorder, [date, number, false, 1, token]), -1, "number taken (409)")
+        compare(reply(ServiceWarehouse.add_deliveryorder, [date, number + 1, false, 1, token]), -1, "one open already (409)")
 
         var open = exchange(ServiceWarehouse.check_last_item, [token])
         verifyRequest(open.request, "GET", "/deliveryorder/checklast", "", token)
