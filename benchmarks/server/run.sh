@@ -31,26 +31,8 @@ while [ $# -gt 0 ]; do
         *) echo "unknown argument: $1" >&2; exit 2 ;;
     esac
 done
-if [ -z "$binary" ]; then
-    for candidate in "$root/build/server/vendrix-server" "$root/build-release/server/vendrix-server"; do
-        if [ -x "$candidate" ]; then binary=$candidate; break; fi
-    done
-fi
-if [ -z "$binary" ] || [ ! -x "$binary" ]; then
-    echo "vendrix-server not found; build it first or pass --binary" >&2
-    exit 2
-fi
-
-work=$(mktemp -d)
-server_pid=""
-cleanup() {
-    if [ -n "$server_pid" ]; then
-        kill "$server_pid" 2>/dev/null || true
-        wait "$server_pid" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT INT TERM
+. "$here/common.sh"
+use_binary "$binary"
 
 # shellcheck disable=SC2046
 c++ -O2 -std=c++17 -o "$work/loadgen" "$here/loadgen.cpp" $(pkg-config --cflags --libs cpp-httplib) -pthread

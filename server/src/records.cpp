@@ -77,6 +77,17 @@ Json taxRef(const Stmt &s)
     return Json {{"id", s.getInt("tax_id")}, {"tax", s.getText("tax_text")}};
 }
 
+// The record that `sql` (ending in "= ?") finds for this id, if any.
+template<typename Read>
+std::optional<Json> loadOne(Db &db, const std::string &sql, std::int64_t id, Read read)
+{
+    auto s = db.prepare(sql);
+    s.bind(1, id);
+    if (!s.step())
+        return std::nullopt;
+    return read(s);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- customers
@@ -129,11 +140,7 @@ Json customerFromRow(const Stmt &s)
 
 std::optional<Json> loadCustomer(Db &db, std::int64_t id)
 {
-    auto s = db.prepare(customerSelect() + " WHERE c.id = ?");
-    s.bind(1, id);
-    if (!s.step())
-        return std::nullopt;
-    return customerFromRow(s);
+    return loadOne(db, customerSelect() + " WHERE c.id = ?", id, customerFromRow);
 }
 
 bool customerExists(Db &db, std::int64_t id)
@@ -145,11 +152,7 @@ bool customerExists(Db &db, std::int64_t id)
 
 std::optional<Json> loadCommercial(Db &db, std::int64_t id)
 {
-    auto s = db.prepare(commercialSelect() + " WHERE cc.id = ?");
-    s.bind(1, id);
-    if (!s.step())
-        return std::nullopt;
-    return commercialFromRow(s);
+    return loadOne(db, commercialSelect() + " WHERE cc.id = ?", id, [](const Stmt &s) { return commercialFromRow(s); });
 }
 
 // ---------------------------------------------------------------- orders and invoices
@@ -277,11 +280,7 @@ Json orderFromRow(const Stmt &s)
 
 std::optional<Json> loadOrder(Db &db, std::int64_t id)
 {
-    auto s = db.prepare(orderSelect() + " WHERE o.id = ?");
-    s.bind(1, id);
-    if (!s.step())
-        return std::nullopt;
-    return orderFromRow(s);
+    return loadOne(db, orderSelect() + " WHERE o.id = ?", id, orderFromRow);
 }
 
 const std::string &invoiceSelect()
@@ -317,11 +316,8 @@ Json invoiceFromRow(const Stmt &s, const std::string &origin)
 
 std::optional<Json> loadInvoice(Db &db, std::int64_t id, const std::string &origin)
 {
-    auto s = db.prepare(invoiceSelect() + " WHERE i.id = ?");
-    s.bind(1, id);
-    if (!s.step())
-        return std::nullopt;
-    return invoiceFromRow(s, origin);
+    return loadOne(
+        db, invoiceSelect() + " WHERE i.id = ?", id, [&](const Stmt &s) { return invoiceFromRow(s, origin); });
 }
 
 // ---------------------------------------------------------------- warehouse
@@ -351,11 +347,8 @@ Json articleGroupFromRow(const Stmt &s, const std::string &p)
 
 std::optional<Json> loadArticleGroup(Db &db, std::int64_t id)
 {
-    auto s = db.prepare(articleGroupSelect() + " WHERE g.id = ?");
-    s.bind(1, id);
-    if (!s.step())
-        return std::nullopt;
-    return articleGroupFromRow(s);
+    return loadOne(
+        db, articleGroupSelect() + " WHERE g.id = ?", id, [](const Stmt &s) { return articleGroupFromRow(s); });
 }
 
 const std::string &categorySelect()
@@ -379,6 +372,11 @@ const std::string &inventorySelect()
     return sql;
 }
 
+std::optional<Json> loadBooking(Db &db, std::int64_t id)
+{
+    return loadOne(db, inventorySelect() + " WHERE a.id = ?", id, inventoryFromRow);
+}
+
 Json inventoryFromRow(const Stmt &s)
 {
     Json j;
@@ -397,6 +395,11 @@ const std::string &deliveryOrderSelect()
         + selectList("d", {"id", "deliveryorders_no", "delivery_date", "created", "customer_id"}, "")
         + " FROM deliveryorders d";
     return sql;
+}
+
+std::optional<Json> loadDeliveryOrder(Db &db, std::int64_t id)
+{
+    return loadOne(db, deliveryOrderSelect() + " WHERE d.id = ?", id, deliveryOrderFromRow);
 }
 
 Json deliveryOrderFromRow(const Stmt &s)

@@ -73,9 +73,11 @@ Json categoryFromRow(const Stmt &s);
 
 const std::string &inventorySelect(); // a = articleinventory, g, cat as above
 Json inventoryFromRow(const Stmt &s);
+std::optional<Json> loadBooking(Db &db, std::int64_t id);
 
 const std::string &deliveryOrderSelect(); // d = deliveryorders
 Json deliveryOrderFromRow(const Stmt &s);
+std::optional<Json> loadDeliveryOrder(Db &db, std::int64_t id);
 
 const std::string &taxSelect(); // t = taxes
 Json taxFromRow(const Stmt &s);

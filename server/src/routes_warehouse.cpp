@@ -221,10 +221,7 @@ void bookStock(Ctx &c)
         .run();
     const auto id = c.db().lastInsertId();
     tx.commit();
-    auto s = c.db().prepare(inventorySelect() + " WHERE a.id = ?");
-    s.bind(1, id);
-    s.step();
-    c.reply(201, inventoryFromRow(s));
+    c.reply(201, *loadBooking(c.db(), id));
 }
 
 // The booking view lowers the article group's quantity still to be booked
@@ -322,10 +319,7 @@ void openDeliveryOrder(Ctx &c)
     ins.run();
     const auto id = c.db().lastInsertId();
     tx.commit();
-    auto s = c.db().prepare(deliveryOrderSelect() + " WHERE d.id = ?");
-    s.bind(1, id);
-    s.step();
-    c.reply(201, deliveryOrderFromRow(s));
+    c.reply(201, *loadDeliveryOrder(c.db(), id));
 }
 
 void openDeliveryOrderCheck(Ctx &c)
