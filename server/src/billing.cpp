@@ -108,8 +108,7 @@ std::vector<std::string> addressOf(const Json &customer)
 }
 
 // Stores the preview of these orders and returns it.
-Json storePreview(
-    Db &db, std::int64_t customerId, const char *mode, const std::vector<Json> &orders, const Json &assignment)
+Json storePreview(Db &db, std::int64_t customerId, const char *mode, const Json &orders, const Json &assignment)
 {
     RateTotals totals;
     for (const auto &o : orders)
@@ -185,7 +184,7 @@ Json previewSingle(Db &db, std::int64_t orderId)
     const auto order = loadOrder(db, orderId);
     if (!order)
         fail(406, "no open order with id " + std::to_string(orderId));
-    return storePreview(db, (*order)["customer_id"].get<std::int64_t>(), "single", {*order}, *order);
+    return storePreview(db, (*order)["customer_id"].get<std::int64_t>(), "single", Json::array({*order}), *order);
 }
 
 Json previewMultiple(Db &db, std::int64_t customerId)
@@ -194,15 +193,10 @@ Json previewMultiple(Db &db, std::int64_t customerId)
         fail(406, "no customer with id " + std::to_string(customerId));
     auto s = db.prepare(orderSelect() + " WHERE o.customer_id = ? ORDER BY o.id");
     s.bind(1, customerId);
-    std::vector<Json> orders;
-    Json list = Json::array();
-    while (s.step()) {
-        orders.push_back(orderFromRow(s));
-        list.push_back(orders.back());
-    }
+    const Json orders = collectRows(s, orderFromRow);
     if (orders.empty())
         fail(422, "customer " + std::to_string(customerId) + " has no open orders");
-    return storePreview(db, customerId, "multiple", orders, list);
+    return storePreview(db, customerId, "multiple", orders, orders);
 }
 
 // ---------------------------------------------------------------- confirmation

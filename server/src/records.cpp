@@ -90,6 +90,14 @@ std::optional<Json> loadOne(Db &db, const std::string &sql, std::int64_t id, Rea
 
 } // namespace
 
+Json collectRows(Stmt &s, const RowReader &read)
+{
+    Json list = Json::array();
+    while (s.step())
+        list.push_back(read(s));
+    return list;
+}
+
 // ---------------------------------------------------------------- customers
 
 const std::string &commercialSelect()

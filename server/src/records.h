@@ -4,6 +4,7 @@
 // every reader reads them by those names.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,11 @@
 namespace vx {
 
 class Fields;
+
+// Reads the current row of a statement into a record.
+using RowReader = std::function<Json(const Stmt &)>;
+// Every row of a prepared, bound statement, read into a JSON array.
+Json collectRows(Stmt &s, const RowReader &read);
 
 // ---------------------------------------------------------------- customers
 

@@ -10,10 +10,10 @@
 //                         deliveryorder
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "http.h"
+#include "records.h"
 
 namespace vx {
 
@@ -25,16 +25,11 @@ void addWarehouseRoutes(Router &r);
 // Searches return at most this many records.
 constexpr int kSearchLimit = 200;
 
-// Reads the current row of a statement into a record.
-using RowReader = std::function<Json(const Stmt &)>;
-
 // What a list without rows answers: an empty array (lists), or 204 without
 // a body (searches, whose callers test for "no hits").
 enum class WhenEmpty { EmptyArray, NoContent };
 
-// Every row of a prepared, bound statement, read into a JSON array.
-Json collectRows(Stmt &s, const RowReader &read);
-// Collects the rows and replies with them (200).
+// Collects the rows (collectRows) and replies with them (200).
 void replyRows(Ctx &c, Stmt &s, const RowReader &read, WhenEmpty whenEmpty = WhenEmpty::EmptyArray);
 // One page of a paged list: the request's page of `select` (which must end
 // in its ORDER BY) over the rows of `table`; 400 past the last page.

@@ -4,14 +4,6 @@
 
 namespace vx {
 
-Json collectRows(Stmt &s, const RowReader &read)
-{
-    Json list = Json::array();
-    while (s.step())
-        list.push_back(read(s));
-    return list;
-}
-
 void replyRows(Ctx &c, Stmt &s, const RowReader &read, WhenEmpty whenEmpty)
 {
     const Json list = collectRows(s, read);
