@@ -39,7 +39,7 @@ void replyPage(Ctx &c, const char *table, const std::string &select, const RowRe
 // WHERE, `orderBy` is appended after it.
 void replySearch(Ctx &c, const char *bodyKey, const std::string &select, const std::string &haystack,
     const std::string &orderBy, const RowReader &read);
-// {"id": id, "deleted": true}, the reply of every delete.
+// {"id": id, "deleted": true}, the reply of a deleted record.
 void replyDeleted(Ctx &c, std::int64_t id);
 
 } // namespace vx
