@@ -5,6 +5,7 @@
 #include "generatepdf.h"
 #include "mousehandling.h"
 #include "tablemodel.h"
+#include "updateinstance.h"
 
 #include <QtQml>
 
@@ -19,8 +20,7 @@ void registerAll()
 {
     qmlRegisterType<Calculator>("MyMath", 1, 0, "Calculator");
     qmlRegisterType<GeneratePDF>("Generator", 1, 0, "GeneratePDF");
-    // The update facade (Updater in module UpdateInstance 1.0) is registered
-    // here, between GeneratePDF and TableModel.
+    qmlRegisterType<UpdateInstance>("UpdateInstance", 1, 0, "Updater");
     qmlRegisterType<TableModel>("TableModel", 0, 1, "TableModel");
     qmlRegisterType<MouseHandling>("MouseHandling", 0, 1, "MouseHandling");
 }
