@@ -57,7 +57,7 @@ void setApplicationIdentity()
     QCoreApplication::setOrganizationDomain(QStringLiteral("kestrova.example"));
     QCoreApplication::setApplicationName(QStringLiteral("Vendrix"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Vendrix"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("0.9.6"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VENDRIX_VERSION));
 }
 
 } // namespace Startup

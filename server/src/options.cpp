@@ -48,6 +48,8 @@ std::string usage()
            "  --seed S              random seed of the generated data (default 1); the same\n"
            "                        seed gives the same data, and a database takes each seed\n"
            "                        once, so a restart with the same options adds nothing\n"
+           "  --updates DIR         serve DIR's update feed (updates.json) and packages\n"
+           "                        under /vendrix/, without a session\n"
            "  --help                show this text\n";
 }
 
@@ -113,6 +115,9 @@ ParseResult parseOptions(const std::vector<std::string> &args)
         } else if (a == "--seed") {
             if (!value(v) || !parseInt(v, 0, std::numeric_limits<std::int64_t>::max(), o.seed))
                 return {std::nullopt, "--seed needs a whole number from 0 on"};
+        } else if (a == "--updates") {
+            if (!value(o.updatesDir) || o.updatesDir.empty())
+                return {std::nullopt, "--updates needs a directory"};
         } else {
             return {std::nullopt, "unknown argument \"" + a + "\""};
         }

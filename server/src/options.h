@@ -26,6 +26,8 @@ struct Options
     std::int64_t seedCustomers = 0;
     std::int64_t seedOrders = 0;
     std::int64_t seed = 1;
+    // Directory with an update feed and its packages, served under /vendrix/.
+    std::string updatesDir;
 };
 
 // Returns the options, or an error text (empty text with no options means

@@ -8,6 +8,7 @@
 #include "auth.h"
 #include "billing.h"
 #include "routes.h"
+#include "routes_updates.h"
 
 namespace vx {
 
@@ -109,6 +110,8 @@ Server::Server(Db &db, const Options &options, RecordLog *record)
     addCustomerRoutes(router_);
     addOrderRoutes(router_);
     addWarehouseRoutes(router_);
+    if (!options.updatesDir.empty())
+        addUpdateRoutes(publicRouter_, options.updatesDir);
 }
 
 int Server::bind()
@@ -156,6 +159,11 @@ void Server::handle(const httplib::Request &req, httplib::Response &res)
         // session; the random path segment is the permission.
         if (segs.size() == 3 && segs[0] == "files") {
             serveDocument(c, segs[1], segs[2]);
+            return;
+        }
+        const auto open = publicRouter_.match(req.method, req.path);
+        if (open.handler) {
+            (*open.handler)(c);
             return;
         }
         const auto token = parseBearer(req.get_header_value("Authorization"));

@@ -37,6 +37,7 @@ private:
     std::unique_ptr<httplib::Server> http_;
     AppState state_;
     Router router_;
+    Router publicRouter_; // served without a session
 };
 
 } // namespace vx
