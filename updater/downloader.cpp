@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QFileInfo>
+#include <QLayout>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 
@@ -47,7 +48,9 @@ Downloader::Downloader(QWidget *parent)
     setWindowIcon(QIcon());
     m_ui->openButton->setEnabled(false);
     m_ui->openButton->setVisible(false);
-    setFixedSize(minimumSizeHint());
+    // Fixed to what the form needs, also when a longer text comes in: the
+    // user cannot resize the dialog, and no text is cut off.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     // Packages wait in a directory of their own below the home directory, on
     // every platform: the installation step cleans it up afterwards.
@@ -376,6 +379,9 @@ void Downloader::failDownload(Failure failure, const QString &detail)
 
     const QString headline = failure == Failure::Canceled ? tr("Download abgebrochen") : tr("Download fehlgeschlagen");
     m_ui->downloadLabel->setText(headline);
+    m_ui->progressBar->setRange(0, 100);
+    m_ui->progressBar->setValue(0);
+    m_ui->timeLabel->setText(tr("Das Update wird nicht installiert."));
     m_ui->stopButton->setText(tr("Schließen"));
 
     MessageBoxRequest box;
@@ -585,6 +591,7 @@ void Downloader::installOnLinux()
 void Downloader::failInstallation(const QString &detail)
 {
     m_ui->downloadLabel->setText(tr("Installation fehlgeschlagen"));
+    m_ui->timeLabel->setText(tr("Das Update wurde nicht installiert."));
     MessageBoxRequest box;
     box.icon = QMessageBox::Critical;
     box.title = tr("Updater");

@@ -199,6 +199,8 @@ private Q_SLOTS:
         QCOMPARE(widget<QPushButton>("stopButton")->text(), QStringLiteral("Schließen"));
         QPushButton *open = widget<QPushButton>("openButton");
         QVERIFY(open->isEnabled() && open->isVisible());
+        QTRY_VERIFY(widget<QLabel>("timeLabel")->width() >= widget<QLabel>("timeLabel")->sizeHint().width());
+        QVERIFY(m_dialog->grab().save(QStringLiteral("screenshots/download-dialog-declined.png")));
 
         // "Open" asks again; "Schließen" then closes without a question
         m_environment->answers = {QMessageBox::Cancel};
