@@ -83,21 +83,6 @@ private Q_SLOTS:
         QDir(m_home.path() + QStringLiteral("/.vendrixtemp")).removeRecursively();
     }
 
-    void formAsBuilt()
-    {
-        QCOMPARE(m_dialog->objectName(), QStringLiteral("Downloader"));
-        QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Updater"));
-        QCOMPARE(m_dialog->windowModality(), Qt::ApplicationModal);
-        QVERIFY(!(m_dialog->windowFlags() & Qt::WindowCloseButtonHint));
-        QCOMPARE(label("downloadLabel"), QStringLiteral("Downloading updates"));
-        QCOMPARE(label("timeLabel"), QStringLiteral("Time remaining: 0 minutes"));
-        QVERIFY(!widget<QLabel>("updater_icon")->pixmap(Qt::ReturnByValue).isNull());
-        QVERIFY(!widget<QPushButton>("openButton")->isEnabled());
-        QVERIFY(widget<QPushButton>("openButton")->isHidden());
-        QCOMPARE(widget<QPushButton>("stopButton")->text(), QStringLiteral("Stop"));
-        QCOMPARE(m_dialog->downloadDir(), m_home.path() + QStringLiteral("/.vendrixtemp"));
-    }
-
     void sizes_data()
     {
         QTest::addColumn<qint64>("bytes");

@@ -2,11 +2,9 @@
 #include "fakeenvironment.h"
 #include "installation.h"
 #include "linuxinstaller.h"
-#include "loopbackhttps.h"
 #include "packages.h"
 
 #include <QRegularExpression>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -131,16 +129,6 @@ private Q_SLOTS:
         QCOMPARE(around(), (QStringList {QStringLiteral("vendrix"), QStringLiteral("vendrix.previous")}));
     }
 
-    void secondInstallKeepsOnlyTheLastVersion()
-    {
-        LinuxInstaller installer(installed());
-        QVERIFY(installer.install(newPackage(QStringLiteral("1.0.0"))));
-        QVERIFY(installer.install(newPackage(QStringLiteral("1.1.0"))));
-        QVERIFY(QFileInfo::exists(installed() + QStringLiteral("/only-in-1.1.0")));
-        QVERIFY(QFileInfo::exists(installer.previous() + QStringLiteral("/only-in-1.0.0")));
-        QCOMPARE(around(), (QStringList {QStringLiteral("vendrix"), QStringLiteral("vendrix.previous")}));
-    }
-
     void nothingChangesWhenAnythingFails_data()
     {
         QTest::addColumn<QString>("kind");
@@ -192,43 +180,6 @@ private Q_SLOTS:
         LinuxInstaller installer(installed());
         QVERIFY(!installer.rollback());
         QVERIFY(QFileInfo::exists(installed() + QStringLiteral("/only-in-0.9.6")));
-    }
-
-    void dialogInstallsIntoTheRunningInstallation()
-    {
-        LoopbackHttpsServer server;
-        QVERIFY(server.start());
-        server.answer(QStringLiteral("/p/vendrix-1.0.0.tar.gz"), Packages::read(newPackage(QStringLiteral("1.0.0"))));
-        server.answer(QStringLiteral("/p/broken.tar.gz"), "<html>not a package</html>");
-        FakeEnvironment environment(&server);
-        environment.appDir = installed() + QStringLiteral("/bin");
-        environment.answers = {QMessageBox::Ok};
-        Downloader dialog;
-        QSignalSpy finished(&dialog, &Downloader::downloadFinished);
-
-        // a broken package: the old version stays
-        dialog.setFileName(QStringLiteral("broken.tar.gz"));
-        dialog.startDownload(server.url(QStringLiteral("/p/broken.tar.gz")));
-        QVERIFY(finished.wait(10000));
-        QTRY_VERIFY(!dialog.isVisible());
-        QCOMPARE(environment.boxes.size(), 2);
-        QCOMPARE(environment.boxes.at(1).text, QStringLiteral("Installation fehlgeschlagen"));
-        QVERIFY(environment.boxes.at(1).informativeText.contains(QStringLiteral("bisherige Version")));
-        QVERIFY(QFileInfo::exists(installed() + QStringLiteral("/only-in-0.9.6")));
-
-        environment.boxes.clear();
-        environment.answers = {QMessageBox::Ok};
-        dialog.setFileName(QStringLiteral("vendrix-1.0.0.tar.gz"));
-        dialog.startDownload(server.url(QStringLiteral("/p/vendrix-1.0.0.tar.gz")));
-        QVERIFY(finished.wait(10000));
-        QTRY_VERIFY(!dialog.isVisible());
-        QCOMPARE(environment.boxes.size(), 2);
-        QCOMPARE(environment.boxes.at(1).text, QStringLiteral("Update installiert"));
-        QVERIFY(QFileInfo::exists(installed() + QStringLiteral("/only-in-1.0.0")));
-        QVERIFY(QFileInfo::exists(installed() + QStringLiteral(".previous/only-in-0.9.6")));
-        QVERIFY(!QFileInfo::exists(m_home.path() + QStringLiteral("/.vendrixtemp"))); // cleaned up
-        QVERIFY(environment.runs.isEmpty());
-        QVERIFY(environment.opened.isEmpty());
     }
 
     void systemInstallationIsLeftAlone()
