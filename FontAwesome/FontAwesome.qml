@@ -5,7 +5,7 @@ import QtQuick 2.15
 Object {
     readonly property string fontFamily: "FontAwesome"
 
-    FontLoader { source: "./fontawesome-webfont.ttf" }
+    FontLoader { source: "qrc:/FontAwesome/fontawesome-webfont.ttf" }
 
     readonly property string addressBook: "\uf2b9"
     readonly property string addressBookO: "\uf2ba"

@@ -1,17 +1,19 @@
-# Installs the pinned font packages with npm and stages their faces under the
-# file names the documents load (fonts/… and FontAwesome/…) in the source tree,
-# so that the resources and a run from disk see the same files. Font binaries
-# are never committed; the stamp makes repeated configures cheap.
+# Installs the pinned font packages with npm and stages their faces in the
+# build tree, under the resource paths the documents load them from
+# (qrc:/fonts/… and qrc:/FontAwesome/…). Nothing is written into the source
+# tree; the stamp makes repeated configures cheap.
 
 set(VENDRIX_FONT_PACKAGES_DIR ${CMAKE_CURRENT_SOURCE_DIR}/scripts/fonts)
 set(VENDRIX_FONT_NPM_DIR ${CMAKE_BINARY_DIR}/npm-fonts)
-set(VENDRIX_FONTS_DIR ${CMAKE_CURRENT_SOURCE_DIR}/fonts)
-set(VENDRIX_FONTAWESOME_DIR ${CMAKE_CURRENT_SOURCE_DIR}/FontAwesome)
+# the root of the staged files: fonts/ and FontAwesome/ below it
+set(VENDRIX_STAGED_DIR ${CMAKE_BINARY_DIR}/staged)
+set(VENDRIX_FONTS_DIR ${VENDRIX_STAGED_DIR}/fonts)
+set(VENDRIX_FONTAWESOME_FONTS_DIR ${VENDRIX_STAGED_DIR}/FontAwesome)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
     ${VENDRIX_FONT_PACKAGES_DIR}/package.json ${VENDRIX_FONT_PACKAGES_DIR}/package-lock.json)
 
 file(SHA256 ${VENDRIX_FONT_PACKAGES_DIR}/package-lock.json _vendrix_font_lock_hash)
-set(_vendrix_font_stamp ${VENDRIX_FONTS_DIR}/.staged-from)
+set(_vendrix_font_stamp ${VENDRIX_STAGED_DIR}/.staged-from)
 set(_vendrix_fonts_current FALSE)
 if(EXISTS ${_vendrix_font_stamp})
     file(READ ${_vendrix_font_stamp} _vendrix_staged_hash)
@@ -59,7 +61,7 @@ if(NOT _vendrix_fonts_current)
         message(FATAL_ERROR "npm ci for the font packages failed (${_npm_result})")
     endif()
 
-    file(REMOVE_RECURSE ${VENDRIX_FONTS_DIR})
+    file(REMOVE_RECURSE ${VENDRIX_STAGED_DIR})
     set(all_weights Thin ExtraLight Light Regular Medium SemiBold Bold ExtraBold Black)
     _vendrix_stage_family(montserrat Montserrat Montserrat "${all_weights}")
     _vendrix_stage_family(raleway Raleway Raleway "${all_weights}")
@@ -79,12 +81,9 @@ if(NOT _vendrix_fonts_current)
     endforeach()
     configure_file(${fa4} ${fadir}/fontawesome-webfont.ttf COPYONLY)
 
-    # the icon-font module carries its own copies
-    configure_file(${fa4} ${VENDRIX_FONTAWESOME_DIR}/fontawesome-webfont.ttf COPYONLY)
-    configure_file(${fa5}/fa-solid-900.ttf ${VENDRIX_FONTAWESOME_DIR}/fontawesome_solid_900.otf COPYONLY)
+    # the icon-font module's own faces, beside its documents in the resources
+    configure_file(${fa4} ${VENDRIX_FONTAWESOME_FONTS_DIR}/fontawesome-webfont.ttf COPYONLY)
+    configure_file(${fa5}/fa-solid-900.ttf ${VENDRIX_FONTAWESOME_FONTS_DIR}/fontawesome_solid_900.otf COPYONLY)
 
     file(WRITE ${_vendrix_font_stamp} "${_vendrix_font_lock_hash}")
 endif()
-
-# The 4.7 icon list the FontAwesome module is generated from (scripts/generate-fontawesome.js).
-set(VENDRIX_FA4_VARIABLES ${VENDRIX_FONT_NPM_DIR}/node_modules/font-awesome/less/variables.less)

@@ -22,6 +22,7 @@ Q_COREAPP_STARTUP_FUNCTION(registerDownloadAtStartup)
 
 int main(int argc, char *argv[])
 {
+    Startup::registerFontResources();
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QApplication app(argc, argv);
     Startup::setApplicationIdentity();
@@ -41,6 +42,7 @@ int main(int argc, char *argv[])
 
     QmlTypes::registerAll();
     QQuickStyle::setStyle(QStringLiteral("Material"));
+    Startup::chooseRenderLoop();
     qDebug() << QDir::currentPath();
 
     NetworkAccessManagerFactory networkFactory; // outlives the engine below

@@ -3,7 +3,38 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QQmlContext>
+#include <QQuickWindow>
+
+// Outside the namespace: the macro declares the bundle's init function.
+static void initFontBundle()
+{
+    Q_INIT_RESOURCE(fonts);
+}
+
+namespace {
+
+// The renderer string of the default OpenGL, or empty when there is none.
+QString openGlRenderer()
+{
+    QOpenGLContext context;
+    if (!context.create())
+        return QString();
+    QOffscreenSurface surface;
+    surface.setFormat(context.format());
+    surface.create();
+    if (!surface.isValid() || !context.makeCurrent(&surface))
+        return QString();
+    const auto renderer = reinterpret_cast<const char *>(context.functions()->glGetString(GL_RENDERER));
+    const QString result = QString::fromLatin1(renderer);
+    context.doneCurrent();
+    return result;
+}
+
+} // namespace
 
 namespace Startup {
 
@@ -58,6 +89,35 @@ void setApplicationIdentity()
     QCoreApplication::setApplicationName(QStringLiteral("Vendrix"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Vendrix"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VENDRIX_VERSION));
+}
+
+void registerFontResources()
+{
+    initFontBundle();
+}
+
+bool isSoftwareRenderer(const QString &glRenderer)
+{
+    static const char *const softwareNames[] = {
+        "llvmpipe", "softpipe", "swrast", "software", "gdi generic", "basic render"};
+    const QString renderer = glRenderer.toLower();
+    for (const char *name : softwareNames) {
+        if (renderer.contains(QLatin1String(name)))
+            return true;
+    }
+    return false;
+}
+
+void chooseRenderLoop()
+{
+    if (qEnvironmentVariableIsSet("QSG_RENDER_LOOP"))
+        return;
+    // the software scene graph has a loop of its own, and draws without OpenGL
+    const QString backend = QQuickWindow::sceneGraphBackend();
+    if (backend == QLatin1String("software") || qEnvironmentVariable("QT_QUICK_BACKEND") == QLatin1String("software"))
+        return;
+    if (isSoftwareRenderer(openGlRenderer()))
+        qputenv("QSG_RENDER_LOOP", "basic");
 }
 
 } // namespace Startup

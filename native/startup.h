@@ -37,4 +37,21 @@ void publishContextProperties(QQmlContext *context, int screenWidth, int screenH
 // Organisation, application name, display name and version.
 void setApplicationIdentity();
 
+// Makes the fonts of the core library reachable under qrc:/fonts/ and
+// qrc:/FontAwesome/, where the documents load them from.
+void registerFontResources();
+
+// True for the renderer string of an OpenGL that rasterises in software
+// (Mesa's llvmpipe, softpipe and swrast, and the like).
+bool isSoftwareRenderer(const QString &glRenderer);
+
+// Picks the scene graph's render loop before the first window exists. Where
+// OpenGL rasterises in software (Xvfb, virtual machines, remote desktops) a
+// buffer swap does not wait for a vertical sync, and the threaded loop, which
+// advances the animation clock by one display refresh per frame, would run
+// animations and QML timers fast; there the basic loop is taken, whose clock
+// is the wall clock. A loop the user chose with QSG_RENDER_LOOP is kept.
+// Needs the application object.
+void chooseRenderLoop();
+
 } // namespace Startup

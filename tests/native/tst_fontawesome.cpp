@@ -1,3 +1,5 @@
+#include "startup.h"
+
 #include <QMetaProperty>
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -16,6 +18,7 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
+        Startup::registerFontResources();
         m_engine.addImportPath(QStringLiteral(VENDRIX_SOURCE_DIR));
         QQmlComponent component(&m_engine);
         component.setData("import QtQml 2.15\nimport FontAwesome 1.0\n"

@@ -29,6 +29,8 @@ public Q_SLOTS:
     void applicationAvailable()
     {
         Startup::setApplicationIdentity();
+        Startup::registerFontResources();
+        Startup::chooseRenderLoop();
         QmlTypes::registerDownload();
         QmlTypes::registerAll();
         QQuickStyle::setStyle(QStringLiteral("Material"));

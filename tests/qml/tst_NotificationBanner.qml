@@ -76,23 +76,31 @@ TestCase {
         compare(part(banner, "icon").text, "")
     }
 
+    // How long a message stays, by the wall clock. QML timers follow the
+    // animation clock, which runs ahead of the wall clock in a render loop
+    // that trusts a vertical sync the display does not have (Xvfb).
+    function shownFor(banner) {
+        var started = Date.now()
+        banner.run = true
+        tryCompare(banner, "notstate", "closed", 10000)
+        return Date.now() - started
+    }
+
     function test_defaultDelayIsFiveSecondsAndASetOneIsKept() {
         var banner = createBanner()
         compare(banner.delay, -1)
         banner.settings = ["a", "b", NotificationState.INFO]
-        banner.run = true
-        wait(4500)
-        compare(banner.notstate, "opened")
-        tryCompare(banner, "notstate", "closed", 1500)
+        var shown = shownFor(banner)
+        verify(shown >= 4500 && shown <= 5500, "default message shown for " + shown + " ms")
         tryCompare(banner, "show", false, 1000)
         // a host sets 7000 once; its next message without a delay of its own keeps it
         banner.delay = 7000
         banner.run = true
         banner.run = false
         banner.settings = ["c", "d", NotificationState.INFO]
-        banner.run = true
+        shown = shownFor(banner)
         compare(banner.delay, 7000)
-        compare(banner.displayTime, 7000)
+        verify(shown >= 6300 && shown <= 7700, "7000 ms message shown for " + shown + " ms")
     }
 
     function test_closesAfterItsTimeAndSlidesUp() {

@@ -5,17 +5,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 
-namespace {
-QString serverBinary()
-{
-#ifdef VENDRIX_SERVER_BINARY
-    return QStringLiteral(VENDRIX_SERVER_BINARY);
-#else
-    return QString();
-#endif
-}
-} // namespace
-
 TestServer::TestServer(QObject *parent) : QObject(parent)
 {
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
@@ -32,8 +21,8 @@ bool TestServer::start(const QStringList &extraArguments)
 {
     if (isRunning())
         return true;
-    const QString binary = serverBinary();
-    if (binary.isEmpty() || !QFileInfo::exists(binary)) {
+    const QString binary = QStringLiteral(VENDRIX_SERVER_BINARY);
+    if (!QFileInfo::exists(binary)) {
         qWarning() << "TestServer: server binary not built:" << binary;
         return false;
     }
