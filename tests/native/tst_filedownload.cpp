@@ -1,3 +1,4 @@
+#include "cannedserver.h"
 #include "downloadmanager.h"
 #include "filedownload.h"
 #include "qmltypes.h"
@@ -5,139 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QNetworkAccessManager>
-#include <QPointer>
 #include <QQmlComponent>
 #include <QQmlEngine>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
-
-// A loopback HTTP server with canned answers. Every connection is answered
-// once and closed, except that "held" answers send half their body and wait
-// for release(). The first body bytes of held answers follow the head after a
-// pause, because the network stack reports progress at most every 150 ms.
-//   /bytes/N      200 with N bytes and a Content-Length
-//   /held/N       200 announcing N bytes, sends N/2, the rest on release()
-//   /unsized      200 without Content-Length, 1500 bytes, 500 more on release()
-//   /missing      404
-//   /dir/redirect 302 to the relative address "target"
-//   /dir/target   200 "redirected body"
-//   /loop         302 to itself
-class CannedServer : public QObject
-{
-    Q_OBJECT
-
-public:
-    bool listen()
-    {
-        connect(&m_server, &QTcpServer::newConnection, this, &CannedServer::accept);
-        return m_server.listen(QHostAddress::LocalHost);
-    }
-
-    QUrl url(const QString &path) const
-    {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
-    }
-
-    // Paths requested so far, oldest first.
-    QStringList requests;
-
-    // Sends the rest of every held answer and closes its connection.
-    void release()
-    {
-        for (const Held &held : qAsConst(m_held)) {
-            if (held.socket) {
-                held.socket->write(held.rest);
-                held.socket->disconnectFromHost();
-            }
-        }
-        m_held.clear();
-    }
-
-    // Cuts every held connection without completing it.
-    void dropHeld()
-    {
-        for (const Held &held : qAsConst(m_held)) {
-            if (held.socket)
-                held.socket->abort();
-        }
-        m_held.clear();
-    }
-
-private:
-    struct Held
-    {
-        QPointer<QTcpSocket> socket;
-        QByteArray rest;
-    };
-
-    void accept()
-    {
-        while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            auto buffer = std::make_shared<QByteArray>();
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer] {
-                buffer->append(socket->readAll());
-                const int end = buffer->indexOf("\r\n\r\n");
-                if (end < 0)
-                    return;
-                const QList<QByteArray> requestLine = buffer->left(buffer->indexOf("\r\n")).split(' ');
-                buffer->clear();
-                answer(socket, QString::fromLatin1(requestLine.value(1)));
-            });
-        }
-    }
-
-    static QByteArray head(const QByteArray &status, const QByteArray &headers)
-    {
-        return "HTTP/1.1 " + status + "\r\nConnection: close\r\n" + headers + "\r\n";
-    }
-
-    void hold(QTcpSocket *socket, const QByteArray &head, const QByteArray &first, const QByteArray &rest)
-    {
-        socket->write(head);
-        QPointer<QTcpSocket> guarded(socket);
-        QTimer::singleShot(300, this, [guarded, first] {
-            if (guarded)
-                guarded->write(first);
-        });
-        m_held.append({socket, rest});
-    }
-
-    void answer(QTcpSocket *socket, const QString &path)
-    {
-        requests.append(path);
-        QByteArray response;
-        if (path.startsWith(QLatin1String("/bytes/"))) {
-            const int size = path.mid(7).toInt();
-            response = head("200 OK", "Content-Length: " + QByteArray::number(size) + "\r\n") + QByteArray(size, 'b');
-        } else if (path.startsWith(QLatin1String("/held/"))) {
-            const int size = path.mid(6).toInt();
-            hold(socket, head("200 OK", "Content-Length: " + QByteArray::number(size) + "\r\n"),
-                QByteArray(size / 2, 'n'), QByteArray(size - size / 2, 'n'));
-            return;
-        } else if (path == QLatin1String("/unsized")) {
-            hold(socket, head("200 OK", QByteArray()), QByteArray(1500, 'u'), QByteArray(500, 'u'));
-            return;
-        } else if (path == QLatin1String("/dir/redirect")) {
-            response = head("302 Found", "Location: target\r\nContent-Length: 5\r\n") + "moved";
-        } else if (path == QLatin1String("/dir/target")) {
-            response = head("200 OK", "Content-Length: 15\r\n") + "redirected body";
-        } else if (path == QLatin1String("/loop")) {
-            response = head("302 Found", "Location: /loop\r\nContent-Length: 0\r\n");
-        } else {
-            response = head("404 Not Found", "Content-Length: 8\r\n") + "not here";
-        }
-        socket->write(response);
-        socket->disconnectFromHost();
-    }
-
-    QTcpServer m_server;
-    QList<Held> m_held;
-};
 
 // Signals of one element, recorded from the moment it exists.
 struct Spies

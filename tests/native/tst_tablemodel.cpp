@@ -24,8 +24,8 @@ private Q_SLOTS:
         QCOMPARE(model.columnCount(), 6);
         const QStringList header {"Pos", "Text", "Richtung", "Gewicht", "Service", "Nettopreis"};
         for (int column = 0; column < 6; ++column) {
-            QCOMPARE(cell(model, 0, column, 257), QVariant(header.at(column)));
-            QCOMPARE(cell(model, 0, column, 258), QVariant(true));
+            QCOMPARE(cell(model, 0, column, TableModel::TableDataRole), QVariant(header.at(column)));
+            QCOMPARE(cell(model, 0, column, TableModel::HeadingRole), QVariant(true));
         }
     }
 
@@ -34,8 +34,8 @@ private Q_SLOTS:
         TableModel model;
         const QHash<int, QByteArray> names = model.roleNames();
         QCOMPARE(names.size(), 2);
-        QCOMPARE(names.value(Qt::UserRole + 1), QByteArray("tabledata"));
-        QCOMPARE(names.value(Qt::UserRole + 2), QByteArray("heading"));
+        QCOMPARE(names.value(TableModel::TableDataRole), QByteArray("tabledata"));
+        QCOMPARE(names.value(TableModel::HeadingRole), QByteArray("heading"));
 
         // a delegate asking for "display" or anything else gets nothing
         QVERIFY(!cell(model, 0, 0, Qt::DisplayRole).isValid());
@@ -60,8 +60,8 @@ private Q_SLOTS:
         QCOMPARE(model.columnCount(), 6);
         const QStringList expected {"1", "x", "y", "z", "w", "9"};
         for (int column = 0; column < 6; ++column) {
-            QCOMPARE(cell(model, 1, column, 257), QVariant(expected.at(column)));
-            QCOMPARE(cell(model, 1, column, 258), QVariant(false));
+            QCOMPARE(cell(model, 1, column, TableModel::TableDataRole), QVariant(expected.at(column)));
+            QCOMPARE(cell(model, 1, column, TableModel::HeadingRole), QVariant(false));
         }
     }
 
@@ -75,7 +75,7 @@ private Q_SLOTS:
         } model;
         QTest::ignoreMessage(QtDebugMsg, "Data wird eingfefügt");
         model.appendData("1", "x", "y", "z", "w", "9");
-        for (int role : {257, 258}) {
+        for (int role : {TableModel::TableDataRole, TableModel::HeadingRole}) {
             QVERIFY(!model.data(QModelIndex(), role).isValid());
             QVERIFY(!model.data(model.anyIndex(2, 0), role).isValid());
             QVERIFY(!model.data(model.anyIndex(0, 6), role).isValid());

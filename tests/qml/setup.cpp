@@ -1,3 +1,4 @@
+#include "cannedserver.h"
 #include "networkaccess.h"
 #include "offlinestorage.h"
 #include "qmltypes.h"
@@ -19,8 +20,9 @@
 // Prepares the engine of every QML test process the way the application
 // prepares its own: the same native types, context properties, style and
 // network factory, except that the production origin is redirected to a
-// reference server started for this process, and that the settings database
-// lives in a fresh temporary directory.
+// reference server started for this process (or, path by path, to a server
+// with canned answers), and that the settings database lives in a fresh
+// temporary directory.
 class Setup : public QObject
 {
     Q_OBJECT
@@ -41,7 +43,9 @@ public Q_SLOTS:
         m_server = std::make_unique<TestServer>();
         if (qEnvironmentVariableIsEmpty("VENDRIX_TEST_NO_SERVER"))
             m_server->start();
-        m_networkFactory = std::make_unique<RedirectingNetworkFactory>(m_server.get());
+        m_canned = std::make_unique<CannedServer>();
+        m_canned->listen();
+        m_networkFactory = std::make_unique<RedirectingNetworkFactory>(m_server.get(), m_canned.get());
         engine->setNetworkAccessManagerFactory(m_networkFactory.get());
         engine->setOfflineStoragePath(m_storage.filePath(QStringLiteral("storage")));
         OfflineStorage::restrictToOwner(engine);
@@ -52,6 +56,7 @@ public Q_SLOTS:
         const QRect geometry = screen ? screen->geometry() : QRect(0, 0, 1440, 900);
         Startup::publishContextProperties(engine->rootContext(), geometry.width(), geometry.height());
         engine->rootContext()->setContextProperty(QStringLiteral("testServer"), m_server.get());
+        engine->rootContext()->setContextProperty(QStringLiteral("cannedServer"), m_canned.get());
         // pictures a person can look at after the run, kept beside the runner
         QDir().mkpath(QStringLiteral("screenshots"));
         engine->rootContext()->setContextProperty(
@@ -69,6 +74,7 @@ public Q_SLOTS:
 private:
     QTemporaryDir m_storage;
     std::unique_ptr<TestServer> m_server;
+    std::unique_ptr<CannedServer> m_canned;
     std::unique_ptr<RedirectingNetworkFactory> m_networkFactory;
 };
 

@@ -1,11 +1,13 @@
 #include "redirectingnetwork.h"
 
+#include "cannedserver.h"
 #include "testserver.h"
 
 #include <QNetworkRequest>
 
-RedirectingNetworkAccessManager::RedirectingNetworkAccessManager(TestServer *server, QObject *parent)
-    : QNetworkAccessManager(parent), m_server(server)
+RedirectingNetworkAccessManager::RedirectingNetworkAccessManager(
+    TestServer *server, CannedServer *canned, QObject *parent)
+    : QNetworkAccessManager(parent), m_server(server), m_canned(canned)
 {
 }
 
@@ -18,8 +20,10 @@ QNetworkReply *RedirectingNetworkAccessManager::createRequest(
         && url.port() == production.port()) {
         url.setScheme(QStringLiteral("http"));
         url.setHost(QStringLiteral("127.0.0.1"));
-        // port 1 is never ours: a stopped server looks like a dead connection
-        url.setPort(m_server->port() > 0 ? m_server->port() : 1);
+        if (m_canned && m_canned->answers(url.path()))
+            url.setPort(m_canned->port());
+        else // port 1 is never ours: a stopped server looks like a dead connection
+            url.setPort(m_server->port() > 0 ? m_server->port() : 1);
         QNetworkRequest redirected(request);
         redirected.setUrl(url);
         return QNetworkAccessManager::createRequest(op, redirected, outgoingData);
@@ -29,5 +33,5 @@ QNetworkReply *RedirectingNetworkAccessManager::createRequest(
 
 QNetworkAccessManager *RedirectingNetworkFactory::createManager(QObject *parent)
 {
-    return new RedirectingNetworkAccessManager(m_server, parent);
+    return new RedirectingNetworkAccessManager(m_server, m_canned, parent);
 }

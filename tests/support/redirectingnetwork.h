@@ -5,31 +5,35 @@
 #include <QNetworkAccessManager>
 #include <QPointer>
 
+class CannedServer;
 class TestServer;
 
 // Sends every request for the production origin to the test server instead, so
-// the documents are tested unchanged. While the server is stopped, such
-// requests go to a closed port and fail like a dead connection.
+// the documents are tested unchanged; a path the canned server has an answer
+// for goes to the canned server. While the test server is stopped, requests
+// go to a closed port and fail like a dead connection.
 class RedirectingNetworkAccessManager : public QNetworkAccessManager
 {
 public:
-    RedirectingNetworkAccessManager(TestServer *server, QObject *parent);
+    RedirectingNetworkAccessManager(TestServer *server, CannedServer *canned, QObject *parent);
 
 protected:
     QNetworkReply *createRequest(Operation op, const QNetworkRequest &request, QIODevice *outgoingData) override;
 
 private:
     QPointer<TestServer> m_server;
+    QPointer<CannedServer> m_canned;
 };
 
 class RedirectingNetworkFactory : public NetworkAccessManagerFactory
 {
 public:
-    explicit RedirectingNetworkFactory(TestServer *server) : m_server(server) { }
+    RedirectingNetworkFactory(TestServer *server, CannedServer *canned) : m_server(server), m_canned(canned) { }
 
 protected:
     QNetworkAccessManager *createManager(QObject *parent) override;
 
 private:
     TestServer *m_server;
+    CannedServer *m_canned;
 };

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTcpServer>
+#include <QUrl>
+
+class QTcpSocket;
+
+// A loopback HTTP server with canned answers, for what the reference server
+// never does: unreadable bodies, answers that arrive late or never, redirects.
+// Every connection is answered once and closed.
+//
+// Built-in paths:
+//   /bytes/N      200 with N bytes and a Content-Length
+//   /held/N       200 announcing N bytes, sends N/2, the rest on release()
+//   /unsized      200 without Content-Length, 1500 bytes, 500 more on release()
+//   /missing      404 (as every other path)
+//   /dir/redirect 302 to the relative address "target"
+//   /dir/target   200 "redirected body"
+//   /loop         302 to itself
+// The first body bytes of held answers follow the head after a pause, because
+// the network stack reports progress at most every 150 ms.
+//
+// answer() sets the reply for a path of its own, whatever the method; QML
+// tests reach the server as `cannedServer`, and requests of the documents for
+// such a path go here instead of to the reference server.
+class CannedServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CannedServer(QObject *parent = nullptr);
+
+    // Starts listening on a free loopback port.
+    bool listen();
+    quint16 port() const { return m_server.serverPort(); }
+    // "http://127.0.0.1:<port>" followed by `path`.
+    QUrl url(const QString &path) const;
+
+    // From now on answers `path` with `status` and `body` (sent as JSON). A held
+    // answer is sent only on release().
+    Q_INVOKABLE void answer(const QString &path, int status, const QString &body, bool held = false);
+    // Whether answer() set the reply for `path`.
+    Q_INVOKABLE bool answers(const QString &path) const;
+    // Forgets every answer() and drops what is still held.
+    Q_INVOKABLE void clearAnswers();
+    // Sends the rest of every held answer and closes its connection.
+    Q_INVOKABLE void release();
+    // Cuts every held connection without completing it.
+    Q_INVOKABLE void dropHeld();
+    // Paths requested so far, oldest first.
+    Q_INVOKABLE QStringList requestedPaths() const { return requests; }
+
+    // Paths requested so far, oldest first.
+    QStringList requests;
+
+private:
+    struct Held
+    {
+        QPointer<QTcpSocket> socket;
+        QByteArray rest;
+    };
+    struct Canned
+    {
+        int status = 200;
+        QByteArray body;
+        bool held = false;
+    };
+
+    void accept();
+    void respond(QTcpSocket *socket, const QString &path);
+    void hold(QTcpSocket *socket, const QByteArray &head, const QByteArray &first, const QByteArray &rest);
+
+    QTcpServer m_server;
+    QList<Held> m_held;
+    QHash<QString, Canned> m_answers;
+};
