@@ -33,5 +33,5 @@ function get_token(login, cb) {
 
 // Revokes the token on the backend; hands the HTTP status, whatever it is.
 function revoke_token(p_Token, cb) {
-    Request.get(BASE + "/me/logout", p_Token, Request.statusOnly, cb)
+    Request.get(BASE + "/me/logout", p_Token, Request.statusCode, cb)
 }

@@ -7,7 +7,9 @@
 
 var JSON_TYPE = "application/json"
 
-// The value a caller receives when the reply cannot be read.
+// The value a caller receives for a failure the status shows (a page past the
+// end, a search without hits, not found, not done) and for a reply that
+// cannot be read.
 var FAILED = -1
 
 // "Content-Type", "Accept", "Authorization" - in this order.
@@ -25,60 +27,91 @@ function isSuccess(status) {
     return status >= 200 && status < 300
 }
 
+// ---- reading what a callback received
+
+// A list of records: a page, search hits, the rows of a check.
+function isList(value) {
+    return Array.isArray(value)
+}
+
+// One record: a JSON object that is not a list. (An error reply of the backend
+// is an object as well; the rules that can meet one hand FAILED instead.)
+function isRecord(value) {
+    return value !== null && typeof value === "object" && !Array.isArray(value)
+}
+
+// A paged list asked past its last page.
+function isEndOfPages(value) {
+    return value === FAILED
+}
+
+// A search that found nothing.
+function isNoHits(value) {
+    return value === FAILED
+}
+
+// A failure: the status said so, or the reply could not be read.
+function isFailure(value) {
+    return value === FAILED
+}
+
 // ---- reply rules: each reads a finished request and returns what the caller gets.
 // A rule may throw (an unparsable body); the caller then gets the rule's
 // `failure` value, or FAILED.
 
-// The parsed reply, whatever the status.
+// The parsed reply, whatever the status (an error reply reaches the caller as parsed).
 function parse(xhr) {
     return JSON.parse(xhr.responseText)
 }
 
-// A page past the end is answered 400.
-function status400IsMinusOne(xhr) {
-    return xhr.status === 400 ? -1 : parse(xhr)
+// One page of a paged list, or FAILED past the last page (answered 400).
+function pageOrEnd(xhr) {
+    return xhr.status === 400 ? FAILED : parse(xhr)
 }
 
-// A search without hits is answered 204 and an empty body.
-function status204IsMinusOne(xhr) {
-    return xhr.status === 204 ? -1 : parse(xhr)
+// The hits of a search, or FAILED without hits (answered 204 and an empty body).
+function hitsOrNone(xhr) {
+    return xhr.status === 204 ? FAILED : parse(xhr)
 }
 
-// Not found is answered 406 (the body is read first all the same).
-function status406IsMinusOne(xhr) {
+// The record asked for, or FAILED when the backend does not know it (406; the
+// body is read first all the same).
+function recordOrNotFound(xhr) {
     var reply = parse(xhr)
-    return xhr.status === 406 ? -1 : reply
+    return xhr.status === 406 ? FAILED : reply
 }
 
-// An update counts only when answered 200 (the body is read first all the same).
-function status200OrMinusOne(xhr) {
+// The reply of an update the backend accepted with 200, else FAILED (the body
+// is read first all the same).
+function updated(xhr) {
     var reply = parse(xhr)
-    return xhr.status === 200 ? reply : -1
+    return xhr.status === 200 ? reply : FAILED
 }
 
-// A create hands the new record only when the backend accepted it.
+// The new record of a create the backend accepted, else FAILED.
 function created(xhr) {
-    return isSuccess(xhr.status) ? parse(xhr) : -1
+    return isSuccess(xhr.status) ? parse(xhr) : FAILED
 }
 
-// 0 for exactly 200, else -1; the body is not read.
-function status200IsZero(xhr) {
-    return xhr.status === 200 ? 0 : -1
+// 0 when the backend confirmed with exactly 200, else FAILED; the body is not read.
+function confirmed(xhr) {
+    return xhr.status === 200 ? 0 : FAILED
 }
 
-// 0 when the backend confirmed the delete, else -1 (406, errors, no connection).
-function deleteRule(xhr) {
-    return isSuccess(xhr.status) ? 0 : -1
+// 0 when the backend confirmed the delete (any 2xx), else FAILED (406, errors,
+// no connection).
+function deleted(xhr) {
+    return isSuccess(xhr.status) ? 0 : FAILED
 }
 
 // The status code itself, whatever it is (0 without a connection).
-function statusOnly(xhr) {
+function statusCode(xhr) {
     return xhr.status
 }
 
-// The raw reply bytes of a successful request, else -1 (never an error page).
-function arrayBuffer(xhr) {
-    return isSuccess(xhr.status) ? xhr.response : -1
+// The raw reply bytes of a successful request, else FAILED (never an error page).
+function bytes(xhr) {
+    return isSuccess(xhr.status) ? xhr.response : FAILED
 }
 
 // Logs the status under `name`, then applies `rule`.

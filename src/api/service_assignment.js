@@ -56,7 +56,7 @@ function order_body_from(args, first, withCustomer) {
 // One page of orders (pages count from 1); -1 past the last page. Logs the status.
 function get_assignments(p_page, p_Token, cb) {
     Request.get(BASE + "/assignment?page=" + p_page, p_Token,
-                Request.logStatus("get_assignments", Request.status400IsMinusOne), cb)
+                Request.logStatus("get_assignments", Request.pageOrEnd), cb)
 }
 
 // One order.
@@ -87,12 +87,12 @@ function update_assignment(p_id, p_datum, p_belegnummer, p_referenz, p_text, p_g
                            p_gebuehr_fuer_erstellung_einer_ae, p_gebuehr_fuer_kein_envelope,
                            p_zeitfensterzustellung, p_betrag_fuer_zeitfenstereinstellungen, p_Token, cb) {
     Request.put(BASE + "/assignment/" + p_id, order_body_from(arguments, 1, false),
-                p_Token, Request.status200OrMinusOne, cb)
+                p_Token, Request.updated, cb)
 }
 
 // Deletes an order: 0 when done, -1 otherwise.
 function delete_assignment(id, p_Token, cb) {
-    Request.del(BASE + "/assignment/" + id, p_Token, Request.deleteRule, cb)
+    Request.del(BASE + "/assignment/" + id, p_Token, Request.deleted, cb)
 }
 
 // The tax rows, in the backend's order (the forms preselect by position).
@@ -112,10 +112,10 @@ function checkout_assignment_multiple(id, p_Token, cb) {
 
 // Bills the preview `id`: 0 when answered 200, else -1.
 function confirm_checkout_assignment(id, p_Token, cb) {
-    Request.post(BASE + "/assignment/checkout/confirm/" + id, undefined, p_Token, Request.status200IsZero, cb)
+    Request.post(BASE + "/assignment/checkout/confirm/" + id, undefined, p_Token, Request.confirmed, cb)
 }
 
 // Orders matching `searchkey`; -1 without hits.
 function get_search_assignment(searchkey, p_Token, cb) {
-    Request.post(BASE + "/assignment/search", { "searchkey": searchkey }, p_Token, Request.status204IsMinusOne, cb)
+    Request.post(BASE + "/assignment/search", { "searchkey": searchkey }, p_Token, Request.hitsOrNone, cb)
 }

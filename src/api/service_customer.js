@@ -9,12 +9,12 @@ var BASE = BASES.URL
 
 // One page of customers (pages count from 1); -1 past the last page.
 function get_customers(p_page, p_Token, cb) {
-    Request.get(BASE + "/customer?page=" + p_page, p_Token, Request.status400IsMinusOne, cb)
+    Request.get(BASE + "/customer?page=" + p_page, p_Token, Request.pageOrEnd, cb)
 }
 
 // One customer; -1 when the backend does not know it (406).
 function get_customer(id, p_Token, cb) {
-    Request.get(BASE + "/customer/" + id, p_Token, Request.status406IsMinusOne, cb)
+    Request.get(BASE + "/customer/" + id, p_Token, Request.recordOrNotFound, cb)
 }
 
 // Creates a customer; a private customer has no `p_commercial_id` (the key is then left out).
@@ -56,12 +56,12 @@ function update_customer(p_id, p_surname, p_lastname, p_address_street_no, p_add
         "email": p_email,
         "info": p_info,
         "commercialability": p_commercialability
-    }, p_Token, Request.status200OrMinusOne, cb)
+    }, p_Token, Request.updated, cb)
 }
 
 // Deletes a customer: 0 when done, -1 otherwise.
 function delete_item_customer(id, p_Token, cb) {
-    Request.del(BASE + "/customer/" + id, p_Token, Request.deleteRule, cb)
+    Request.del(BASE + "/customer/" + id, p_Token, Request.deleted, cb)
 }
 
 // Creates a commercial record; hands it with its "id", or -1 when it was not created.
@@ -86,7 +86,7 @@ function update_customercommercial(p_id, p_company, p_vatid, p_fuel_surcharge, p
         "vatid": p_vatid,
         "fuel_surcharge": p_fuel_surcharge,
         "contact_person": p_contact_person
-    }, p_Token, Request.status200OrMinusOne, cb)
+    }, p_Token, Request.updated, cb)
 }
 
 // Customers whose first name matches.
@@ -101,5 +101,5 @@ function get_search_customer_lastname(searchkey, p_Token, cb) {
 
 // Customers whose full name matches; -1 without hits.
 function get_search_customer_fullname(searchkey, p_Token, cb) {
-    Request.post(BASE + "/customer/search", { "fullname": searchkey }, p_Token, Request.status204IsMinusOne, cb)
+    Request.post(BASE + "/customer/search", { "fullname": searchkey }, p_Token, Request.hitsOrNone, cb)
 }

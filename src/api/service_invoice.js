@@ -10,7 +10,7 @@ var BASE = BASES.URL
 // One page of invoices (pages count from 1); -1 past the last page. Logs the status.
 function get_invoices(p_page, p_Token, cb) {
     Request.get(BASE + "/invoice?page=" + p_page, p_Token,
-                Request.logStatus("get_invoices", Request.status400IsMinusOne), cb)
+                Request.logStatus("get_invoices", Request.pageOrEnd), cb)
 }
 
 // One invoice, with its "attachement_link".
@@ -41,12 +41,12 @@ function update_invoice(p_id, p_datum, p_belegnummer, p_referenz, p_text, p_gewi
                         p_gebuehr_fuer_erstellung_einer_ae, p_gebuehr_fuer_kein_envelope,
                         p_zeitfensterzustellung, p_betrag_fuer_zeitfenstereinstellungen, p_Token, cb) {
     Request.put(BASE + "/invoice/" + p_id, ServiceAssignment.order_body_from(arguments, 1, false),
-                p_Token, Request.status200OrMinusOne, cb)
+                p_Token, Request.updated, cb)
 }
 
 // Deletes an invoice: 0 when done, -1 otherwise.
 function delete_invoice(id, p_Token, cb) {
-    Request.del(BASE + "/invoice/" + id, p_Token, Request.deleteRule, cb)
+    Request.del(BASE + "/invoice/" + id, p_Token, Request.deleted, cb)
 }
 
 // The tax rows, in the backend's order.
@@ -56,5 +56,5 @@ function get_taxes(p_Token, cb) {
 
 // Invoices matching `searchkey`; -1 without hits.
 function get_search_invoice(searchkey, p_Token, cb) {
-    Request.post(BASE + "/invoice/search", { "searchkey": searchkey }, p_Token, Request.status204IsMinusOne, cb)
+    Request.post(BASE + "/invoice/search", { "searchkey": searchkey }, p_Token, Request.hitsOrNone, cb)
 }

@@ -20,13 +20,13 @@ function get_single_articlegroup(id, p_Token, cb) {
 // Article groups whose name matches; -1 without hits.
 function get_search_articlegroup(searchkey, p_Token, cb) {
     Request.post(BASE + "/articlegroups_search", { "articlename": searchkey }, p_Token,
-                 Request.status204IsMinusOne, cb)
+                 Request.hitsOrNone, cb)
 }
 
 // Categories matching `searchkey`; -1 without hits.
 function get_search_articlegroups_category(searchkey, p_Token, cb) {
     Request.post(BASE + "/articlegroups/category/search", { "keyword": searchkey }, p_Token,
-                 Request.status204IsMinusOne, cb)
+                 Request.hitsOrNone, cb)
 }
 
 // Creates a category; the new record with its "id", or -1 when it was not created.
@@ -53,12 +53,12 @@ function add_articlegroup(p_articlename, p_articleno, p_farbe, p_size, p_typ, p_
 // Sets the quantity still to be booked: 0 when answered 200, else -1.
 function update_articlegroup_quantity(id, decrease_quantity, p_Token, cb) {
     Request.put(BASE + "/articlegroups/" + id, { "quantity": decrease_quantity }, p_Token,
-                Request.status200IsZero, cb)
+                Request.confirmed, cb)
 }
 
 // Deletes an article group: 0 when done, -1 otherwise.
 function delete_item_articlegroup(id, p_Token, cb) {
-    Request.del(BASE + "/articlegroups/" + id, p_Token, Request.deleteRule, cb)
+    Request.del(BASE + "/articlegroups/" + id, p_Token, Request.deleted, cb)
 }
 
 // All booked stock.
@@ -78,12 +78,12 @@ function add_articleinventory(p_ean, p_quantity, p_articlegroupid, p_deliveryord
 
 // Removes one booking: 0 only when answered 200, else -1.
 function delete_item_articleinventory(id, p_Token, cb) {
-    Request.del(BASE + "/articleinventory/" + id, p_Token, Request.status200IsZero, cb)
+    Request.del(BASE + "/articleinventory/" + id, p_Token, Request.confirmed, cb)
 }
 
 // Removes every booking under the delivery order number `id`: 0 when done, -1 otherwise.
 function delete_series_of_articleinventory(id, p_Token, cb) {
-    Request.del(BASE + "/articleinventory/series/" + id, p_Token, Request.deleteRule, cb)
+    Request.del(BASE + "/articleinventory/series/" + id, p_Token, Request.deleted, cb)
 }
 
 // Opens a delivery order; the new record, or -1 when it was not created.
@@ -112,7 +112,7 @@ function delete_last_created_deliveryorder(id, p_Token, cb) {
         verb: "DELETE",
         url: BASE + "/deliveryorder/" + id,
         headers: Request.standardHeaders(p_Token),
-        rule: Request.deleteRule
+        rule: Request.deleted
     }, cb)
 }
 
@@ -123,7 +123,7 @@ function generate_transaction(id, p_Token, cb) {
         verb: "GET",
         url: BASE + "/deliveryorder/generate/" + id,
         headers: Request.standardHeaders(p_Token),
-        rule: Request.arrayBuffer,
+        rule: Request.bytes,
         responseType: "arraybuffer"
     }, cb)
 }

@@ -107,9 +107,9 @@ ServiceTestCase {
     function test_statusesTheBackendDoesNotSendHere() {
         // confirming, setting a quantity and removing one booking count only a 200;
         // other deletes count any 2xx
-        compare(Request.status200IsZero({ status: 201 }), -1)
-        compare(Request.status200IsZero({ status: 204 }), -1)
-        compare(Request.deleteRule({ status: 204 }), 0)
+        compare(Request.confirmed({ status: 201 }), -1)
+        compare(Request.confirmed({ status: 204 }), -1)
+        compare(Request.deleted({ status: 204 }), 0)
     }
 
     function test_deadConnection() {
