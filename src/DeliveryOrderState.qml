@@ -2,15 +2,18 @@ import QtQuick 2.15
 
 // Produktiv
 // import "qrc:/dynamic/variables.js" as Dynamic
+// import "qrc:/src/api/request.js" as Request
 // import "qrc:/src/api/service_warehouse.js" as ServiceWarehouse
 
 // Testing
 import "../dynamic/variables.js" as Dynamic
+import "./api/request.js" as Request
 import "./api/service_warehouse.js" as ServiceWarehouse
 
 // What the warehouse submenu knows about the open delivery order, and the
 // opening of a new one. Stock can only be booked against an open delivery
-// order, so the submenu offers either the booking or a new delivery order.
+// order, and only one may be open, so the submenu offers either the booking or
+// a new delivery order.
 QtObject {
     id: _state
 
@@ -18,24 +21,18 @@ QtObject {
     property var open: undefined
     // true while a request is outstanding
     readonly property bool busy: _pending > 0
-    // true from choosing a customer until the new delivery order is answered
-    readonly property bool creating: _creating > 0
+    // true from choosing a customer until the check after the new delivery
+    // order has answered: until then nobody may ask for another one
+    readonly property bool creating: _creating
 
-    // a request failed; title and text are meant for the user
+    // a delivery order was not opened; title and text are meant for the user
     signal failed(string title, string text)
+    // a check did not reach the backend or could not be read; what was known stays
+    signal checkFailed()
 
     // asks the backend whether a delivery order is open (check_last_created)
     function check() {
-        var serial = ++_checkSerial
-        ++_pending
-        ServiceWarehouse.check_last_item(Dynamic.getToken(), function (reply) {
-            --_pending
-            // a later check has been asked for; its answer counts
-            if (serial !== _checkSerial)
-                return
-            // an error reply is not a list: then nothing is known to be open
-            open = Array.isArray(reply) && reply.length > 0
-        })
+        _ask(function () {})
     }
 
     // restarts the token poll, which checks at its next tick once logged in
@@ -43,45 +40,87 @@ QtObject {
         _poll.restart()
     }
 
-    // opens the next delivery order for the customer with this id
+    // opens the next delivery order for the customer with this id, unless one
+    // is open by now; one creation at a time
     function create(customerId) {
-        ++_creating
+        if (_creating)
+            return
+        _creating = true
+        // ask again right before: the state shown may be older than another
+        // user's (or an earlier click's) delivery order
+        _ask(function (reply) {
+            if (!Request.isList(reply)) {
+                _creating = false // the check has reported itself
+                return
+            }
+            if (reply.length > 0) {
+                _creating = false
+                failed(qsTr("Lieferschein nicht angelegt"), qsTr("Es ist noch ein Lieferschein offen"))
+                return
+            }
+            _addNext(customerId)
+        })
+    }
+
+    function _addNext(customerId) {
         ++_pending
         ServiceWarehouse.get_last_deliveryno(Dynamic.getToken(), function (reply) {
             --_pending
             var number = _nextNumber(reply)
             if (number === undefined) {
-                --_creating
                 failed(qsTr("Lieferschein nicht angelegt"),
                        qsTr("Die letzte Lieferscheinnummer konnte nicht gelesen werden"))
-                check()
+                _checkAfterCreating()
                 return
             }
             ++_pending
             ServiceWarehouse.add_deliveryorder(new Date(), number, false, customerId, Dynamic.getToken(),
                                                function (answer) {
                 --_pending
-                --_creating
-                if (answer === null || typeof answer !== "object" || Array.isArray(answer))
+                if (!Request.isRecord(answer))
                     failed(qsTr("Lieferschein nicht angelegt"),
                            qsTr("Der Lieferschein %1 konnte nicht angelegt werden").arg(number))
-                check()
+                _checkAfterCreating()
             })
+        })
+    }
+
+    // the check after a creation; creating ends only when it has answered
+    function _checkAfterCreating() {
+        _ask(function () {
+            _creating = false
+        })
+    }
+
+    // Sends a check, takes its answer unless a later check has been asked for
+    // meanwhile, then runs `then(reply)`.
+    function _ask(then) {
+        var serial = ++_checkSerial
+        ++_pending
+        ServiceWarehouse.check_last_item(Dynamic.getToken(), function (reply) {
+            --_pending
+            if (serial === _checkSerial) {
+                if (Request.isList(reply))
+                    open = reply.length > 0
+                else
+                    checkFailed() // says nothing about the delivery orders: keep what was known
+            }
+            then(reply)
         })
     }
 
     // the number after the last one, 1 for the first ever; undefined when the reply is unusable
     function _nextNumber(reply) {
-        if (!Array.isArray(reply))
+        if (!Request.isList(reply))
             return undefined
         if (reply.length === 0)
             return 1
-        var last = Number(reply[0].deliveryorders_no)
+        var last = Request.isRecord(reply[0]) ? Number(reply[0].deliveryorders_no) : NaN
         return isFinite(last) ? last + 1 : undefined
     }
 
     property int _pending: 0
-    property int _creating: 0
+    property bool _creating: false
     property int _checkSerial: 0
 
     // Until the first login there is no token to ask with; poll for it.

@@ -14,13 +14,17 @@ import "../static/colors.js" as Colors
 import "../static/ConfigStorage.js" as ConfigStorage
 
 // The login form: user name, password, company and the box that remembers them.
-// It starts prefilled from the settings store and never logs in by itself.
+// It starts prefilled from the settings store and never logs in by itself: it
+// asks its host with loginButtonClicked, and follows the session (busy while
+// the button's login is outstanding, folded away while logged in).
 // States: "open" (full size) and "close" (folded away, then invisible).
 Rectangle {
     id: _loginPanel
 
-    // the indicator the host switches off when the login reply arrives
-    property alias busyIndicator: _busy
+    // the session whose state the panel shows (null: none, the form alone)
+    property var session: null
+    // runs while a login asked for with the button is outstanding
+    readonly property alias busyIndicator: _busy
     // the user-name field
     readonly property alias userField: _user
     // the password field
@@ -47,11 +51,12 @@ Rectangle {
         font.pixelSize: 26 * c_Scale
     }
 
-    // Button "LOGIN": starts the indicator, remembers the data when asked to, and logs in.
+    // Button "LOGIN": remembers the data when asked to, and logs in with the indicator running.
     function login() {
-        _busy.running = true
+        _indicateBusy = true
         if (_remember.checked) {
-            console.log("SPEICHERE KONFIG", _user.text, _password.text, _company.currentIndex, _remember.checked)
+            // the password is stored, but never logged
+            console.log("SPEICHERE KONFIG", _user.text, "***", _company.currentIndex, _remember.checked)
             ConfigStorage.set(ConfigStorage.username, _user.text)
             ConfigStorage.set(ConfigStorage.password, _password.text)
             ConfigStorage.set(ConfigStorage.company, _company.currentIndex)
@@ -60,8 +65,10 @@ Rectangle {
         loginButtonClicked(_user.text, _password.text)
     }
 
-    // Return in a field: logs in when the other field is filled, else marks the other field.
+    // Return in a field: logs in (without the indicator) when the other field is
+    // filled, else marks the other field.
     function submitFrom(field) {
+        _indicateBusy = false
         if (field === _user) {
             if (_password.text !== "")
                 loginButtonClicked(_user.text, _password.text)
@@ -75,6 +82,9 @@ Rectangle {
         }
     }
 
+    // whether the login under way was asked for with the button, which shows the indicator
+    property bool _indicateBusy: false
+
     height: 0
     opacity: 0
     clip: true
@@ -82,6 +92,13 @@ Rectangle {
 
     Material.theme: Material.Dark
     Material.accent: Material.DeepPurple
+
+    Connections {
+        target: _loginPanel.session
+        function onLoggedInChanged() {
+            _loginPanel.state = _loginPanel.session.loggedIn ? "close" : "open"
+        }
+    }
 
     Component.onCompleted: {
         _user.text = ConfigStorage.get(ConfigStorage.username, "")
@@ -210,6 +227,6 @@ Rectangle {
         objectName: "loginBusy"
         anchors.centerIn: parent
         scale: 1.3 * c_Scale
-        running: false
+        running: _loginPanel._indicateBusy && _loginPanel.session !== null && _loginPanel.session.busy
     }
 }

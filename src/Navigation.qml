@@ -9,10 +9,15 @@ import "../static/colors.js" as Colors
 import "../static"
 
 // The left-hand column of the working surface: the strip of area icons under
-// the logo, and beside it the submenu of the chosen area.
+// the logo, and beside it the submenu of the chosen area. Both follow and
+// change the shared navigation state.
 Rectangle {
     id: _navigation
 
+    // the current area and sub-view, shared with the view container
+    required property NavigationState navigationState
+    // the window banner's notifier, for the submenu's messages
+    property var notifier: null
     // the submenu beside the strip
     readonly property alias submenuarea: _submenu
     // the strip of area icons
@@ -22,13 +27,21 @@ Rectangle {
     signal navigationChanged(int index)
     // a sub-view of the current area was chosen
     signal subitemChanged(int index)
-    // a banner triple [title, text, state] for the root panel's banner
-    signal notificationRequested(var settings)
 
     width: 470 * c_Scale
     color: Colors.c_darker_purple
 
     Component.onCompleted: _shortcuts.changeShortcutmenu(0)
+
+    Connections {
+        target: _navigation.navigationState
+        function onAreaChosen(area) {
+            _navigation.navigationChanged(area)
+        }
+        function onSubViewChosen(subView) {
+            _navigation.subitemChanged(subView)
+        }
+    }
 
     SubmenuArea {
         id: _submenu
@@ -36,8 +49,8 @@ Rectangle {
         anchors.right: parent.right
         anchors.top: parent.top
         anchors.bottom: parent.bottom
-        onSubItemChange: _navigation.subitemChanged(index)
-        onNotificationRequested: _navigation.notificationRequested(settings)
+        navigationState: _navigation.navigationState
+        notifier: _navigation.notifier
     }
 
     // a soft shadow that the strip casts onto the submenu
@@ -79,10 +92,7 @@ Rectangle {
             id: _shortcuts
             anchors.top: _logo.bottom
             width: parent.width
-            onMenuChanged: {
-                _navigation.navigationChanged(menu)
-                _submenu.changeSubmenu(menu)
-            }
+            navigationState: _navigation.navigationState
         }
     }
 }

@@ -1,12 +1,21 @@
 import QtQuick 2.15
 
-// The column of the five area icons: orders, warehouse, customers, user
-// manager, settings. Exactly one item is selected at a time.
+// Produktiv
+// import "qrc:/src/routes.js" as Routes
+
+// Testing
+import "./routes.js" as Routes
+
+// The column of the area icons of the route table: orders, warehouse,
+// customers, user manager, settings. The item of the current area is the
+// selected one.
 Column {
     id: _area
 
+    // the current area and sub-view, shared with the rest of the working surface
+    required property NavigationState navigationState
     // index of the chosen area, -1 before the first choice
-    property int activeElement: -1
+    readonly property int activeElement: navigationState.area !== undefined ? navigationState.area : -1
 
     // an area was chosen (0 to 4)
     signal menuChanged(int menu)
@@ -15,7 +24,7 @@ Column {
     function changeShortcutmenu(submenu) {
         if (submenu < 0 || submenu >= _items.count)
             return
-        _items.itemAt(submenu).activate()
+        navigationState.chooseArea(submenu)
     }
 
     // the item of one area, for tests
@@ -23,31 +32,24 @@ Column {
         return _items.itemAt(index)
     }
 
-    function _select(index) {
-        for (var i = 0; i < _items.count; ++i) {
-            if (i !== index)
-                _items.itemAt(i).selected_icon = false
+    Connections {
+        target: _area.navigationState
+        function onAreaChosen(area) {
+            _area.menuChanged(area)
         }
-        activeElement = index
-        menuChanged(index)
     }
 
     Repeater {
         id: _items
 
-        model: [
-            { icon: "\uf570", name: "bt_Auftraegemanager" },
-            { icon: "\uf49e", name: "bt_Lagermanager" },
-            { icon: "\uf0c0", name: "bt_Customer" },
-            { icon: "\uf007", name: "bt_Usermanager" },
-            { icon: "\uf013", name: "bt_Settingsmanager" }
-        ]
+        model: Routes.areas
 
         ShortcutItem {
-            objectName: modelData.name
+            objectName: modelData.button
             width: _area.width
             shortcut_icon: modelData.icon
-            onActivated: _area._select(index)
+            selected_icon: index === _area.activeElement
+            onActivated: _area.changeShortcutmenu(index)
         }
     }
 }

@@ -6,8 +6,8 @@ import QtQuick 2.15
 // Testing
 import "../static"
 
-// One area icon of the navigation strip. A click selects it and reports it;
-// the strip unselects the others.
+// One area icon of the navigation strip. A click reports it; the strip marks
+// the item of the current area as selected.
 Item {
     id: _item
 
@@ -18,14 +18,8 @@ Item {
     // true draws the solid (bold) icon face, false the thin one
     property bool specialCharacter: true
 
-    // the item was chosen, by a click or by activate()
+    // the item was chosen by a click
     signal activated()
-
-    // selects the item exactly as a click does
-    function activate() {
-        selected_icon = true
-        activated()
-    }
 
     height: 99 * c_Scale
 
@@ -59,6 +53,6 @@ Item {
     MouseArea {
         anchors.fill: parent
         cursorShape: Qt.PointingHandCursor
-        onClicked: _item.activate()
+        onClicked: _item.activated()
     }
 }

@@ -20,7 +20,7 @@ Item {
     property string actionText: ""
     // whether the action button takes clicks
     property bool actionEnabled: true
-    // the entries, each {icon, label, index} (index: the sub-view it leads to)
+    // the entries, each {icon, label, subView} (subView: where it leads)
     property var entries: []
     // shows the busy indicator beside the action button
     property bool busy: false
@@ -79,11 +79,11 @@ Item {
             model: _page.entries
 
             AwesomeIconTextButton {
-                objectName: "entry_" + modelData.index
+                objectName: "entry_" + modelData.subView
                 icon: modelData.icon
                 label: modelData.label
-                subitemIndex: modelData.index
-                onSubitemClicked: _page.entryClicked(modelData.index)
+                subitemIndex: modelData.subView
+                onSubitemClicked: _page.entryClicked(modelData.subView)
             }
         }
     }

@@ -3,69 +3,47 @@ import QtQuick.Controls 2.15
 import QtGraphicalEffects 1.15
 
 // Produktiv
-// import "qrc:/src/views/auftraege"
-// import "qrc:/src/views/lager"
-// import "qrc:/src/views/kunde"
-// import "qrc:/src/views/usermanager"
-// import "qrc:/src/views/einstellungen"
+// import "qrc:/src/routes.js" as Routes
 
 // Testing
-import "./views/auftraege"
-import "./views/lager"
-import "./views/kunde"
-import "./views/usermanager"
-import "./views/einstellungen"
+import "./routes.js" as Routes
 
-// Holds every view of the application at once: the areas one below the other,
-// the sub-views of an area side by side. Shows what the navigation chooses,
-// tells views when to reload and hands the top bar's searches to the list in
-// front.
+// Holds every view of the route table at once: the areas one below the other,
+// the pages of an area side by side. Shows the area and sub-view the
+// navigation state names, tells views when to reload and hands the top bar's
+// searches to the page in front when it takes them.
 Item {
     id: _container
 
+    // the current area and sub-view, shared with the navigation
+    required property NavigationState navigationState
+    // the window banner's notifier, handed to every view that declares `notifier`
+    property var notifier: null
     // the current area (0 orders, 1 warehouse, 2 customers, 3 user manager, 4 settings); undefined until one is chosen
-    property var _curViewIndex: undefined
+    readonly property var _curViewIndex: navigationState.area
     // the sub-view index chosen last, in whichever area
-    property int _curSubViewIndex: 0
+    readonly property int _curSubViewIndex: navigationState.subView
 
     // asks the navigation to bring the submenu of this area up to date
     signal navigationRefresh(int index)
 
     // makes the area current; it shows the page it showed before, and nothing is reloaded
     function changeView(viewIndex) {
-        _curViewIndex = viewIndex
-        if (viewIndex >= 0 && viewIndex < _areas.count)
-            _areas.currentIndex = viewIndex
+        navigationState.chooseArea(viewIndex)
     }
 
     // shows page `index` of the current area and reloads it when it is one that reloads
     function changeContainerIndex(index) {
-        _curSubViewIndex = index
-        var area = _areaAt(_curViewIndex)
-        // an index beyond the area's pages leaves its page in front
-        if (area && index >= 0 && index < area.count)
-            area.currentIndex = index
-        switch (_pairKey(_curViewIndex, index)) {
-        case "0/0": _erfasst.refresh(""); break
-        case "0/1": _abgerechnet.refresh(""); break
-        case "0/3": _neuerAuftrag.refresh(); break
-        case "1/1": _artikelbestandUebersicht.refresh(); break
-        case "1/2": _artikelgruppenUebersicht.refresh(); break
-        case "2/0": _kundenUebersicht.refresh(""); break
-        }
+        navigationState.chooseSubView(index)
     }
 
-    // hands a search to the list in front, if the pair of indices names one that searches
+    // hands a search to the page in front, if the pair of indices names one that takes searches
     function searchKeyword(keyword, livesearch) {
         console.log("searchKeyword view " + _curViewIndex + " subview " + _curSubViewIndex)
-        var view = null
-        switch (_pairKey(_curViewIndex, _curSubViewIndex)) {
-        case "0/0": view = _erfasst; break
-        case "0/1": view = _abgerechnet; break
-        case "2/0": view = _kundenUebersicht; break
-        }
-        if (!view)
+        var page = Routes.page(_curViewIndex, _curSubViewIndex)
+        if (!page || !page.search)
             return
+        var view = viewAt(_curViewIndex, _curSubViewIndex)
         if (livesearch)
             view.modelLiveRefresh(keyword)
         else
@@ -75,21 +53,42 @@ Item {
     // the view in front
     function currentView() {
         var area = _areas.currentItem
-        return area ? area.currentItem : null
+        return area && area.currentItem ? area.currentItem.item : null
     }
 
     // the view of one area and sub-view, or null
     function viewAt(area, subView) {
         var pages = _areaAt(area)
-        return pages && subView >= 0 && subView < pages.count ? pages.itemAt(subView) : null
+        return pages && subView >= 0 && subView < pages.count ? pages.itemAt(subView).item : null
     }
 
     function _areaAt(index) {
         return index >= 0 && index < _areas.count ? _areas.itemAt(index) : null
     }
 
-    function _pairKey(area, subView) {
-        return area + "/" + subView
+    // Brings the chosen sub-view of the current area to the front (an index
+    // beyond the area's pages leaves its page in front) and refreshes it.
+    function _show(subView) {
+        var area = navigationState.area
+        var pages = _areaAt(area)
+        if (pages && subView >= 0 && subView < pages.count)
+            pages.currentIndex = subView
+        var page = Routes.page(area, subView)
+        if (!page || !page.refresh)
+            return
+        var view = viewAt(area, subView)
+        // lists that take searches reload with the empty keyword: all entries
+        if (page.search)
+            view.refresh("")
+        else
+            view.refresh()
+    }
+
+    Connections {
+        target: _container.navigationState
+        function onSubViewChosen(subView) {
+            _container._show(subView)
+        }
     }
 
     // The frame clips the sliding pages to a card with rounded corners; the
@@ -114,49 +113,42 @@ Item {
             orientation: Qt.Vertical
             interactive: false
             clip: true
+            currentIndex: _container._curViewIndex !== undefined ? _container._curViewIndex : 0
 
-            SwipeView {
-                objectName: "area_0"
-                interactive: false
-                Erfasst { id: _erfasst; objectName: "Erfasst" }
-                Abgerechnet { id: _abgerechnet; objectName: "Abgerechnet" }
-                Rechnungen { objectName: "Rechnungen" }
-                NeuerAuftrag { id: _neuerAuftrag; objectName: "NeuerAuftrag" }
-            }
+            Repeater {
+                model: Routes.areas
 
-            SwipeView {
-                objectName: "area_1"
-                interactive: false
-                ArtikelbestandBuchen { objectName: "ArtikelbestandBuchen" }
-                ArtikelbestandUebersicht {
-                    id: _artikelbestandUebersicht
-                    objectName: "ArtikelbestandUebersicht"
-                    // the stock overview reloading may mean a delivery order was opened or closed
-                    onRefresh: _container.navigationRefresh(1)
+                SwipeView {
+                    id: _area
+
+                    // the area's index in the route table
+                    readonly property int areaIndex: index
+
+                    objectName: "area_" + index
+                    interactive: modelData.swipe === true
+
+                    Repeater {
+                        model: modelData.pages
+
+                        Loader {
+                            id: _page
+
+                            source: Qt.resolvedUrl(modelData.document)
+                            onLoaded: {
+                                item.objectName = Routes.viewName(modelData)
+                                if ("notifier" in item)
+                                    item.notifier = Qt.binding(function () { return _container.notifier })
+                            }
+
+                            Connections {
+                                target: modelData.announcesRefresh ? _page.item : null
+                                function onRefresh() {
+                                    _container.navigationRefresh(_area.areaIndex)
+                                }
+                            }
+                        }
+                    }
                 }
-                ArtikelgruppenUebersicht { id: _artikelgruppenUebersicht; objectName: "ArtikelgruppenUebersicht" }
-                ArtikelgruppenErfassen { objectName: "ArtikelgruppenErfassen" }
-                ArtikelgruppenImport { objectName: "ArtikelgruppenImport" }
-            }
-
-            SwipeView {
-                objectName: "area_2"
-                interactive: false
-                KundenUebersicht { id: _kundenUebersicht; objectName: "KundenUebersicht" }
-                NeuerKunde { objectName: "NeuerKunde" }
-            }
-
-            SwipeView {
-                objectName: "area_3"
-                interactive: false
-                Users { objectName: "Users" }
-            }
-
-            SwipeView {
-                objectName: "area_4"
-                // the only area the user may swipe in
-                interactive: true
-                Update { objectName: "Update" }
             }
         }
     }

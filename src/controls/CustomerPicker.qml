@@ -6,12 +6,14 @@ import QtQuick.Controls.Material 2.15
 // import "qrc:/static/colors.js" as Colors
 // import "qrc:/static"
 // import "qrc:/dynamic/variables.js" as Dynamic
+// import "qrc:/src/api/request.js" as Request
 // import "qrc:/src/api/service_customer.js" as ServiceCustomer
 
 // Testing
 import "../../static/colors.js" as Colors
 import "../../static"
 import "../../dynamic/variables.js" as Dynamic
+import "../api/request.js" as Request
 import "../api/service_customer.js" as ServiceCustomer
 
 // The modal "Kunde auswählen" popup: loads every customer when it opens and
@@ -56,13 +58,14 @@ Popup {
     property bool _loading: false
     property int _loadSerial: 0
 
-    // Pages count from 1; the backend answers a page past the end with 400 (-1).
+    // Pages count from 1; the end of the pages shows after the last one (a
+    // first page that does not come is a failure).
     function _loadPage(page, serial) {
         ServiceCustomer.get_customers(page, Dynamic.getToken(), function (reply) {
             if (serial !== _loadSerial)
                 return // the picker was opened again meanwhile
-            var endOfList = reply === -1 && page > 1
-            if (!endOfList && !Array.isArray(reply)) {
+            var endOfList = Request.isEndOfPages(reply) && page > 1
+            if (!endOfList && !Request.isList(reply)) {
                 _loading = false
                 loadFailed()
                 return

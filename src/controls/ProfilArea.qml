@@ -5,12 +5,14 @@ import QtQuick.Controls 2.15
 // import "qrc:/static"
 // import "qrc:/static/colors.js" as Colors
 // import "qrc:/dynamic/variables.js" as Dynamic
+// import "qrc:/src/api/request.js" as Request
 // import "qrc:/src/api/service_user.js" as ServiceUser
 
 // Testing
 import "../../static"
 import "../../static/colors.js" as Colors
 import "../../dynamic/variables.js" as Dynamic
+import "../api/request.js" as Request
 import "../api/service_user.js" as ServiceUser
 
 // Right half of the top bar: two decorative icons, the bell and the profile of
@@ -33,8 +35,9 @@ Item {
         _busy.running = true
         ServiceUser.get_me(Dynamic.getToken(), function (reply) {
             _busy.running = false
-            _profil.surname = reply ? reply.surname : undefined
-            _profil.lastname = reply ? reply.lastname : undefined
+            // not inspected further: a reply without the names leaves them undefined
+            _profil.surname = Request.isRecord(reply) ? reply.surname : undefined
+            _profil.lastname = Request.isRecord(reply) ? reply.lastname : undefined
         })
     }
 

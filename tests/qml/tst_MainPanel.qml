@@ -21,6 +21,11 @@ TestCase {
         MainPanel { width: _case.width; height: _case.height }
     }
 
+    Component {
+        id: _spyComponent
+        SignalSpy {}
+    }
+
     property var panel: null
 
     function init() {
@@ -40,6 +45,11 @@ TestCase {
     function navigation() { return findChild(panel, "navigation") }
     function snarea() { return findChild(panel, "snarea") }
     function container() { return findChild(panel, "container") }
+
+    // a spy on `signalName` of the view `view`, from now on
+    function watch(view, signalName) {
+        return createTemporaryObject(_spyComponent, _case, { target: view, signalName: signalName })
+    }
 
     function saveGrab(item, fileName) {
         var saved = false
@@ -91,9 +101,9 @@ TestCase {
         compare(tokenRequests().length, 0)
     }
 
-    function test_navigationMessagesShowOnTheRootBanner() {
+    function test_surfaceMessagesShowOnTheRootBanner() {
         banner().delay = 1500
-        navigation().notificationRequested(["Lieferschein", "konnte nicht angelegt werden", 4])
+        findChild(panel, "workingSurface").notifier.notify(["Lieferschein", "konnte nicht angelegt werden", 4])
         verify(banner().show)
         compare(banner().settings[0], "Lieferschein")
         compare(banner().delay, 1500)
@@ -165,7 +175,7 @@ TestCase {
 
     function test_loginShowsTheWorkingSurface() {
         var erfasst = container().viewAt(0, 0)
-        var refreshes = erfasst.refreshCount
+        var refreshes = watch(erfasst, "refresh")
         loginAsDemo()
         verify(!loginPanel().busyIndicator.running)
         verify(Dynamic.getToken() !== "")
@@ -179,7 +189,8 @@ TestCase {
         compare(container().height, _case.height - snarea().height)
         // the container re-selects its sub-view: Erfasst in front, refreshed
         compare(container().currentView(), erfasst)
-        compare(erfasst.refreshCount, refreshes + 1)
+        compare(refreshes.count, 1)
+        compare(refreshes.signalArguments[0][0], "")
         tryCompare(snarea().profilArea.profil, "lastname", "Mustermann", 5000)
         wait(400)
         saveGrab(panel, "working-surface.png")
@@ -188,17 +199,20 @@ TestCase {
     function test_searchReachesTheViewInFront() {
         loginAsDemo()
         var erfasst = container().viewAt(0, 0)
+        var live = watch(erfasst, "modelLiveRefresh")
+        var confirmed = watch(erfasst, "modelRefresh")
         var input = findChild(snarea(), "searchInput")
         mouseClick(input)
         keyClick("a")
         keyClick("b")
         keyClick("c")
-        compare(erfasst.searchCount, 1)
-        compare(erfasst.lastKeyword, "abc")
-        compare(erfasst.lastLive, true)
+        compare(live.count, 1)
+        compare(live.signalArguments[0][0], "abc")
+        compare(confirmed.count, 0)
         keyClick(Qt.Key_Return)
-        compare(erfasst.searchCount, 2)
-        compare(erfasst.lastLive, false)
+        compare(confirmed.count, 1)
+        compare(confirmed.signalArguments[0][0], "abc")
+        compare(live.count, 1)
     }
 
     function test_ctrlFFocusesTheSearchField() {
@@ -217,7 +231,7 @@ TestCase {
         mouseClick(findChild(navigation().submenuarea.pageAt(2), "entry_0"))
         var kunden = container().viewAt(2, 0)
         compare(container().currentView(), kunden)
-        var refreshes = kunden.refreshCount
+        var refreshes = watch(kunden, "refresh")
         loginPanel().passwordField.text = "vendrix-demo"
         var token = Dynamic.getToken()
 
@@ -245,7 +259,7 @@ TestCase {
         compare(container()._curViewIndex, 2)
         compare(container()._curSubViewIndex, 0)
         compare(container().currentView(), kunden)
-        compare(kunden.refreshCount, refreshes + 1)
+        compare(refreshes.count, 1)
         tryCompare(snarea().profilArea.busyIndicator, "running", false, 5000)
     }
 

@@ -1,9 +1,11 @@
 import QtQuick 2.15
 import QtTest 1.15
 
-// The navigation driven with the mouse, connected to the container as the root
-// panel connects them: area icons, submenu entries and action buttons move the
-// container; the selection look follows the chosen area.
+import "../../src"
+
+// The navigation driven with the mouse on the working surface: area icons,
+// submenu entries and action buttons move the container; the selection look
+// follows the chosen area.
 TestCase {
     id: _case
     name: "Navigation"

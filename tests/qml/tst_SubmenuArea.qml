@@ -7,8 +7,9 @@ import "../../dynamic/variables.js" as Dynamic
 
 // The warehouse submenu against the reference server: its action button
 // follows the open delivery order, and a new delivery order is opened through
-// the customer picker with the next number. The functions run in name order
-// and share the server's state.
+// the customer picker with the next number, never while another is open. The
+// functions run in name order and share the server's state; the canned server
+// stands in where the backend must answer late or unreadably.
 ShellTestCase {
     id: _case
     name: "SubmenuArea"
@@ -23,20 +24,29 @@ ShellTestCase {
         }
     }
 
-    Component {
-        id: _stateComponent
-        DeliveryOrderState {}
-    }
+    SignalSpy { id: _notifiedSpy; signalName: "notified" }
 
     property var surface: null
 
+    readonly property string checkPath: "/deliveryorder/checklast"
+    readonly property var connectionBanner: ["Internet oder API Verbindung",
+        "Überprüfen Sie Ihre Internetverbindung oder kontaktieren Sie den \"Master of Disaster\" für eventuelle API Probleme", 4]
+
     function init() {
         surface = createTemporaryObject(_surfaceComponent, _case)
+        _notifiedSpy.clear()
+        _notifiedSpy.target = surface.notifier
         waitForRendering(surface)
     }
 
     function cleanup() {
+        cannedServer.clearAnswers()
         Dynamic.setToken("")
+    }
+
+    // the banner triples asked for so far, oldest first
+    function notifications() {
+        return _notifiedSpy.signalArguments.map(function (args) { return args[0] })
     }
 
     function submenu() {
@@ -58,13 +68,47 @@ ShellTestCase {
         return open
     }
 
-    // The demo data always has delivery orders, so the first number is checked on the rule itself.
-    function test_0_nextNumberRule() {
-        var state = createTemporaryObject(_stateComponent, _case)
-        compare(state._nextNumber([]), 1)
-        compare(state._nextNumber([{ "id": 9, "deliveryorders_no": 41 }, { "id": 3, "deliveryorders_no": 7 }]), 42)
-        compare(state._nextNumber({ "error": "unauthorized" }), undefined, "an error reply gives no number")
-        compare(state._nextNumber(-1), undefined)
+    // generates every open delivery order, as the stock overview would
+    function closeOpenDeliveryOrders() {
+        var open = openDeliveryOrders()
+        for (var i = 0; i < open.length; ++i)
+            reply(ServiceWarehouse.generate_transaction, [open[i].id, Dynamic.getToken()])
+        compare(openDeliveryOrders().length, 0)
+    }
+
+    // Logs in and shows the warehouse page; returns when the token poll's check
+    // and the page's own have been answered, so that later checks are the test's.
+    function loginAndShowWarehouse() {
+        testServer.clearRecords()
+        Dynamic.setToken(login())
+        tryVerify(function () { return checkRequests().length >= 1 }, 3000, "the token poll's check")
+        showWarehouse()
+        tryCompare(submenu().pageAt(1), "busy", false)
+    }
+
+    // brings the warehouse page into view again, which checks
+    function showWarehouseAgain() {
+        mouseClick(findChild(surface.navigation, "bt_Auftraegemanager"))
+        showWarehouse()
+    }
+
+    function checkRequests() {
+        return testServer.records().filter(function (r) { return r.path === checkPath })
+    }
+
+    function deliveryOrderPosts() {
+        return testServer.records().filter(function (r) { return r.method === "POST" && r.path === "/deliveryorder" })
+    }
+
+    // The demo data always has delivery orders; the canned server plays a backend without any.
+    function test_0_firstDeliveryOrderEverGetsNumberOne() {
+        loginAndShowWarehouse()
+        cannedServer.answer(checkPath, 200, "[]")
+        cannedServer.answer("/deliveryorder/getlastno", 200, "[]")
+        submenu().customerPicker.customerChosen({ "id": 1 })
+        tryVerify(function () { return deliveryOrderPosts().length === 1 }, 5000)
+        compare(JSON.parse(deliveryOrderPosts()[0].body).deliveryorders_no, 1)
+        tryCompare(submenu().pageAt(1), "busy", false)
     }
 
     function test_1_tokenPollChecksOnceLoggedIn() {
@@ -102,12 +146,8 @@ ShellTestCase {
 
     function test_3_newDeliveryOrderThroughThePicker() {
         Dynamic.setToken(login())
-        // close the open delivery order as the stock overview would
-        var open = openDeliveryOrders()
         var lastNumber = reply(ServiceWarehouse.get_last_deliveryno, [Dynamic.getToken()])[0].deliveryorders_no
-        for (var i = 0; i < open.length; ++i)
-            reply(ServiceWarehouse.generate_transaction, [open[i].id, Dynamic.getToken()])
-        compare(openDeliveryOrders().length, 0)
+        closeOpenDeliveryOrders()
 
         showWarehouse()
         tryCompare(submenu(), "deliveryOrderOpen", false)
@@ -144,45 +184,42 @@ ShellTestCase {
         compare(body.created, false)
         compare(body.customer_id, customer.id)
         compare(openDeliveryOrders()[0].deliveryorders_no, lastNumber + 1)
-        compare(surface.notifications.length, 0)
+        compare(_notifiedSpy.count, 0)
     }
 
     function test_4_rejectedDeliveryOrderIsReported() {
         Dynamic.setToken(login())
-        var open = openDeliveryOrders()
-        for (var i = 0; i < open.length; ++i)
-            reply(ServiceWarehouse.generate_transaction, [open[i].id, Dynamic.getToken()])
+        closeOpenDeliveryOrders()
         showWarehouse()
         tryCompare(submenu(), "deliveryOrderOpen", false)
         // a customer the backend does not know
         submenu().customerPicker.customerChosen({ "id": 987654 })
-        tryVerify(function () { return surface.notifications.length === 1 }, 5000)
-        compare(surface.notifications[0][0], "Lieferschein nicht angelegt")
-        compare(surface.notifications[0][2], 4)
+        tryCompare(_notifiedSpy, "count", 1, 5000)
+        compare(notifications()[0][0], "Lieferschein nicht angelegt")
+        compare(notifications()[0][2], 4)
         tryCompare(submenu().pageAt(1), "busy", false)
         compare(actionButton().text, "Neuer Lieferschein")
-        verify(actionButton().enabled)
+        tryCompare(actionButton(), "enabled", true)
     }
 
     function test_5_unreachableBackendIsReported() {
-        Dynamic.setToken(login())
-        showWarehouse()
-        tryCompare(submenu().pageAt(1), "busy", false)
+        loginAndShowWarehouse()
+        compare(submenu().deliveryOrderOpen, false)
         whileServerIsDown(function () {
             // the picker cannot list anybody
             mouseClick(actionButton())
-            tryVerify(function () { return surface.notifications.length === 1 }, 10000)
-            compare(surface.notifications[0], ["Kundenliste nicht geladen",
-                                               "Die Kunden konnten nicht geladen werden", 4])
+            tryCompare(_notifiedSpy, "count", 1, 10000)
+            compare(notifications()[0], ["Kundenliste nicht geladen", "Die Kunden konnten nicht geladen werden", 4])
             keyClick(Qt.Key_Escape)
             tryCompare(submenu().customerPicker, "visible", false)
-            // nor can a delivery order be opened
+            // nor can a delivery order be opened: the check before it does not come back
             submenu().customerPicker.customerChosen({ "id": 1 })
-            tryVerify(function () { return surface.notifications.length === 2 }, 10000)
-            compare(surface.notifications[1][0], "Lieferschein nicht angelegt")
-            compare(surface.notifications[1][2], 4)
-            // an unanswered check counts as nothing open
-            tryCompare(submenu(), "deliveryOrderOpen", false)
+            tryCompare(_notifiedSpy, "count", 2, 10000)
+            compare(notifications()[1], connectionBanner)
+            compare(_notifiedSpy.signalArguments[1][1], 7000)
+            tryCompare(actionButton(), "enabled", true)
+            // what was known stays
+            compare(submenu().deliveryOrderOpen, false)
         })
     }
 
@@ -195,5 +232,83 @@ ShellTestCase {
         tryVerify(function () {
             return testServer.records().some(function (r) { return r.path.indexOf("deliveryorder/checklast") >= 0 })
         }, 3000)
+    }
+
+    // Delivery order 7 is open; then a check comes back unreadable, then as an
+    // error reply. Neither may turn the button into "Neuer Lieferschein".
+    function test_7_failedCheckKeepsWhatWasKnown() {
+        loginAndShowWarehouse()
+        cannedServer.answer(checkPath, 200, JSON.stringify([{ "id": 7, "deliveryorders_no": 7 }]))
+        showWarehouseAgain()
+        tryCompare(submenu(), "deliveryOrderOpen", true)
+        tryCompare(submenu().pageAt(1), "busy", false)
+        var failures = [[200, "[{\"id\": 7,"], [500, JSON.stringify({ "error": "database locked" })]]
+        for (var i = 0; i < failures.length; ++i) {
+            cannedServer.answer(checkPath, failures[i][0], failures[i][1])
+            if (failures[i][0] === 200)
+                ignoreWarning(new RegExp("^Reply of GET .*checklast .* could not be read: "))
+            showWarehouseAgain()
+            tryCompare(_notifiedSpy, "count", i + 1, 5000)
+            compare(notifications()[i], connectionBanner)
+            compare(submenu().deliveryOrderOpen, true)
+            compare(actionButton().text, "Artikelbestand buchen")
+        }
+        testServer.clearRecords()
+        mouseClick(actionButton())
+        compare(surface.container.currentView().objectName, "ArtikelbestandBuchen")
+        verify(!submenu().customerPicker.visible)
+        compare(deliveryOrderPosts().length, 0)
+    }
+
+    // A slow check after a creation must not let a second click create a second order.
+    function test_8_actionStaysDisabledUntilTheCheckAfterCreatingAnswers() {
+        loginAndShowWarehouse()
+        closeOpenDeliveryOrders()
+        showWarehouseAgain()
+        tryCompare(submenu(), "deliveryOrderOpen", false)
+        tryCompare(submenu().pageAt(1), "busy", false)
+        testServer.clearRecords()
+        var canned = cannedServer.requestedPaths().length
+        cannedServer.answer(checkPath, 200, "[]") // the check right before creating
+        // the check after it, and the one of the stock overview's refresh, come late
+        var open = JSON.stringify([{ "id": 99, "deliveryorders_no": 99 }])
+        cannedServer.answer(checkPath, 200, open, true)
+        cannedServer.answer(checkPath, 200, open, true)
+        submenu().customerPicker.customerChosen({ "id": 1 })
+        verify(!actionButton().enabled)
+        tryVerify(function () { return deliveryOrderPosts().length === 1 }, 5000)
+        // the delivery order exists; its check has not answered yet
+        tryVerify(function () { return cannedServer.requestedPaths().length >= canned + 2 }, 5000)
+        wait(300)
+        verify(!actionButton().enabled, "enabled before the check answered")
+        submenu().customerPicker.customerChosen({ "id": 1 })
+        compare(actionButton().text, "Neuer Lieferschein")
+        cannedServer.release()
+        tryCompare(actionButton(), "enabled", true, 5000)
+        compare(actionButton().text, "Artikelbestand buchen")
+        compare(deliveryOrderPosts().length, 1)
+        compare(_notifiedSpy.count, 0)
+    }
+
+    // Another user opened a delivery order after the button last showed "Neuer Lieferschein".
+    function test_9_noSecondOpenDeliveryOrder() {
+        loginAndShowWarehouse()
+        closeOpenDeliveryOrders()
+        showWarehouseAgain()
+        tryCompare(submenu(), "deliveryOrderOpen", false)
+        tryCompare(submenu().pageAt(1), "busy", false)
+        var last = reply(ServiceWarehouse.get_last_deliveryno, [Dynamic.getToken()])[0].deliveryorders_no
+        verify(reply(ServiceWarehouse.add_deliveryorder, [new Date(), last + 1, false, 1, Dynamic.getToken()]).id)
+        compare(actionButton().text, "Neuer Lieferschein")
+
+        testServer.clearRecords()
+        submenu().customerPicker.customerChosen({ "id": 2 })
+        tryCompare(_notifiedSpy, "count", 1, 5000)
+        compare(notifications()[0], ["Lieferschein nicht angelegt", "Es ist noch ein Lieferschein offen", 4])
+        compare(deliveryOrderPosts().length, 0)
+        compare(openDeliveryOrders().length, 1)
+        compare(submenu().deliveryOrderOpen, true)
+        compare(actionButton().text, "Artikelbestand buchen")
+        verify(actionButton().enabled)
     }
 }

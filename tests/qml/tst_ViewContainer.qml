@@ -18,12 +18,20 @@ TestCase {
         ViewContainer {
             width: _case.width
             height: _case.height
+            navigationState: NavigationState {}
         }
+    }
+
+    Component {
+        id: _spyComponent
+        SignalSpy {}
     }
 
     SignalSpy { id: _navigationRefreshSpy; signalName: "navigationRefresh" }
 
     property var container: null
+    // a spy on every view signal there is, keyed "<view>.<signal>"
+    property var spies: ({})
     // [area, sub-view, view name] of every page
     readonly property var pages: [
         [0, 0, "Erfasst"], [0, 1, "Abgerechnet"], [0, 2, "Rechnungen"], [0, 3, "NeuerAuftrag"],
@@ -33,20 +41,48 @@ TestCase {
         [3, 0, "Users"], [4, 0, "Update"]
     ]
 
+    readonly property var viewSignals: ["refresh", "modelRefresh", "modelLiveRefresh"]
+
     function init() {
         container = createTemporaryObject(_containerComponent, _case)
         _navigationRefreshSpy.clear()
         _navigationRefreshSpy.target = container
-    }
-
-    // the value of `counter` ("refreshCount" or "searchCount") of every page by name; 0 where a view has none
-    function counts(counter) {
-        var result = {}
+        var watched = {}
         for (var i = 0; i < pages.length; ++i) {
             var view = container.viewAt(pages[i][0], pages[i][1])
-            result[pages[i][2]] = view[counter] !== undefined ? view[counter] : 0
+            for (var j = 0; j < viewSignals.length; ++j) {
+                if (typeof view[viewSignals[j]] === "function")
+                    watched[pages[i][2] + "." + viewSignals[j]] =
+                            createTemporaryObject(_spyComponent, _case, { target: view, signalName: viewSignals[j] })
+            }
+        }
+        spies = watched
+    }
+
+    function spy(view, signalName) {
+        return spies[view + "." + signalName]
+    }
+
+    // how often each view emitted any of `signalNames`, by view name
+    function counts(signalNames) {
+        var result = {}
+        for (var i = 0; i < pages.length; ++i) {
+            var name = pages[i][2]
+            result[name] = 0
+            for (var j = 0; j < signalNames.length; ++j) {
+                if (spy(name, signalNames[j]))
+                    result[name] += spy(name, signalNames[j]).count
+            }
         }
         return result
+    }
+
+    function refreshes() {
+        return counts(["refresh"])
+    }
+
+    function searches() {
+        return counts(["modelRefresh", "modelLiveRefresh"])
     }
 
     function only(name, count) {
@@ -86,14 +122,14 @@ TestCase {
 
     function test_refreshTable(data) {
         container.changeView(data.area)
-        compare(counts("refreshCount"), only("", 0), "choosing an area reloads nothing")
+        compare(refreshes(), only("", 0), "choosing an area reloads nothing")
         container.changeContainerIndex(data.sub)
         compare(container._curViewIndex, data.area)
         compare(container._curSubViewIndex, data.sub)
         compare(container.currentView(), container.viewAt(data.area, data.sub))
-        compare(counts("refreshCount"), only(data.view, 1))
+        compare(refreshes(), only(data.view, 1))
         if (data.view !== "")
-            compare(container.viewAt(data.area, data.sub).lastKeyword, data.keyword)
+            compare(spy(data.view, "refresh").signalArguments[0][0], data.keyword)
         compare(_navigationRefreshSpy.count, data.navigation)
         if (data.navigation)
             compare(_navigationRefreshSpy.signalArguments[0][0], 1)
@@ -129,7 +165,7 @@ TestCase {
         container.changeContainerIndex(7)
         compare(container._curSubViewIndex, 7)
         compare(container.currentView().objectName, data.view)
-        compare(counts("refreshCount"), only("", 0))
+        compare(refreshes(), only("", 0))
     }
 
     function test_beforeAnyAreaNothingIsReloaded() {
@@ -137,9 +173,9 @@ TestCase {
         container.changeContainerIndex(0)
         compare(container._curSubViewIndex, 0)
         compare(container.currentView().objectName, "Erfasst")
-        compare(counts("refreshCount"), only("", 0))
+        compare(refreshes(), only("", 0))
         container.searchKeyword("abc", true)
-        compare(counts("searchCount"), only("", 0))
+        compare(searches(), only("", 0))
     }
 
     function test_searchReachesOnlyTheListInFront_data() {
@@ -157,11 +193,11 @@ TestCase {
         container.changeView(data.area)
         container.changeContainerIndex(data.sub)
         container.searchKeyword("Müller", data.live)
-        compare(counts("searchCount"), only(data.view, 1))
+        compare(searches(), only(data.view, 1))
         if (data.view !== "") {
-            var view = container.viewAt(data.area, data.sub)
-            compare(view.lastKeyword, "Müller")
-            compare(view.lastLive, data.live)
+            var received = spy(data.view, data.live ? "modelLiveRefresh" : "modelRefresh")
+            compare(received.count, 1)
+            compare(received.signalArguments[0][0], "Müller")
         }
     }
 
@@ -172,9 +208,9 @@ TestCase {
         compare(container.currentView().objectName, "KundenUebersicht")
         container.searchKeyword("abc", true)
         container.searchKeyword("abc", false)
-        compare(counts("searchCount"), only("", 0), "customers 1 takes no search")
+        compare(searches(), only("", 0), "customers 1 takes no search")
         container.changeContainerIndex(0) // "Kunden Übersicht"
         container.searchKeyword("abc", false)
-        compare(counts("searchCount"), only("KundenUebersicht", 1))
+        compare(searches(), only("KundenUebersicht", 1))
     }
 }

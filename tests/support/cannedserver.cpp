@@ -36,12 +36,12 @@ QUrl CannedServer::url(const QString &path) const
 
 void CannedServer::answer(const QString &path, int status, const QString &body, bool held)
 {
-    m_answers.insert(path, {status, body.toUtf8(), held});
+    m_answers[path].append({status, body.toUtf8(), held});
 }
 
 bool CannedServer::answers(const QString &path) const
 {
-    return m_answers.contains(path);
+    return !m_answers.value(path).isEmpty();
 }
 
 void CannedServer::clearAnswers()
@@ -110,8 +110,8 @@ void CannedServer::respond(QTcpSocket *socket, const QString &path)
 {
     requests.append(path);
     QByteArray response;
-    if (m_answers.contains(path)) {
-        const Canned &canned = m_answers.value(path);
+    if (answers(path)) {
+        const Canned canned = m_answers[path].takeFirst();
         response = head(QByteArray::number(canned.status) + " Canned",
                        "Content-Type: application/json\r\n" + contentLength(canned.body.size()))
             + canned.body;

@@ -26,9 +26,10 @@ class QTcpSocket;
 // The first body bytes of held answers follow the head after a pause, because
 // the network stack reports progress at most every 150 ms.
 //
-// answer() sets the reply for a path of its own, whatever the method; QML
-// tests reach the server as `cannedServer`, and requests of the documents for
-// such a path go here instead of to the reference server.
+// answer() queues a reply for the next request of a path, whatever the
+// method; QML tests reach the server as `cannedServer`, and requests of the
+// documents for a path with a queued reply come here instead of going to the
+// reference server.
 class CannedServer : public QObject
 {
     Q_OBJECT
@@ -42,12 +43,12 @@ public:
     // "http://127.0.0.1:<port>" followed by `path`.
     QUrl url(const QString &path) const;
 
-    // From now on answers `path` with `status` and `body` (sent as JSON). A held
-    // answer is sent only on release().
+    // Answers the next request of `path` with `status` and `body` (sent as
+    // JSON); each call queues one reply. A held reply is sent only on release().
     Q_INVOKABLE void answer(const QString &path, int status, const QString &body, bool held = false);
-    // Whether answer() set the reply for `path`.
+    // Whether a reply for `path` is queued.
     Q_INVOKABLE bool answers(const QString &path) const;
-    // Forgets every answer() and drops what is still held.
+    // Forgets every queued reply and drops what is still held.
     Q_INVOKABLE void clearAnswers();
     // Sends the rest of every held answer and closes its connection.
     Q_INVOKABLE void release();
@@ -78,5 +79,5 @@ private:
 
     QTcpServer m_server;
     QList<Held> m_held;
-    QHash<QString, Canned> m_answers;
+    QHash<QString, QList<Canned>> m_answers;
 };

@@ -16,8 +16,4 @@ PlaceholderPage {
     signal modelLiveRefresh(var keyword)
 
     title: qsTr("Erfasste Aufträge")
-
-    onRefresh: noteRefresh(keyword)
-    onModelRefresh: noteSearch(keyword, false)
-    onModelLiveRefresh: noteSearch(keyword, true)
 }

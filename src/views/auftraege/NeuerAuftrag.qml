@@ -12,6 +12,4 @@ PlaceholderPage {
     signal refresh()
 
     title: qsTr("Neuer Auftrag")
-
-    onRefresh: noteRefresh(undefined)
 }

@@ -16,8 +16,4 @@ PlaceholderPage {
     signal modelLiveRefresh(var keyword)
 
     title: qsTr("Kunden Übersicht")
-
-    onRefresh: noteRefresh(keyword)
-    onModelRefresh: noteSearch(keyword, false)
-    onModelLiveRefresh: noteSearch(keyword, true)
 }

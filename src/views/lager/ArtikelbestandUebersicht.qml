@@ -12,6 +12,4 @@ PlaceholderPage {
     signal refresh()
 
     title: qsTr("Artikelbestand Übersicht")
-
-    onRefresh: noteRefresh(undefined)
 }

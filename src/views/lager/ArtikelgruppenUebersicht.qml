@@ -12,6 +12,4 @@ PlaceholderPage {
     signal refresh()
 
     title: qsTr("Artikelgruppe Übersicht")
-
-    onRefresh: noteRefresh(undefined)
 }
