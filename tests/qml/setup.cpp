@@ -1,4 +1,5 @@
 #include "cannedserver.h"
+#include "logcapture.h"
 #include "networkaccess.h"
 #include "offlinestorage.h"
 #include "qmltypes.h"
@@ -57,6 +58,7 @@ public Q_SLOTS:
         Startup::publishContextProperties(engine->rootContext(), geometry.width(), geometry.height());
         engine->rootContext()->setContextProperty(QStringLiteral("testServer"), m_server.get());
         engine->rootContext()->setContextProperty(QStringLiteral("cannedServer"), m_canned.get());
+        engine->rootContext()->setContextProperty(QStringLiteral("testLog"), &m_log);
         // pictures a person can look at after the run, kept beside the runner
         QDir().mkpath(QStringLiteral("screenshots"));
         engine->rootContext()->setContextProperty(
@@ -73,6 +75,7 @@ public Q_SLOTS:
 
 private:
     QTemporaryDir m_storage;
+    LogCapture m_log;
     std::unique_ptr<TestServer> m_server;
     std::unique_ptr<CannedServer> m_canned;
     std::unique_ptr<RedirectingNetworkFactory> m_networkFactory;

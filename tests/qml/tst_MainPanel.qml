@@ -161,6 +161,40 @@ TestCase {
         verify(testServer.start())
     }
 
+    // A recognisable password and what is made of it (the Basic credential,
+    // the session token) reach the log nowhere: not on a refused login, not on
+    // a login that remembers the data, not on the logout.
+    function test_credentialsNeverReachTheLog() {
+        var password = "Kennwort-4711-Zz"
+        var wrong = "Falsch-0815-Yy"
+        verify(testServer.restart(["--add-user", "pruefer:" + password]))
+        loginPanel().rememberBox.checked = true
+        var token = ""
+        testLog.start()
+        try {
+            clickLogin("pruefer", wrong)
+            tryCompare(banner(), "run", true, 5000)
+            banner().run = false // it would cover the sign-out icon
+            tryCompare(banner(), "show", false, 1000)
+            typeInto(loginPanel().passwordField, password)
+            mouseClick(loginPanel().loginButton)
+            tryCompare(container(), "visible", true, 5000)
+            token = Dynamic.getToken()
+            tryCompare(loginPanel(), "visible", false, 2000)
+            tryCompare(snarea().profilArea.busyIndicator, "running", false, 5000)
+            mouseClick(findChild(snarea(), "signoutIcon"))
+            tryCompare(loginPanel(), "state", "open", 3000)
+        } finally {
+            testLog.stop()
+        }
+        var log = testLog.messages().join("\n")
+        verify(log.indexOf("SPEICHERE KONFIG pruefer *** -1 true") >= 0, "the remembering is logged, masked")
+        var secrets = [password, wrong, Qt.btoa("pruefer:" + password), Qt.btoa("pruefer:" + wrong), token]
+        for (var i = 0; i < secrets.length; ++i)
+            verify(log.indexOf(secrets[i]) < 0, "secret " + i + " in the log")
+        verify(token.length > 0)
+    }
+
     function test_credentialsAreSentAsUtf8Base64() {
         // typed by the keyboard's input method, not by key codes
         loginPanel().userField.text = "jürgen"
