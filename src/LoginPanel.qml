@@ -7,11 +7,13 @@ import QtQuick.LocalStorage 2.12
 // import "qrc:/static"
 // import "qrc:/static/colors.js" as Colors
 // import "qrc:/static/ConfigStorage.js" as ConfigStorage
+// import "qrc:/src/controls"
 
 // Testing
 import "../static"
 import "../static/colors.js" as Colors
 import "../static/ConfigStorage.js" as ConfigStorage
+import "./controls"
 
 // The login form: user name, password, company and the box that remembers them.
 // It starts prefilled from the settings store and never logs in by itself: it
@@ -194,6 +196,12 @@ Rectangle {
             Material.theme: c_OsType === "macos" ? Material.Dark : Material.Light
             Material.background: "#444"
             Material.foreground: "#ddd"
+            // the open list in the box's font too
+            delegate: ComboRow {
+                box: _company
+                label: modelData
+                highlighted: _company.highlightedIndex === index
+            }
             background: Rectangle {
                 implicitWidth: 120
                 implicitHeight: 40 * c_Scale

@@ -1,4 +1,6 @@
 import QtQuick 2.15
+import QtQuick.Controls 2.15
+import QtQuick.Window 2.15
 
 // Produktiv
 // import "qrc:/static/colors.js" as Colors
@@ -30,7 +32,18 @@ Item {
         _session.logout()
     }
 
-    Component.onCompleted: _loginPanel.state = "open"
+    // The banner stands in the window's overlay layer: above everything, also
+    // above a popup and the backdrop it dims the window with.
+    function _raiseBanner() {
+        var overlay = _notification_banner.Overlay.overlay
+        _notification_banner.parent = overlay ? overlay : _mainPanel
+    }
+
+    Component.onCompleted: {
+        _raiseBanner()
+        _loginPanel.state = "open"
+    }
+    Window.onWindowChanged: _raiseBanner()
 
     Session {
         id: _session

@@ -170,10 +170,9 @@ Popup {
                 }
 
                 // the rows of the open list in the box's own font
-                delegate: ItemDelegate {
-                    width: _combo.width
-                    text: model.name
-                    font: _combo.font
+                delegate: ComboRow {
+                    box: _combo
+                    label: model.name
                     highlighted: _combo.highlightedIndex === index
                     Material.foreground: Colors.c_grayish_white
                 }

@@ -140,6 +140,8 @@ Item {
                 objectName: "title"
                 width: parent.width
                 elide: Text.ElideRight
+                // messages may carry names and other data: never read as markup
+                textFormat: Text.PlainText
                 font.family: CustomFonts.names.nunitoSans
                 font.bold: true
                 font.pixelSize: 20 * c_Scale
@@ -150,6 +152,7 @@ Item {
                 objectName: "text"
                 width: parent.width
                 elide: Text.ElideRight
+                textFormat: Text.PlainText
                 font.family: CustomFonts.names.nunitoSans
                 font.pixelSize: 17 * c_Scale
                 color: _banner.textColor

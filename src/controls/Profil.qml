@@ -19,9 +19,13 @@ Item {
     property var surname: "--"
     // second line (shown in capitals)
     property var lastname: "--"
+    // the widest the names may be; a longer name ends in "…" (-1: no limit)
+    property real nameRoom: -1
 
     // width of icon and names together (they reach beyond the item's own width)
     readonly property real contentWidth: _content.width
+    // width of the sign-out icon and the gap after it
+    readonly property real iconWidth: _signoutIcon.width + _content.spacing
 
     // the user asked to sign out (after the icon's movement)
     signal signout()
@@ -68,6 +72,10 @@ Item {
 
             Text {
                 objectName: "surname"
+                width: _profil.nameRoom >= 0 ? Math.min(implicitWidth, _profil.nameRoom) : implicitWidth
+                elide: Text.ElideRight
+                // the user's own data: never read as markup
+                textFormat: Text.PlainText
                 font.family: CustomFonts.names.nunitoSans
                 font.pixelSize: _profil.nameFontSize / 1.9
                 font.capitalization: Font.AllUppercase
@@ -76,6 +84,9 @@ Item {
             }
             Text {
                 objectName: "lastname"
+                width: _profil.nameRoom >= 0 ? Math.min(implicitWidth, _profil.nameRoom) : implicitWidth
+                elide: Text.ElideRight
+                textFormat: Text.PlainText
                 font.family: CustomFonts.names.nunitoSans
                 font.bold: true
                 font.pixelSize: _profil.nameFontSize / 1.5

@@ -46,13 +46,17 @@ Item {
     Row {
         id: _row
 
+        // the closest the items may come
+        readonly property real minimumSpacing: 10 * c_Scale
+        // the width the items and the three gaps beside the icons may take, a margin kept at the right
+        readonly property real room: _profilArea.width - anchors.leftMargin - 20 * c_Scale
+                                     - _gear.width - _inbox.width - _bell.width
+
         anchors.left: parent.left
         anchors.leftMargin: 25 * c_Scale
         anchors.verticalCenter: parent.verticalCenter
         // a seventh and a half of the width, less where a long name would run off the edge
-        spacing: Math.max(10 * c_Scale, Math.min(_profilArea.width / 7.5,
-                                                 (_profilArea.width - anchors.leftMargin - 20 * c_Scale
-                                                  - _gear.width - _inbox.width - _bell.width - _profil.contentWidth) / 3))
+        spacing: Math.max(minimumSpacing, Math.min(_profilArea.width / 7.5, (room - _profil.contentWidth) / 3))
 
         Text {
             id: _gear
@@ -89,6 +93,8 @@ Item {
             anchors.verticalCenter: parent.verticalCenter
             width: 50 * c_Scale
             height: 50 * c_Scale
+            // what is left at the closest spacing; a longer name is cut off with "…"
+            nameRoom: Math.max(0, _row.room - 3 * _row.minimumSpacing - iconWidth)
             onSignout: _profilArea.signOutClient()
         }
     }

@@ -66,6 +66,11 @@ Item {
 
         objectName: "suggestionsInput"
         anchors.fill: parent
+        // the style's paddings (8 above, 16 below a 53 pixel field) shrink with
+        // the field, so that a low field (scale 0.7) does not cut off the tops
+        // of capitals
+        topPadding: _field.height * 8 / 53
+        bottomPadding: _field.height * 16 / 53
         selectByMouse: true
 
         onActiveFocusChanged: if (activeFocus) selectAll()
@@ -158,11 +163,14 @@ Item {
                 height: 30 * c_Scale
 
                 Text {
+                    objectName: "rowText"
                     anchors.left: parent.left
                     anchors.leftMargin: 10 * c_Scale
                     anchors.right: parent.right
                     anchors.verticalCenter: parent.verticalCenter
                     elide: Text.ElideRight
+                    // records of the backend: never read as markup
+                    textFormat: Text.PlainText
                     // reads the roles through `model` so the text follows changes of the row
                     text: _field.rowText(model)
                 }

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import QtQuick.Window 2.15
 import QtTest 1.15
 
 import "../../src"
@@ -70,6 +71,13 @@ ShellTestCase {
             mouseClick(findChild(submenu.pageAt(1), "actionButton"))
             tryCompare(banner, "run", true, 10000)
             compare(banner.settings, ["Kundenliste nicht geladen", "Die Kunden konnten nicht geladen werden", 4])
+            // drawn above the picker's backdrop, in its own colour (the offscreen
+            // runs cannot grab the window; the runs on Xvfb can)
+            var bar = findChild(banner, "bar")
+            tryCompare(bar, "y", 0, 1000)
+            var window = grabImage(_case.Window.window.contentItem)
+            if (window.width > 0)
+                compare(String(window.pixel(bar.width / 2, 5)), String(bar.color), "the bar is dimmed")
             saveWindowGrab("banner-customer-list-failed.png")
             keyClick(Qt.Key_Escape)
             tryCompare(submenu.customerPicker, "visible", false)

@@ -3,6 +3,7 @@ import QtQuick.LocalStorage 2.12
 import QtTest 1.15
 
 import "../../src"
+import "../../static"
 import "../../static/ConfigStorage.js" as ConfigStorage
 
 // The login form on its own: prefilling from the settings store, what is
@@ -120,6 +121,15 @@ TestCase {
         compare(_loginSpy.signalArguments[0][1], "p")
         verify(!panel.busyIndicator.running)
         compare(ConfigStorage.get(ConfigStorage.username, "none"), "none")
+    }
+
+    function test_companyListInThePanelsFont() {
+        var panel = createPanel()
+        mouseClick(panel.companyBox)
+        tryVerify(function () { return panel.companyBox.popup.opened })
+        for (var i = 0; i < 2; ++i)
+            compare(panel.companyBox.popup.contentItem.itemAtIndex(i).font.family, CustomFonts.names.montserrat)
+        keyClick(Qt.Key_Escape)
     }
 
     function test_loginButtonRemembersOnlyWhenTicked() {

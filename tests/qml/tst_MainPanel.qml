@@ -258,6 +258,20 @@ TestCase {
         compare(input.selectedText, "Search")
     }
 
+    // On the login panel the search field is hidden: the shortcut must leave the typing where it is.
+    function test_ctrlFDoesNothingOnTheLoginPanel() {
+        var live = watch(container().viewAt(0, 0), "modelLiveRefresh")
+        loginPanel().userField.text = ""
+        mouseClick(loginPanel().userField)
+        keyClick(Qt.Key_F, Qt.ControlModifier)
+        verify(!findChild(snarea(), "searchInput").activeFocus)
+        keyClick("a")
+        keyClick("b")
+        keyClick("c")
+        compare(loginPanel().userField.text, "abc")
+        compare(live.count, 0)
+    }
+
     function test_logoutThenLoginComesBackToTheSameView() {
         loginAsDemo()
         // customers, then "Kunden Übersicht"

@@ -73,6 +73,20 @@ TestCase {
         tryVerify(function () { return meRequests().length === 2 }, 5000, "second user-record request")
     }
 
+    function test_longNameEndsInsideTheBar() {
+        cannedServer.answer("/me", 200, JSON.stringify({ "surname": "Maximiliane-Alexandra-Theodora",
+                                                         "lastname": "Schwarzenberg-Hohenlohe-Waldenburg-Schillingsfürst" }))
+        var bar = createTemporaryObject(_barComponent, _case)
+        bar.visible = true
+        tryCompare(bar.profilArea.busyIndicator, "running", false, 5000)
+        var names = [findChild(bar, "surname"), findChild(bar, "lastname")]
+        for (var i = 0; i < names.length; ++i) {
+            verify(names[i].truncated, names[i].objectName + " ends in an ellipsis")
+            verify(names[i].mapToItem(bar, names[i].width, 0).x <= bar.width, names[i].objectName + " inside the bar")
+        }
+        saveGrab(bar, "topbar-long-name.png")
+    }
+
     function test_signOutOnlyAfterTheMovement() {
         var bar = createTemporaryObject(_barComponent, _case)
         bar.visible = true

@@ -113,6 +113,16 @@ TestCase {
         compare(field.searchfield.height, 101)
     }
 
+    // At scale 0.7 the field is 37 pixels high: the text must still fit between the paddings.
+    function test_lowFieldKeepsCapitalsWhole() {
+        var field = createField(_quietHostComponent)
+        field.height = 53 * 0.7
+        field.controlText = "ÄÖÜ Éclair"
+        var input = field.textfield
+        verify(input.topPadding + input.contentHeight <= input.height - input.bottomPadding,
+               "text " + input.contentHeight + " high between paddings " + input.topPadding + " and " + input.bottomPadding)
+    }
+
     function test_matchingTheCurrentRowInOtherCaseChoosesIt() {
         var field = createField(_quietHostComponent, customers())
         mouseClick(field.textfield)
