@@ -4,6 +4,7 @@
 #include "filedownload.h"
 #include "generatepdf.h"
 #include "mousehandling.h"
+#include "privatefiles.h"
 #include "tablemodel.h"
 #include "updateinstance.h"
 
@@ -23,6 +24,9 @@ void registerAll()
     qmlRegisterType<UpdateInstance>("UpdateInstance", 1, 0, "Updater");
     qmlRegisterType<TableModel>("TableModel", 0, 1, "TableModel");
     qmlRegisterType<MouseHandling>("MouseHandling", 0, 1, "MouseHandling");
+    // where invoices and delivery notes are written; the engine owns the instance
+    qmlRegisterSingletonType<PrivateFiles>("PrivateFiles", 1, 0, "PrivateFiles",
+                                           [](QQmlEngine *, QJSEngine *) -> QObject * { return new PrivateFiles; });
 }
 
 } // namespace QmlTypes
