@@ -1,0 +1,35 @@
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+import QtQuick.Layouts 1.15
+
+// A text field with its label above it. What the user types is taken as it
+// stands (no trimming, no checks).
+ColumnLayout {
+    id: _cell
+
+    // the label's text
+    property alias label: _label.text
+    // the label's colour
+    property alias labelColor: _label.color
+    // the field's text
+    property alias text: _input.text
+    // true: the text is shown but cannot be typed into
+    property alias readOnly: _input.readOnly
+    // the text field itself
+    readonly property alias field: _input
+
+    spacing: 2 * c_Scale
+
+    FormLabel {
+        id: _label
+
+        Layout.fillWidth: true
+    }
+
+    TextField {
+        id: _input
+
+        Layout.fillWidth: true
+        selectByMouse: true
+    }
+}

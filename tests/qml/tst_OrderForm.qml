@@ -1,0 +1,118 @@
+import QtQuick 2.15
+import QtTest 1.15
+
+import "../../src/views/auftraege"
+import "../../src/api/service_assignment.js" as ServiceAssignment
+import "../../static/colors.js" as Colors
+
+// The order form as the change of an order uses it: filled from an order
+// record of the reference server, and collected again.
+ShellTestCase {
+    id: _case
+    name: "OrderForm"
+    width: 1200
+    height: 1400
+
+    Component {
+        id: _formComponent
+        OrderForm {
+            width: 1100
+            title: "Auftragsänderung"
+            customerEditable: false
+            customerLabel: "Kundenname"
+            labelColor: Colors.c_darker_white
+        }
+    }
+
+    property var form: null
+    property var taxes: []
+    property var order: null
+
+    function initTestCase() {
+        verify(testServer.running, "the reference server runs")
+        token = login()
+        taxes = reply(ServiceAssignment.get_taxes, [token])
+        verify(taxes.length >= 3)
+        var page = reply(ServiceAssignment.get_assignments, [1, token])
+        verify(page.length > 0, "the demo data has orders")
+        order = reply(ServiceAssignment.get_assignment, [page[0].id, token])
+        verify(order.customer_assignment && order.taxes, "a complete order record")
+    }
+
+    function init() {
+        form = createTemporaryObject(_formComponent, _case)
+        form.setTaxes(taxes)
+    }
+
+    function field(name) {
+        var item = findChild(form, name)
+        verify(item, name)
+        return item
+    }
+
+    // the server's order with some fields replaced
+    function record(changes) {
+        var copy = JSON.parse(JSON.stringify(order))
+        for (var key in changes)
+            copy[key] = changes[key]
+        return copy
+    }
+
+    function test_fillTakesTheRecordsTaxRowWhateverTheShipmentType_data() {
+        return [
+            { tag: "second row, not an express type", sendungsart: 1, tax: 1 },
+            { tag: "third row, an express type", sendungsart: 12, tax: 2 },
+            { tag: "first row, an express type", sendungsart: 11, tax: 0 }
+        ]
+    }
+
+    function test_fillTakesTheRecordsTaxRowWhateverTheShipmentType(data) {
+        form.fill(record({ sendungsart: data.sendungsart, taxes: { id: taxes[data.tax].id, tax: taxes[data.tax].tax } }))
+        compare(field("sendungsart").currentIndex, data.sendungsart)
+        compare(field("prozentart").currentIndex, data.tax)
+        compare(form.collect()[8], taxes[data.tax].id)
+        // the shipment type chosen afterwards preselects again
+        field("sendungsart").currentIndex = 13
+        compare(field("prozentart").currentIndex, 1)
+    }
+
+    function test_fillAndCollect() {
+        field("dox").checked = true
+        var filled = record({
+            datum: "07.01.2026", belegnummer: "B-9", referenz: "Ref 9", textbeschreibung: "Palette",
+            gewicht: "300", sendungsart: 3, versandpartner: 6, richtung: 4, verkaufspreis: 120.5,
+            einkaufspreis: "80", zustellung_im_aussengebiet: false, abholung_im_aussengebiet: true,
+            versand_oversized: true, versand_heavy_weight: true, versand_nicht_stapelbare_palette: false,
+            zustellung_samstags: true, abholung_samstags: false, gebuehr_fuer_zusaetzliche_handhabung: true,
+            praemie_fuer_transportversicherung: false, betrag_fuer_praemie_fuer_transportversicherung: 12.5,
+            gebuehr_fuer_erstellung_einer_ae: true, gebuehr_fuer_kein_envelope: false,
+            zeitfensterzustellung: true, betrag_fuer_zeitfenstereinstellungen: "4.20",
+            taxes: { id: taxes[2].id, tax: taxes[2].tax }
+        })
+        form.fill(filled)
+        var customer = order.customer_assignment
+        compare(form.customerName, customer.surname + " " + customer.lastname)
+        compare(findChild(form, "customerReadOnly").visible, true)
+        compare(findChild(form, "customerReadOnly").readOnly, true)
+        compare(form.customerField.visible, false)
+        compare(findChild(form, "title").visible, true)
+        compare(field("dox").checked, true, "dox and nox are no part of an order")
+        // the amount of an unchecked box is there, but not sent
+        compare(field("praemie_fuer_transportversicherung").amount, "12.5")
+        compare(form.collect(), ["07.01.2026", "B-9", "Ref 9", "Palette", "300", 3, 6, 4, taxes[2].id, "120.5", "80",
+                                 false, true, true, true, false, true, false, true, false, "", true, false, true, "4.20"])
+        // until its box is checked again
+        mouseClick(field("praemie_fuer_transportversicherung").box)
+        compare(form.collect()[20], "12.5")
+    }
+
+    function test_fillWithoutAWholeCustomerOrAKnownTaxRow() {
+        form.fill(record({ customer_assignment: { id: 3, surname: "Anna", lastname: "" },
+                           taxes: { id: 99, tax: "7%" }, sendungsart: 11 }))
+        compare(form.customerName, "")
+        compare(field("prozentart").currentIndex, -1, "no row has the record's tax text")
+        compare(form.collect()[8], null)
+        form.fill(record({ customer_assignment: null }))
+        compare(form.customerName, "")
+    }
+}
