@@ -1,0 +1,299 @@
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+import QtQuick.Controls.Material 2.15
+
+// Produktiv
+// import "qrc:/static/colors.js" as Colors
+// import "qrc:/static"
+// import "qrc:/static/NotificationState.js" as NotificationState
+// import "qrc:/dynamic/variables.js" as Dynamic
+// import "qrc:/src/api/request.js" as Request
+
+// Testing
+import "../../static/colors.js" as Colors
+import "../../static"
+import "../../static/NotificationState.js" as NotificationState
+import "../../dynamic/variables.js" as Dynamic
+import "../api/request.js" as Request
+
+// A list of backend records loaded page by page, with the top bar's search.
+// It waits for the session token, loads page 1, loads the next page each time
+// the user scrolls exactly to the end, and stops when the backend has no
+// further page. The caller gives the page and search functions, the card and
+// the text for an empty list; the list owns the model, the paging state, the
+// busy indicator, the current-row bar and the keyboard and wheel handling.
+//
+// Only the newest request counts: a reload or a search makes every reply of an
+// earlier one void, and at most one page request is outstanding at a time.
+FocusScope {
+    id: _paged
+
+    // must set: function(page, token, cb) of a service library; cb gets one page (a list) or -1 past the last page
+    property var pageFunction: null
+    // must set: function(keyword, token, cb) of a service library; cb gets the hits (a list) or -1 without hits
+    property var searchFunction: null
+    // must set: the card of one record; it reads the record's roles and `index`
+    property alias delegate: _list.delegate
+    // must set: the centred text of an empty list
+    property string emptyText: ""
+    // should set: the window banner's notifier, told when a page or a search fails
+    property var notifier: null
+    // should set: [title, text] of the banner when a page or a search fails
+    property var failureMessage: [qsTr("Liste nicht geladen"), qsTr("Die Liste konnte nicht geladen werden")]
+    // may set: the caller's own requests are outstanding (shows the busy indicator too)
+    property bool busy: false
+    // may set: false keeps the list from waiting for the token on its own until refresh()
+    property bool loadOnStart: true
+
+    // the records shown, one element per record as received (nested objects stay objects)
+    readonly property alias model: _model
+    // the list view itself
+    readonly property alias listView: _list
+    // the current row (-1: none)
+    property alias currentIndex: _list.currentIndex
+    // the card of the current row, or null
+    readonly property alias currentItem: _list.currentItem
+    // the last page asked for; 0: the backend has no further page and paging stops
+    property int current_page: 1
+    // true while the list shows search hits; paging waits until a confirmed search for "Search"
+    property bool isSearching: false
+    // true while a page request is outstanding
+    readonly property bool loading: _pageRequest !== null
+    // true while the empty text is shown
+    readonly property bool emptyTextShown: _emptyTextShown
+    // the placeholder of the top bar's search field: a confirmed search for it is no search
+    readonly property string searchPlaceholder: "Search"
+
+    // page `page` arrived and is shown
+    signal pageLoaded(int page)
+    // the hits of a search for `keyword` are shown
+    signal searched(var keyword)
+    // a page or search request failed (`status` 0: no connection); the banner is told
+    signal loadFailed(int status)
+    // Return or Enter on the current row
+    signal activated(int index)
+
+    // Reloads from page 1 at the next token check, at most 500 ms from now, and
+    // takes the keyboard focus.
+    function refresh() {
+        _tokenTimer.restart()
+        _list.forceActiveFocus()
+    }
+
+    // A confirmed search; the placeholder "Search" lets paging resume.
+    function modelRefresh(keyword) {
+        isSearching = keyword !== searchPlaceholder
+        search(keyword)
+        _list.forceActiveFocus()
+    }
+
+    // A search while the user types; paging waits.
+    function modelLiveRefresh(keyword) {
+        isSearching = true
+        search(keyword)
+    }
+
+    // Replaces the list with the hits for `keyword` (none: an empty list).
+    // The empty text and the page counter stay as they are.
+    function search(keyword) {
+        var request = _supersede()
+        searchFunction(keyword, Dynamic.getToken(), function (reply, status) {
+            if (request !== _generation)
+                return
+            if (Request.isList(reply)) {
+                _model.clear()
+                _model.append(reply)
+            } else if (Request.isNoHits(reply) && status === 204) {
+                _model.clear()
+            } else {
+                _fail(status)
+                return
+            }
+            searched(keyword)
+        })
+    }
+
+    // Loads page `page` (1 empties the list first). A reload supersedes an
+    // outstanding page; further pages wait until the outstanding one is in.
+    function loadPage(page) {
+        if (page === 1)
+            _supersede()
+        else if (_pageRequest !== null)
+            return
+        var request = { generation: _generation, page: page }
+        _pageRequest = request
+        pageFunction(page, Dynamic.getToken(), function (reply, status) {
+            if (_pageRequest !== request)
+                return
+            _pageRequest = null
+            if (Request.isEndOfPages(reply) && status === 400) {
+                current_page = 0
+                return
+            }
+            if (!Request.isList(reply)) {
+                // a later scroll to the end tries the same page again
+                current_page = page - 1
+                _fail(status)
+                return
+            }
+            if (page === 1)
+                _model.clear()
+            _model.append(reply)
+            _emptyTextShown = _model.count === 0
+            pageLoaded(page)
+        })
+    }
+
+    // Makes row `index` current, opens its card's actions and takes the keyboard focus.
+    function select(index) {
+        _list.currentIndex = index
+        if (_list.currentItem && _list.currentItem.entersItem)
+            _list.currentItem.entersItem()
+        _list.forceActiveFocus()
+    }
+
+    // the element of row `index` (its roles as properties), or null
+    function recordAt(index) {
+        return index >= 0 && index < _model.count ? _model.get(index) : null
+    }
+
+    // the number of the request whose replies still count
+    property int _generation: 0
+    // {generation, page} of the outstanding page request, or null
+    property var _pageRequest: null
+    property bool _emptyTextShown: false
+
+    // Voids the replies of every earlier reload, search and page request.
+    function _supersede() {
+        _pageRequest = null
+        return ++_generation
+    }
+
+    function _fail(status) {
+        loadFailed(status)
+        if (!notifier)
+            return
+        if (status === 0)
+            notifier.notifyConnectionProblem()
+        else
+            notifier.notify([failureMessage[0], failureMessage[1], NotificationState.ERROR])
+    }
+
+    // The page after the last one asked for, unless one is still on its way.
+    function _nextPage() {
+        if (_pageRequest !== null)
+            return
+        current_page += 1
+        loadPage(current_page)
+    }
+
+    // The end counts only when the list is longer than the view.
+    function _atEnd() {
+        var end = _list.originY + _list.contentHeight - _list.height
+        return end > _list.originY && Math.abs(_list.contentY - end) < 0.5
+    }
+
+    function _tokenCheck() {
+        var hasToken = Dynamic.getToken() !== ""
+        if (!hasToken)
+            return
+        // whether a token is there, never the token itself
+        console.log((objectName || "PagedList") + ": session token present, loading page 1")
+        _tokenTimer.stop()
+        _list.positionViewAtBeginning()
+        current_page = 1
+        loadPage(1)
+    }
+
+    Timer {
+        id: _tokenTimer
+
+        interval: 500
+        repeat: true
+        running: _paged.loadOnStart
+        onTriggered: _paged._tokenCheck()
+    }
+
+    // Roles follow each record: the backend sends a field as text in one
+    // record and as a number or null in the next (prices as typed), and a
+    // model with fixed roles would drop such values.
+    ListModel {
+        id: _model
+
+        dynamicRoles: true
+    }
+
+    ListView {
+        id: _list
+
+        objectName: "list"
+        anchors.fill: parent
+        clip: true
+        focus: true
+        model: _model
+        keyNavigationEnabled: true
+        boundsBehavior: Flickable.StopAtBounds
+        highlightFollowsCurrentItem: false
+        // the cards ahead of the view are built while the user reads
+        cacheBuffer: 2 * height
+
+        onContentYChanged: {
+            if (!_paged.isSearching && _paged.current_page !== 0 && _paged._atEnd())
+                _paged._nextPage()
+        }
+
+        Keys.onReturnPressed: _paged.activated(currentIndex)
+        Keys.onEnterPressed: _paged.activated(currentIndex)
+
+        highlight: Rectangle {
+            objectName: "currentBar"
+            // above the cards, at their left edge
+            z: 2
+            width: 8 * c_Scale
+            height: _list.currentItem ? _list.currentItem.height : 0
+            y: _list.currentItem ? _list.currentItem.y : 0
+            color: Colors.c_light_purple
+
+            Behavior on y {
+                SpringAnimation { spring: 1; damping: 0.1; mass: 0.5 }
+            }
+        }
+
+        ScrollBar.vertical: ScrollBar {
+            objectName: "scrollBar"
+            policy: ScrollBar.AsNeeded
+            stepSize: _list.contentHeight > 0 ? 30 * c_Scale / _list.contentHeight : 0
+        }
+    }
+
+    // Each notch of the wheel moves the list by 30 (× scale), up to its end.
+    MouseArea {
+        objectName: "wheelArea"
+        anchors.fill: _list
+        acceptedButtons: Qt.NoButton
+        onWheel: {
+            var notches = wheel.pixelDelta.y !== 0 ? wheel.pixelDelta.y / (30 * c_Scale) : wheel.angleDelta.y / 120
+            var top = _list.originY
+            var bottom = Math.max(top, _list.originY + _list.contentHeight - _list.height)
+            _list.contentY = Math.max(top, Math.min(bottom, _list.contentY - notches * 30 * c_Scale))
+        }
+    }
+
+    Text {
+        objectName: "emptyText"
+        anchors.centerIn: parent
+        visible: _paged._emptyTextShown
+        text: _paged.emptyText
+        textFormat: Text.PlainText
+        font.family: CustomFonts.names.nunitoSans
+        font.pixelSize: 50 * c_Scale
+        color: Colors.c_nav_font
+    }
+
+    BusyIndicator {
+        objectName: "busyIndicator"
+        anchors.centerIn: parent
+        z: 10
+        running: _paged.loading || _paged.busy
+    }
+}

@@ -1,0 +1,93 @@
+import QtQuick 2.15
+import QtTest 1.15
+
+import "../../src/delegates/parts"
+
+// The shared card parts: the option flag's bracketed amounts, and a card's
+// pointer states with its action column.
+TestCase {
+    id: _case
+    name: "CardParts"
+    when: windowShown
+    visible: true
+    width: 800
+    height: 400
+
+    Component {
+        id: _optionComponent
+        OptionFlag { width: 400 }
+    }
+
+    Component {
+        id: _cardComponent
+        CardFrame {
+            width: 600
+            height: 300
+            actions: [
+                { name: "modify", glyph: "\uf0ad", color: "blue" },
+                { name: "delete", glyph: "\uf1f8", color: "red" }
+            ]
+            CardHeader {
+                width: parent.width
+                name: "Erika Muster"
+                subtitle: 7
+                recordId: 42
+            }
+        }
+    }
+
+    function test_optionFlags_data() {
+        return [
+            { tag: "plain set", props: { checked: true, label: "Zustellung Samstags" },
+              text: "Zustellung Samstags", glyph: "\uf00c" },
+            { tag: "plain unset", props: { checked: false, label: "Zustellung Samstags" },
+              text: "Zustellung Samstags", glyph: "\uf00d" },
+            { tag: "amount set", props: { checked: true, label: "Zeitfensterzustellung", hasAmount: true, amount: "12.50" },
+              text: "Zeitfensterzustellung [12.50]", glyph: "\uf00c" },
+            { tag: "amount unset", props: { checked: false, label: "Zeitfensterzustellung", hasAmount: true, amount: "12.50" },
+              text: "Zeitfensterzustellung [-]", glyph: "\uf00d" },
+            { tag: "amount missing", props: { checked: true, label: "Zeitfensterzustellung", hasAmount: true, amount: null },
+              text: "Zeitfensterzustellung []", glyph: "\uf00c" }
+        ]
+    }
+
+    function test_optionFlags(data) {
+        var option = createTemporaryObject(_optionComponent, _case, data.props)
+        compare(findChild(option, "label").text, data.text)
+        compare(findChild(option, "glyph").text, data.glyph)
+    }
+
+    function test_cardStatesAndActions() {
+        var card = createTemporaryObject(_cardComponent, _case)
+        var column = card.actionColumn
+        var triggered = createTemporaryObject(_spyComponent, _case, { target: card, signalName: "actionTriggered" })
+        var clicked = createTemporaryObject(_spyComponent, _case, { target: card, signalName: "itemClicked" })
+        compare(column.visible, false, "hidden at first")
+        mouseMove(card, 100, 100)
+        compare(String(card.color), "#ededed", "darker under the pointer")
+        mousePress(card, 100, 100)
+        compare(String(card.color), "#f7f7f7", "pressed")
+        compare(clicked.count, 1)
+        mouseRelease(card, 100, 100)
+        card.entersItem()
+        compare(card.state, "actionsbutton_activ")
+        tryCompare(column, "width", 80 * c_Scale, 1000)
+        // moving onto a button keeps the card active
+        var deleteButton = findChild(column, "delete")
+        mouseMove(deleteButton, 5, 5)
+        verify(card.active)
+        mouseClick(deleteButton)
+        compare(triggered.count, 1)
+        compare(triggered.signalArguments[0][0], "delete")
+        // leaving the card hides the actions again
+        mouseMove(_case, 790, 390)
+        compare(card.state, "")
+        compare(String(card.color), "#ffffff")
+        tryCompare(column, "visible", false, 1000)
+    }
+
+    Component {
+        id: _spyComponent
+        SignalSpy {}
+    }
+}
