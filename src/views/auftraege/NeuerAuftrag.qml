@@ -1,15 +1,157 @@
 import QtQuick 2.15
+import QtQuick.Controls 2.15
+import QtQuick.Controls.Material 2.15
 
 // Produktiv
-// import "qrc:/src/views"
+// import "qrc:/src/controls"
+// import "qrc:/static/colors.js" as Colors
+// import "qrc:/static/ConfigStorage.js" as ConfigStorage
+// import "qrc:/static/NotificationState.js" as NotificationState
+// import "qrc:/src/api/request.js" as Request
+// import "qrc:/src/api/service_assignment.js" as ServiceAssignment
+// import "qrc:/src/api/service_customer.js" as ServiceCustomer
+// import "qrc:/dynamic/variables.js" as Dynamic
 
 // Testing
-import ".."
+import "../../controls"
+import "../../../static/colors.js" as Colors
+import "../../../static/ConfigStorage.js" as ConfigStorage
+import "../../../static/NotificationState.js" as NotificationState
+import "../../api/request.js" as Request
+import "../../api/service_assignment.js" as ServiceAssignment
+import "../../api/service_customer.js" as ServiceCustomer
+import "../../../dynamic/variables.js" as Dynamic
 
-// Neuer Auftrag: still a placeholder; it takes the container's refreshes.
-PlaceholderPage {
-    // reload the view's data
+// Neuer Auftrag: the order form on a page of its own. The user picks a
+// customer from suggestions, fills the order and saves it; a saved order
+// empties the form for the next one, a failed save keeps everything typed.
+Rectangle {
+    id: _view
+
+    // true while the tax rows are being loaded
+    readonly property bool loadingTaxes: _private.loadingTaxes
+    // true while a save is under way ("Speichern" cannot be pressed meanwhile)
+    readonly property bool saving: _private.saving
+    // the order form
+    readonly property alias form: _form
+
+    // reload the tax rows and the stored company (the container sends it when the page is chosen and after a login)
     signal refresh()
 
-    title: qsTr("Neuer Auftrag")
+    // Saves the form as a new order, unless a save is under way. Without tax
+    // rows nothing is sent: the user is told, and the rows are loaded again.
+    function save() {
+        if (_private.saving)
+            return
+        if (_form.taxModel.count === 0) {
+            _private.warnTaxesMissing()
+            _private.loadTaxes()
+            return
+        }
+        _private.saving = true
+        var args = _form.collect().concat([_form.customerId, Dynamic.getToken(), function (reply) {
+            _private.saving = false
+            if (Request.isFailure(reply)) {
+                _private.show([qsTr("Nicht Erfolgreich"), qsTr("Auftrag konnte nicht gespeichert werden"),
+                               NotificationState.ERROR])
+                return
+            }
+            _form.clear()
+            _flick.contentY = 0
+            _private.show([qsTr("Erfolgreich"), qsTr("Auftrag wurde erfolgreich gespeichert"),
+                           NotificationState.SUCCESS])
+        }])
+        ServiceAssignment.add_assignment.apply(null, args)
+    }
+
+    color: Colors.c_grayish_white
+    Material.theme: Material.Light
+    Material.accent: Material.Purple
+
+    onRefresh: {
+        _private.loadTaxes()
+        // the company chosen at the login ("0" has no dox and nox); read afresh,
+        // since a later login may have stored another one
+        _form.showDoxNox = String(ConfigStorage.get(ConfigStorage.company, -1)) !== "0"
+    }
+
+    QtObject {
+        id: _private
+
+        // a tax list request is outstanding
+        property bool loadingTaxes: false
+        // an order is being sent
+        property bool saving: false
+
+        function loadTaxes() {
+            loadingTaxes = true
+            ServiceAssignment.get_taxes(Dynamic.getToken(), function (reply) {
+                loadingTaxes = false
+                if (Request.isList(reply))
+                    _form.setTaxes(reply)
+                else
+                    warnTaxesMissing()
+            })
+        }
+
+        function warnTaxesMissing() {
+            show([qsTr("Steuersätze fehlen"), qsTr("Die Steuersätze konnten nicht geladen werden"),
+                  NotificationState.WARNING])
+        }
+
+        function show(settings) {
+            _banner.settings = settings
+            _banner.run = true
+        }
+    }
+
+    Flickable {
+        id: _flick
+
+        objectName: "page"
+        anchors.fill: parent
+        contentWidth: width
+        contentHeight: _form.implicitHeight + 2 * _form.y
+        boundsBehavior: Flickable.StopAtBounds
+        clip: true
+
+        ScrollBar.vertical: ScrollBar {
+            policy: ScrollBar.AlwaysOn
+            width: 10
+        }
+
+        OrderForm {
+            id: _form
+
+            objectName: "orderForm"
+            x: 40 * c_Scale
+            y: 30 * c_Scale
+            width: _flick.width - 2 * x
+            customerEditable: true
+            saving: _private.saving
+
+            onSaveClicked: _view.save()
+            onCustomerSearch: {
+                ServiceCustomer.get_search_customer_fullname(text, Dynamic.getToken(), function (reply) {
+                    if (_form)
+                        _form.offerCustomers(reply)
+                })
+            }
+        }
+    }
+
+    BusyIndicator {
+        objectName: "busyIndicator"
+        anchors.centerIn: parent
+        z: 11
+        running: _private.loadingTaxes || _private.saving
+    }
+
+    NotificationBanner {
+        id: _banner
+
+        objectName: "banner"
+        anchors.fill: parent
+        z: 10
+    }
 }
