@@ -61,7 +61,6 @@ ShellTestCase {
     function test_fillTakesTheRecordsTaxRowWhateverTheShipmentType_data() {
         return [
             { tag: "second row, not an express type", sendungsart: 1, tax: 1 },
-            { tag: "third row, an express type", sendungsart: 12, tax: 2 },
             { tag: "first row, an express type", sendungsart: 11, tax: 0 }
         ]
     }
