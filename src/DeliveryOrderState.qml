@@ -92,18 +92,21 @@ QtObject {
         })
     }
 
-    // Sends a check, takes its answer unless a later check has been asked for
-    // meanwhile, then runs `then(reply)`.
+    // Sends a check, takes its answer unless the answer of a later check has
+    // been taken already, then runs `then(reply)`. An answer that overtakes an
+    // earlier one still counts: it is the newest the backend has said.
     function _ask(then) {
         var serial = ++_checkSerial
         ++_pending
         ServiceWarehouse.check_last_item(Dynamic.getToken(), function (reply) {
             --_pending
-            if (serial === _checkSerial) {
-                if (Request.isList(reply))
+            if (Request.isList(reply)) {
+                if (serial > _takenSerial) {
+                    _takenSerial = serial
                     open = reply.length > 0
-                else
-                    checkFailed() // says nothing about the delivery orders: keep what was known
+                }
+            } else if (serial === _checkSerial) {
+                checkFailed() // says nothing about the delivery orders: keep what was known
             }
             then(reply)
         })
@@ -122,6 +125,8 @@ QtObject {
     property int _pending: 0
     property bool _creating: false
     property int _checkSerial: 0
+    // the serial of the check whose answer `open` holds
+    property int _takenSerial: 0
 
     // Until the first login there is no token to ask with; poll for it.
     property Timer _poll: Timer {
