@@ -1,12 +1,151 @@
 import QtQuick 2.15
+import QtQuick.Controls 2.15
+import QtQuick.Controls.Material 2.15
 
 // Produktiv
-// import "qrc:/src/views"
+// import "qrc:/static/colors.js" as Colors
+// import "qrc:/static/NotificationState.js" as NotificationState
+// import "qrc:/dynamic/variables.js" as Dynamic
+// import "qrc:/src/api/request.js" as Request
+// import "qrc:/src/api/service_customer.js" as ServiceCustomer
+// import "qrc:/src/controls"
 
 // Testing
-import ".."
+import "../../../static/colors.js" as Colors
+import "../../../static/NotificationState.js" as NotificationState
+import "../../../dynamic/variables.js" as Dynamic
+import "../../api/request.js" as Request
+import "../../api/service_customer.js" as ServiceCustomer
+import "../../controls"
 
-// Neuer Kunde: still a placeholder.
-PlaceholderPage {
-    title: qsTr("Neuer Kunde")
+// "Neuer Kunde": creates one private or business customer from the customer
+// form. A business customer is two records: its commercial record first, then
+// the customer pointing to it. The values are those of the moment
+// "Speichern" is pressed; the form is cleared once the customer exists (what
+// was typed meanwhile stays), and a failed attempt keeps it for another try.
+Item {
+    id: _view
+
+    // the window's banner (set by the container), for a backend that cannot be reached
+    property var notifier: null
+    // true from "Speichern" until the attempt has succeeded or failed
+    readonly property bool saving: _saving
+    // the form, for hosts and tests
+    readonly property alias form: _form
+    // the view's own banner (no object name: the window's banner is found by that name)
+    readonly property alias banner: _banner
+
+    // takes the form's values and creates the customer (nothing while a save is outstanding)
+    function save() {
+        if (_saving)
+            return
+        _saving = true
+        var values = _form.collect()
+        if (values.commercialability)
+            saveCustomerCommercial(values)
+        else
+            saveCustomer(values, undefined)
+    }
+
+    // The commercial record of a business customer, then the customer. A
+    // record created by an earlier attempt whose customer failed is used
+    // again (changed first if the user edited its inputs meanwhile), so that
+    // no record is left without a customer.
+    function saveCustomerCommercial(values) {
+        var kept = _commercial
+        if (kept && _sameCommercial(kept.values, values)) {
+            saveCustomer(values, kept.id)
+            return
+        }
+        var token = Dynamic.getToken()
+        var done = function (reply, status) {
+            if (!Request.isRecord(reply) || typeof reply.id !== "number") {
+                _fail(qsTr("Komerzieller Kunde konnte nicht gespeichert werden"), status)
+                return
+            }
+            _commercial = { "id": reply.id, "values": values }
+            saveCustomer(values, reply.id)
+        }
+        if (kept)
+            ServiceCustomer.update_customercommercial(kept.id, values.company, values.vatid, values.fuel_surcharge,
+                                                      values.contact_person, token, done)
+        else
+            ServiceCustomer.add_customer_commercial(values.company, values.vatid, values.fuel_surcharge,
+                                                    values.contact_person, token, done)
+    }
+
+    // Creates the customer; `commercialId` undefined for a private customer.
+    function saveCustomer(values, commercialId) {
+        ServiceCustomer.add_customer(values.surname, values.lastname, values.address_street_no,
+                                     values.address_zipcode, values.address_town, values.address_country,
+                                     values.address_province, values.phone, values.fax, values.email, values.info,
+                                     values.commercialability, commercialId, Dynamic.getToken(),
+                                     function (reply, status) {
+            if (!Request.isRecord(reply) || typeof reply.id !== "number") {
+                _fail(qsTr("Kunde konnte nicht gespeichert werden"), status)
+                return
+            }
+            _commercial = null
+            _form.clearSaved(values)
+            _saving = false
+            _banner.settings = [qsTr("Erfolgreich"), qsTr("Kunde wurde erfolgreich gespeichert"),
+                                NotificationState.SUCCESS]
+            _banner.run = true
+        })
+    }
+
+    // the form back to a new customer; a kept commercial record is forgotten
+    function clear_fields() {
+        _commercial = null
+        _form.clear()
+    }
+
+    property bool _saving: false
+    // {id, values} of a commercial record created for a customer not yet created, or null
+    property var _commercial: null
+
+    function _sameCommercial(a, b) {
+        return a.company === b.company && a.vatid === b.vatid && a.fuel_surcharge === b.fuel_surcharge
+                && a.contact_person === b.contact_person
+    }
+
+    // the attempt failed: the form stays as it is, for another try
+    function _fail(text, status) {
+        _saving = false
+        _banner.settings = [qsTr("Nicht Erfolgreich"), text, NotificationState.ERROR]
+        _banner.run = true
+        if (status === 0 && notifier)
+            notifier.notifyConnectionProblem()
+    }
+
+    Material.theme: Material.Light
+    Material.accent: Material.DeepPurple
+
+    Rectangle {
+        anchors.fill: parent
+        color: Colors.c_grayish_white
+    }
+
+    CustomerForm {
+        id: _form
+
+        objectName: "customerForm"
+        anchors.fill: parent
+        saveEnabled: !_view.saving
+        onSaveClicked: _view.save()
+    }
+
+    BusyIndicator {
+        objectName: "busyIndicator"
+        anchors.centerIn: parent
+        z: 2
+        running: _view.saving
+    }
+
+    NotificationBanner {
+        id: _banner
+
+        anchors.fill: parent
+        z: 3
+    }
 }
