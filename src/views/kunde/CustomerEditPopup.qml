@@ -1,0 +1,174 @@
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+import QtQuick.Controls.Material 2.15
+
+// Produktiv
+// import "qrc:/static/NotificationState.js" as NotificationState
+// import "qrc:/dynamic/variables.js" as Dynamic
+// import "qrc:/src/api/request.js" as Request
+// import "qrc:/src/api/service_customer.js" as ServiceCustomer
+
+// Testing
+import "../../../static/NotificationState.js" as NotificationState
+import "../../../dynamic/variables.js" as Dynamic
+import "../../api/request.js" as Request
+import "../../api/service_customer.js" as ServiceCustomer
+
+// The blue popup over the whole overview in which one stored customer is
+// changed: it reads the customer when it opens, shows it in the customer
+// form, and saves the customer (and the commercial record of a business
+// customer) on "Speichern". It closes only when everything was stored, on
+// "Abbrechen" or Escape; what went wrong stays in front of the user with
+// the input kept. Its messages go to the host's banner.
+Popup {
+    id: _popup
+
+    // id of the customer to open (set before open())
+    property int idof: -1
+    // the customer record the form was filled from; null while it is read
+    readonly property var currentCustomer: _currentCustomer
+    // true while the customer is read or saved
+    readonly property bool busy: _loading || _saving
+    // the form, for tests
+    readonly property alias form: _form
+
+    // a message for the host's banner: [title, text, state]
+    signal message(var settings)
+    // the customer was stored; the host reloads what it shows of it
+    signal saved()
+
+    // Takes the customer read for the form: fills the form, or closes with a
+    // message when the customer cannot be read.
+    function getCurrentCustomerForChange(res, status) {
+        _loading = false
+        if (Request.isRecord(res)) {
+            _currentCustomer = res
+            _form.fill(res)
+            return
+        }
+        close()
+        if (status === 406)
+            message([qsTr("Kunden änderung"), qsTr("Kunde wurde nicht gefunden, änderung nicht möglich"),
+                     NotificationState.ERROR])
+        else
+            message([qsTr("Kunden änderung"), qsTr("Kunde konnte nicht geladen werden, änderung nicht möglich"),
+                     NotificationState.ERROR])
+    }
+
+    // Stores what the form holds: the customer, and for a business customer
+    // its commercial record at the same time. Closes once both are stored.
+    function save() {
+        if (_saving || !_currentCustomer)
+            return
+        _saving = true
+        var values = _form.collect()
+        var outstanding = values.commercialability ? 2 : 1
+        var customerFailed = false
+        var commercialFailed = false
+        var finish = function () {
+            if (--outstanding > 0)
+                return
+            _saving = false
+            if (customerFailed) {
+                message([qsTr("Nicht Erfolgreich"), qsTr("Kunde konnte nicht geändert werden"), NotificationState.ERROR])
+            } else if (commercialFailed) {
+                message([qsTr("Nicht Erfolgreich"), qsTr("Komerzieller Kunde konnte nicht geändert werden"),
+                         NotificationState.ERROR])
+            } else {
+                close()
+                saved()
+                message([qsTr("Erfolgreich"), qsTr("Kunde wurde erfolgreich geändert"), NotificationState.SUCCESS])
+            }
+        }
+        if (values.commercialability) {
+            updateCustomerCommercial(_currentCustomer.commercial_id, values, function (ok) {
+                commercialFailed = !ok
+                finish()
+            })
+        }
+        updateCustomer(_currentCustomer.id, values, function (ok) {
+            customerFailed = !ok
+            finish()
+        })
+    }
+
+    // PUT of the customer; done(true) when the backend stored it
+    function updateCustomer(p_id, values, done) {
+        ServiceCustomer.update_customer(p_id, values.surname, values.lastname, values.address_street_no,
+                                        values.address_zipcode, values.address_town, values.address_country,
+                                        values.address_province, values.phone, values.fax, values.email,
+                                        values.info, values.commercialability, Dynamic.getToken(),
+                                        function (reply) { done(!Request.isFailure(reply)) })
+    }
+
+    // PUT of the commercial record; done(true) when the backend stored it
+    function updateCustomerCommercial(p_id, values, done) {
+        ServiceCustomer.update_customercommercial(p_id, values.company, values.vatid, values.fuel_surcharge,
+                                                  values.contact_person, Dynamic.getToken(),
+                                                  function (reply) { done(!Request.isFailure(reply)) })
+    }
+
+    property var _currentCustomer: null
+    property bool _loading: false
+    property bool _saving: false
+    // counts openings, so that a reply for an earlier one is dropped
+    property int _serial: 0
+
+    function _load() {
+        var serial = ++_serial
+        _currentCustomer = null
+        _loading = true
+        ServiceCustomer.get_customer(idof, Dynamic.getToken(), function (res, status) {
+            if (serial === _serial && _popup.visible)
+                getCurrentCustomerForChange(res, status)
+        })
+    }
+
+    x: 0
+    y: 0
+    width: parent ? parent.width : 0
+    height: parent ? parent.height : 0
+    modal: true
+    focus: true
+    padding: 0
+    closePolicy: Popup.CloseOnEscape
+    // white texts on the blue card, buttons in the application's accent
+    Material.theme: Material.Dark
+    Material.accent: Material.DeepPurple
+
+    onAboutToShow: _load()
+    // a customer's kind shows only while it is open
+    onClosed: {
+        ++_serial
+        _loading = false
+        _form.commercial = false
+    }
+
+    background: Rectangle {
+        color: Material.color(Material.Blue)
+    }
+
+    contentItem: Item {
+        CustomerForm {
+            id: _form
+
+            objectName: "customerForm"
+            anchors.fill: parent
+            commercialEditable: false
+            captionColor: "#ffffff"
+            businessCaptionColor: "#ffffff"
+            emptyPlaceholder: "-"
+            cancelVisible: true
+            saveEnabled: !_popup.busy && _popup.currentCustomer !== null
+            onSaveClicked: _popup.save()
+            onCancelClicked: _popup.close()
+        }
+
+        BusyIndicator {
+            objectName: "busyIndicator"
+            anchors.centerIn: parent
+            running: _popup.busy
+            Material.accent: "#ffffff"
+        }
+    }
+}
