@@ -47,10 +47,15 @@ ShellTestCase {
     // scrolls to "Speichern" and clicks it; the banner of an earlier attempt is closed first
     function pressSave() {
         banner().run = false
-        var form = view.form
-        form.contentY = Math.max(0, form.contentHeight - form.height)
-        wait(0)
-        mouseClick(field("saveButton"))
+        var button = field("saveButton")
+        // scrolled to the end once the form has laid out what it shows
+        tryVerify(function () {
+            var form = view.form
+            form.contentY = Math.max(0, form.contentHeight - form.height)
+            var at = button.mapToItem(form, 0, 0)
+            return at.y >= 0 && at.y + button.height <= form.height
+        }, 2000, "Speichern in view")
+        mouseClick(button)
     }
 
     function banner() {
@@ -88,7 +93,7 @@ ShellTestCase {
             compare(field(key).text, typed[key] !== undefined ? typed[key] : "", key)
         compare(field("fuel_surcharge").text, "0.0")
         compare(field("address_country").currentIndex, 36)
-        compare(field("address_country").currentText, "Deutschland")
+        compare(field("address_country").displayText, "Deutschland")
         compare(field("commercialability").checked, false)
         verify(!field("company").visible, "business inputs hidden")
     }

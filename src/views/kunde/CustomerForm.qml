@@ -48,8 +48,6 @@ Flickable {
     property real incDecValueLineChanged: 20
     // content height added while the business inputs are shown (unscaled)
     property real incDecValueCommercialStateChanged: 100
-    // vertical offset of each caption above its input (unscaled)
-    property real labelInputSpace: -18
 
     // "Speichern" was pressed
     signal saveClicked()
@@ -197,208 +195,213 @@ Flickable {
     GridLayout {
         id: _grid
 
+        // the width of one of the two columns
+        readonly property real cellWidth: (width - columnSpacing) / 2
+
         x: 40 * c_Scale
-        y: 50 * c_Scale
+        y: 30 * c_Scale
         width: _form.width - 2 * x
         columns: 2
         columnSpacing: 40 * c_Scale
-        rowSpacing: 40 * c_Scale
+        rowSpacing: 25 * c_Scale
         // kept apart from the content height's binding: reading a layout's size lays it out
         onImplicitHeightChanged: _form._gridBottom = y + implicitHeight + 40 * c_Scale
 
-        TextField {
+        FormTextField {
             id: _surname
             objectName: "surname"
-            Layout.fillWidth: true
-            Layout.preferredWidth: 1
-            placeholderText: _form.emptyPlaceholder
-            FormCaption { text: qsTr("Vorname"); color: _form.captionColor; labelInputSpace: _form.labelInputSpace }
+            Layout.preferredWidth: _grid.cellWidth
+            label: qsTr("Vorname")
+            labelColor: _form.captionColor
+            field.placeholderText: _form.emptyPlaceholder
         }
 
-        TextField {
+        FormTextField {
             id: _lastname
             objectName: "lastname"
-            Layout.fillWidth: true
-            Layout.preferredWidth: 1
-            placeholderText: _form.emptyPlaceholder
-            FormCaption { text: qsTr("Nachname"); color: _form.captionColor; labelInputSpace: _form.labelInputSpace }
+            Layout.preferredWidth: _grid.cellWidth
+            label: qsTr("Nachname")
+            labelColor: _form.captionColor
+            field.placeholderText: _form.emptyPlaceholder
         }
 
-        TextField {
+        FormTextField {
             id: _address_street_no
             objectName: "address_street_no"
             Layout.fillWidth: true
             Layout.columnSpan: 2
-            placeholderText: _form.emptyPlaceholder
-            FormCaption {
-                text: qsTr("Strasse und Hausnummer")
-                color: _form.captionColor
-                labelInputSpace: _form.labelInputSpace
-            }
+            label: qsTr("Strasse und Hausnummer")
+            labelColor: _form.captionColor
+            field.placeholderText: _form.emptyPlaceholder
         }
 
-        TextField {
+        FormTextField {
             id: _address_zipcode
             objectName: "address_zipcode"
-            Layout.fillWidth: true
-            Layout.preferredWidth: 1
-            placeholderText: _form.emptyPlaceholder
-            FormCaption { text: qsTr("Postleitzahl"); color: _form.captionColor; labelInputSpace: _form.labelInputSpace }
+            Layout.preferredWidth: _grid.cellWidth
+            label: qsTr("Postleitzahl")
+            labelColor: _form.captionColor
+            field.placeholderText: _form.emptyPlaceholder
         }
 
-        TextField {
+        FormTextField {
             id: _address_town
             objectName: "address_town"
-            Layout.fillWidth: true
-            Layout.preferredWidth: 1
-            placeholderText: _form.emptyPlaceholder
-            FormCaption { text: qsTr("Stadt"); color: _form.captionColor; labelInputSpace: _form.labelInputSpace }
+            Layout.preferredWidth: _grid.cellWidth
+            label: qsTr("Stadt")
+            labelColor: _form.captionColor
+            field.placeholderText: _form.emptyPlaceholder
         }
 
-        TextField {
+        FormTextField {
             id: _address_province
             objectName: "address_province"
-            Layout.fillWidth: true
-            Layout.preferredWidth: 1
-            placeholderText: _form.emptyPlaceholder
-            FormCaption { text: qsTr("Provinz"); color: _form.captionColor; labelInputSpace: _form.labelInputSpace }
+            Layout.preferredWidth: _grid.cellWidth
+            label: qsTr("Provinz")
+            labelColor: _form.captionColor
+            field.placeholderText: _form.emptyPlaceholder
         }
 
-        ComboBox {
+        FormComboBox {
             id: _country
             objectName: "address_country"
-            Layout.fillWidth: true
-            Layout.preferredWidth: 1
+            Layout.preferredWidth: _grid.cellWidth
+            label: qsTr("Land")
+            labelColor: _form.captionColor
             model: _countries
-            textRole: "key"
             currentIndex: _form.defaultCountry
-            Material.theme: Material.Dark
-            Material.background: Material.color(Material.Grey)
-            Material.foreground: "#444444"
-            onActivated: _form._countryChosen = true
 
-            // the open list in the box's own font, names as plain text; its
-            // rows stand on the list's light card, so they keep the box's dark text
-            delegate: ComboRow {
-                box: _country
-                label: model.key
-                highlighted: _country.highlightedIndex === index
-                Material.foreground: _country.Material.foreground
+            Connections {
+                target: _country.box
+                // only a country the user picks replaces the stored one
+                function onActivated() {
+                    _form._countryChosen = true
+                }
             }
-
-            FormCaption { text: qsTr("Land"); color: _form.captionColor; labelInputSpace: _form.labelInputSpace }
         }
 
-        TextField {
+        FormTextField {
             id: _phone
             objectName: "phone"
-            Layout.fillWidth: true
-            Layout.preferredWidth: 1
-            placeholderText: _form.emptyPlaceholder
-            FormCaption { text: qsTr("Telefon"); color: _form.captionColor; labelInputSpace: _form.labelInputSpace }
+            Layout.preferredWidth: _grid.cellWidth
+            label: qsTr("Telefon")
+            labelColor: _form.captionColor
+            field.placeholderText: _form.emptyPlaceholder
         }
 
-        TextField {
+        FormTextField {
             id: _fax
             objectName: "fax"
-            Layout.fillWidth: true
-            Layout.preferredWidth: 1
-            placeholderText: _form.emptyPlaceholder
-            FormCaption { text: qsTr("Telefax"); color: _form.captionColor; labelInputSpace: _form.labelInputSpace }
+            Layout.preferredWidth: _grid.cellWidth
+            label: qsTr("Telefax")
+            labelColor: _form.captionColor
+            field.placeholderText: _form.emptyPlaceholder
         }
 
-        TextField {
+        FormTextField {
             id: _email
             objectName: "email"
-            Layout.fillWidth: true
-            Layout.preferredWidth: 1
-            placeholderText: _form.emptyPlaceholder
-            FormCaption { text: qsTr("Email"); color: _form.captionColor; labelInputSpace: _form.labelInputSpace }
+            Layout.preferredWidth: _grid.cellWidth
+            label: qsTr("Email")
+            labelColor: _form.captionColor
+            field.placeholderText: _form.emptyPlaceholder
         }
 
-        CheckBox {
-            id: _commercialability
-            objectName: "commercialability"
-            Layout.fillWidth: true
-            Layout.preferredWidth: 1
-            // the box at the left edge of its column, under its caption
-            indicator.x: 0
-            enabled: _form.commercialEditable
-            FormCaption { text: qsTr("Gewerblich"); color: _form.captionColor; labelInputSpace: _form.labelInputSpace }
+        ColumnLayout {
+            Layout.preferredWidth: _grid.cellWidth
+            Layout.alignment: Qt.AlignTop
+            spacing: 2 * c_Scale
+
+            FormLabel {
+                Layout.fillWidth: true
+                text: qsTr("Gewerblich")
+                color: _form.captionColor
+            }
+
+            CheckBox {
+                id: _commercialability
+                objectName: "commercialability"
+                leftPadding: 0
+                enabled: _form.commercialEditable
+            }
         }
 
-        TextArea {
-            id: _info
-            objectName: "info"
+        ColumnLayout {
             Layout.fillWidth: true
             Layout.columnSpan: 2
             Layout.rowSpan: 2
-            Layout.minimumHeight: 2 * implicitHeight
-            wrapMode: TextEdit.WrapAtWordBoundaryOrAnywhere
-            placeholderText: _form.emptyPlaceholder
-            // the backend keeps no longer note: typing or pasting beyond it is cut off
-            onTextChanged: {
-                if (length > _form.infoMaxLength) {
-                    var position = cursorPosition
-                    text = text.substring(0, _form.infoMaxLength)
-                    cursorPosition = Math.min(position, _form.infoMaxLength)
+            spacing: 2 * c_Scale
+
+            FormLabel {
+                Layout.fillWidth: true
+                text: qsTr("Infofeld")
+                color: _form.captionColor
+            }
+
+            TextArea {
+                id: _info
+                objectName: "info"
+                Layout.fillWidth: true
+                Layout.minimumHeight: 2 * implicitHeight
+                wrapMode: TextEdit.WrapAtWordBoundaryOrAnywhere
+                selectByMouse: true
+                placeholderText: _form.emptyPlaceholder
+                // the backend keeps no longer note: typing or pasting beyond it is cut off
+                onTextChanged: {
+                    if (length > _form.infoMaxLength) {
+                        var position = cursorPosition
+                        text = text.substring(0, _form.infoMaxLength)
+                        cursorPosition = Math.min(position, _form.infoMaxLength)
+                    }
                 }
             }
-            FormCaption { text: qsTr("Infofeld"); color: _form.captionColor; labelInputSpace: _form.labelInputSpace }
         }
 
-        TextField {
+        FormTextField {
             id: _company
             objectName: "company"
-            Layout.fillWidth: true
-            Layout.preferredWidth: 1
+            Layout.preferredWidth: _grid.cellWidth
             visible: _commercialability.checked
-            placeholderText: _form.emptyPlaceholder
-            FormCaption { text: qsTr("Firma"); color: _form.businessCaptionColor; labelInputSpace: _form.labelInputSpace }
+            label: qsTr("Firma")
+            labelColor: _form.businessCaptionColor
+            field.placeholderText: _form.emptyPlaceholder
         }
 
-        TextField {
+        FormTextField {
             id: _contact_person
             objectName: "contact_person"
-            Layout.fillWidth: true
-            Layout.preferredWidth: 1
+            Layout.preferredWidth: _grid.cellWidth
             visible: _commercialability.checked
-            placeholderText: _form.emptyPlaceholder
-            FormCaption {
-                text: qsTr("Ansprechpartner")
-                color: _form.businessCaptionColor
-                labelInputSpace: _form.labelInputSpace
-            }
+            label: qsTr("Ansprechpartner")
+            labelColor: _form.businessCaptionColor
+            field.placeholderText: _form.emptyPlaceholder
         }
 
-        TextField {
+        FormTextField {
             id: _vatid
             objectName: "vatid"
-            Layout.fillWidth: true
-            Layout.preferredWidth: 1
+            Layout.preferredWidth: _grid.cellWidth
             visible: _commercialability.checked
-            placeholderText: _form.emptyPlaceholder
-            FormCaption { text: qsTr("UstIdNr"); color: _form.businessCaptionColor; labelInputSpace: _form.labelInputSpace }
+            label: qsTr("UstIdNr")
+            labelColor: _form.businessCaptionColor
+            field.placeholderText: _form.emptyPlaceholder
         }
 
-        TextField {
+        FormTextField {
             id: _fuel_surcharge
             objectName: "fuel_surcharge"
-            Layout.fillWidth: true
-            Layout.preferredWidth: 1
+            Layout.preferredWidth: _grid.cellWidth
             visible: _commercialability.checked
+            label: qsTr("Treibstoffzuschlag")
+            labelColor: _form.businessCaptionColor
             text: _form.defaultFuelSurcharge
-            placeholderText: _form.defaultFuelSurcharge
-            FormCaption {
-                text: qsTr("Treibstoffzuschlag")
-                color: _form.businessCaptionColor
-                labelInputSpace: _form.labelInputSpace
-            }
+            field.placeholderText: _form.defaultFuelSurcharge
         }
 
         RowLayout {
             Layout.fillWidth: true
             Layout.columnSpan: 2
+            Layout.topMargin: 10 * c_Scale
             spacing: 40 * c_Scale
 
             Button {
