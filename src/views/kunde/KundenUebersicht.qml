@@ -1,19 +1,112 @@
 import QtQuick 2.15
+import QtQuick.Controls.Material 2.15
 
 // Produktiv
-// import "qrc:/src/views"
+// import "qrc:/static/colors.js" as Colors
+// import "qrc:/src/api/service_customer.js" as ServiceCustomer
+// import "qrc:/src/controls"
+// import "qrc:/src/delegates"
 
 // Testing
-import ".."
+import "../../../static/colors.js" as Colors
+import "../../api/service_customer.js" as ServiceCustomer
+import "../../controls"
+import "../../delegates"
 
-// Kunden Übersicht: still a placeholder; it takes the container's refreshes and searches.
-PlaceholderPage {
-    // reload the list; keyword "" for all entries
+// "Kunden Übersicht": every customer, page by page, one card each, searched
+// by full name from the top bar; the wrench of a card opens the customer in
+// the edit popup. Customers are not deleted here.
+Item {
+    id: _view
+
+    // the window's banner (set by the container), told when the list cannot be loaded
+    property var notifier: null
+    // the paged list, for tests
+    readonly property alias list: _list
+    // the edit popup, for tests
+    readonly property alias popup: _customerChangePopup
+    // the view's own banner (no object name: the window's banner is found by that name)
+    readonly property alias banner: _banner
+
+    // reload from page 1 (the keyword is not used)
     signal refresh(var keyword)
-    // a confirmed search from the top bar
+    // a confirmed search from the top bar ("Search": no search)
     signal modelRefresh(var keyword)
-    // a live search while the user types
+    // a search while the user types
     signal modelLiveRefresh(var keyword)
 
-    title: qsTr("Kunden Übersicht")
+    // Opens the customer `id` in the edit popup and reloads what the list
+    // shows behind it.
+    function openCustomer(id) {
+        _customerChangePopup.idof = id
+        _customerChangePopup.open()
+        _reloadShown()
+    }
+
+    // the keyword of the search the list shows
+    property var _keyword: ""
+
+    // After a change the list shows what it showed, as now stored: the hits
+    // of the current search again, or the customers from page 1.
+    function _reloadShown() {
+        if (_list.isSearching)
+            _list.search(_keyword)
+        else
+            refresh("")
+    }
+
+    onRefresh: _list.refresh()
+    onModelRefresh: {
+        _keyword = keyword
+        _list.modelRefresh(keyword)
+    }
+    onModelLiveRefresh: {
+        _keyword = keyword
+        _list.modelLiveRefresh(keyword)
+    }
+
+    Material.theme: Material.Light
+    Material.accent: Material.DeepPurple
+
+    Rectangle {
+        anchors.fill: parent
+        color: Colors.c_grayish_white
+    }
+
+    PagedList {
+        id: _list
+
+        anchors.fill: parent
+        pageFunction: ServiceCustomer.get_customers
+        searchFunction: ServiceCustomer.get_search_customer_fullname
+        emptyText: qsTr("- KEIN KUNDE VORHANDEN -")
+        notifier: _view.notifier
+        failureMessage: [qsTr("Kundenliste nicht geladen"), qsTr("Die Kunden konnten nicht geladen werden")]
+        delegate: CusDelegate {
+            itindex: index
+            onItemClicked: _list.select(index)
+            onModifyClicked: _view.openCustomer(model.id)
+        }
+    }
+
+    CustomerEditPopup {
+        id: _customerChangePopup
+
+        objectName: "customerChangePopup"
+        onSaved: _view._reloadShown()
+        onMessage: {
+            _banner.settings = settings
+            _banner.run = true
+        }
+    }
+
+    NotificationBanner {
+        id: _banner
+
+        // over the popup while it is open (it covers the view), so that what
+        // went wrong with a change shows in front of the user's input
+        parent: _customerChangePopup.visible ? _customerChangePopup.contentItem : _view
+        anchors.fill: parent
+        z: 3
+    }
 }

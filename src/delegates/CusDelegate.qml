@@ -1,0 +1,93 @@
+import QtQuick 2.15
+
+// Produktiv
+// import "qrc:/src/delegates/parts"
+
+// Testing
+import "parts"
+
+// The card of one customer in the customer overview: name and customer
+// number, the address, the contact column, the business column of a
+// business customer, and the note; the wrench at the right edge opens the
+// customer for changing. It reads the row's roles (the customer record).
+CardFrame {
+    id: _card
+
+    // the wrench was clicked: change this customer
+    signal modifyClicked()
+
+    height: 340 * c_Scale
+    actions: [{ "name": "modify", "glyph": "\uf0ad", "color": "#F40F02" }]
+    actionsDimOnHover: true
+    onActionTriggered: {
+        if (name === "modify")
+            modifyClicked()
+    }
+
+    Column {
+        width: parent.width
+        spacing: 15 * c_Scale
+
+        CardHeader {
+            objectName: "header"
+            width: parent.width
+            name: model.surname + " " + model.lastname
+            recordId: model.id
+        }
+
+        Row {
+            width: parent.width
+            spacing: 20 * c_Scale
+
+            AddressBlock {
+                objectName: "address"
+                width: (parent.width - 2 * parent.spacing) / 3
+                street: model.address_street_no
+                zipcode: model.address_zipcode
+                town: model.address_town
+                province: model.address_province
+                country: model.address_country
+            }
+
+            Column {
+                objectName: "contact"
+                width: (parent.width - 2 * parent.spacing) / 3
+                spacing: 4 * c_Scale
+
+                GlyphValue { objectName: "phone"; width: parent.width; glyph: "\uf095"; value: model.phone }
+                GlyphValue { objectName: "fax"; width: parent.width; glyph: "\uf1ac"; value: model.fax }
+                GlyphValue { objectName: "email"; width: parent.width; glyph: "\uf1fa"; value: model.email }
+            }
+
+            Column {
+                id: _business
+
+                // the commercial record, or an empty one for a private customer
+                readonly property var record: model.commercialability === true && model.commercial
+                                              ? model.commercial : ({})
+
+                objectName: "business"
+                width: (parent.width - 2 * parent.spacing) / 3
+                spacing: 4 * c_Scale
+                visible: model.commercialability === true
+
+                GlyphValue { objectName: "company"; width: parent.width; glyph: "\uf1ad"; value: _business.record.company }
+                GlyphValue { objectName: "vatid"; width: parent.width; glyph: "\uf53d"; value: _business.record.vatid }
+                GlyphValue {
+                    objectName: "contact_person"
+                    width: parent.width
+                    glyph: "\uf47f"
+                    value: _business.record.contact_person
+                }
+            }
+        }
+
+        CardRule {}
+
+        GlyphNote {
+            objectName: "info"
+            width: Math.min(parent.width, 900 * c_Scale)
+            value: model.info
+        }
+    }
+}
