@@ -196,6 +196,12 @@ ShellTestCase {
         tryCompare(view.popup, "visible", false)
     }
 
+    function test_escapeClosesThePopupOpenedFromAPage() {
+        var popup = openFromCard(card(1))
+        keyClick(Qt.Key_Escape)
+        tryCompare(popup, "visible", false)
+    }
+
     function test_overviewPicture() {
         view.list.select(1)
         saveWindowGrab("kunden-uebersicht.png")
