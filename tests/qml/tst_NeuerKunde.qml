@@ -45,8 +45,9 @@ ShellTestCase {
     }
 
     // scrolls to "Speichern" and clicks it; the banner of an earlier attempt is closed first
-    function pressSave() {
-        banner().run = false
+    function pressSave(keepBanner) {
+        if (!keepBanner)
+            banner().run = false
         var button = field("saveButton")
         // scrolled to the end once the form has laid out what it shows
         tryVerify(function () {
@@ -198,5 +199,19 @@ ShellTestCase {
         compare(reply(ServiceCustomer.get_single_customer_commercial, [customer.commercial_id, token]).company,
                 "Neue Firma GmbH")
         verifyCleared()
+    }
+
+    function test_eachMessageShowsForItsWholeTime() {
+        banner().delay = 600
+        type({ "lastname": "Erster" })
+        pressSave()
+        waitForBanner(2)
+        wait(300)
+        type({ "lastname": "Zweiter" })
+        pressSave(true)
+        tryCompare(view, "saving", false)
+        wait(400) // the first message's time is over
+        verify(banner().run, "the second message still shows")
+        banner().delay = -1
     }
 }

@@ -94,7 +94,9 @@ Item {
 
         objectName: "customerChangePopup"
         onSaved: _view._reloadShown()
+        // each message for its whole display time, also right after another
         onMessage: {
+            _banner.run = false
             _banner.settings = settings
             _banner.run = true
         }

@@ -88,9 +88,7 @@ Item {
             _commercial = null
             _form.clearSaved(values)
             _saving = false
-            _banner.settings = [qsTr("Erfolgreich"), qsTr("Kunde wurde erfolgreich gespeichert"),
-                                NotificationState.SUCCESS]
-            _banner.run = true
+            _show([qsTr("Erfolgreich"), qsTr("Kunde wurde erfolgreich gespeichert"), NotificationState.SUCCESS])
         })
     }
 
@@ -109,11 +107,18 @@ Item {
                 && a.contact_person === b.contact_person
     }
 
+    // Shows a message for its whole display time, also when the banner still
+    // shows the one before (two customers saved in quick succession).
+    function _show(settings) {
+        _banner.run = false
+        _banner.settings = settings
+        _banner.run = true
+    }
+
     // the attempt failed: the form stays as it is, for another try
     function _fail(text, status) {
         _saving = false
-        _banner.settings = [qsTr("Nicht Erfolgreich"), text, NotificationState.ERROR]
-        _banner.run = true
+        _show([qsTr("Nicht Erfolgreich"), text, NotificationState.ERROR])
         if (status === 0 && notifier)
             notifier.notifyConnectionProblem()
     }
