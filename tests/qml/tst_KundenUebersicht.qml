@@ -33,8 +33,12 @@ ShellTestCase {
     function initTestCase() {
         verify(testServer.running, "the reference server runs")
         token = login()
+        testLog.start()
         Dynamic.setToken(token)
         tryCompare(view.list.model, "count", 10, 10000)
+        testLog.stop()
+        // waiting for the session token, the view says that it has one, never which
+        verify(testLog.messages().join("\n").indexOf(token) < 0, "the token in the log")
     }
 
     function init() {

@@ -174,6 +174,28 @@ ShellTestCase {
         verify(field("saveButton").enabled)
     }
 
+    // No backend at all: the user is told, the form stays, and once the
+    // backend is back the same press creates the customer.
+    function test_deadConnectionKeepsTheForm() {
+        var told = 0
+        view.notifier = { "notifyConnectionProblem": function () { ++told } }
+        type(business("Offline"))
+        whileServerIsDown(function () {
+            pressSave()
+            waitForBanner(4)
+        })
+        compare(banner().settings, ["Nicht Erfolgreich", "Komerzieller Kunde konnte nicht gespeichert werden", 4])
+        compare(told, 1, "the window's banner tells of the connection")
+        compare(field("surname").text, "Offline")
+        compare(field("company").text, "Hafen GmbH")
+        token = login()
+        Dynamic.setToken(token)
+        pressSave()
+        waitForBanner(2)
+        compare(lastBody("/customer").surname, "Offline")
+        verifyCleared()
+    }
+
     // A customer refused after its commercial record was created keeps the
     // form; trying again uses that record (changed first when the user edited
     // the business inputs meanwhile) instead of making a second one.
