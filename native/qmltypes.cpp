@@ -1,5 +1,6 @@
 #include "qmltypes.h"
 
+#include "articlegroupcsv.h"
 #include "calculator.h"
 #include "filedownload.h"
 #include "generatepdf.h"
@@ -27,6 +28,7 @@ void registerAll()
     // where invoices and delivery notes are written; the engine owns the instance
     qmlRegisterSingletonType<PrivateFiles>("PrivateFiles", 1, 0, "PrivateFiles",
                                            [](QQmlEngine *, QJSEngine *) -> QObject * { return new PrivateFiles; });
+    qmlRegisterType<ArticleGroupCsv>("ArticleGroupCsv", 1, 0, "ArticleGroupCsv");
 }
 
 } // namespace QmlTypes
