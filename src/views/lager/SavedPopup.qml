@@ -1,0 +1,76 @@
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+
+// Produktiv
+// import "qrc:/static/colors.js" as Colors
+// import "qrc:/static"
+
+// Testing
+import "../../../static/colors.js" as Colors
+import "../../../static"
+
+// The small modal confirmation of the warehouse forms: a title bar and one
+// line. It closes on Escape and on a press or release outside it; opening it
+// while it is open changes nothing.
+Popup {
+    id: _popup
+
+    // the title bar's text (shown in capitals)
+    property string title: qsTr("Artikelbestand gespeichert")
+    // the line below it
+    property string text: qsTr("Artikelbestand wurde erfolgreich gespeichert")
+
+    width: 300
+    height: 100
+    parent: Overlay.overlay
+    x: parent ? Math.round((parent.width - width) / 2) : 0
+    y: parent ? Math.round((parent.height - height) / 2) : 0
+    modal: true
+    focus: true
+    padding: 0
+    closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside | Popup.CloseOnReleaseOutside
+
+    background: Rectangle {
+        color: "white"
+    }
+
+    contentItem: Column {
+        Rectangle {
+            width: parent.width
+            height: 35
+            color: Colors.c_dark_purple
+
+            Text {
+                objectName: "title"
+                anchors.left: parent.left
+                anchors.leftMargin: 15
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                elide: Text.ElideRight
+                text: _popup.title
+                font.family: CustomFonts.names.nunitoSans
+                font.bold: true
+                font.capitalization: Font.AllUppercase
+                font.pixelSize: 14
+                color: Colors.c_grayish_white
+            }
+        }
+
+        Item {
+            width: parent.width
+            height: 65
+
+            Text {
+                objectName: "text"
+                anchors.fill: parent
+                anchors.margins: 10
+                verticalAlignment: Text.AlignVCenter
+                wrapMode: Text.WordWrap
+                text: _popup.text
+                font.family: CustomFonts.names.nunitoSans
+                font.pixelSize: 14
+                color: Colors.c_dark_purple
+            }
+        }
+    }
+}

@@ -1,0 +1,85 @@
+.pragma library
+.import "../../api/request.js" as Request
+.import "../../api/service_warehouse.js" as ServiceWarehouse
+
+// What the article group capture and the import share: finding a category by
+// its name (creating it only when there is none of that name) and telling
+// whether an article group exists already.
+
+// Whether two names are the same, ignoring case.
+function sameName(a, b) {
+    return String(a).toLowerCase() === String(b).toLowerCase()
+}
+
+// The hit of a category search whose name equals `text` (ignoring case), or
+// null. The search matches parts of names, so its first hit may be another
+// category ("Schuh" finds "Schuhe" and "Hausschuhe").
+function exactCategory(hits, text) {
+    if (!Request.isList(hits))
+        return null
+    for (var i = 0; i < hits.length; ++i) {
+        if (Request.isRecord(hits[i]) && hits[i].id !== undefined && sameName(hits[i].name, text))
+            return hits[i]
+    }
+    return null
+}
+
+// Finds the category named `text`, or creates it when there is none of that
+// name, and calls cb(id) with its id; cb(undefined, reason) when neither
+// worked (reason is a German text for the user). A blank name is no category:
+// cb(null).
+function resolveCategory(text, p_Token, cb) {
+    if (String(text).trim() === "") {
+        cb(null)
+        return
+    }
+    ServiceWarehouse.get_search_articlegroups_category(text, p_Token, function (hits, status) {
+        if (!Request.isNoHits(hits) && !Request.isList(hits)) {
+            cb(undefined, failureReason(status, qsTr("Die Kategorie \"%1\" konnte nicht gesucht werden").arg(text)))
+            return
+        }
+        var found = exactCategory(hits, text)
+        if (found) {
+            cb(found.id)
+            return
+        }
+        ServiceWarehouse.add_articlegroups_category(text, p_Token, function (category, status) {
+            if (!Request.isRecord(category) || category.id === undefined || category.id === null) {
+                cb(undefined, failureReason(status, qsTr("Die Kategorie \"%1\" konnte nicht angelegt werden").arg(text)))
+                return
+            }
+            cb(category.id)
+        })
+    })
+}
+
+// A copy of a backend record that a ListModel takes without complaint:
+// members that are null are left out (a list model makes no role of them).
+function listRow(record) {
+    var row = {}
+    for (var key in record) {
+        if (record[key] !== null)
+            row[key] = record[key]
+    }
+    return row
+}
+
+// A text for the user: `what` failed, and why, as far as the status tells.
+function failureReason(status, what) {
+    if (!status)
+        return what + qsTr(": keine Verbindung zum Server")
+    return what + qsTr(" (Status %1)").arg(status)
+}
+
+// What makes an article group the same article line of the same customer:
+// everything but its quantity (which bookings lower) and its category. `group`
+// is a record of the backend or a row of an import file.
+function groupKey(group) {
+    var customer = group.customer_id === undefined || group.customer_id === null ? "" : String(group.customer_id)
+    return JSON.stringify([customer, asText(group.articlename), asText(group.articleno), asText(group.typ),
+                           asText(group.farbe), asText(group.size), asText(group.storage_location)])
+}
+
+function asText(value) {
+    return value === undefined || value === null ? "" : String(value)
+}

@@ -1,0 +1,218 @@
+import QtQuick 2.15
+import QtTest 1.15
+
+import "../../src"
+import "../../src/views/lager"
+import "../../src/api/service_warehouse.js" as ServiceWarehouse
+import "../../dynamic/variables.js" as Dynamic
+
+// Booking stock against the reference server: what a booking sends and in
+// which order, that a failed lowering of the group takes the stock entry
+// back, that nothing is booked twice or without an open delivery order, and
+// that the keyboard shortcut books only while the view is in front.
+ShellTestCase {
+    id: _case
+    name: "ArtikelbestandBuchen"
+    width: 1632
+    height: 918
+
+    Component {
+        id: _viewComponent
+        ArtikelbestandBuchen {
+            width: _case.width
+            height: _case.height
+        }
+    }
+
+    Component {
+        id: _surfaceComponent
+        WorkingSurface {
+            width: _case.width
+            height: _case.height
+        }
+    }
+
+    property var view: null
+
+    function init() {
+        Dynamic.setToken(token)
+        testServer.clearRecords()
+    }
+
+    function cleanup() {
+        cannedServer.clearAnswers()
+    }
+
+    function createView() {
+        view = createTemporaryObject(_viewComponent, _case)
+        waitForRendering(view)
+        return view
+    }
+
+    function field(name) {
+        return findChild(view, name)
+    }
+
+    // the open delivery order, opened for the test when none is
+    function openDeliveryOrder() {
+        var open = reply(ServiceWarehouse.check_last_item, [token])
+        if (open.length > 0)
+            return open[0]
+        var last = reply(ServiceWarehouse.get_last_deliveryno, [token])
+        var number = last.length > 0 ? last[0].deliveryorders_no + 1 : 1
+        return reply(ServiceWarehouse.add_deliveryorder, [new Date(), number, false, 1, token])
+    }
+
+    // a new article group with `quantity` pieces still to book
+    function newGroup(name, quantity) {
+        var group = reply(ServiceWarehouse.add_articlegroup,
+                          [name, "T-" + quantity, "blau", "L", "Testware", quantity, "T-01", undefined, "1", token])
+        verify(group.id > 0, "group created")
+        return group
+    }
+
+    // types the group's name and picks the only suggestion
+    function chooseGroup(group) {
+        var suggestions = field("articleName")
+        suggestions.controlText = group.articlename
+        tryCompare(suggestions.searchListModel, "count", 1, 5000)
+        suggestions.itemclicked(0)
+        tryCompare(view, "_articlegroupid", String(group.id))
+    }
+
+    function bookingsOf(group) {
+        return reply(ServiceWarehouse.get_all_articleinventory, [token]).filter(function (b) {
+            return b.articlegroup_id === group.id
+        })
+    }
+
+    function requests() {
+        return testServer.records().filter(function (r) { return r.path.indexOf("search") < 0 })
+    }
+
+    function test_bookingSendsTheEntryThenTheLoweredQuantity() {
+        var order = openDeliveryOrder()
+        var group = newGroup("Buchungsjacke", 12)
+        createView()
+        chooseGroup(group)
+        compare(field("typ").text, "Testware")
+        compare(field("articleno").text, "T-12")
+        compare(field("lager").text, "T-01")
+        compare(field("menge").to, 12)
+        compare(field("remaining").text, "12")
+        field("menge").value = 5
+        compare(field("remaining").text, "7")
+        field("menge").value = 20
+        compare(field("menge").value, 12, "at most the group's quantity")
+        field("menge").value = 5
+        field("ean").text = "4006381333931"
+        saveWindowGrab("warehouse-booking-form.png")
+
+        testServer.clearRecords()
+        mouseClick(field("saveButton"))
+        tryCompare(view.confirmation, "opened", true, 5000)
+        saveWindowGrab("warehouse-booking-saved.png")
+        var sent = requests()
+        compare(sent.map(function (r) { return r.method + " " + r.path }),
+                ["GET /deliveryorder/getlastno", "POST /articleinventory", "PUT /articlegroups/" + group.id])
+        compare(JSON.parse(sent[1].body), { "eanno": "4006381333931", "quantity": 5,
+                    "articlegroup_id": String(group.id), "deliveryorder_no": order.deliveryorders_no })
+        compare(JSON.parse(sent[2].body), { "quantity": 7 })
+        compare(reply(ServiceWarehouse.get_single_articlegroup, [group.id, token]).quantity, 7)
+        // the form is empty for the next booking, and typing goes into the article name
+        compare(field("articleName").controlText, "")
+        compare(field("typ").text, "")
+        compare(field("remaining").text, "0")
+        keyClick(Qt.Key_Escape)
+        tryCompare(view.confirmation, "visible", false)
+        verify(field("articleName").textfield.activeFocus)
+        compare(view.banner.show, false)
+    }
+
+    function test_failedLoweringTakesTheEntryBack() {
+        openDeliveryOrder()
+        var group = newGroup("Rücknahmejacke", 12)
+        createView()
+        chooseGroup(group)
+        field("menge").value = 5
+        field("ean").text = "111"
+        cannedServer.answer("/articlegroups/" + group.id, 500, JSON.stringify({ "error": "database locked" }))
+        mouseClick(field("saveButton"))
+        tryCompare(view, "booking", false, 5000)
+        compare(view.banner.settings[0], "Nichts gebucht")
+        compare(view.banner.settings[2], 4)
+        verify(!view.confirmation.opened)
+        // no stock entry left behind, and the group has all its pieces
+        compare(bookingsOf(group).length, 0)
+        compare(reply(ServiceWarehouse.get_single_articlegroup, [group.id, token]).quantity, 12)
+        // the form keeps what was typed, ready to try again
+        compare(field("ean").text, "111")
+        compare(field("menge").value, 5)
+    }
+
+    function test_nothingIsBookedTwiceOrWithoutAnOpenDeliveryOrder() {
+        var order = openDeliveryOrder()
+        var group = newGroup("Doppeljacke", 10)
+        createView()
+        testServer.clearRecords()
+
+        // without a chosen group
+        mouseClick(field("saveButton"))
+        compare(view.banner.settings[0], "Keine Artikelgruppe gewählt")
+        compare(view.banner.settings[2], 3)
+        compare(requests().length, 0)
+
+        // while a booking is outstanding
+        chooseGroup(group)
+        field("menge").value = 2
+        cannedServer.answer("/deliveryorder/getlastno", 200,
+                            JSON.stringify([{ "id": order.id, "deliveryorders_no": order.deliveryorders_no, "created": false }]), true)
+        testServer.clearRecords()
+        mouseClick(field("saveButton"))
+        verify(view.booking)
+        view.saveProcess()
+        keyClick(Qt.Key_Return, Qt.ControlModifier)
+        cannedServer.release()
+        tryCompare(view.confirmation, "opened", true, 5000)
+        compare(requests().filter(function (r) { return r.method === "POST" }).length, 1)
+        compare(bookingsOf(group).length, 1)
+        compare(reply(ServiceWarehouse.get_single_articlegroup, [group.id, token]).quantity, 8)
+        view.confirmation.close()
+        tryCompare(view.confirmation, "visible", false)
+
+        // when the latest delivery order has been generated, or there is none
+        var answers = [JSON.stringify([{ "id": order.id, "deliveryorders_no": order.deliveryorders_no, "created": true }]), "[]"]
+        for (var i = 0; i < answers.length; ++i) {
+            chooseGroup(group)
+            field("menge").value = 1
+            cannedServer.answer("/deliveryorder/getlastno", 200, answers[i])
+            testServer.clearRecords()
+            mouseClick(field("saveButton"))
+            tryCompare(view, "booking", false, 5000)
+            compare(view.banner.settings.slice(0, 1), ["Kein offener Lieferschein"])
+            compare(view.banner.settings[2], 3)
+            compare(requests().length, 0)
+            view.banner.run = false
+        }
+        compare(bookingsOf(group).length, 1)
+    }
+
+    function test_shortcutBooksOnlyWhileTheViewIsInFront() {
+        var surface = createTemporaryObject(_surfaceComponent, _case)
+        waitForRendering(surface)
+        mouseClick(findChild(surface.navigation, "bt_Lagermanager"))
+        surface.container.changeContainerIndex(0)
+        view = surface.container.currentView()
+        compare(view.objectName, "ArtikelbestandBuchen")
+        wait(600) // the page slides in
+        keyClick(Qt.Key_Return, Qt.ControlModifier)
+        compare(view.banner.settings[0], "Keine Artikelgruppe gewählt")
+        view.banner.settings = ["", "", -1]
+
+        surface.container.changeContainerIndex(3)
+        wait(600)
+        keyClick(Qt.Key_Return, Qt.ControlModifier)
+        keyClick(Qt.Key_Return, Qt.MetaModifier)
+        compare(view.banner.settings[0], "")
+    }
+}
