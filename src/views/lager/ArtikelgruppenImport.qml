@@ -1,12 +1,239 @@
 import QtQuick 2.15
+import QtQuick.Controls 2.15
+import QtQuick.Controls.Material 2.15
+import QtQuick.Dialogs 1.3
 
 // Produktiv
-// import "qrc:/src/views"
+// import "qrc:/static/colors.js" as Colors
+// import "qrc:/static/NotificationState.js" as NotificationState
+// import "qrc:/static"
+// import "qrc:/src/controls"
 
 // Testing
-import ".."
+import "../../../static/colors.js" as Colors
+import "../../../static/NotificationState.js" as NotificationState
+import "../../../static"
+import "../../controls"
 
-// Artikelgruppe importieren: still a placeholder.
-PlaceholderPage {
-    title: qsTr("Artikelgruppe importieren")
+// Artikelgruppe importieren: the user chooses a CSV file of article groups,
+// sees every row with what is wrong with it before anything is sent, and
+// imports the good rows with "Importieren" (see ArticleGroupImporter for the
+// rules, README.md for the file layout).
+Rectangle {
+    id: _view
+
+    // the chosen file's URL, as shown in the box
+    property string fileUrl: ".."
+    // what reads, checks and imports the file
+    readonly property alias importer: _importer
+    // the view's own message bar
+    readonly property alias banner: _banner
+    // the file dialog, for tests
+    readonly property alias fileDialog: _fileDialog
+
+    // Reads the file at `url` into the preview.
+    function loadFile(url) {
+        fileUrl = String(url)
+        if (!_importer.load(url))
+            _notify(qsTr("Datei nicht gelesen"), _importer.error, NotificationState.ERROR)
+    }
+
+    // "Importieren"
+    function startImport() {
+        _importer.run()
+    }
+
+    function _notify(title, text, state) {
+        _banner.settings = [title, text, state]
+        _banner.run = true
+    }
+
+    // each column's share of the preview's width
+    readonly property var _shares: [0.05, 0.15, 0.08, 0.08, 0.07, 0.06, 0.06, 0.08, 0.09, 0.06, 0.22]
+
+    color: Colors.c_grayish_white
+    Material.theme: Material.Light
+    Material.accent: Material.DeepPurple
+
+    ArticleGroupImporter {
+        id: _importer
+
+        onFailed: _view._notify(qsTr("Server nicht erreicht"), text, NotificationState.ERROR)
+        onFinished: {
+            var text = qsTr("%1 angelegt, %2 bereits vorhanden, %3 fehlgeschlagen, %4 übersprungen")
+                .arg(summary.created).arg(summary.exists).arg(summary.failed).arg(summary.skipped)
+            if (summary.failed > 0)
+                _view._notify(qsTr("Import mit Fehlern beendet"), text, NotificationState.ERROR)
+            else if (summary.skipped > 0)
+                _view._notify(qsTr("Import beendet, Zeilen übersprungen"), text, NotificationState.WARNING)
+            else
+                _view._notify(qsTr("Import abgeschlossen"), text, NotificationState.SUCCESS)
+        }
+    }
+
+    FileDialog {
+        id: _fileDialog
+
+        title: "Please choose a file"
+        folder: shortcuts.home
+        nameFilters: [qsTr("CSV Dateien (*.csv)")]
+        onAccepted: _view.loadFile(fileUrls[0])
+    }
+
+    Column {
+        id: _chooser
+
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: parent.top
+        anchors.margins: 40
+        spacing: 16
+
+        Text {
+            text: qsTr("Wählen Sie bitte ein CSV Datei aus")
+            font.family: CustomFonts.names.nunitoSans
+            font.pixelSize: 20
+            color: Colors.c_nav_font
+        }
+
+        Row {
+            width: parent.width
+            spacing: 16
+
+            Rectangle {
+                width: parent.width - _folderButton.width - parent.spacing
+                height: 72
+                color: "white"
+                border.color: "#bbbbbb"
+                border.width: 1
+
+                Text {
+                    objectName: "fileUrl"
+                    anchors.fill: parent
+                    anchors.leftMargin: 16
+                    anchors.rightMargin: 16
+                    verticalAlignment: Text.AlignVCenter
+                    elide: Text.ElideMiddle
+                    textFormat: Text.PlainText
+                    text: _view.fileUrl
+                    font.family: CustomFonts.names.nunitoSans
+                    font.pixelSize: 20
+                    color: Colors.c_form_font
+                }
+            }
+
+            Button {
+                id: _folderButton
+
+                objectName: "folderButton"
+                width: 90
+                height: 72
+                enabled: !_importer.running
+                font.family: CustomFonts.names.fontAwesomeRegular
+                font.bold: true
+                font.pixelSize: 40
+                text: "\uf07c"
+                onClicked: _fileDialog.open()
+            }
+        }
+
+        Button {
+            objectName: "importButton"
+            width: parent.width
+            height: 80
+            highlighted: true
+            font.pixelSize: 20
+            text: qsTr("Importieren")
+            enabled: _importer.readyCount > 0 && !_importer.running && !_importer.checking
+            onClicked: _view.startImport()
+        }
+
+        // the file's summary line
+        Text {
+            objectName: "fileSummary"
+            width: parent.width
+            visible: _importer.rows.count > 0
+            wrapMode: Text.Wrap
+            textFormat: Text.PlainText
+            font.family: CustomFonts.names.nunitoSans
+            font.pixelSize: 16
+            color: Colors.c_nav_font
+            text: {
+                var parts = [qsTr("%1 Zeilen, %2 bereit zum Import").arg(_importer.rows.count).arg(_importer.readyCount)]
+                if (_importer.checking)
+                    parts.push(qsTr("wird geprüft …"))
+                if (_importer.ignoredColumns.length > 0)
+                    parts.push(qsTr("ignorierte Spalten: %1").arg(_importer.ignoredColumns.join(", ")))
+                return parts.join(" · ")
+            }
+        }
+
+        ProgressBar {
+            objectName: "progress"
+            width: parent.width
+            visible: _importer.total > 0
+            from: 0
+            to: Math.max(1, _importer.total)
+            value: _importer.done
+        }
+    }
+
+    Rectangle {
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: _chooser.bottom
+        anchors.bottom: parent.bottom
+        anchors.margins: 40
+        anchors.topMargin: 20
+        visible: _importer.rows.count > 0
+        color: "white"
+        border.color: "#dddddd"
+
+        ImportTableRow {
+            id: _heading
+
+            width: parent.width
+            heading: true
+            color: Colors.c_darker_white
+            shares: _view._shares
+            cells: [qsTr("Zeile"), qsTr("Artikelname"), qsTr("Artikelnr."), qsTr("Typ"), qsTr("Farbe"), qsTr("Größe"),
+                    qsTr("Menge"), qsTr("Lagerplatz"), qsTr("Kategorie"), qsTr("Kunde"), qsTr("Ergebnis")]
+        }
+
+        ListView {
+            objectName: "preview"
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.top: _heading.bottom
+            anchors.bottom: parent.bottom
+            clip: true
+            model: _importer.rows
+            ScrollBar.vertical: ScrollBar {}
+
+            delegate: ImportTableRow {
+                objectName: "previewRow_" + index
+                width: ListView.view.width
+                shares: _view._shares
+                color: {
+                    switch (model.state) {
+                    case "problem":
+                    case "failed": return "#fde7ea"
+                    case "created": return "#e6f4ea"
+                    case "exists": return "#eeeeee"
+                    default: return index % 2 ? "#fafafa" : "white"
+                    }
+                }
+                textColor: model.state === "problem" || model.state === "failed" ? Colors.c_dark_red : Colors.c_form_font
+                cells: [model.line, model.articlename, model.articleno, model.typ, model.farbe, model.size,
+                        model.quantityText, model.storage_location, model.category, model.customer_id, model.result]
+            }
+        }
+    }
+
+    NotificationBanner {
+        id: _banner
+        objectName: "banner"
+        anchors.fill: parent
+        z: 20
+    }
 }
