@@ -44,7 +44,7 @@ QtObject {
     // true while a run creates categories and groups
     readonly property bool running: _running
     // rows a run would create now
-    readonly property int readyCount: _count("ready") + _count("failed")
+    readonly property int readyCount: _counts.ready + _counts.failed
     // groups the current run has handled, and how many it handles in all
     readonly property int done: _done
     readonly property int total: _total
@@ -62,7 +62,7 @@ QtObject {
             return false
         ++_serial
         rows.clear()
-        _changed()
+        _counts = _noCounts()
         if (!_csv.load(url)) {
             _error = _csv.error
             return false
@@ -70,6 +70,7 @@ QtObject {
         _error = ""
         var records = _csv.rows
         var seen = ({})
+        var counts = _noCounts()
         for (var i = 0; i < records.length; ++i) {
             var record = records[i]
             var problems = record.problems.slice()
@@ -96,8 +97,9 @@ QtObject {
                 "state": problems.length > 0 ? "problem" : "ready",
                 "result": problems.length > 0 ? problems.join("; ") : qsTr("bereit")
             })
+            ++counts[problems.length > 0 ? "problem" : "ready"]
         }
-        _changed()
+        _counts = counts
         _check(_serial)
         return true
     }
@@ -130,12 +132,10 @@ QtObject {
                     _mark(i, "exists", qsTr("bereits vorhanden"))
                     continue
                 }
-                rows.setProperty(i, "state", "ready")
-                rows.setProperty(i, "result", qsTr("wartet"))
+                _mark(i, "ready", qsTr("wartet"))
                 todo.push(i)
             }
             _total = todo.length
-            _changed()
             _resolveCategories(todo, serial, function (categories) {
                 _createGroups(todo, 0, categories, existing, serial)
             })
@@ -174,7 +174,6 @@ QtObject {
     function _checkCustomers(customers, index, serial) {
         if (index >= customers.length) {
             _checking = false
-            _changed()
             checked()
             return
         }
@@ -274,13 +273,12 @@ QtObject {
 
     function _finish() {
         _running = false
-        _changed()
         // this run's outcome; groups an earlier run created count as there already
         finished({
             "created": _createdNow,
-            "exists": _count("exists") + _count("created") - _createdNow,
+            "exists": _counts.exists + _counts.created - _createdNow,
             "failed": _failedNow,
-            "skipped": _count("problem") + _count("ready")
+            "skipped": _counts.problem + _counts.ready
         })
     }
 
@@ -297,6 +295,7 @@ QtObject {
 
     // Sets a row's state and result; `addProblem` adds the result to its problems.
     function _mark(index, state, result, addProblem) {
+        var before = rows.get(index).state
         rows.setProperty(index, "state", state)
         if (addProblem) {
             var problems = rows.get(index).problems
@@ -304,21 +303,17 @@ QtObject {
             rows.setProperty(index, "problems", result)
         }
         rows.setProperty(index, "result", result)
-        _changed()
-    }
-
-    function _count(state) {
-        _revision // re-evaluated when the rows change
-        var n = 0
-        for (var i = 0; i < rows.count; ++i) {
-            if (rows.get(i).state === state)
-                ++n
+        if (before !== state) {
+            // a new object, so that bindings to the counts notice
+            var counts = Object.assign({}, _counts)
+            --counts[before]
+            ++counts[state]
+            _counts = counts
         }
-        return n
     }
 
-    function _changed() {
-        ++_revision
+    function _noCounts() {
+        return { "problem": 0, "ready": 0, "exists": 0, "created": 0, "failed": 0 }
     }
 
     property string _error: ""
@@ -326,7 +321,8 @@ QtObject {
     property bool _running: false
     property int _done: 0
     property int _total: 0
-    property int _revision: 0
+    // how many rows are in each state
+    property var _counts: _noCounts()
     property int _createdNow: 0
     property int _failedNow: 0
     // a new load makes the replies of the previous one's requests stale
