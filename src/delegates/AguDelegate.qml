@@ -1,0 +1,40 @@
+import QtQuick 2.15
+
+// Produktiv
+// import "qrc:/static/colors.js" as Colors
+// import "qrc:/src/delegates/parts"
+
+// Testing
+import "../../static/colors.js" as Colors
+import "./parts"
+
+// One article group of the group overview: its name and type, then colour,
+// size and the quantity still to be booked; a delete button shows at the
+// right edge while the pointer is over the card.
+CardFrame {
+    id: _card
+
+    // [articlename, typ, farbe, size, quantity, storage_location] (the storage place is not shown)
+    property var fields: []
+
+    // the delete button was clicked
+    signal deleteClicked()
+
+    height: 130 * c_Scale
+    actions: [{ "name": "deleteButton", "glyph": "\uf1f8", "color": Colors.c_dark_red }]
+
+    onItemHovered: entersItem()
+    onActionTriggered: {
+        if (name === "deleteButton")
+            deleteClicked()
+    }
+
+    WarehouseCardRow {
+        anchors.fill: parent
+        title: _card.fields[0]
+        subtitle: _card.fields[1]
+        farbe: _card.fields[2]
+        size: _card.fields[3]
+        quantity: _card.fields[4]
+    }
+}
