@@ -53,6 +53,18 @@ function resolveCategory(text, p_Token, cb) {
     })
 }
 
+// The page function of a PagedList over a list the backend hands over whole
+// (`listFunction(p_Token, cb)`): page 1 is the whole list, and the list ends
+// after it as a paged list ends, with -1 and the status 400.
+function allAtOnce(listFunction) {
+    return function (page, p_Token, cb) {
+        if (page > 1)
+            cb(Request.FAILED, 400)
+        else
+            listFunction(p_Token, cb)
+    }
+}
+
 // A copy of a backend record that a ListModel takes without complaint:
 // members that are null are left out (a list model makes no role of them).
 function listRow(record) {
