@@ -75,7 +75,7 @@ ShellTestCase {
     function chooseGroup(group) {
         var suggestions = field("articleName")
         suggestions.controlText = group.articlename
-        tryCompare(suggestions.searchListModel, "count", 1, 5000)
+        tryCompare(suggestions.searchListModel, "count", 1, 10000)
         suggestions.itemclicked(0)
         tryCompare(view, "_articlegroupid", String(group.id))
     }
@@ -110,7 +110,7 @@ ShellTestCase {
 
         testServer.clearRecords()
         mouseClick(field("saveButton"))
-        tryCompare(view.confirmation, "opened", true, 5000)
+        tryCompare(view.confirmation, "opened", true, 10000)
         saveWindowGrab("warehouse-booking-saved.png")
         var sent = requests()
         compare(sent.map(function (r) { return r.method + " " + r.path }),
@@ -138,7 +138,7 @@ ShellTestCase {
         field("ean").text = "111"
         cannedServer.answer("/articlegroups/" + group.id, 500, JSON.stringify({ "error": "database locked" }))
         mouseClick(field("saveButton"))
-        tryCompare(view, "booking", false, 5000)
+        tryCompare(view, "booking", false, 10000)
         compare(view.banner.settings[0], "Nichts gebucht")
         compare(view.banner.settings[2], 4)
         verify(!view.confirmation.opened)
@@ -173,7 +173,7 @@ ShellTestCase {
         view.saveProcess()
         keyClick(Qt.Key_Return, Qt.ControlModifier)
         cannedServer.release()
-        tryCompare(view.confirmation, "opened", true, 5000)
+        tryCompare(view.confirmation, "opened", true, 10000)
         compare(requests().filter(function (r) { return r.method === "POST" }).length, 1)
         compare(bookingsOf(group).length, 1)
         compare(reply(ServiceWarehouse.get_single_articlegroup, [group.id, token]).quantity, 8)
@@ -188,13 +188,32 @@ ShellTestCase {
             cannedServer.answer("/deliveryorder/getlastno", 200, answers[i])
             testServer.clearRecords()
             mouseClick(field("saveButton"))
-            tryCompare(view, "booking", false, 5000)
+            tryCompare(view, "booking", false, 10000)
             compare(view.banner.settings.slice(0, 1), ["Kein offener Lieferschein"])
             compare(view.banner.settings[2], 3)
             compare(requests().length, 0)
             view.banner.run = false
         }
         compare(bookingsOf(group).length, 1)
+    }
+
+    // typed into the box and booked with the keys, without confirming the number first
+    function test_typedQuantityCountsWithTheShortcut() {
+        openDeliveryOrder()
+        var group = newGroup("Tastenjacke", 9)
+        createView()
+        chooseGroup(group)
+        compare(field("articleName").searchfield.visible, false, "nothing left to choose")
+        var menge = field("menge")
+        mouseClick(menge.contentItem)
+        keyClick(Qt.Key_A, Qt.ControlModifier)
+        keyClick(Qt.Key_4)
+        testServer.clearRecords()
+        keyClick(Qt.Key_Return, Qt.ControlModifier)
+        tryCompare(view.confirmation, "opened", true, 10000)
+        var post = requests().filter(function (r) { return r.method === "POST" })[0]
+        compare(JSON.parse(post.body).quantity, 4)
+        compare(reply(ServiceWarehouse.get_single_articlegroup, [group.id, token]).quantity, 5)
     }
 
     function test_shortcutBooksOnlyWhileTheViewIsInFront() {

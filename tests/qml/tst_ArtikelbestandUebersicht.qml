@@ -52,15 +52,15 @@ ShellTestCase {
     }
 
     function waitForLoad() {
-        tryCompare(view, "loaded", true, 5000)
-        tryCompare(view, "busy", false, 5000)
+        tryCompare(view, "loaded", true, 10000)
+        tryCompare(view, "busy", false, 10000)
     }
 
     // refreshes the view and waits until the list is in again
     function reload() {
         _loadedSpy.clear()
         view.refresh()
-        tryCompare(_loadedSpy, "count", 1, 5000)
+        tryCompare(_loadedSpy, "count", 1, 10000)
         waitForLoad()
         _refreshSpy.clear()
     }
@@ -139,7 +139,7 @@ ShellTestCase {
         tryCompare(target.actionColumn, "width", 80 * c_Scale)
         testServer.clearRecords()
         mouseClick(button)
-        tryCompare(_refreshSpy, "count", 1, 5000)
+        tryCompare(_refreshSpy, "count", 1, 10000)
         compare(deletes(), ["/articleinventory/" + booked.booking.id])
         compare(quantityOf(booked.group), 10)
         waitForLoad()
@@ -156,7 +156,7 @@ ShellTestCase {
         // declining sends nothing
         testServer.clearRecords()
         mouseClick(view.statusArea)
-        tryCompare(view.cancelQuestion, "opened", true, 5000)
+        tryCompare(view.cancelQuestion, "opened", true, 10000)
         compare(view.cancelQuestion.text, "Lieferschein Nr. " + order.deliveryorders_no + " mit " + count
                 + " Artikelbeständen stornieren? Alle Buchungen werden gelöscht.")
         saveWindowGrab("warehouse-cancel-question.png")
@@ -167,10 +167,10 @@ ShellTestCase {
 
         // confirming deletes the bookings, then exactly that delivery order
         mouseClick(view.statusArea)
-        tryCompare(view.cancelQuestion, "opened", true, 5000)
+        tryCompare(view.cancelQuestion, "opened", true, 10000)
         testServer.clearRecords()
         mouseClick(findChild(view.cancelQuestion.contentItem, "confirmButton"))
-        tryCompare(_refreshSpy, "count", 1, 5000)
+        tryCompare(_refreshSpy, "count", 1, 10000)
         compare(deletes(), ["/articleinventory/series/" + order.deliveryorders_no, "/deliveryorder/" + order.id])
         compare(view.banner.settings[2], 2)
         compare(quantityOf(one.group), 20)
@@ -190,9 +190,9 @@ ShellTestCase {
         cannedServer.answer("/deliveryorder/generate/" + order.id, 500, JSON.stringify({ "error": "kaputt" }))
         mouseClick(findChild(view, "generateButton"))
         var popup = view.addressPopup
-        tryCompare(popup, "opened", true, 5000)
+        tryCompare(popup, "opened", true, 10000)
         mouseClick(findChild(popup.contentItem, "createButton"))
-        tryVerify(function () { return view.banner.settings[0] === "Lieferschein nicht erstellt" }, 5000)
+        tryVerify(function () { return view.banner.settings[0] === "Lieferschein nicht erstellt" }, 10000)
         compare(view.banner.settings[2], 4)
         compare(popup.problem, view.banner.settings[1])
         compare(opened, [])
@@ -209,7 +209,7 @@ ShellTestCase {
 
         _refreshSpy.clear()
         mouseClick(findChild(popup.contentItem, "createButton"))
-        tryCompare(_refreshSpy, "count", 1, 5000)
+        tryCompare(_refreshSpy, "count", 1, 10000)
         compare(opened.length, 1)
         var url = String(opened[0])
         verify(/^file:\/\/.*\/Lieferschein-\d+\.pdf$/.test(url), url)
@@ -231,7 +231,7 @@ ShellTestCase {
         xhr.open("GET", url)
         xhr.responseType = "arraybuffer"
         xhr.send()
-        tryVerify(function () { return done }, 5000)
+        tryVerify(function () { return done }, 10000)
         var bytes = new Uint8Array(xhr.response, 0, 4)
         return String.fromCharCode(bytes[0], bytes[1], bytes[2], bytes[3])
     }

@@ -67,7 +67,7 @@ ShellTestCase {
         fill("Netzkabel", "kABEL")
         testServer.clearRecords()
         mouseClick(field("saveButton"))
-        tryCompare(view.confirmation, "opened", true, 5000)
+        tryCompare(view.confirmation, "opened", true, 10000)
         compare(posts("/articlegroups/category").length, 0)
         var body = JSON.parse(posts("/articlegroups")[0].body)
         compare(body.category_id, kabel.id)
@@ -86,7 +86,7 @@ ShellTestCase {
         verify(!save.enabled, "Speichern waits for the save")
         mouseClick(save)
         view.saveArticleGroup("Sonnenschirm", "", "", "", "", 1, "", "Gartenmöbel 7", "")
-        tryCompare(view.confirmation, "opened", true, 5000)
+        tryCompare(view.confirmation, "opened", true, 10000)
         tryCompare(view, "saving", false)
         compare(posts("/articlegroups/category").length, 1)
         compare(JSON.parse(posts("/articlegroups/category")[0].body), { "keyword": "Gartenmöbel 7" })
@@ -102,7 +102,7 @@ ShellTestCase {
         fill("Liegestuhl", "GARTENMÖBEL 7")
         testServer.clearRecords()
         mouseClick(save)
-        tryCompare(view.confirmation, "opened", true, 5000)
+        tryCompare(view.confirmation, "opened", true, 10000)
         compare(posts("/articlegroups/category").length, 0)
         compare(JSON.parse(posts("/articlegroups")[0].body).category_id, category[0].id)
     }
@@ -112,7 +112,7 @@ ShellTestCase {
         fill("Regenschirm", "Schirme 3")
         cannedServer.answer("/articlegroups/category", 200, JSON.stringify({ "name": "Schirme 3" }))
         mouseClick(field("saveButton"))
-        tryCompare(view, "saving", false, 5000)
+        tryCompare(view, "saving", false, 10000)
         compare(view.banner.settings[0], "Artikelgruppe nicht gespeichert")
         compare(view.banner.settings[2], 4)
         verify(!view.confirmation.opened)
@@ -125,7 +125,7 @@ ShellTestCase {
         view._customerid = "987654"
         testServer.clearRecords()
         mouseClick(field("saveButton"))
-        tryCompare(view, "saving", false, 5000)
+        tryCompare(view, "saving", false, 10000)
         compare(view.banner.settings[0], "Artikelgruppe nicht gespeichert")
         verify(view.banner.settings[1].indexOf("422") >= 0, view.banner.settings[1])
         compare(field("articlename").text, "Regenschirm")
@@ -136,7 +136,7 @@ ShellTestCase {
     function test_customerNameThatChangesIsNoCustomer() {
         var customer = field("customer")
         customer.controlText = "Julia Schmitt"
-        tryVerify(function () { return customer.searchListModel.count > 0 }, 5000)
+        tryVerify(function () { return customer.searchListModel.count > 0 }, 10000)
         customer.itemclicked(0)
         var chosen = customer.searchListModel.get(0)
         compare(view._customerid, String(chosen.id))

@@ -32,8 +32,8 @@ ShellTestCase {
         _refreshSpy.target = view
         // as the container does when the page is chosen
         view.refresh()
-        tryCompare(view, "loaded", true, 5000)
-        tryCompare(view, "busy", false, 5000)
+        tryCompare(view, "loaded", true, 10000)
+        tryCompare(view, "busy", false, 10000)
         _refreshSpy.clear()
     }
 
@@ -73,13 +73,13 @@ ShellTestCase {
         var spare = reply(ServiceWarehouse.add_articlegroup,
                           ["Löschjacke", "L-1", "gelb", "M", "Testware", 3, "L-01", undefined, "", token])
         view.refresh()
-        tryVerify(function () { return card(spare.id) !== null }, 5000)
+        tryVerify(function () { return card(spare.id) !== null }, 10000)
         testServer.clearRecords()
         clickDelete(card(spare.id))
-        tryCompare(_refreshSpy, "count", 2, 5000)
+        tryCompare(_refreshSpy, "count", 2, 10000)
         compare(testServer.records().filter(function (r) { return r.method === "DELETE" })[0].path,
                 "/articlegroups/" + spare.id)
-        tryVerify(function () { return card(spare.id) === null }, 5000)
+        tryVerify(function () { return card(spare.id) === null }, 10000)
         compare(groups().length, all.length)
     }
 
@@ -88,16 +88,16 @@ ShellTestCase {
         verify(booked.length > 0, "the demo data has stock booked")
         var groupId = booked[0].articlegroup.id
         clickDelete(card(groupId))
-        tryVerify(function () { return view.banner.settings[0] === "Artikelgruppe nicht gelöscht" }, 5000)
+        tryVerify(function () { return view.banner.settings[0] === "Artikelgruppe nicht gelöscht" }, 10000)
         compare(view.banner.settings[2], 4)
-        tryCompare(view, "busy", false, 5000)
+        tryCompare(view, "busy", false, 10000)
         verify(card(groupId) !== null)
     }
 
     function test_emptyListSaysSo() {
         cannedServer.answer("/articlegroups", 200, "[]")
         view.refresh()
-        tryVerify(function () { return view.listModel.count === 0 }, 5000)
+        tryVerify(function () { return view.listModel.count === 0 }, 10000)
         verify(findChild(view, "emptyText").visible)
         compare(findChild(view, "emptyText").text, "- KEINE ARTIKELGRUPPE VORHANDEN -")
     }

@@ -43,6 +43,8 @@ Rectangle {
     function saveProcess() {
         if (_booking)
             return
+        // a quantity typed but not yet confirmed counts
+        ArticleGroups.commitTypedValue(_menge)
         if (_articlegroupid === "") {
             _notify(qsTr("Keine Artikelgruppe gewählt"),
                     qsTr("Wählen Sie zuerst eine Artikelgruppe aus; nichts wurde gebucht"), NotificationState.WARNING)
@@ -111,6 +113,11 @@ Rectangle {
         _menge.value = 0
         _menge.to = 0
         _articlegroupid = ""
+        if (onsave === true) {
+            // the suggestions of the booked group are done with
+            _articleName.searchListModel.clear()
+            _articleName.searchfield.visible = false
+        }
     }
 
     // The group's quantity could not be lowered: the stock entry goes again.
@@ -161,7 +168,9 @@ Rectangle {
             _articleName.searchfield.visible = true
             for (var i = 0; i < reply.length; ++i)
                 _articleName.searchListModel.append(ArticleGroups.listRow(reply[i]))
-            if (reply.length === 1 && reply[0].articlename === _articleName.controlText)
+            // one exact hit, or the group just chosen (names may repeat): nothing left to choose
+            if ((reply.length === 1 && reply[0].articlename === _articleName.controlText)
+                    || (_articlegroupid !== "" && _chosenName === _articleName.controlText))
                 _articleName.searchfield.visible = false
         })
     }
@@ -179,9 +188,13 @@ Rectangle {
         _size.text = group.size
         _lager.text = group.storage_location
         _articlegroupid = String(group.id)
+        _chosenName = String(group.articlename)
+        _articleName.searchfield.visible = false
     }
 
     property bool _booking: false
+    // the article name of the group chosen last
+    property string _chosenName: ""
 
     color: Colors.c_grayish_white
     Material.theme: Material.Light

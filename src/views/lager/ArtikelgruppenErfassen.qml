@@ -96,6 +96,8 @@ Rectangle {
     }
 
     function _save() {
+        // a quantity typed but not yet confirmed counts
+        ArticleGroups.commitTypedValue(_menge)
         saveArticleGroup(_articlename.text, _articleno.text, _farbe.text, _size.text, _typ.text, _menge.value,
                          _lager.text, _category.controlText, _customerid)
     }

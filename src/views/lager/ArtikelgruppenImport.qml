@@ -75,7 +75,6 @@ Rectangle {
         id: _fileDialog
 
         title: "Please choose a file"
-        folder: shortcuts.home
         nameFilters: [qsTr("CSV Dateien (*.csv)")]
         onAccepted: _view.loadFile(fileUrls[0])
     }
@@ -133,7 +132,11 @@ Rectangle {
                 font.bold: true
                 font.pixelSize: 40
                 text: "\uf07c"
-                onClicked: _fileDialog.open()
+                onClicked: {
+                    // the home folder each time: the dialog would start where the application runs
+                    _fileDialog.folder = _fileDialog.shortcuts.home
+                    _fileDialog.open()
+                }
             }
         }
 

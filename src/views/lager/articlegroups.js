@@ -2,9 +2,9 @@
 .import "../../api/request.js" as Request
 .import "../../api/service_warehouse.js" as ServiceWarehouse
 
-// What the article group capture and the import share: finding a category by
-// its name (creating it only when there is none of that name) and telling
-// whether an article group exists already.
+// What the warehouse views share: finding a category by its name (creating it
+// only when there is none of that name), telling whether an article group
+// exists already, and reading backend replies into their lists and forms.
 
 // Whether two names are the same, ignoring case.
 function sameName(a, b) {
@@ -74,6 +74,14 @@ function listRow(record) {
             row[key] = record[key]
     }
     return row
+}
+
+// Takes what was typed into an editable spin box as its value (within its
+// bounds): typing is confirmed only by Return or by leaving the box, and a
+// keyboard shortcut does neither.
+function commitTypedValue(spinBox) {
+    if (spinBox.contentItem && spinBox.contentItem.activeFocus)
+        spinBox.value = spinBox.valueFromText(spinBox.contentItem.text, spinBox.locale)
 }
 
 // A text for the user: `what` failed, and why, as far as the status tells.
