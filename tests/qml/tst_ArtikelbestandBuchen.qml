@@ -172,6 +172,8 @@ ShellTestCase {
         verify(view.booking)
         view.saveProcess()
         keyClick(Qt.Key_Return, Qt.ControlModifier)
+        // the delivery order's reply is held only once its request has come in
+        tryVerify(function () { return !cannedServer.answers("/deliveryorder/getlastno") }, 10000)
         cannedServer.release()
         tryCompare(view.confirmation, "opened", true, 10000)
         compare(requests().filter(function (r) { return r.method === "POST" }).length, 1)
