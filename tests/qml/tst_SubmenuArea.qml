@@ -270,8 +270,10 @@ ShellTestCase {
         testServer.clearRecords()
         var canned = cannedServer.requestedPaths().length
         cannedServer.answer(checkPath, 200, "[]") // the check right before creating
-        // the check after it, and the one of the stock overview's refresh, come late
+        // the check after it, and the ones of the stock overview's refresh (the
+        // navigation's and the overview's own status bar), come late
         var open = JSON.stringify([{ "id": 99, "deliveryorders_no": 99 }])
+        cannedServer.answer(checkPath, 200, open, true)
         cannedServer.answer(checkPath, 200, open, true)
         cannedServer.answer(checkPath, 200, open, true)
         submenu().customerPicker.customerChosen({ "id": 1 })
