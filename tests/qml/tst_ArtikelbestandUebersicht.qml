@@ -205,6 +205,10 @@ ShellTestCase {
         compare(popup.bezeichnung, popup.addresses.get(1).bezeichnung)
         compare(popup.plz, String(popup.addresses.get(1).plz))
         compare(popup.land, popup.addresses.get(1).land)
+        compare(findChild(popup.contentItem, "land").currentText, "Deutschland")
+        mouseClick(list.itemAtIndex(3))
+        compare(findChild(popup.contentItem, "land").currentText, "Österreich,")
+        mouseClick(second)
         saveWindowGrab("warehouse-address-popup.png")
 
         _refreshSpy.clear()

@@ -78,6 +78,11 @@ Popup {
         ListElement { ids: 4; bezeichnung: "Außenlager Wien"; strasse_nr: "Donaufelder Straße 101"; plz: 1210; stadt: "Wien"; provinz: "Wien"; land: 132 }
     }
 
+    // the countries of the "Land" picker; the chosen index is the country id
+    Countrys {
+        id: _countries
+    }
+
     contentItem: Item {
         Rectangle {
             id: _titleBar
@@ -168,6 +173,7 @@ Popup {
                 id: _land
                 objectName: "land"
                 width: parent.width
+                model: _countries
                 textRole: "key"
                 currentIndex: 36
                 FieldCaption { text: qsTr("Land"); color: Colors.c_master_background }
