@@ -1,3 +1,4 @@
+#include "backendconfig.h"
 #include "networkaccess.h"
 #include "offlinestorage.h"
 #include "qmltypes.h"
@@ -8,6 +9,7 @@
 #include <QCursor>
 #include <QDebug>
 #include <QDir>
+#include <QIcon>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QQuickStyle>
@@ -36,10 +38,19 @@ int main(int argc, char *argv[])
     qDebug() << geometry.width() << geometry.height();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("application for vendrix"));
+    parser.setApplicationDescription(QStringLiteral("application for vendrix\n\n") + BackendConfig::environmentHelp());
     parser.addHelpOption();
     parser.process(app);
 
+    // the office's server and its CA, before anything can send a request
+    const QString environmentError = BackendConfig::applyEnvironment();
+    if (!environmentError.isEmpty()) {
+        qCritical().noquote() << environmentError;
+        return 1;
+    }
+
+    // the icon the launcher shows, once the application is installed
+    QApplication::setWindowIcon(QIcon::fromTheme(Startup::desktopEntryName()));
     QmlTypes::registerAll();
     QQuickStyle::setStyle(QStringLiteral("Material"));
     Startup::chooseRenderLoop();

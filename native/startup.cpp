@@ -89,6 +89,13 @@ void setApplicationIdentity()
     QCoreApplication::setApplicationName(QStringLiteral("Vendrix"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Vendrix"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VENDRIX_VERSION));
+    // lets a Wayland desktop match the window to its launcher and icon
+    QGuiApplication::setDesktopFileName(desktopEntryName());
+}
+
+QString desktopEntryName()
+{
+    return QStringLiteral("example.kestrova.vendrix");
 }
 
 void registerFontResources()

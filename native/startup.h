@@ -34,8 +34,12 @@ QUrl mainDocument(const QDir &workingDirectory);
 // Publishes c_Scale, c_Width, c_Height, c_AppVersion and c_OsType, in this order.
 void publishContextProperties(QQmlContext *context, int screenWidth, int screenHeight);
 
-// Organisation, application name, display name and version.
+// Organisation, application name, display name, version and desktop entry.
 void setApplicationIdentity();
+
+// The name of the installed desktop entry (without ".desktop") and of the
+// application's icon in the icon theme.
+QString desktopEntryName();
 
 // Makes the fonts of the core library reachable under qrc:/fonts/ and
 // qrc:/FontAwesome/, where the documents load them from.

@@ -17,9 +17,11 @@ private:
         QString output; // standard output and standard error together
     };
 
-    static Run run(const QString &workingDirectory, const QStringList &arguments, int waitMs = 20000)
+    static Run run(const QString &workingDirectory, const QStringList &arguments, int waitMs = 20000,
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
     {
         QProcess process;
+        process.setProcessEnvironment(environment);
         process.setWorkingDirectory(workingDirectory);
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(QStringLiteral(VENDRIX_BINARY), arguments);
@@ -70,6 +72,22 @@ private Q_SLOTS:
         QVERIFY2(result.output.contains(QStringLiteral("application for vendrix")), qPrintable(result.output));
         QVERIFY(result.output.contains(QStringLiteral("--help")));
         QVERIFY2(!result.output.contains(QStringLiteral("documents from")), "the main document was loaded");
+        // what an office may set instead of options
+        QVERIFY(result.output.contains(QStringLiteral("VENDRIX_API_URL")));
+        QVERIFY(result.output.contains(QStringLiteral("VENDRIX_CA_FILE")));
+    }
+
+    void refusedEnvironmentSaysWhyAndStartsNothing()
+    {
+        QTemporaryDir dir;
+        writeMarkerTree(dir.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("VENDRIX_API_URL"), QStringLiteral("http://vendrix.example.com"));
+        const Run result = run(dir.path(), {}, 20000, environment);
+        QVERIFY(result.finished);
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.output.contains(QStringLiteral("plain http")), qPrintable(result.output));
+        QVERIFY(!result.output.contains(QStringLiteral("documents from")));
     }
 
     void unknownOptionEndsWithTheParsersError()
