@@ -14,6 +14,7 @@ void LogCapture::start()
 {
     stop();
     m_messages.clear();
+    m_warnings.clear();
     s_recording = this;
     m_recording = true;
     m_previous = qInstallMessageHandler(&LogCapture::record);
@@ -33,6 +34,8 @@ void LogCapture::record(QtMsgType type, const QMessageLogContext &context, const
     if (!s_recording)
         return;
     s_recording->m_messages.append(message);
+    if (type == QtWarningMsg || type == QtCriticalMsg || type == QtFatalMsg)
+        s_recording->m_warnings.append(message);
     if (s_recording->m_previous)
         s_recording->m_previous(type, context, message);
 }

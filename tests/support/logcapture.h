@@ -21,6 +21,9 @@ public:
     Q_INVOKABLE void stop();
     // The messages recorded since start(), oldest first.
     Q_INVOKABLE QStringList messages() const { return m_messages; }
+    // Those of them that are warnings or worse (the engine's warnings about
+    // documents, console.warn and console.error, qWarning and qCritical).
+    Q_INVOKABLE QStringList warnings() const { return m_warnings; }
 
 private:
     static void record(QtMsgType type, const QMessageLogContext &context, const QString &message);
@@ -28,4 +31,5 @@ private:
     QtMessageHandler m_previous = nullptr;
     bool m_recording = false;
     QStringList m_messages;
+    QStringList m_warnings;
 };
