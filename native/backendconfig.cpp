@@ -127,7 +127,7 @@ QString environmentHelp()
     return QStringLiteral("Environment:\n"
                           "  %1  origin of the office's server, e.g. https://vendrix.example.com:8443\n"
                           "                   (built in: %2); plain http only for this machine\n"
-                          "  %3  PEM file of CA certificates to trust beside the system's\n")
+                          "  %3  PEM file of CA certificates to trust beside the system's")
         .arg(QLatin1String(OriginVariable), compiledOrigin().toString(), QLatin1String(CaFileVariable));
 }
 

@@ -3,6 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh build
+# a compiler warning fails the build here, as it does in CI
+scripts/build.sh build -DVENDRIX_WARNINGS_AS_ERRORS=ON
 cd build
 ctest --output-on-failure --parallel "$(nproc)" --timeout 600
