@@ -26,8 +26,8 @@ void registerAll()
     qmlRegisterType<TableModel>("TableModel", 0, 1, "TableModel");
     qmlRegisterType<MouseHandling>("MouseHandling", 0, 1, "MouseHandling");
     // where invoices and delivery notes are written; the engine owns the instance
-    qmlRegisterSingletonType<PrivateFiles>("PrivateFiles", 1, 0, "PrivateFiles",
-                                           [](QQmlEngine *, QJSEngine *) -> QObject * { return new PrivateFiles; });
+    qmlRegisterSingletonType<PrivateFiles>(
+        "PrivateFiles", 1, 0, "PrivateFiles", [](QQmlEngine *, QJSEngine *) -> QObject * { return new PrivateFiles; });
     qmlRegisterType<ArticleGroupCsv>("ArticleGroupCsv", 1, 0, "ArticleGroupCsv");
 }
 
