@@ -69,7 +69,7 @@ find_program(GZIP_EXECUTABLE gzip REQUIRED)
 configure_file(${VENDRIX_PACKAGING_DIR}/vendrix.1.in ${VENDRIX_PACKAGING_BINARY_DIR}/vendrix.1 @ONLY)
 set(server_man_head ${VENDRIX_PACKAGING_DIR}/vendrix-server.1.in)
 add_custom_command(OUTPUT ${VENDRIX_PACKAGING_BINARY_DIR}/vendrix.1.gz
-    COMMAND ${GZIP_EXECUTABLE} -9nf ${VENDRIX_PACKAGING_BINARY_DIR}/vendrix.1
+    COMMAND ${GZIP_EXECUTABLE} -9nkf ${VENDRIX_PACKAGING_BINARY_DIR}/vendrix.1
     DEPENDS ${VENDRIX_PACKAGING_BINARY_DIR}/vendrix.1
     WORKING_DIRECTORY ${VENDRIX_PACKAGING_BINARY_DIR}
     VERBATIM)
@@ -77,7 +77,7 @@ add_custom_command(OUTPUT ${VENDRIX_PACKAGING_BINARY_DIR}/vendrix-server.1.gz
     COMMAND ${CMAKE_COMMAND} -DSERVER=$<TARGET_FILE:vendrix-server> -DPAGE=${server_man_head}
             -DVERSION=${VENDRIX_VERSION} -DOUTPUT=${VENDRIX_PACKAGING_BINARY_DIR}/vendrix-server.1
             -P ${VENDRIX_PACKAGING_DIR}/servermanual.cmake
-    COMMAND ${GZIP_EXECUTABLE} -9nf ${VENDRIX_PACKAGING_BINARY_DIR}/vendrix-server.1
+    COMMAND ${GZIP_EXECUTABLE} -9nkf ${VENDRIX_PACKAGING_BINARY_DIR}/vendrix-server.1
     DEPENDS vendrix-server ${server_man_head} ${VENDRIX_PACKAGING_DIR}/servermanual.cmake
     WORKING_DIRECTORY ${VENDRIX_PACKAGING_BINARY_DIR}
     VERBATIM)

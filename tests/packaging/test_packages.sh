@@ -55,6 +55,10 @@ server=${server_debs[0]}
 echo "packages built in $(seconds_since "$started") s:"
 ls -l "$client" "$server" | awk '{print "  " $5 " bytes  " $NF}'
 
+# compressing the manual keeps the page it was made from, which the next
+# build of this directory needs as its input
+[ -f "$build/packaging/vendrix.1" ] || fail "the build consumed packaging/vendrix.1; the next build fails"
+
 field() { dpkg-deb --field "$1" "$2"; }
 [ "$(field "$client" Package)" = vendrix ] || fail "client package name"
 [ "$(field "$server" Package)" = vendrix-server ] || fail "server package name"
@@ -74,32 +78,46 @@ has_dependency "$server_depends" libqt5core5a && fail "vendrix-server depends on
 
 # Every module the documents import is either the application's own (in the
 # resources, or registered by the native code) or comes from a package the
-# client depends on.
-imports=$(cd "$source" && grep -rhoE '^\s*\.?import\s+[A-Za-z][A-Za-z0-9.]*\s+[0-9]' \
-    src static dynamic FontAwesome | awk '{print $2}' | sort -u)
-"$scanner" -rootPath "$source/src" -rootPath "$source/static" -rootPath "$source/dynamic" \
-    -importPath "$qt_qml" >"$work/imports.json" 2>/dev/null
-for module in $imports; do
-    path=$(python3 - "$work/imports.json" "$module" <<'EOF'
+# client depends on. The shipped documents and libraries are every tracked
+# one outside the tests, benchmarks and scripts, wherever new ones are added.
+mapfile -t shipped < <(git -C "$source" ls-files -- '*.qml' '*.js' | grep -vE '^(tests|scripts|benchmarks)/')
+[ "${#shipped[@]}" -gt 0 ] || fail "no QML documents found in $source"
+imports=$(cd "$source" && grep -hoE '^\s*\.?import\s+[A-Za-z][A-Za-z0-9.]*\s+[0-9]' "${shipped[@]}" \
+    | awk '{print $2}' | sort -u)
+mapfile -t roots < <(printf '%s\n' "${shipped[@]}" | awk -F/ '{print (NF > 1 ? $1 : ".")}' | sort -u)
+scan_roots=()
+for dir in "${roots[@]}"; do scan_roots+=(-rootPath "$source/$dir"); done
+"$scanner" "${scan_roots[@]}" -importPath "$qt_qml" >"$work/imports.json" 2>/dev/null
+# module and its directory in Qt's QML tree ("-" where Qt has no module of that name)
+python3 - "$work/imports.json" $imports >"$work/modules" <<'EOF'
 import json, sys
+paths = {}
 for entry in json.load(open(sys.argv[1])):
-    if entry.get("type") == "module" and entry.get("name") == sys.argv[2] and entry.get("path"):
-        print(entry["path"])
-        break
+    if entry.get("type") == "module" and entry.get("path"):
+        paths.setdefault(entry["name"], entry["path"])
+for module in sys.argv[2:]:
+    print(module, paths.get(module, "-"))
 EOF
-)
-    if [ -n "$path" ] && [ -f "$path/qmldir" ]; then
-        owner=$(dpkg -S "$path/qmldir" 2>/dev/null | head -n1 | cut -d: -f1) || true
+# one look-up for all of them: dpkg reads its whole file database each time
+# shellcheck disable=SC2046
+owners=$(dpkg -S $(awk '$2 != "-" {print $2 "/qmldir"}' "$work/modules") 2>/dev/null \
+    | sed -E 's|^([^:]+):[^ ]* (.*)/qmldir$|\2 \1|') || true
+# the native code that registers the application's own modules
+mapfile -t native_sources < <(git -C "$source" ls-files -- '*.cpp' | grep -vE '^(tests|benchmarks|server)/' \
+    | sed "s|^|$source/|")
+while read -r module path; do
+    if [ "$path" != "-" ]; then
+        owner=$(echo "$owners" | awk -v p="$path" '$1 == p {print $2; exit}')
         [ -n "$owner" ] || fail "no Debian package owns $path/qmldir (module $module)"
         has_dependency "$client_depends" "$owner" \
             || fail "the documents import $module, but vendrix does not depend on $owner"
     elif [ -f "$source/$module/qmldir" ] \
-        || grep -rqE "\"$module\"" "$source/native" "$source/updater" --include='*.cpp'; then
+        || grep -qF "\"$module\"" "${native_sources[@]}"; then
         : # the application's own
     else
         fail "the documents import $module, which neither Qt's QML modules nor the application provide"
     fi
-done
+done <"$work/modules"
 
 # ---- the file lists
 list() { dpkg-deb --contents "$1" | awk '{print $NF}' | sed 's|^\./|/|' | grep -v '/$' | sort; }
