@@ -1,0 +1,64 @@
+import QtQuick 2.15
+import QtQuick.Controls.Material 2.15
+
+// Produktiv
+// import "qrc:/static/colors.js" as Colors
+// import "qrc:/src/delegates/parts"
+
+// Testing
+import "../../static/colors.js" as Colors
+import "./parts"
+
+// The card of a captured order: the customer and the order's id, the order's
+// details and options, and the actions change, delete, bill this order and
+// bill all orders of the customer.
+CardFrame {
+    id: _card
+
+    // the order record (a list element or an object with the order fields)
+    property var order: null
+    // the shipment-type catalogue, which names the order's "sendungsart"
+    property var shipmentTypes: null
+    // the direction catalogue, which names the order's "richtung"
+    property var directions: null
+    // the shipping-partner catalogue, which names the order's "versandpartner"
+    property var shippingPartners: null
+
+    // the change button
+    signal modifyClicked()
+    // the delete button
+    signal deleteClicked()
+    // the button that bills this order
+    signal checkoutClicked()
+    // the button that bills all open orders of this order's customer
+    signal checkoutMultiClicked()
+
+    height: 410 * c_Scale
+    actionGlyphOpacity: 0.5
+    actions: [
+        { name: "modify", glyph: "\uf0ad", color: Material.color(Material.Blue) },
+        { name: "delete", glyph: "\uf1f8", color: Colors.c_dark_red },
+        { name: "checkout", glyph: "\uf1ec", color: Colors.c_material_yellow },
+        { name: "checkoutMulti", glyph: "\uf4fc", color: Colors.c_material_cyan }
+    ]
+
+    onActionTriggered: {
+        switch (name) {
+        case "modify": modifyClicked(); break
+        case "delete": deleteClicked(); break
+        case "checkout": checkoutClicked(); break
+        case "checkoutMulti": checkoutMultiClicked(); break
+        }
+    }
+
+    OrderCardBody {
+        objectName: "body"
+        anchors.fill: parent
+        order: _card.order
+        customer: _card.order ? _card.order.customer_assignment : null
+        taxText: _card.order && _card.order.taxes ? _card.order.taxes.tax : ""
+        shipmentTypes: _card.shipmentTypes
+        directions: _card.directions
+        shippingPartners: _card.shippingPartners
+    }
+}

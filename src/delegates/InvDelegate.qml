@@ -1,0 +1,47 @@
+import QtQuick 2.15
+
+// Produktiv
+// import "qrc:/src/delegates/parts"
+
+// Testing
+import "./parts"
+
+// The card of a billed order: the customer and the invoice's id, the order's
+// details and options, and the button that opens the invoice's PDF.
+CardFrame {
+    id: _card
+
+    // the invoice record (a list element or an object with the invoice fields)
+    property var order: null
+    // the shipment-type catalogue, which names the invoice's "sendungsart"
+    property var shipmentTypes: null
+    // the direction catalogue, which names the invoice's "richtung"
+    property var directions: null
+    // the shipping-partner catalogue, which names the invoice's "versandpartner"
+    property var shippingPartners: null
+
+    // the PDF button
+    signal getPdfClicked()
+
+    height: 410 * c_Scale
+    actionsDimOnHover: true
+    actions: [
+        { name: "pdf", glyph: "\uf1c1", color: "#F40F02" }
+    ]
+
+    onActionTriggered: {
+        if (name === "pdf")
+            getPdfClicked()
+    }
+
+    OrderCardBody {
+        objectName: "body"
+        anchors.fill: parent
+        order: _card.order
+        customer: _card.order ? _card.order.customer_invoice : null
+        taxText: _card.order && _card.order.taxes_invoice ? _card.order.taxes_invoice.tax : ""
+        shipmentTypes: _card.shipmentTypes
+        directions: _card.directions
+        shippingPartners: _card.shippingPartners
+    }
+}

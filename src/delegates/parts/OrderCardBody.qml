@@ -1,0 +1,48 @@
+import QtQuick 2.15
+
+// The regions of an order or invoice card from the top: the customer with
+// the record's id, the details, a rule and the options.
+Column {
+    id: _body
+
+    // the record: an element with the order fields as properties
+    property var order: null
+    // the record's customer: {id, surname, lastname}
+    property var customer: null
+    // the percentage type's text
+    property string taxText: ""
+    // the shipment-type catalogue (a list model with "key")
+    property var shipmentTypes: null
+    // the direction catalogue
+    property var directions: null
+    // the shipping-partner catalogue
+    property var shippingPartners: null
+
+    spacing: 15 * c_Scale
+
+    CardHeader {
+        objectName: "header"
+        width: parent.width
+        name: _body.customer ? _body.customer.surname + " " + _body.customer.lastname : ""
+        subtitle: _body.customer ? _body.customer.id : ""
+        recordId: _body.order ? _body.order.id : ""
+    }
+
+    OrderDetails {
+        objectName: "details"
+        width: parent.width
+        order: _body.order
+        taxText: _body.taxText
+        shipmentTypes: _body.shipmentTypes
+        directions: _body.directions
+        shippingPartners: _body.shippingPartners
+    }
+
+    CardRule {}
+
+    OrderOptions {
+        objectName: "options"
+        width: parent.width
+        order: _body.order
+    }
+}
