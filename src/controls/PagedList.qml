@@ -233,7 +233,6 @@ FocusScope {
         model: _model
         keyNavigationEnabled: true
         boundsBehavior: Flickable.StopAtBounds
-        highlightFollowsCurrentItem: false
         // the cards ahead of the view are built while the user reads
         cacheBuffer: 2 * height
 
@@ -245,13 +244,16 @@ FocusScope {
         Keys.onReturnPressed: _paged.activated(currentIndex)
         Keys.onEnterPressed: _paged.activated(currentIndex)
 
-        highlight: Rectangle {
+        // The current card's bar at its left edge, above the cards; it
+        // springs to each new current card.
+        Rectangle {
             objectName: "currentBar"
-            // above the cards, at their left edge
-            z: 2
+            parent: _list.contentItem
+            z: 10
             width: 8 * c_Scale
             height: _list.currentItem ? _list.currentItem.height : 0
             y: _list.currentItem ? _list.currentItem.y : 0
+            visible: _list.currentItem !== null
             color: Colors.c_light_purple
 
             Behavior on y {

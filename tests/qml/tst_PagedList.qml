@@ -71,6 +71,7 @@ TestCase {
             notifier: _notifier
             delegate: Rectangle {
                 // the cards of this list: 100 high, so three fill the view
+                color: "white"
                 objectName: "card_" + model.id
                 width: ListView.view.width
                 height: 100
@@ -278,9 +279,11 @@ TestCase {
         keyClick(Qt.Key_Return)
         compare(spy.count, 1)
         compare(spy.signalArguments[0][0], 2)
-        // the bar follows the current card
+        // the bar follows the current card, also when the list has scrolled
         var bar = findChild(list, "currentBar")
-        tryCompare(bar, "y", list.currentItem.y, 3000)
+        list.listView.contentY = 150
+        tryVerify(function () { return Math.abs(bar.mapToItem(list.currentItem, 0, 0).y) < 0.5 }, 3000)
+        verify(bar.parent === list.currentItem.parent && bar.z > list.currentItem.z, "drawn over the cards")
     }
 
     function test_wheelStepsAndReachesTheEnd() {
