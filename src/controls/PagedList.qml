@@ -97,8 +97,9 @@ FocusScope {
     // The empty text and the page counter stay as they are.
     function search(keyword) {
         var request = _supersede()
+        var life = _life
         searchFunction(keyword, Dynamic.getToken(), function (reply, status) {
-            if (request !== _generation)
+            if (!life.alive || request !== _generation)
                 return
             if (Request.isList(reply)) {
                 _model.clear()
@@ -122,8 +123,9 @@ FocusScope {
             return
         var request = { generation: _generation, page: page }
         _pageRequest = request
+        var life = _life
         pageFunction(page, Dynamic.getToken(), function (reply, status) {
-            if (_pageRequest !== request)
+            if (!life.alive || _pageRequest !== request)
                 return
             _pageRequest = null
             if (Request.isEndOfPages(reply) && status === 400) {
@@ -162,6 +164,8 @@ FocusScope {
     // {generation, page} of the outstanding page request, or null
     property var _pageRequest: null
     property bool _emptyTextShown: false
+    // replies that arrive after the list is gone find it no longer alive
+    readonly property var _life: ({ alive: true })
 
     // Voids the replies of every earlier reload, search and page request.
     function _supersede() {
@@ -204,6 +208,8 @@ FocusScope {
         current_page = 1
         loadPage(1)
     }
+
+    Component.onDestruction: _life.alive = false
 
     Timer {
         id: _tokenTimer
