@@ -41,7 +41,7 @@ public:
     bool listen();
     quint16 port() const { return m_server.serverPort(); }
     // "http://127.0.0.1:<port>" followed by `path`.
-    QUrl url(const QString &path) const;
+    Q_INVOKABLE QUrl url(const QString &path) const;
 
     // Answers the next request of `path` with `status` and `body` (sent as
     // JSON); each call queues one reply. A held reply is sent only on release().
