@@ -1,19 +1,169 @@
 import QtQuick 2.15
 
 // Produktiv
-// import "qrc:/src/views"
+// import "qrc:/static/colors.js" as Colors
+// import "qrc:/static"
+// import "qrc:/static/NotificationState.js" as NotificationState
+// import "qrc:/dynamic/variables.js" as Dynamic
+// import "qrc:/src/api/service_assignment.js" as ServiceAssignment
+// import "qrc:/src/controls"
+// import "qrc:/src/delegates"
 
 // Testing
-import ".."
+import "../../../static/colors.js" as Colors
+import "../../../static"
+import "../../../static/NotificationState.js" as NotificationState
+import "../../../dynamic/variables.js" as Dynamic
+import "../../api/service_assignment.js" as ServiceAssignment
+import "../../controls"
+import "../../delegates"
 
-// Erfasste Aufträge: still a placeholder; it takes the container's refreshes and searches.
-PlaceholderPage {
-    // reload the list; keyword "" for all entries
+// "Erfasste Aufträge": the captured orders, page by page, one card each. From
+// a card the user changes an order, deletes it, or bills it (alone, or with
+// all open orders of its customer) through the backend's preview.
+Rectangle {
+    id: _view
+
+    // the window banner's notifier (filled by the container)
+    property var notifier: null
+    // the last page asked for; 0: no further page
+    property alias current_page: _list.current_page
+    // true while the list shows search hits (paging waits)
+    property alias isSearching: _list.isSearching
+    // the order being changed or billed alone, or the customer whose orders are billed
+    property int idof: -1
+    // billing mode of the checkout popup: 0 one order, 1 all orders of a customer
+    property int mode: -1
+    // the paged list
+    readonly property alias list: _list
+    // the change popup "Auftragsänderung"
+    readonly property alias changePopup: _changePopup
+    // the checkout popup "Abrechnung"
+    readonly property alias checkoutPopup: _checkoutPopup
+    // the view's own banner
+    readonly property alias banner: _banner
+
+    // reloads the list from page 1 (the keyword is not used)
     signal refresh(var keyword)
-    // a confirmed search from the top bar
+    // a confirmed search; "Search" ends searching
     signal modelRefresh(var keyword)
-    // a live search while the user types
+    // a search while the user types
     signal modelLiveRefresh(var keyword)
 
-    title: qsTr("Erfasste Aufträge")
+    // Opens the change popup for the order `id`; the list reloads behind it.
+    function modifyOrder(id) {
+        idof = id
+        _changePopup.openFor(id)
+        refresh("")
+    }
+
+    // Deletes the order `id` at once, without a question, and reloads the list.
+    function deleteOrder(id) {
+        ++_pending
+        ServiceAssignment.delete_assignment(id, Dynamic.getToken(), function (reply) {
+            --_pending
+            if (reply !== 0)
+                notify([qsTr("Nicht Erfolgreich"), qsTr("Auftrag konnte nicht gelöscht werden"), NotificationState.ERROR])
+            refresh("")
+        })
+    }
+
+    // Opens the billing of the order `id` alone.
+    function checkout(id) {
+        idof = id
+        mode = 0
+        _checkoutPopup.openFor(0, id)
+    }
+
+    // Opens the billing of all open orders of the customer `customerId`.
+    function checkoutMulti(customerId) {
+        idof = customerId
+        mode = 1
+        _checkoutPopup.openFor(1, customerId)
+    }
+
+    // Shows [title, text, state] on the view's banner.
+    function notify(settings) {
+        _banner.settings = settings
+        _banner.run = true
+    }
+
+    property int _pending: 0
+
+    color: Colors.c_background
+
+    onRefresh: _list.refresh()
+    onModelRefresh: _list.modelRefresh(keyword)
+    onModelLiveRefresh: _list.modelLiveRefresh(keyword)
+
+    Sendungsart {
+        id: _shipmentTypes
+    }
+
+    Richtungen {
+        id: _directions
+    }
+
+    Versandpartner {
+        id: _shippingPartners
+    }
+
+    PagedList {
+        id: _list
+
+        objectName: "pagedList"
+        anchors.fill: parent
+        pageFunction: ServiceAssignment.get_assignments
+        searchFunction: ServiceAssignment.get_search_assignment
+        emptyText: qsTr("- KEIN AUFTRAG VORHANDEN -")
+        notifier: _view.notifier
+        failureMessage: [qsTr("Aufträge nicht geladen"), qsTr("Die erfassten Aufträge konnten nicht geladen werden")]
+        busy: _view._pending > 0
+
+        delegate: ErfDelegate {
+            objectName: "card_" + model.id
+            itindex: index
+            order: model
+            shipmentTypes: _shipmentTypes
+            directions: _directions
+            shippingPartners: _shippingPartners
+            onItemClicked: _list.select(index)
+            onModifyClicked: _view.modifyOrder(model.id)
+            onDeleteClicked: _view.deleteOrder(model.id)
+            onCheckoutClicked: _view.checkout(model.id)
+            onCheckoutMultiClicked: _view.checkoutMulti(model.customer_assignment.id)
+        }
+    }
+
+    NotificationBanner {
+        id: _banner
+
+        objectName: "banner"
+        anchors.fill: parent
+        z: 20
+    }
+
+    OrderChangePopup {
+        id: _changePopup
+
+        objectName: "changePopup"
+        onSaved: {
+            _view.refresh("")
+            _view.notify([qsTr("Erfolgreich"), qsTr("Auftrag wurde erfolgreich geändert"), NotificationState.SUCCESS])
+        }
+        onFailed: _view.notify([qsTr("Nicht Erfolgreich"), text, NotificationState.ERROR])
+    }
+
+    CheckoutPopup {
+        id: _checkoutPopup
+
+        objectName: "checkoutPopup"
+        directions: _directions
+        shipmentTypes: _shipmentTypes
+        onBilled: {
+            _view.refresh("")
+            _view.notify([qsTr("Erfolgreich"), qsTr("Auftrag wurde abgerechnet"), NotificationState.SUCCESS])
+        }
+        onFailed: _view.notify([qsTr("Nicht Erfolgreich"), text, NotificationState.ERROR])
+    }
 }

@@ -1,0 +1,134 @@
+import QtQuick 2.15
+
+// Produktiv
+// import "qrc:/static/colors.js" as Colors
+// import "qrc:/static/NotificationState.js" as NotificationState
+// import "qrc:/dynamic/variables.js" as Dynamic
+// import "qrc:/src/api/request.js" as Request
+// import "qrc:/src/api/service_assignment.js" as ServiceAssignment
+// import "qrc:/src/controls"
+
+// Testing
+import "../../../static/colors.js" as Colors
+import "../../../static/NotificationState.js" as NotificationState
+import "../../../dynamic/variables.js" as Dynamic
+import "../../api/request.js" as Request
+import "../../api/service_assignment.js" as ServiceAssignment
+import "../../controls"
+
+// "Auftragsänderung": the order form filled with one order. Opening it reads
+// the tax rows, then the order; "Speichern" sends the changed order. A
+// change the backend refuses keeps the popup open with what was typed.
+ViewPopup {
+    id: _change
+
+    // the id of the order opened
+    property int idof: -1
+    // the order record loaded into the form; null until it has arrived
+    property var currentAssignment: null
+    // the order form
+    readonly property alias form: _form
+
+    // the change was saved; the popup has closed
+    signal saved()
+    // what went wrong while the popup is closed (while open, its own banner tells)
+    signal failed(string text)
+
+    // Opens the popup for the order `id`.
+    function openFor(id) {
+        idof = id
+        open()
+    }
+
+    // Reads the tax rows, then the order, and fills the form. Anything but a
+    // complete order record closes the popup instead of showing half a form.
+    function load() {
+        var request = ++_serial
+        currentAssignment = null
+        ++_pending
+        ServiceAssignment.get_taxes(Dynamic.getToken(), function (taxes) {
+            --_pending
+            if (request !== _serial)
+                return
+            if (!Request.isList(taxes)) {
+                _closeWith(qsTr("Auftrag konnte nicht geladen werden"))
+                return
+            }
+            _form.setTaxes(taxes)
+            ++_pending
+            ServiceAssignment.get_assignment(idof, Dynamic.getToken(), function (record) {
+                --_pending
+                if (request !== _serial)
+                    return
+                if (!_isCompleteOrder(record)) {
+                    _closeWith(qsTr("Auftrag konnte nicht geladen werden"))
+                    return
+                }
+                currentAssignment = record
+                _form.fill(record)
+            })
+        })
+    }
+
+    // "Speichern": sends the form's values as the order's new contents.
+    function save() {
+        if (!currentAssignment || _saving)
+            return
+        var request = _serial
+        _saving = true
+        ++_pending
+        var args = [currentAssignment.id].concat(_form.collect(), [Dynamic.getToken(), function (reply) {
+            _saving = false
+            --_pending
+            var shown = request === _serial
+            if (!Request.isFailure(reply)) {
+                if (shown)
+                    close()
+                saved()
+            } else if (shown) {
+                notify([qsTr("Nicht Erfolgreich"), qsTr("Auftrag konnte nicht geändert werden"), NotificationState.ERROR])
+            } else {
+                failed(qsTr("Auftrag konnte nicht geändert werden"))
+            }
+        }])
+        ServiceAssignment.update_assignment.apply(null, args)
+    }
+
+    // the number of the opening whose replies still count
+    property int _serial: 0
+    property int _pending: 0
+    property bool _saving: false
+
+    // An order record with its id and its customer.
+    function _isCompleteOrder(record) {
+        return Request.isRecord(record) && typeof record.id === "number" && Request.isRecord(record.customer_assignment)
+    }
+
+    function _closeWith(text) {
+        close()
+        failed(text)
+    }
+
+    backdropColor: "#90CAF9"
+    panelColor: Colors.c_light_purple
+    scrollHeight: 1380 * c_Scale
+    busy: _pending > 0
+
+    onOpened: load()
+    // replies for a popup that is no longer open count no more
+    onClosed: ++_serial
+
+    OrderForm {
+        id: _form
+
+        objectName: "orderForm"
+        width: parent.width
+        title: qsTr("Auftragsänderung")
+        customerEditable: false
+        customerLabel: qsTr("Kundenname")
+        labelColor: Colors.c_darker_white
+        saving: _change._saving
+        enabled: _change.currentAssignment !== null
+        onSaveClicked: _change.save()
+    }
+}
