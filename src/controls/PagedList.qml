@@ -239,8 +239,10 @@ FocusScope {
         model: _model
         keyNavigationEnabled: true
         boundsBehavior: Flickable.StopAtBounds
-        // the cards ahead of the view are built while the user reads
+        // the cards ahead of the view are built while the user reads, and
+        // cards that scroll out of sight are used again for the next records
         cacheBuffer: 2 * height
+        reuseItems: true
 
         onContentYChanged: {
             if (!_paged.isSearching && _paged.current_page !== 0 && _paged._atEnd())

@@ -108,7 +108,7 @@ ShellTestCase {
             return null
         view.list.listView.positionViewAtIndex(index, ListView.Beginning)
         view.list.listView.forceLayout()
-        return findChild(view.list.listView, "card_" + id)
+        return view.list.listView.itemAtIndex(index)
     }
 
     // Clicks the card's action `name` after selecting the card as a user does.

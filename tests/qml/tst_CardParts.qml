@@ -87,6 +87,42 @@ TestCase {
     }
 
     Component {
+        id: _listComponent
+        ListView {
+            width: 600
+            height: 300
+            model: 30
+            reuseItems: true
+            // the current card is never used again
+            currentIndex: -1
+            delegate: CardFrame {
+                height: 100
+                actions: [{ name: "modify", glyph: "\uf0ad", color: "blue" }]
+            }
+        }
+    }
+
+    function test_reusedCardsStartNormal() {
+        var list = createTemporaryObject(_listComponent, _case)
+        var first = list.itemAtIndex(0)
+        first.entersItem()
+        for (var y = 0; y <= 1000; y += 50) {
+            list.contentY = y
+            list.forceLayout()
+        }
+        var reused = false
+        for (var i = 0; i < list.count; ++i) {
+            var card = list.itemAtIndex(i)
+            if (card === first) {
+                reused = true
+                compare(card.state, "", "no actions for another record")
+                compare(String(card.color), "#ffffff")
+            }
+        }
+        verify(reused, "the card was used again")
+    }
+
+    Component {
         id: _spyComponent
         SignalSpy {}
     }

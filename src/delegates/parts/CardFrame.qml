@@ -61,6 +61,9 @@ Rectangle {
     }
 
     width: ListView.view ? ListView.view.width : implicitWidth
+
+    // a card that a list uses again for another record starts as a new one
+    ListView.onReused: exitsItem()
     color: "white"
     border.color: "#dddddd"
     border.width: 1
