@@ -1,12 +1,22 @@
 import QtQuick 2.15
 
 // Produktiv
-// import "qrc:/src/views"
+// import "qrc:/static"
 
 // Testing
-import ".."
+import "../../../static"
 
-// Rechnungen: still a placeholder.
-PlaceholderPage {
-    title: qsTr("Rechnungen")
+// "Rechnungen": a white page with its name in the middle; nothing more yet.
+Rectangle {
+    id: _page
+
+    color: "white"
+
+    Text {
+        objectName: "title"
+        anchors.centerIn: parent
+        text: qsTr("Rechnungen")
+        font.family: CustomFonts.names.nunitoSans
+        font.pixelSize: 60 * c_Scale
+    }
 }
