@@ -6,6 +6,7 @@
 #include <openssl/sha.h>
 
 #include <cctype>
+#include <ctime>
 #include <stdexcept>
 #include <vector>
 
@@ -167,29 +168,52 @@ bool verifyPassword(const std::optional<StoredSecret> &secret, const std::string
         && CRYPTO_memcmp(actual.data(), secret->hash.data(), actual.size()) == 0;
 }
 
-std::string issueToken(Db &db, std::int64_t userId)
+std::string issueToken(Db &db, std::int64_t userId, std::int64_t idleSeconds, std::int64_t maxPerUser)
 {
     const std::string token = randomHex(32);
-    db.prepare("INSERT INTO tokens(token_hash, user_id, created_at) VALUES (?, ?, ?)")
+    const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
+    Transaction tx(db);
+    db.prepare("DELETE FROM tokens WHERE last_used < ?").bind(1, now - idleSeconds).run();
+    db.prepare("INSERT INTO tokens(token_hash, user_id, created_at, last_used) VALUES (?, ?, ?, ?)")
         .bind(1, sha256Hex(token))
         .bind(2, userId)
         .bind(3, nowIso())
+        .bind(4, now)
         .run();
+    db.prepare("DELETE FROM tokens WHERE user_id = ?1 AND token_hash NOT IN (SELECT token_hash FROM tokens "
+               "WHERE user_id = ?1 ORDER BY last_used DESC, rowid DESC LIMIT ?2)")
+        .bind(1, userId)
+        .bind(2, maxPerUser)
+        .run();
+    tx.commit();
     return token;
 }
 
-std::optional<std::int64_t> userForToken(Db &db, const std::string &token)
+std::optional<std::int64_t> userForToken(Db &db, const std::string &token, std::int64_t idleSeconds)
 {
-    auto s = db.prepare("SELECT user_id FROM tokens WHERE token_hash = ?");
-    s.bind(1, sha256Hex(token));
-    if (s.step())
-        return s.getInt("user_id");
-    return std::nullopt;
+    const std::string hash = sha256Hex(token);
+    const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
+    std::int64_t userId = 0;
+    {
+        auto s = db.prepare("SELECT user_id, last_used FROM tokens WHERE token_hash = ?");
+        s.bind(1, hash);
+        if (!s.step() || s.getInt("last_used") < now - idleSeconds)
+            return std::nullopt;
+        userId = s.getInt("user_id");
+        if (s.getInt("last_used") > now - 60)
+            return userId;
+    }
+    Transaction tx(db);
+    db.prepare("UPDATE tokens SET last_used = ? WHERE token_hash = ?").bind(1, now).bind(2, hash).run();
+    tx.commit();
+    return userId;
 }
 
 void revokeToken(Db &db, const std::string &token)
 {
+    Transaction tx(db);
     db.prepare("DELETE FROM tokens WHERE token_hash = ?").bind(1, sha256Hex(token)).run();
+    tx.commit();
 }
 
 std::optional<std::string> parseBearer(const std::string &header)

@@ -41,8 +41,13 @@ struct StoredSecret
 std::optional<StoredSecret> loadSecret(Db &db, const std::string &username);
 bool verifyPassword(const std::optional<StoredSecret> &secret, const std::string &password);
 
-std::string issueToken(Db &db, std::int64_t userId);
-std::optional<std::int64_t> userForToken(Db &db, const std::string &token);
+// A new session token for the user. Tokens unused for idleSeconds are
+// removed, and of the user's tokens only the maxPerUser used most recently
+// stay. Runs its own transaction.
+std::string issueToken(Db &db, std::int64_t userId, std::int64_t idleSeconds, std::int64_t maxPerUser);
+// The user of a live token. A token unused for idleSeconds has expired.
+// Use is noted at most once a minute per token, so reads stay reads.
+std::optional<std::int64_t> userForToken(Db &db, const std::string &token, std::int64_t idleSeconds);
 void revokeToken(Db &db, const std::string &token);
 
 // Extracts the token of "Bearer <token>" (scheme case-insensitive).

@@ -6,7 +6,6 @@
 #include "clock.h"
 #include "http.h"
 #include "money.h"
-#include "pdf.h"
 #include "records.h"
 
 namespace vx {
@@ -145,12 +144,31 @@ Json storePreview(Db &db, std::int64_t customerId, const char *mode, const Json 
 
 // ---------------------------------------------------------------- RateTotals
 
+namespace {
+
+// Sums of amounts that each passed the amount limit stay far below the
+// range of whole cents; stored data from before that limit may not.
+std::int64_t checkedCents(std::optional<std::int64_t> v)
+{
+    if (!v)
+        fail(422, "the amounts add up to more than can be billed");
+    return *v;
+}
+
+} // namespace
+
+void RateTotals::add(int ratePercent, std::int64_t netCents)
+{
+    auto &net = net_[ratePercent];
+    net = checkedCents(addCents(net, netCents));
+}
+
 std::vector<RateTotals::Line> RateTotals::lines() const
 {
     std::vector<Line> out;
     for (auto it = net_.rbegin(); it != net_.rend(); ++it) {
-        const std::int64_t tax = taxOf(it->second, it->first);
-        out.push_back(Line {it->first, it->second, tax, it->second + tax});
+        const std::int64_t tax = checkedCents(taxOf(it->second, it->first));
+        out.push_back(Line {it->first, it->second, tax, checkedCents(addCents(it->second, tax))});
     }
     return out;
 }
@@ -159,7 +177,7 @@ std::int64_t RateTotals::total() const
 {
     std::int64_t sum = 0;
     for (const auto &l : lines())
-        sum += l.sum;
+        sum = checkedCents(addCents(sum, l.sum));
     return sum;
 }
 
@@ -168,11 +186,11 @@ void RateTotals::putPreviewAmounts(Json &j) const
     for (int rate : {19, 16, 0}) {
         const auto it = net_.find(rate);
         const std::int64_t net = it == net_.end() ? 0 : it->second;
-        const std::int64_t tax = taxOf(net, rate);
+        const std::int64_t tax = checkedCents(taxOf(net, rate));
         const std::string r = std::to_string(rate);
         j["net_amount" + r] = formatMoneyDe(net);
         j["sales_tax" + r] = formatMoneyDe(tax);
-        j["sum_tax" + r] = formatMoneyDe(net + tax);
+        j["sum_tax" + r] = formatMoneyDe(checkedCents(addCents(net, tax)));
     }
     j["total_cost"] = formatMoneyDe(total());
 }
@@ -187,10 +205,19 @@ Json previewSingle(Db &db, std::int64_t orderId)
     return storePreview(db, (*order)["customer_id"].get<std::int64_t>(), "single", Json::array({*order}), *order);
 }
 
-Json previewMultiple(Db &db, std::int64_t customerId)
+Json previewMultiple(Db &db, std::int64_t customerId, std::int64_t maxOrders)
 {
     if (!customerExists(db, customerId))
         fail(406, "no customer with id " + std::to_string(customerId));
+    auto count = db.prepare("SELECT count(*) FROM orders WHERE customer_id = ?");
+    count.bind(1, customerId);
+    count.step();
+    const std::int64_t open = count.getInt(0);
+    if (open > maxOrders)
+        fail(422,
+            "customer " + std::to_string(customerId) + " has " + std::to_string(open)
+                + " open orders; one checkout bills at most " + std::to_string(maxOrders)
+                + " (bill single orders instead)");
     auto s = db.prepare(orderSelect() + " WHERE o.customer_id = ? ORDER BY o.id");
     s.bind(1, customerId);
     const Json orders = collectRows(s, orderFromRow);
@@ -281,8 +308,9 @@ Json confirmPreview(Db &db, std::int64_t previewId, const std::string &origin)
 
 // ---------------------------------------------------------------- documents
 
-std::optional<std::string> renderDocumentPdf(Db &db, const std::string &capability, const std::string &fileName)
+std::optional<InvoiceDocument> loadInvoiceDocument(Db &db, const std::string &capability, const std::string &fileName)
 {
+    ReadTransaction snapshot(db);
     auto d = db.prepare("SELECT id, invoice_no, issued_at, customer_id FROM documents WHERE capability = ? AND "
                         "file_name = ?");
     d.bind(1, capability).bind(2, fileName);
@@ -321,11 +349,12 @@ std::optional<std::string> renderDocumentPdf(Db &db, const std::string &capabili
     for (const auto &l : totals.lines())
         doc.rates.push_back(InvoiceRateLine {l.rate, l.net, l.tax, l.sum});
     doc.totalCents = totals.total();
-    return renderInvoice(doc);
+    return doc;
 }
 
-std::string renderDeliveryNotePdf(Db &db, std::int64_t deliveryOrderId)
+DeliveryNote loadDeliveryNote(Db &db, std::int64_t deliveryOrderId)
 {
+    ReadTransaction snapshot(db);
     auto d = db.prepare("SELECT deliveryorders_no, delivery_date, customer_id FROM deliveryorders WHERE id = ?");
     d.bind(1, deliveryOrderId);
     if (!d.step())
@@ -347,7 +376,7 @@ std::string renderDeliveryNotePdf(Db &db, std::int64_t deliveryOrderId)
     while (s.step())
         note.lines.push_back(DeliveryNoteLine {s.getText("articlename"), s.getText("articleno"), s.getText("typ"),
             s.getText("farbe"), s.getText("size"), s.getText("eanno"), s.getInt("quantity")});
-    return renderDeliveryNote(note);
+    return note;
 }
 
 } // namespace vx

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "db.h"
+#include "pdf.h"
 
 namespace vx {
 
@@ -16,7 +17,8 @@ namespace vx {
 class RateTotals
 {
 public:
-    void add(int ratePercent, std::int64_t netCents) { net_[ratePercent] += netCents; }
+    // Sums are checked: 422 when they leave the range of whole cents.
+    void add(int ratePercent, std::int64_t netCents);
     struct Line
     {
         int rate;
@@ -33,9 +35,10 @@ private:
 };
 
 // Preview of one order (orderId) or of all open orders of a customer.
-// Stores the preview and returns it with its "id".
+// Stores the preview and returns it with its "id". A customer with more
+// than maxOrders open orders gets a 422 that names the number.
 Json previewSingle(Db &db, std::int64_t orderId);
-Json previewMultiple(Db &db, std::int64_t customerId);
+Json previewMultiple(Db &db, std::int64_t customerId, std::int64_t maxOrders);
 
 // Bills exactly the orders of the preview; 406 unknown preview, 409 when it
 // was confirmed already or an order changed since.
@@ -51,11 +54,14 @@ struct DocumentRef
 // A new invoice document (number, capability URL) for a customer.
 DocumentRef createDocument(Db &db, std::int64_t customerId);
 
-// Renders the PDF of a document from what the database holds now; empty
-// when there is no document under this capability and file name.
-std::optional<std::string> renderDocumentPdf(Db &db, const std::string &capability, const std::string &fileName);
+// What the PDF of a document shows, as the database holds it now; empty
+// when there is no document under this capability and file name. Reading
+// is quick; the drawing (renderInvoice) runs afterwards, outside any
+// transaction.
+std::optional<InvoiceDocument> loadInvoiceDocument(Db &db, const std::string &capability, const std::string &fileName);
 
-// The delivery note of a delivery order (record id) as PDF.
-std::string renderDeliveryNotePdf(Db &db, std::int64_t deliveryOrderId);
+// What the delivery note of a delivery order (record id) shows; 406 when
+// there is no such delivery order.
+DeliveryNote loadDeliveryNote(Db &db, std::int64_t deliveryOrderId);
 
 } // namespace vx

@@ -1,7 +1,14 @@
 #include "db.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
+#include "clock.h"
 #include "schema.h"
 #include "text_fold.h"
 
@@ -31,7 +38,7 @@ namespace {
 void check(sqlite3 *db, int rc, const char *what)
 {
     if (rc != SQLITE_OK)
-        throw DbError(std::string(what) + ": " + sqlite3_errmsg(db));
+        throw DbError(std::string(what) + ": " + sqlite3_errmsg(db), sqlite3_extended_errcode(db));
 }
 } // namespace
 
@@ -90,7 +97,7 @@ bool Stmt::step()
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    throw DbError(std::string("step: ") + sqlite3_errmsg(db_));
+    throw DbError(std::string("step: ") + sqlite3_errmsg(db_), sqlite3_extended_errcode(db_));
 }
 
 void Stmt::run()
@@ -163,7 +170,7 @@ int Stmt::column(const std::string &name) const
 
 // ---------------------------------------------------------------- Db
 
-Db::Db(const std::string &path)
+Db::Db(const std::string &path, const DbSettings &settings) : writeGate_(settings.writeGate)
 {
     const int rc =
         sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -171,14 +178,40 @@ Db::Db(const std::string &path)
         std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close(db_);
         db_ = nullptr;
-        throw DbError("cannot open database " + path + ": " + msg);
+        throw DbError("cannot open database " + path + ": " + msg, rc);
     }
-    sqlite3_busy_timeout(db_, 5000);
-    registerFoldFunction(db_);
-    exec("PRAGMA journal_mode=WAL");
-    exec("PRAGMA synchronous=NORMAL");
-    exec("PRAGMA foreign_keys=ON");
-    migrateSchema(*this);
+    try {
+        // SQLite quietly opens a write-protected file for reading only;
+        // the server would then fail at its first write (a login).
+        if (sqlite3_db_readonly(db_, "main") == 1)
+            throw DbError("database " + path + " is read-only; the server needs to write to it", SQLITE_READONLY);
+        sqlite3_busy_timeout(db_, 5000);
+        registerFoldFunction(db_);
+        exec("PRAGMA journal_mode=WAL");
+        // Every commit is in the WAL before its reply; a killed process
+        // loses nothing that was answered.
+        exec("PRAGMA synchronous=NORMAL");
+        exec("PRAGMA foreign_keys=ON");
+        exec("PRAGMA cache_size=-" + std::to_string(settings.cacheKiB));
+        // Reads of the main file come from the operating system's page
+        // cache, shared by all connections, instead of a copy per worker.
+        exec("PRAGMA mmap_size=" + std::to_string(1LL << 30));
+        if (settings.migrate) {
+            migrateSchema(*this);
+            // A real write at start: a database in a read-only directory or
+            // on a full disk stops the start with a clear message.
+            Transaction tx(*this);
+            setMeta("last_start", nowIso());
+            tx.commit();
+        }
+    } catch (...) {
+        for (auto &[sql, cached] : cache_)
+            sqlite3_finalize(cached.stmt);
+        cache_.clear();
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw;
+    }
 }
 
 Db::~Db()
@@ -205,7 +238,7 @@ Stmt Db::prepare(const std::string &sql)
     const int rc = sqlite3_prepare_v3(
         db_, sql.c_str(), static_cast<int>(sql.size()), cacheIt ? SQLITE_PREPARE_PERSISTENT : 0, &s, nullptr);
     if (rc != SQLITE_OK)
-        throw DbError(std::string("prepare: ") + sqlite3_errmsg(db_) + " in: " + sql);
+        throw DbError(std::string("prepare: ") + sqlite3_errmsg(db_) + " in: " + sql, sqlite3_extended_errcode(db_));
     if (!cacheIt) // the cached one is busy (nested use of the same query)
         return Stmt(this, db_, s, true);
     auto &slot = cache_[sql];
@@ -235,7 +268,7 @@ void Db::exec(const std::string &sql)
     if (rc != SQLITE_OK) {
         std::string msg = err ? err : sqlite3_errmsg(db_);
         sqlite3_free(err);
-        throw DbError(msg);
+        throw DbError(msg, sqlite3_extended_errcode(db_));
     }
 }
 
@@ -270,6 +303,8 @@ void Db::setMeta(const std::string &key, const std::string &value)
 
 Transaction::Transaction(Db &db) : db_(db), depth_(db.txDepth_)
 {
+    if (depth_ == 0 && db_.writeGate_)
+        gate_ = std::unique_lock<std::mutex>(db_.writeGate_->mutex);
     db_.exec(depth_ == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT tx" + std::to_string(depth_));
     ++db_.txDepth_;
 }
@@ -296,6 +331,59 @@ void Transaction::commit()
     db_.exec(depth_ == 0 ? std::string("COMMIT") : "RELEASE tx" + std::to_string(depth_));
     done_ = true;
     --db_.txDepth_;
+    if (gate_.owns_lock())
+        gate_.unlock();
+}
+
+ReadTransaction::ReadTransaction(Db &db) : db_(db)
+{
+    if (db_.txDepth_ > 0)
+        return;
+    db_.exec("BEGIN");
+    ++db_.txDepth_;
+    active_ = true;
+}
+
+ReadTransaction::~ReadTransaction()
+{
+    if (!active_)
+        return;
+    --db_.txDepth_;
+    try {
+        db_.exec("COMMIT");
+    } catch (...) {
+        try {
+            db_.exec("ROLLBACK");
+        } catch (...) {
+        }
+    }
+}
+
+// ---------------------------------------------------------------- files
+
+bool prepareDatabaseFile(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::close(fd);
+        return true;
+    }
+    // It exists (or cannot be made, which opening it will report): the
+    // database and its companions are for the server's user alone.
+    for (const char *suffix : {"", "-wal", "-shm"}) {
+        const std::string file = path + suffix;
+        struct stat st
+        { };
+        if (::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0)
+            ::chmod(file.c_str(), st.st_mode & 0700);
+    }
+    return false;
+}
+
+void removeDatabaseFiles(const std::string &path)
+{
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+        ::unlink((path + suffix).c_str());
 }
 
 } // namespace vx

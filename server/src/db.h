@@ -1,9 +1,11 @@
-// SQLite access for the server: one connection, prepared statements only.
-// The schema lives in schema.h, the search folding in text_fold.h.
+// SQLite access for the server: prepared statements only. The schema lives
+// in schema.h, the search folding in text_fold.h.
 //
-// The HTTP layer serves from a thread pool; every handler takes Db::lock()
-// for the whole request, so the connection is only ever used by one thread
-// at a time and the cached statements need no further protection.
+// A Db is one connection and belongs to one thread at a time: every worker
+// of the HTTP layer has its own, so readers run side by side (WAL mode).
+// Writers are serialised by a WriteGate that all connections of the process
+// share, taken before BEGIN IMMEDIATE: within the process a writer waits on
+// a mutex instead of polling SQLite's busy handler.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +28,27 @@ using Json = nlohmann::ordered_json;
 class DbError : public std::runtime_error
 {
 public:
-    using std::runtime_error::runtime_error;
+    explicit DbError(const std::string &what, int code = 1) : std::runtime_error(what), code_(code) { }
+    // SQLite's extended result code (SQLITE_FULL, SQLITE_READONLY, ...).
+    int code() const { return code_; }
+
+private:
+    int code_;
+};
+
+// Serialises the write transactions of all connections of this process.
+struct WriteGate
+{
+    std::mutex mutex;
+};
+
+struct DbSettings
+{
+    WriteGate *writeGate = nullptr;
+    // Page cache of this connection, in KiB.
+    std::int64_t cacheKiB = 32 * 1024;
+    // Bring the schema up to date (the first connection of a process).
+    bool migrate = true;
 };
 
 // A cached prepared statement, reset and unbound when the wrapper goes out
@@ -93,12 +115,12 @@ private:
 class Db
 {
 public:
-    explicit Db(const std::string &path);
+    // Opens (and creates, readable by the owner only) the database. Throws
+    // DbError when it cannot be opened or is not writable.
+    explicit Db(const std::string &path, const DbSettings &settings = {});
     ~Db();
     Db(const Db &) = delete;
     Db &operator=(const Db &) = delete;
-
-    std::unique_lock<std::mutex> lock() { return std::unique_lock<std::mutex>(mutex_); }
 
     Stmt prepare(const std::string &sql);
     void exec(const std::string &sql);
@@ -111,11 +133,12 @@ public:
 private:
     friend class Stmt;
     friend class Transaction;
+    friend class ReadTransaction;
     int txDepth_ = 0;
     void release(sqlite3_stmt *s, bool temporary);
 
     sqlite3 *db_ = nullptr;
-    std::mutex mutex_;
+    WriteGate *writeGate_ = nullptr;
     struct Cached
     {
         sqlite3_stmt *stmt = nullptr;
@@ -139,6 +162,27 @@ private:
     Db &db_;
     int depth_;
     bool done_ = false;
+    std::unique_lock<std::mutex> gate_;
 };
+
+// One consistent snapshot for several reads (BEGIN ... COMMIT); inside a
+// transaction it does nothing.
+class ReadTransaction
+{
+public:
+    explicit ReadTransaction(Db &db);
+    ~ReadTransaction();
+
+private:
+    Db &db_;
+    bool active_ = false;
+};
+
+// Creates the database file (owner read and write only) unless it exists,
+// and takes group and other access away from an existing one and its WAL
+// and shared-memory files. Returns true when the file was created.
+bool prepareDatabaseFile(const std::string &path);
+// Removes a database file and its WAL and shared-memory files.
+void removeDatabaseFiles(const std::string &path);
 
 } // namespace vx

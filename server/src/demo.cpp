@@ -193,7 +193,7 @@ bool seedDemo(Db &db)
     const std::string origin = "http://localhost";
     confirmPreview(db, previewSingle(db, orderIds[3])["id"].get<std::int64_t>(), origin); // customer 3
     confirmPreview(db, previewSingle(db, orderIds[4])["id"].get<std::int64_t>(), origin); // customer 21
-    confirmPreview(db, previewMultiple(db, customerIds[24])["id"].get<std::int64_t>(), origin); // customer 25
+    confirmPreview(db, previewMultiple(db, customerIds[24], 1000)["id"].get<std::int64_t>(), origin); // customer 25
 
     // Warehouse: categories, article groups, one generated and one open
     // delivery order.

@@ -1,5 +1,6 @@
 #include "http.h"
 
+#include <cctype>
 #include <cmath>
 #include <limits>
 
@@ -10,11 +11,6 @@ namespace vx {
 
 namespace {
 
-std::string dumpJson(const Json &j)
-{
-    return j.dump(-1, ' ', false, Json::error_handler_t::replace);
-}
-
 bool isDigits(const std::string &s)
 {
     if (s.empty() || s.size() > 18)
@@ -22,21 +18,6 @@ bool isDigits(const std::string &s)
     for (char c : s)
         if (c < '0' || c > '9')
             return false;
-    return true;
-}
-
-// Host header values we are willing to echo into links: host name or
-// address with an optional port, nothing that could break out of a URL.
-bool plausibleHost(const std::string &h)
-{
-    if (h.empty() || h.size() > 255)
-        return false;
-    for (char c : h) {
-        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.'
-            || c == '-' || c == ':' || c == '[' || c == ']' || c == '_';
-        if (!ok)
-            return false;
-    }
     return true;
 }
 
@@ -62,9 +43,118 @@ std::string quoted(const char *key)
 
 } // namespace
 
+std::string dumpJson(const Json &j)
+{
+    return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
 std::string jsonError(const std::string &message)
 {
     return dumpJson(Json {{"error", message}});
+}
+
+// ---------------------------------------------------------------- Request
+
+namespace {
+
+bool equalsCi(const std::string &a, const std::string &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The value of `key` in a query string, if the key occurs.
+std::optional<std::string> queryValue(const std::string &query, const std::string &key)
+{
+    if (query.empty())
+        return std::nullopt;
+    std::size_t pos = 0;
+    while (pos <= query.size()) {
+        auto amp = query.find('&', pos);
+        if (amp == std::string::npos)
+            amp = query.size();
+        const std::string pair = query.substr(pos, amp - pos);
+        const auto eq = pair.find('=');
+        if (percentDecode(pair.substr(0, eq)) == key)
+            return eq == std::string::npos ? std::string() : percentDecode(pair.substr(eq + 1));
+        pos = amp + 1;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string percentDecode(const std::string &s)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() && hexValue(s[i + 1]) >= 0 && hexValue(s[i + 2]) >= 0) {
+            out += static_cast<char>(hexValue(s[i + 1]) * 16 + hexValue(s[i + 2]));
+            i += 2;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+std::string Request::get_header_value(const std::string &name) const
+{
+    for (const auto &[n, v] : headers)
+        if (equalsCi(n, name))
+            return v;
+    return {};
+}
+
+bool Request::has_header(const std::string &name) const
+{
+    for (const auto &h : headers)
+        if (equalsCi(h.first, name))
+            return true;
+    return false;
+}
+
+bool Request::has_param(const std::string &key) const
+{
+    return queryValue(query, key).has_value();
+}
+
+std::string Request::get_param_value(const std::string &key) const
+{
+    return queryValue(query, key).value_or(std::string());
+}
+
+void Response::set_header(const std::string &name, const std::string &value)
+{
+    for (auto &h : headers) {
+        if (equalsCi(h.first, name)) {
+            h.second = value;
+            return;
+        }
+    }
+    headers.emplace_back(name, value);
+}
+
+void Response::set_content(std::string content, const std::string &type)
+{
+    body = std::move(content);
+    contentType = type;
 }
 
 // ---------------------------------------------------------------- Ctx
@@ -79,6 +169,7 @@ void Ctx::replyNoContent()
 {
     res.status = 204;
     res.body.clear();
+    res.contentType.clear();
 }
 
 Json Ctx::bodyObject() const
@@ -90,6 +181,9 @@ Json Ctx::bodyObject() const
         fail(400,
             req.body.empty() ? "a JSON object is required as request body"
                              : std::string("malformed JSON: ") + e.what());
+    } catch (const Json::exception &e) {
+        // Numbers beyond what a double holds ("1e999999") and the like.
+        fail(400, std::string("unreadable JSON: ") + e.what());
     }
     if (!j.is_object())
         fail(422, std::string("the request body must be a JSON object, not ") + typeName(j));
@@ -98,12 +192,7 @@ Json Ctx::bodyObject() const
 
 std::string Ctx::origin() const
 {
-    std::string host = req.get_header_value("Host");
-    if (!plausibleHost(host)) {
-        host = req.local_addr.find(':') != std::string::npos ? "[" + req.local_addr + "]" : req.local_addr;
-        host += ":" + std::to_string(req.local_port);
-    }
-    return std::string(app.tls ? "https://" : "http://") + host;
+    return app.publicUrl;
 }
 
 std::int64_t Ctx::page() const
@@ -116,11 +205,15 @@ std::int64_t Ctx::page() const
     return std::stoll(v);
 }
 
-PageWindow pageWindow(std::int64_t page, std::int64_t pageSize, std::int64_t total)
+std::size_t utf16Length(const std::string &utf8)
 {
-    if (page > 1 && (page - 1 > total / pageSize || (page - 1) * pageSize >= total))
-        fail(400, "page " + std::to_string(page) + " is past the last page");
-    return PageWindow {pageSize, (page - 1) * pageSize};
+    std::size_t n = 0;
+    for (unsigned char c : utf8) {
+        if ((c & 0xC0) == 0x80)
+            continue; // continuation byte
+        n += c >= 0xF0 ? 2 : 1; // four-byte sequences are surrogate pairs
+    }
+    return n;
 }
 
 // ---------------------------------------------------------------- Router
@@ -228,12 +321,15 @@ const Json &Fields::raw(const char *key) const
     return *it;
 }
 
-std::string Fields::text(const char *key) const
+std::string Fields::text(const char *key, std::size_t maxLength) const
 {
     const Json &v = raw(key);
     if (!v.is_string())
         fail(422, quoted(key) + " must be a string, not " + typeName(v));
-    return v.get<std::string>();
+    std::string s = v.get<std::string>();
+    if (s.size() > maxLength && utf16Length(s) > maxLength)
+        fail(422, quoted(key) + " is longer than " + std::to_string(maxLength) + " characters");
+    return s;
 }
 
 std::int64_t Fields::integer(const char *key) const
@@ -294,8 +390,14 @@ Json Fields::money(const char *key) const
     const Json &v = raw(key);
     if (!v.is_string() && !v.is_number())
         fail(422, quoted(key) + " must be an amount as text or number, not " + typeName(v));
-    if (!parseMoney(v))
+    if (v.is_string() && v.get_ref<const std::string &>().size() > 64)
+        fail(422, quoted(key) + " is not an amount of money");
+    const auto cents = parseMoney(v);
+    if (!cents)
         fail(422, quoted(key) + " is not an amount of money: " + v.dump());
+    if (*cents > kMaxAmountCents)
+        fail(422,
+            quoted(key) + " is above the largest amount taken, " + formatMoneyDe(kMaxAmountCents) + ": " + v.dump());
     return v;
 }
 
@@ -304,6 +406,8 @@ Json Fields::textOrNumber(const char *key) const
     const Json &v = raw(key);
     if (!v.is_string() && !v.is_number())
         fail(422, quoted(key) + " must be text or a number, not " + typeName(v));
+    if (v.is_string() && utf16Length(v.get_ref<const std::string &>()) > kMaxTextLength)
+        fail(422, quoted(key) + " is longer than " + std::to_string(kMaxTextLength) + " characters");
     return v;
 }
 

@@ -1,16 +1,17 @@
-// Request plumbing shared by all resources: routing on path segments,
-// JSON replies and errors, reading and checking request bodies.
+// Request plumbing shared by all resources: the request and reply as the
+// handlers see them, routing on path segments, JSON replies and errors,
+// reading and checking request bodies.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include <httplib.h>
-
 #include "db.h"
+#include "paging.h"
 
 namespace vx {
 
@@ -28,23 +29,61 @@ struct HttpError
     throw HttpError {status, std::move(message)};
 }
 
+using HeaderList = std::vector<std::pair<std::string, std::string>>;
+
+// One complete request as it came over the wire.
+struct Request
+{
+    std::string method;
+    std::string target; // path and query exactly as received
+    std::string path; // percent-decoded, without the query
+    std::string query; // as received, without the "?"
+    HeaderList headers; // in arrival order, names as sent
+    std::string body;
+    std::string remoteAddress;
+
+    // The first header of that name (case-insensitive), or "".
+    std::string get_header_value(const std::string &name) const;
+    bool has_header(const std::string &name) const;
+    // Query parameters ("page=2"), percent-decoded.
+    bool has_param(const std::string &key) const;
+    std::string get_param_value(const std::string &key) const;
+};
+
+// The reply a handler builds.
+struct Response
+{
+    int status = 200;
+    std::string body;
+    std::string contentType;
+    HeaderList headers;
+
+    void set_header(const std::string &name, const std::string &value);
+    void set_content(std::string content, const std::string &type);
+};
+
+std::string percentDecode(const std::string &s);
+
+// What all requests share.
 struct AppState
 {
-    Db &db;
     const Options &options;
-    bool tls = false;
+    // "scheme://host[:port]" that links to this server start with.
+    std::string publicUrl;
+    PageIndex pages;
 };
 
 struct Ctx
 {
     AppState &app;
-    const httplib::Request &req;
-    httplib::Response &res;
+    Db &database; // the connection of the worker running this request
+    const Request &req;
+    Response &res;
     std::vector<std::int64_t> ids; // numeric path parameters, in path order
     std::int64_t userId = 0;
     std::string token; // the bearer token of this request
 
-    Db &db() { return app.db; }
+    Db &db() { return database; }
     std::int64_t id(std::size_t i = 0) const { return ids.at(i); }
 
     void reply(int status, const Json &body);
@@ -54,8 +93,9 @@ struct Ctx
     // it is not an object).
     Json bodyObject() const;
 
-    // "scheme://host" as the client addressed this server; used for links
-    // that the client follows later (invoice documents).
+    // "scheme://host[:port]" of this server as configured; links that the
+    // client follows later (invoice documents) start with it. Never taken
+    // from the request, which anyone can word.
     std::string origin() const;
 
     // page=N, counted from 1; absent means 1.
@@ -92,6 +132,16 @@ private:
 
 std::vector<std::string> splitPath(const std::string &path);
 std::string jsonError(const std::string &message);
+std::string dumpJson(const Json &j);
+
+// The longest text a single-line field of the client's forms takes (the
+// toolkit's default maximum length of a text input, in UTF-16 units), and
+// the longest free note ("info"), which the forms cut at 254 characters.
+constexpr std::size_t kMaxTextLength = 32767;
+constexpr std::size_t kMaxNoteLength = 254;
+
+// Length of UTF-8 text as the client's text fields count it (UTF-16 units).
+std::size_t utf16Length(const std::string &utf8);
 
 // Reading typed fields of a request object. Every accessor names the key in
 // its error, so a client developer sees what was wrong.
@@ -103,14 +153,16 @@ public:
     bool has(const char *key) const;
     const Json &raw(const char *key) const; // 422 when missing
 
-    std::string text(const char *key) const; // string
+    // A string of at most maxLength characters (422 beyond).
+    std::string text(const char *key, std::size_t maxLength = kMaxTextLength) const;
     std::int64_t integer(const char *key) const; // JSON integer (or integral number)
     bool boolean(const char *key) const; // true/false
     // A record id that arrives as an integer or as a string of digits.
     std::int64_t idLoose(const char *key) const;
     // Like idLoose, but absent, null and "" mean "none".
     std::optional<std::int64_t> optionalIdLoose(const char *key) const;
-    // A string or number that reads as an amount of money; kept as sent.
+    // A string or number that reads as an amount of money no larger than
+    // kMaxAmountCents; kept as sent.
     Json money(const char *key) const;
     // A string or a number, kept as sent.
     Json textOrNumber(const char *key) const;
@@ -118,14 +170,5 @@ public:
 private:
     const Json &o_;
 };
-
-// Page arithmetic shared by all paged lists: 400 for a page past the end,
-// but page 1 of an empty list is an empty page.
-struct PageWindow
-{
-    std::int64_t limit;
-    std::int64_t offset;
-};
-PageWindow pageWindow(std::int64_t page, std::int64_t pageSize, std::int64_t total);
 
 } // namespace vx

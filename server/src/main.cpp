@@ -1,14 +1,14 @@
 // vendrix-server: the backend of the Vendrix office client.
 
-#include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <iostream>
 #include <memory>
-#include <thread>
 
 #include "auth.h"
 #include "db.h"
@@ -18,10 +18,79 @@
 #include "seed.h"
 #include "server.h"
 
+namespace {
+
+using namespace vx;
+
+// Every descriptor the system allows: each connection takes one.
+std::int64_t raiseDescriptorLimit()
+{
+    rlimit r {};
+    if (getrlimit(RLIMIT_NOFILE, &r) != 0)
+        return 1024;
+    if (r.rlim_cur < r.rlim_max) {
+        r.rlim_cur = r.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &r);
+        getrlimit(RLIMIT_NOFILE, &r);
+    }
+    return r.rlim_cur == RLIM_INFINITY ? 1 << 20 : static_cast<std::int64_t>(r.rlim_cur);
+}
+
+// A password given as NAME:PASSWORD is visible to everyone in the process
+// list; it is blanked in the arguments at once, and the user warned.
+void hidePasswordArguments(int argc, char **argv)
+{
+    bool warned = false;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--add-user") != 0)
+            continue;
+        char *colon = std::strchr(argv[i + 1], ':');
+        if (!colon)
+            continue;
+        std::memset(colon + 1, 'x', std::strlen(colon + 1));
+        if (!warned)
+            std::fprintf(stderr,
+                "vendrix-server: a password on the command line can be seen by other users; give --add-user the "
+                "name only and the password on standard input or with --password-file\n");
+        warned = true;
+    }
+}
+
+// Passwords of the users given without one: the lines of --password-file,
+// or else lines of standard input, in the order of the --add-user options.
+bool readPasswords(Options &options, std::string &error)
+{
+    std::ifstream file;
+    if (!options.passwordFile.empty()) {
+        file.open(options.passwordFile);
+        if (!file) {
+            error = "cannot read --password-file " + options.passwordFile;
+            return false;
+        }
+    }
+    std::istream &in = options.passwordFile.empty() ? std::cin : file;
+    for (auto &user : options.addUsers) {
+        if (user.password)
+            continue;
+        std::string line;
+        if (!std::getline(in, line)) {
+            error = "no password for --add-user " + user.name + " on "
+                + (options.passwordFile.empty() ? std::string("standard input") : options.passwordFile);
+            return false;
+        }
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        user.password = line;
+    }
+    return true;
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
-    using namespace vx;
     const auto parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    hidePasswordArguments(argc, argv);
     if (!parsed.options) {
         if (parsed.error.empty()) {
             std::cout << usage();
@@ -30,48 +99,64 @@ int main(int argc, char **argv)
         std::cerr << "vendrix-server: " << parsed.error << "\n\n" << usage();
         return 2;
     }
-    const Options &options = *parsed.options;
-
-    // SIGINT/SIGTERM are taken by a watcher thread; every other thread
-    // (the HTTP workers included) inherits the blocked mask.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    Options options = *parsed.options;
     signal(SIGPIPE, SIG_IGN);
 
+    const std::int64_t descriptors = raiseDescriptorLimit();
+    const std::int64_t reserve = 64 + options.workers * 4;
+    if (options.maxConnections > descriptors - reserve) {
+        options.maxConnections = std::max<std::int64_t>(16, descriptors - reserve);
+        std::fprintf(stderr, "vendrix-server: only %lld file descriptors; at most %lld connections\n",
+            static_cast<long long>(descriptors), static_cast<long long>(options.maxConnections));
+    }
+    std::string error;
+    if (!readPasswords(options, error)) {
+        std::cerr << "vendrix-server: " << error << std::endl;
+        return 2;
+    }
+
+    // A start that fails takes a database it has just created with it.
+    const bool created = prepareDatabaseFile(options.dbPath);
+    bool serving = false;
     try {
-        Db db(options.dbPath);
-        for (const auto &credentials : options.addUsers) {
-            const auto colon = credentials.find(':');
-            Transaction tx(db);
-            setUser(db, credentials.substr(0, colon), credentials.substr(colon + 1), credentials.substr(0, colon), "");
-            tx.commit();
-        }
-        if (options.demo)
-            seedDemo(db);
-        if (options.seedCustomers > 0 || options.seedOrders > 0) {
-            const auto started = std::chrono::steady_clock::now();
-            const SeedResult seeded = seedDatabase(
-                db, SeedRequest {options.seedCustomers, options.seedOrders, static_cast<std::uint64_t>(options.seed)});
-            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
-            if (seeded.seeded)
-                std::fprintf(stderr,
-                    "vendrix-server: seeded %lld customers (%lld business) and %lld orders in %.2f s (seed %lld)\n",
-                    static_cast<long long>(seeded.customers), static_cast<long long>(seeded.businessCustomers),
-                    static_cast<long long>(seeded.orders), took.count(), static_cast<long long>(options.seed));
-            else
-                std::fprintf(stderr, "vendrix-server: seed %lld was applied to this database before; nothing added\n",
-                    static_cast<long long>(options.seed));
+        WriteGate gate;
+        {
+            DbSettings settings;
+            settings.writeGate = &gate;
+            settings.cacheKiB = options.dbCacheMiB * 1024;
+            Db db(options.dbPath, settings);
+            for (const auto &user : options.addUsers) {
+                Transaction tx(db);
+                setUser(db, user.name, *user.password, user.name, "");
+                tx.commit();
+            }
+            if (options.demo)
+                seedDemo(db);
+            if (options.seedCustomers > 0 || options.seedOrders > 0) {
+                const auto started = std::chrono::steady_clock::now();
+                const SeedResult seeded = seedDatabase(db,
+                    SeedRequest {options.seedCustomers, options.seedOrders, static_cast<std::uint64_t>(options.seed)});
+                const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+                if (seeded.seeded)
+                    std::fprintf(stderr,
+                        "vendrix-server: seeded %lld customers (%lld business) and %lld orders in %.2f s (seed "
+                        "%lld)\n",
+                        static_cast<long long>(seeded.customers), static_cast<long long>(seeded.businessCustomers),
+                        static_cast<long long>(seeded.orders), took.count(), static_cast<long long>(options.seed));
+                else
+                    std::fprintf(stderr,
+                        "vendrix-server: seed %lld was applied to this database before; nothing added\n",
+                        static_cast<long long>(options.seed));
+            }
         }
 
         std::unique_ptr<RecordLog> record;
         if (!options.recordPath.empty())
-            record = std::make_unique<RecordLog>(options.recordPath);
+            record = std::make_unique<RecordLog>(options.recordPath, options.recordCredentials);
 
-        Server server(db, options, record.get());
+        Server server(options, record.get(), gate);
         const int port = server.bind();
+        serving = true;
         // The port comes first and alone on its line: scripts and tests wait
         // for it to know where to connect.
         std::printf("%d\n", port);
@@ -80,28 +165,14 @@ int main(int argc, char **argv)
         std::printf("vendrix-server listening on %s://%s:%d\n", options.tlsCert.empty() ? "http" : "https",
             options.host.c_str(), port);
         std::fflush(stdout);
-
-        std::atomic<bool> finished {false};
-        std::thread watcher([&] {
-            int sig = 0;
-            sigwait(&stopSignals, &sig);
-            // stop() only takes effect once the server runs; repeat until
-            // the serving loop has ended.
-            while (!finished.load()) {
-                server.stop();
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            }
-        });
+        std::fprintf(stderr, "vendrix-server: links point to %s\n", server.publicUrl().c_str());
 
         server.run();
-        finished = true;
-        // Wakes the watcher if the loop ended for another reason; the
-        // signal stays blocked, so it only ends the sigwait.
-        pthread_kill(watcher.native_handle(), SIGTERM);
-        watcher.join();
         std::fprintf(stderr, "vendrix-server: stopped\n");
     } catch (const std::exception &e) {
         std::cerr << "vendrix-server: " << e.what() << std::endl;
+        if (created && !serving)
+            removeDatabaseFiles(options.dbPath);
         return 1;
     }
     return 0;

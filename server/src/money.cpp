@@ -106,10 +106,22 @@ std::string formatMoneyDe(std::int64_t cents)
     return out;
 }
 
-std::int64_t taxOf(std::int64_t netCents, int ratePercent)
+std::optional<std::int64_t> addCents(std::int64_t a, std::int64_t b)
+{
+    std::int64_t sum = 0;
+    if (__builtin_add_overflow(a, b, &sum))
+        return std::nullopt;
+    return sum;
+}
+
+std::optional<std::int64_t> taxOf(std::int64_t netCents, int ratePercent)
 {
     // Half up on the exact product; amounts are never negative here.
-    return (netCents * ratePercent + 50) / 100;
+    std::int64_t product = 0;
+    if (__builtin_mul_overflow(netCents, static_cast<std::int64_t>(ratePercent), &product)
+        || __builtin_add_overflow(product, 50, &product))
+        return std::nullopt;
+    return product / 100;
 }
 
 } // namespace vx

@@ -21,10 +21,19 @@ namespace vx {
 std::optional<std::int64_t> parseMoney(const std::string &text);
 std::optional<std::int64_t> parseMoney(const nlohmann::ordered_json &value);
 
+// The largest single amount the server takes (99.999.999,99 EUR). Sums of
+// such amounts are computed with overflow checks (addCents), so no number
+// of them can wrap around.
+constexpr std::int64_t kMaxAmountCents = 9999999999;
+
+// a + b, or nothing when the sum leaves the range of whole cents.
+std::optional<std::int64_t> addCents(std::int64_t a, std::int64_t b);
+
 // German notation: "1.234,50", "0,00", "-3,10".
 std::string formatMoneyDe(std::int64_t cents);
 
-// VAT on a net amount at a whole percent rate, rounded half up to cents.
-std::int64_t taxOf(std::int64_t netCents, int ratePercent);
+// VAT on a net amount at a whole percent rate, rounded half up to cents;
+// nothing when the product leaves the range of whole cents.
+std::optional<std::int64_t> taxOf(std::int64_t netCents, int ratePercent);
 
 } // namespace vx

@@ -10,7 +10,7 @@ namespace {
 
 bool parseInt(const std::string &s, std::int64_t min, std::int64_t max, std::int64_t &out)
 {
-    if (s.empty())
+    if (s.empty() || s.size() > 19)
         return false;
     for (char c : s)
         if (c < '0' || c > '9')
@@ -23,6 +23,57 @@ bool parseInt(const std::string &s, std::int64_t min, std::int64_t max, std::int
     return true;
 }
 
+// A whole-number option: its name, where it goes, and its range.
+struct NumberOption
+{
+    const char *name;
+    std::int64_t Options::*field;
+    std::int64_t min;
+    std::int64_t max;
+};
+
+const NumberOption kNumbers[] = {
+    {"--page-size", &Options::pageSize, 1, 10000},
+    {"--max-body", &Options::maxBodyBytes, 1024, 1024LL * 1024 * 1024},
+    {"--seed-customers", &Options::seedCustomers, 0, 10000000},
+    {"--seed-orders", &Options::seedOrders, 0, 10000000},
+    {"--seed", &Options::seed, 0, std::numeric_limits<std::int64_t>::max()},
+    {"--workers", &Options::workers, 1, 256},
+    {"--max-connections", &Options::maxConnections, 1, 1000000},
+    {"--max-connections-per-address", &Options::maxConnectionsPerAddress, 0, 1000000},
+    {"--backlog", &Options::backlog, 1, 65535},
+    {"--header-timeout", &Options::headerTimeout, 1, 3600},
+    {"--idle-timeout", &Options::idleTimeout, 1, 3600},
+    {"--body-timeout", &Options::bodyTimeout, 1, 3600},
+    {"--write-timeout", &Options::writeTimeout, 1, 3600},
+    {"--shutdown-grace", &Options::shutdownGrace, 0, 600},
+    {"--max-header-bytes", &Options::maxHeaderBytes, 1024, 1024 * 1024},
+    {"--max-headers", &Options::maxHeaders, 8, 10000},
+    {"--max-checkout-orders", &Options::maxCheckoutOrders, 1, 1000000},
+    {"--token-idle-timeout", &Options::tokenIdleTimeout, 60, 366LL * 24 * 3600},
+    {"--max-tokens-per-user", &Options::maxTokensPerUser, 1, 100000},
+    {"--login-attempts", &Options::loginAttempts, 1, 1000},
+    {"--db-cache-mib", &Options::dbCacheMiB, 1, 64 * 1024},
+};
+
+bool plausiblePublicUrl(const std::string &url)
+{
+    const bool http = url.rfind("http://", 0) == 0;
+    const bool https = url.rfind("https://", 0) == 0;
+    if (!http && !https)
+        return false;
+    const std::string rest = url.substr(http ? 7 : 8);
+    if (rest.empty() || rest.back() == '/')
+        return false;
+    for (char c : rest) {
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.'
+            || c == '-' || c == ':' || c == '[' || c == ']' || c == '_' || c == '/';
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::string usage()
@@ -31,15 +82,26 @@ std::string usage()
            "\n"
            "  --listen HOST:PORT    address to serve on; port 0 picks a free port,\n"
            "                        which is printed as the first line of output\n"
-           "  --db FILE             SQLite database, created and migrated on start\n"
+           "  --db FILE             SQLite database, created (readable by its owner only)\n"
+           "                        and migrated on start\n"
            "  --demo                seed demo data and the demo user (once per database)\n"
            "  --tls-cert FILE       serve HTTPS with this certificate (PEM) ...\n"
            "  --tls-key FILE        ... and this private key (PEM)\n"
+           "  --public-url URL      scheme, host and port that links handed to clients start\n"
+           "                        with (invoice documents), e.g. https://vendrix.example;\n"
+           "                        default: the listen address\n"
            "  --page-size N         records per page of paged lists (default 10)\n"
-           "  --record FILE         append every request as one JSON line to FILE\n"
+           "  --record FILE         append every request as one JSON line to FILE (created\n"
+           "                        readable by its owner only); credentials, tokens and\n"
+           "                        passwords in it are replaced by \"<redacted>\"\n"
+           "  --record-credentials  keep credentials and tokens in the record file, for test\n"
+           "                        harnesses that check what a client sent\n"
            "  --maintenance         refuse logins with 503 (service unavailable)\n"
-           "  --add-user NAME:PASS  create the user or reset its password\n"
-           "  --max-body BYTES      largest accepted request body (default 1 MiB)\n"
+           "  --add-user NAME       create the user or reset its password; the password is\n"
+           "                        read from --password-file, or else as one line from\n"
+           "                        standard input (one line per --add-user, in order)\n"
+           "  --password-file FILE  file whose lines are the passwords of the --add-user\n"
+           "                        options, in order\n"
            "  --seed-customers N    add N generated customers (private and business, German\n"
            "                        names and addresses) at start\n"
            "  --seed-orders M       add M generated captured orders at start, spread over the\n"
@@ -50,6 +112,42 @@ std::string usage()
            "                        once, so a restart with the same options adds nothing\n"
            "  --updates DIR         serve DIR's update feed (updates.json) and packages\n"
            "                        under /vendrix/, without a session\n"
+           "\n"
+           "Limits (a client that exceeds one gets a clear error or is disconnected):\n"
+           "  --workers N           threads running requests, each with its own database\n"
+           "                        connection (default 8)\n"
+           "  --max-connections N   open connections in all (default 2048); when full, the\n"
+           "                        connection idle the longest is closed for a new one\n"
+           "  --max-connections-per-address N\n"
+           "                        open connections from one client address (default 128;\n"
+           "                        0: no limit)\n"
+           "  --backlog N           connections waiting to be accepted (default 1024)\n"
+           "  --header-timeout S    seconds to send a request header, from its first byte\n"
+           "                        (default 10); also the TLS handshake\n"
+           "  --idle-timeout S      seconds a connection may wait for its next request\n"
+           "                        (default 15)\n"
+           "  --body-timeout S      seconds to send a request body (default 30)\n"
+           "  --write-timeout S     seconds to take a reply (default 30)\n"
+           "  --shutdown-grace S    on SIGTERM idle connections close at once; requests in\n"
+           "                        progress get S seconds to finish (default 5)\n"
+           "  --max-header-bytes N  largest request header (default 16384; 431 beyond)\n"
+           "  --max-headers N       most header fields in a request (default 64; 431 beyond)\n"
+           "  --max-body BYTES      largest request body, however it is framed (default\n"
+           "                        1 MiB; 413 beyond)\n"
+           "  --max-checkout-orders N\n"
+           "                        most open orders one checkout preview bills (default\n"
+           "                        1000; 422 with the number of open orders beyond)\n"
+           "  --token-idle-timeout S\n"
+           "                        a session token unused for S seconds expires (default\n"
+           "                        28800, a working day)\n"
+           "  --max-tokens-per-user N\n"
+           "                        live session tokens per user (default 20); a new login\n"
+           "                        ends the least recently used session beyond\n"
+           "  --login-attempts N    failed logins per user name and per client address before\n"
+           "                        further attempts wait (429), 1 s doubling up to 60 s per\n"
+           "                        name and 15 min per address (default 5)\n"
+           "  --db-cache-mib N      page cache of each database connection in MiB (default\n"
+           "                        32); reads are also served from a shared memory map\n"
            "  --help                show this text\n";
 }
 
@@ -66,7 +164,16 @@ ParseResult parseOptions(const std::vector<std::string> &args)
             return true;
         };
         std::string v;
-        if (a == "--help" || a == "-h") {
+        const NumberOption *number = nullptr;
+        for (const auto &n : kNumbers)
+            if (a == n.name)
+                number = &n;
+        if (number) {
+            if (!value(v) || !parseInt(v, number->min, number->max, o.*(number->field)))
+                return {std::nullopt,
+                    a + " needs a whole number from " + std::to_string(number->min) + " to "
+                        + std::to_string(number->max)};
+        } else if (a == "--help" || a == "-h") {
             return {std::nullopt, ""};
         } else if (a == "--listen") {
             if (!value(v))
@@ -91,30 +198,28 @@ ParseResult parseOptions(const std::vector<std::string> &args)
         } else if (a == "--tls-key") {
             if (!value(o.tlsKey))
                 return {std::nullopt, "--tls-key needs a file name"};
-        } else if (a == "--page-size") {
-            if (!value(v) || !parseInt(v, 1, 10000, o.pageSize))
-                return {std::nullopt, "--page-size needs a number from 1 to 10000"};
+        } else if (a == "--public-url") {
+            if (!value(o.publicUrl) || !plausiblePublicUrl(o.publicUrl))
+                return {std::nullopt,
+                    "--public-url needs http:// or https:// with a host (and port), without a trailing slash"};
         } else if (a == "--record") {
             if (!value(o.recordPath) || o.recordPath.empty())
                 return {std::nullopt, "--record needs a file name"};
+        } else if (a == "--record-credentials") {
+            o.recordCredentials = true;
         } else if (a == "--maintenance") {
             o.maintenance = true;
         } else if (a == "--add-user") {
-            if (!value(v) || v.find(':') == std::string::npos || v.find(':') == 0)
-                return {std::nullopt, "--add-user needs NAME:PASSWORD"};
-            o.addUsers.push_back(v);
-        } else if (a == "--max-body") {
-            if (!value(v) || !parseInt(v, 1024, 1024LL * 1024 * 1024, o.maxBodyBytes))
-                return {std::nullopt, "--max-body needs a number of bytes from 1024 to 1 GiB"};
-        } else if (a == "--seed-customers") {
-            if (!value(v) || !parseInt(v, 0, 10000000, o.seedCustomers))
-                return {std::nullopt, "--seed-customers needs a number from 0 to 10000000"};
-        } else if (a == "--seed-orders") {
-            if (!value(v) || !parseInt(v, 0, 10000000, o.seedOrders))
-                return {std::nullopt, "--seed-orders needs a number from 0 to 10000000"};
-        } else if (a == "--seed") {
-            if (!value(v) || !parseInt(v, 0, std::numeric_limits<std::int64_t>::max(), o.seed))
-                return {std::nullopt, "--seed needs a whole number from 0 on"};
+            if (!value(v) || v.empty() || v.front() == ':')
+                return {std::nullopt, "--add-user needs a user name"};
+            const auto colon = v.find(':');
+            if (colon == std::string::npos)
+                o.addUsers.push_back(NewUser {v, std::nullopt});
+            else
+                o.addUsers.push_back(NewUser {v.substr(0, colon), v.substr(colon + 1)});
+        } else if (a == "--password-file") {
+            if (!value(o.passwordFile) || o.passwordFile.empty())
+                return {std::nullopt, "--password-file needs a file name"};
         } else if (a == "--updates") {
             if (!value(o.updatesDir) || o.updatesDir.empty())
                 return {std::nullopt, "--updates needs a directory"};

@@ -8,6 +8,14 @@
 
 namespace vx {
 
+struct NewUser
+{
+    std::string name;
+    // Set when given the old way ("NAME:PASSWORD"); otherwise the password
+    // is read from --password-file or standard input.
+    std::optional<std::string> password;
+};
+
 struct Options
 {
     std::string host = "127.0.0.1";
@@ -16,18 +24,46 @@ struct Options
     bool demo = false;
     std::string tlsCert;
     std::string tlsKey;
+    // "scheme://host[:port]" for links; empty: the listen address.
+    std::string publicUrl;
     std::int64_t pageSize = 10;
     std::string recordPath;
+    // Keep credentials and tokens in the record file (test harnesses).
+    bool recordCredentials = false;
     bool maintenance = false;
-    // name:password pairs to create (or reset) at start.
-    std::vector<std::string> addUsers;
-    std::int64_t maxBodyBytes = 1024 * 1024;
+    std::vector<NewUser> addUsers;
+    std::string passwordFile;
     // Generated customers and captured orders to add at start (seed.h).
     std::int64_t seedCustomers = 0;
     std::int64_t seedOrders = 0;
     std::int64_t seed = 1;
     // Directory with an update feed and its packages, served under /vendrix/.
     std::string updatesDir;
+
+    // Connections and requests.
+    std::int64_t workers = 8;
+    std::int64_t maxConnections = 2048;
+    std::int64_t maxConnectionsPerAddress = 128;
+    std::int64_t backlog = 1024;
+    std::int64_t headerTimeout = 10;
+    std::int64_t idleTimeout = 15;
+    std::int64_t bodyTimeout = 30;
+    std::int64_t writeTimeout = 30;
+    std::int64_t shutdownGrace = 5;
+    std::int64_t maxHeaderBytes = 16 * 1024;
+    std::int64_t maxHeaders = 64;
+    std::int64_t maxBodyBytes = 1024 * 1024;
+
+    // Business limits.
+    std::int64_t maxCheckoutOrders = 1000;
+
+    // Sessions and logins.
+    std::int64_t tokenIdleTimeout = 8 * 3600;
+    std::int64_t maxTokensPerUser = 20;
+    std::int64_t loginAttempts = 5;
+
+    // Database.
+    std::int64_t dbCacheMiB = 32;
 };
 
 // Returns the options, or an error text (empty text with no options means

@@ -142,25 +142,37 @@ public:
         return static_cast<float>(w.width) * size / 1000.0f;
     }
 
-    // Shortens text to a width, ending it with an ellipsis.
+    // Shortens text to a width, ending it with an ellipsis. Whatever its
+    // length: no glyph is narrower than a tenth of the font size, so only
+    // the first characters that could fit are measured, and the cut is
+    // found by halving.
     std::string fit(const std::string &utf8, float maxWidth, float size, bool bold = false) const
     {
         std::string t = utf8ToCp1252(utf8);
-        if (width(t, size, bold) <= maxWidth)
+        const auto mostThatFit = static_cast<std::size_t>(maxWidth / (size * 0.1f)) + 2;
+        if (t.size() <= mostThatFit && width(t, size, bold) <= maxWidth)
             return t;
+        t.resize(std::min(t.size(), mostThatFit));
         const std::string ellipsis = "\x85";
-        while (!t.empty() && width(t + ellipsis, size, bold) > maxWidth)
-            t.pop_back();
-        return t + ellipsis;
+        std::size_t lo = 0, hi = t.size();
+        while (lo < hi) {
+            const std::size_t mid = (lo + hi + 1) / 2;
+            if (width(t.substr(0, mid) + ellipsis, size, bold) <= maxWidth)
+                lo = mid;
+            else
+                hi = mid - 1;
+        }
+        return t.substr(0, lo) + ellipsis;
     }
 
+    // Texts of the page's own layout; cut to the page width like any other.
     void text(float x, float y, const std::string &utf8, float size, bool bold = false)
     {
-        drawRaw(x, y, utf8ToCp1252(utf8), size, bold);
+        drawRaw(x, y, fit(utf8, kRight - x, size, bold), size, bold);
     }
     void textRight(float xRight, float y, const std::string &utf8, float size, bool bold = false)
     {
-        const std::string t = utf8ToCp1252(utf8);
+        const std::string t = fit(utf8, xRight - kLeft, size, bold);
         drawRaw(xRight - width(t, size, bold), y, t, size, bold);
     }
     void drawRaw(float x, float y, const std::string &cp1252, float size, bool bold = false)

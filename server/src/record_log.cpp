@@ -1,16 +1,121 @@
 #include "record_log.h"
 
-#include <stdexcept>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <nlohmann/json.hpp>
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
 
 namespace vx {
 
-RecordLog::RecordLog(const std::string &path)
+namespace {
+
+const char *const kRedacted = "<redacted>";
+
+std::string lower(std::string s)
 {
-    file_ = std::fopen(path.c_str(), "ab");
-    if (!file_)
+    for (char &c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool secretKey(const std::string &key)
+{
+    const std::string k = lower(key);
+    for (const char *word : {"pass", "token", "secret", "credential", "authorization"})
+        if (k.find(word) != std::string::npos)
+            return true;
+    return false;
+}
+
+bool redactJson(nlohmann::ordered_json &j)
+{
+    bool changed = false;
+    if (j.is_object()) {
+        for (auto it = j.begin(); it != j.end(); ++it) {
+            if (secretKey(it.key())) {
+                it.value() = kRedacted;
+                changed = true;
+            } else {
+                changed |= redactJson(it.value());
+            }
+        }
+    } else if (j.is_array()) {
+        for (auto &v : j)
+            changed |= redactJson(v);
+    }
+    return changed;
+}
+
+std::string redactHeader(const std::string &name, const std::string &value)
+{
+    const std::string n = lower(name);
+    if (n == "authorization" || n == "proxy-authorization") {
+        // The scheme tells what kind of login it was; the rest is the secret.
+        const auto blank = value.find(' ');
+        return blank == std::string::npos ? kRedacted : value.substr(0, blank) + " " + kRedacted;
+    }
+    if (n == "cookie" || secretKey(n))
+        return kRedacted;
+    return value;
+}
+
+// How deeply arrays and objects nest in a JSON text (strings skipped).
+int nesting(const std::string &text)
+{
+    int depth = 0, deepest = 0;
+    bool inString = false, escaped = false;
+    for (char c : text) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
+std::string redactBody(const std::string &body)
+{
+    // Most bodies name no secret at all and stay byte for byte as they came.
+    if (!secretKey(body))
+        return body;
+    // A body made to be deep is not taken apart (that would cost a stack
+    // as deep); it is left out whole.
+    if (nesting(body) > 64)
+        return kRedacted;
+    auto j = nlohmann::ordered_json::parse(body, nullptr, false);
+    if (j.is_discarded() || !j.is_structured())
+        return body;
+    if (!redactJson(j))
+        return body;
+    return j.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+} // namespace
+
+RecordLog::RecordLog(const std::string &path, bool keepCredentials) : keepCredentials_(keepCredentials)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
         throw std::runtime_error("cannot open record file " + path);
+    ::fchmod(fd, 0600);
+    file_ = ::fdopen(fd, "ab");
+    if (!file_) {
+        ::close(fd);
+        throw std::runtime_error("cannot open record file " + path);
+    }
 }
 
 RecordLog::~RecordLog()
@@ -19,7 +124,7 @@ RecordLog::~RecordLog()
         std::fclose(file_);
 }
 
-std::string RecordLog::line(const httplib::Request &req)
+std::string RecordLog::line(const Request &req, bool keepCredentials)
 {
     // The target is the request line's path and query exactly as received
     // (not percent-decoded).
@@ -28,25 +133,20 @@ std::string RecordLog::line(const httplib::Request &req)
     const std::string query = q == std::string::npos ? std::string() : req.target.substr(q + 1);
 
     nlohmann::ordered_json headers = nlohmann::ordered_json::array();
-    for (const auto &[name, value] : req.headers) {
-        // The HTTP library files the peer's and our own address among the
-        // headers; they did not come over the wire.
-        if (name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" || name == "LOCAL_PORT")
-            continue;
-        headers.push_back({name, value});
-    }
+    for (const auto &[name, value] : req.headers)
+        headers.push_back({name, keepCredentials ? value : redactHeader(name, value)});
     nlohmann::ordered_json j;
     j["method"] = req.method;
     j["path"] = path;
     j["query"] = query;
     j["headers"] = headers;
-    j["body"] = req.body;
+    j["body"] = keepCredentials ? req.body : redactBody(req.body);
     return j.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
-void RecordLog::write(const httplib::Request &req)
+void RecordLog::write(const Request &req)
 {
-    const std::string l = line(req) + "\n";
+    const std::string l = line(req, keepCredentials_) + "\n";
     std::lock_guard<std::mutex> g(mutex_);
     std::fwrite(l.data(), 1, l.size(), file_);
     std::fflush(file_);

@@ -1,5 +1,6 @@
 // Registration of the resource handlers, and the helpers they share. Every
-// handler runs with the database lock held and with an authenticated user.
+// handler runs on a worker with that worker's own database connection
+// (c.db()) and with an authenticated user.
 //
 // Each resource file names one handler function per route and lists them
 // in its add...Routes() function, which reads as the table of its routes:
@@ -31,14 +32,29 @@ enum class WhenEmpty { EmptyArray, NoContent };
 
 // Collects the rows (collectRows) and replies with them (200).
 void replyRows(Ctx &c, Stmt &s, const RowReader &read, WhenEmpty whenEmpty = WhenEmpty::EmptyArray);
-// One page of a paged list: the request's page of `select` (which must end
-// in its ORDER BY) over the rows of `table`; 400 past the last page.
-void replyPage(Ctx &c, const char *table, const std::string &select, const RowReader &read);
+// One page of a paged list in id order: `select` (ending before its WHERE)
+// over the rows of the table `list`, whose id column is `idColumn`; 400
+// past the last page, but page 1 of an empty list is an empty page.
+void replyPage(Ctx &c, const char *list, const std::string &select, const char *idColumn, const RowReader &read);
 // A search: the text under `bodyKey` of the request, case-folded, is looked
-// for anywhere in the SQL expression `haystack`; `select` ends before its
-// WHERE, `orderBy` is appended after it.
+// for anywhere in the SQL expression `haystack`, row by row; `select` ends
+// before its WHERE, `orderBy` is appended after it. For small tables.
 void replySearch(Ctx &c, const char *bodyKey, const std::string &select, const std::string &haystack,
     const std::string &orderBy, const RowReader &read);
+
+// A search through a trigram index (schema): `matchIds` and `scanIds` are
+// queries of the matching record ids, with ?1 the quoted FTS phrase of the
+// folded text (matchIds, as in "... MATCH '{name} : ' || ?1") or the folded
+// text itself (scanIds, for texts shorter than the three characters an
+// index entry holds).
+struct IndexedSearch
+{
+    std::string select; // ends before its WHERE
+    std::string idColumn; // "c.id"
+    std::string matchIds;
+    std::string scanIds;
+};
+void replyIndexedSearch(Ctx &c, const char *bodyKey, const IndexedSearch &search, const RowReader &read);
 // {"id": id, "deleted": true}, the reply of a deleted record.
 void replyDeleted(Ctx &c, std::int64_t id);
 

@@ -13,15 +13,23 @@ void replyRows(Ctx &c, Stmt &s, const RowReader &read, WhenEmpty whenEmpty)
         c.reply(200, list);
 }
 
-void replyPage(Ctx &c, const char *table, const std::string &select, const RowReader &read)
+void replyPage(Ctx &c, const char *list, const std::string &select, const char *idColumn, const RowReader &read)
 {
     const auto page = c.page();
-    auto count = c.db().prepare(std::string("SELECT count(*) FROM ") + table);
-    count.step();
-    const auto w = pageWindow(page, c.app.options.pageSize, count.getInt(0));
-    auto s = c.db().prepare(select + " LIMIT ? OFFSET ?");
-    s.bind(1, w.limit).bind(2, w.offset);
-    replyRows(c, s, read);
+    const auto pageSize = c.app.options.pageSize;
+    Json rows;
+    {
+        ReadTransaction snapshot(c.db());
+        const auto start = c.app.pages.start(c.db(), list, page, pageSize);
+        if (start.exists) {
+            auto s = c.db().prepare(select + " WHERE " + idColumn + " > ? ORDER BY " + idColumn + " LIMIT ?");
+            s.bind(1, start.afterId.value_or(0)).bind(2, pageSize);
+            rows = collectRows(s, read);
+        }
+    }
+    if (page > 1 && (rows.is_null() || rows.empty()))
+        fail(400, "page " + std::to_string(page) + " is past the last page");
+    c.reply(200, rows.is_null() ? Json::array() : rows);
 }
 
 void replySearch(Ctx &c, const char *bodyKey, const std::string &select, const std::string &haystack,
@@ -32,6 +40,43 @@ void replySearch(Ctx &c, const char *bodyKey, const std::string &select, const s
     auto s = c.db().prepare(select + " WHERE instr(vx_fold(" + haystack + "), ?) > 0 ORDER BY " + orderBy + " LIMIT "
         + std::to_string(kSearchLimit));
     s.bind(1, needle);
+    replyRows(c, s, read, WhenEmpty::NoContent);
+}
+
+namespace {
+
+std::size_t codePoints(const std::string &utf8)
+{
+    std::size_t n = 0;
+    for (unsigned char ch : utf8)
+        n += (ch & 0xC0) != 0x80;
+    return n;
+}
+
+std::string ftsPhrase(const std::string &text)
+{
+    std::string out = "\"";
+    for (char ch : text) {
+        out += ch;
+        if (ch == '"')
+            out += '"';
+    }
+    return out + "\"";
+}
+
+} // namespace
+
+void replyIndexedSearch(Ctx &c, const char *bodyKey, const IndexedSearch &search, const RowReader &read)
+{
+    const Json body = c.bodyObject();
+    const std::string needle = foldCase(Fields(body).text(bodyKey));
+    // The index holds every run of three characters; shorter texts are
+    // looked for in the indexed (already folded) texts one by one.
+    const bool indexed = codePoints(needle) >= 3;
+    auto s = c.db().prepare(search.select + " WHERE " + search.idColumn + " IN ("
+        + (indexed ? search.matchIds : search.scanIds) + ") ORDER BY " + search.idColumn + " LIMIT "
+        + std::to_string(kSearchLimit));
+    s.bind(1, indexed ? ftsPhrase(needle) : needle);
     replyRows(c, s, read, WhenEmpty::NoContent);
 }
 

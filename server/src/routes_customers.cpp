@@ -26,7 +26,7 @@ CustomerValues readCustomer(const Fields &f)
     v.phone = f.text("phone");
     v.fax = f.text("fax");
     v.email = f.text("email");
-    v.info = f.text("info");
+    v.info = f.text("info", kMaxNoteLength);
     v.commercial = f.boolean("commercialability");
     return v;
 }
@@ -79,7 +79,7 @@ Json requireCommercial(Db &db, std::int64_t id)
 
 void listCustomers(Ctx &c)
 {
-    replyPage(c, "customers", customerSelect() + " ORDER BY c.id", customerFromRow);
+    replyPage(c, "customers", customerSelect(), "c.id", customerFromRow);
 }
 
 void getCustomer(Ctx &c)
@@ -193,22 +193,42 @@ void updateCommercial(Ctx &c)
 
 // ------------------------------------------------------------ searches
 
+// A customer search over columns of customer_search (schema).
+IndexedSearch customerSearch(const std::string &columns)
+{
+    std::string scan;
+    std::size_t from = 0;
+    while (from < columns.size()) {
+        auto blank = columns.find(' ', from);
+        if (blank == std::string::npos)
+            blank = columns.size();
+        const std::string column = columns.substr(from, blank - from);
+        scan += (scan.empty() ? "" : " OR ") + std::string("instr(") + column + ", ?1) > 0";
+        from = blank + 1;
+    }
+    return IndexedSearch {customerSelect(), "c.id",
+        "SELECT rowid FROM customer_search WHERE customer_search MATCH '{" + columns + "} : ' || ?1",
+        "SELECT rowid FROM customer_search WHERE " + scan};
+}
+
 // Full name is "first name, blank, family name"; business customers are
 // also found by their company name.
 void searchCustomersByFullName(Ctx &c)
 {
-    replySearch(c, "fullname", customerSelect(), "c.surname || ' ' || c.lastname || char(31) || IFNULL(cc.company, '')",
-        "c.id", customerFromRow);
+    static const IndexedSearch search = customerSearch("name company");
+    replyIndexedSearch(c, "fullname", search, customerFromRow);
 }
 
 void searchCustomersBySurname(Ctx &c)
 {
-    replySearch(c, "vorname", customerSelect(), "c.surname", "c.id", customerFromRow);
+    static const IndexedSearch search = customerSearch("surname");
+    replyIndexedSearch(c, "vorname", search, customerFromRow);
 }
 
 void searchCustomersByLastname(Ctx &c)
 {
-    replySearch(c, "nachname", customerSelect(), "c.lastname", "c.id", customerFromRow);
+    static const IndexedSearch search = customerSearch("lastname");
+    replyIndexedSearch(c, "nachname", search, customerFromRow);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "billing.h"
 #include "clock.h"
+#include "options.h"
 #include "records.h"
 #include "routes.h"
 
@@ -44,19 +45,23 @@ std::string orderAssignments()
 const int kOrderFieldCount = static_cast<int>(orderFields().size());
 
 // Orders are found by customer name, document number, reference, text and
-// date; invoices also by their invoice number.
-const char *const kOrderHaystack =
-    "c.surname || ' ' || c.lastname || char(31) || o.belegnummer || char(31) || o.referenz || char(31) || "
-    "o.textbeschreibung || char(31) || o.datum";
-const char *const kInvoiceHaystack =
-    "c.surname || ' ' || c.lastname || char(31) || i.belegnummer || char(31) || i.referenz || char(31) || "
-    "i.textbeschreibung || char(31) || i.datum || char(31) || IFNULL(d.invoice_no, '')";
+// date; invoices also by their invoice number (search indexes: schema).
+IndexedSearch recordSearch(const std::string &select, const char *idColumn, const char *table, const char *index)
+{
+    const std::string t = table;
+    const std::string i = index;
+    return IndexedSearch {select, idColumn,
+        "SELECT rowid FROM " + i + " WHERE " + i + " MATCH ?1 UNION SELECT id FROM " + t
+            + " WHERE customer_id IN (SELECT rowid FROM customer_search WHERE customer_search MATCH '{name} : ' || ?1)",
+        "SELECT rowid FROM " + i + " WHERE instr(text, ?1) > 0 UNION SELECT id FROM " + t
+            + " WHERE customer_id IN (SELECT rowid FROM customer_search WHERE instr(name, ?1) > 0)"};
+}
 
 // ------------------------------------------------------------ orders
 
 void listOrders(Ctx &c)
 {
-    replyPage(c, "orders", orderSelect() + " ORDER BY o.id", orderFromRow);
+    replyPage(c, "orders", orderSelect(), "o.id", orderFromRow);
 }
 
 void getOrder(Ctx &c)
@@ -106,7 +111,8 @@ void deleteOrder(Ctx &c)
 
 void searchOrders(Ctx &c)
 {
-    replySearch(c, "searchkey", orderSelect(), kOrderHaystack, "o.id", orderFromRow);
+    static const IndexedSearch search = recordSearch(orderSelect(), "o.id", "orders", "order_search");
+    replyIndexedSearch(c, "searchkey", search, orderFromRow);
 }
 
 void listTaxes(Ctx &c)
@@ -124,7 +130,7 @@ void previewOneOrder(Ctx &c)
 
 void previewCustomerOrders(Ctx &c)
 {
-    c.reply(200, previewMultiple(c.db(), c.id()));
+    c.reply(200, previewMultiple(c.db(), c.id(), c.app.options.maxCheckoutOrders));
 }
 
 void confirmCheckout(Ctx &c)
@@ -136,7 +142,7 @@ void confirmCheckout(Ctx &c)
 
 void listInvoices(Ctx &c)
 {
-    replyPage(c, "invoices", invoiceSelect() + " ORDER BY i.id", invoiceReader(c));
+    replyPage(c, "invoices", invoiceSelect(), "i.id", invoiceReader(c));
 }
 
 void getInvoice(Ctx &c)
@@ -200,7 +206,8 @@ void deleteInvoice(Ctx &c)
 
 void searchInvoices(Ctx &c)
 {
-    replySearch(c, "searchkey", invoiceSelect(), kInvoiceHaystack, "i.id", invoiceReader(c));
+    static const IndexedSearch search = recordSearch(invoiceSelect(), "i.id", "invoices", "invoice_search");
+    replyIndexedSearch(c, "searchkey", search, invoiceReader(c));
 }
 
 } // namespace

@@ -16,11 +16,17 @@ Json requireGroup(Db &db, std::int64_t id)
     return *g;
 }
 
+// Pieces: never below zero, and small enough that no sum of them (stock,
+// a delivery note's total) can leave the range of whole numbers.
+constexpr std::int64_t kMaxQuantity = 1000000000;
+
 std::int64_t nonNegative(const Fields &f, const char *key)
 {
     const std::int64_t v = f.integer(key);
     if (v < 0)
         fail(422, std::string("\"") + key + "\" must not be below zero, got " + std::to_string(v));
+    if (v > kMaxQuantity)
+        fail(422, std::string("\"") + key + "\" must not be above " + std::to_string(kMaxQuantity));
     return v;
 }
 
@@ -359,14 +365,17 @@ void generateDeliveryOrder(Ctx &c)
     const auto order = deliveryOrderById(c.db(), c.id());
     if (!order)
         fail(406, "no delivery order with id " + std::to_string(c.id()));
-    Transaction tx(c.db());
-    c.db()
-        .prepare("UPDATE deliveryorders SET created = 1, generated_at = IFNULL(generated_at, ?) WHERE id = ?")
-        .bind(1, nowIso())
-        .bind(2, c.id())
-        .run();
-    const std::string pdf = renderDeliveryNotePdf(c.db(), c.id());
-    tx.commit();
+    {
+        Transaction tx(c.db());
+        c.db()
+            .prepare("UPDATE deliveryorders SET created = 1, generated_at = IFNULL(generated_at, ?) WHERE id = ?")
+            .bind(1, nowIso())
+            .bind(2, c.id())
+            .run();
+        tx.commit();
+    }
+    // Drawn after the commit: a long document holds no lock.
+    const std::string pdf = renderDeliveryNote(loadDeliveryNote(c.db(), c.id()));
     c.res.status = 200;
     c.res.set_header(
         "Content-Disposition", "inline; filename=\"Lieferschein-" + std::to_string(order->number) + ".pdf\"");

@@ -192,6 +192,96 @@ CREATE TABLE articleinventory(
 CREATE INDEX articleinventory_group ON articleinventory(articlegroup_id);
 CREATE INDEX articleinventory_delivery ON articleinventory(deliveryorder_no);
 )SQL",
+    // 2: session expiry, page boundaries, search indexes
+    R"SQL(
+-- When a session token was last used (seconds since 1970); unused tokens
+-- expire. Sessions that exist at the upgrade count as used now.
+ALTER TABLE tokens ADD COLUMN last_used INTEGER NOT NULL DEFAULT 0;
+UPDATE tokens SET last_used = CAST(strftime('%s', 'now') AS INTEGER);
+CREATE INDEX tokens_user ON tokens(user_id, last_used);
+CREATE INDEX customers_commercial ON customers(commercial_id);
+
+-- Deletions per paged list: remembered page boundaries stay right until a
+-- row of the list is deleted (paging.h).
+CREATE TABLE list_deletions(
+    list TEXT PRIMARY KEY,
+    deletions INTEGER NOT NULL
+);
+INSERT INTO list_deletions(list, deletions) VALUES ('customers', 0), ('orders', 0), ('invoices', 0);
+CREATE TRIGGER customers_deleted AFTER DELETE ON customers BEGIN
+    UPDATE list_deletions SET deletions = deletions + 1 WHERE list = 'customers';
+END;
+CREATE TRIGGER orders_deleted AFTER DELETE ON orders BEGIN
+    UPDATE list_deletions SET deletions = deletions + 1 WHERE list = 'orders';
+END;
+CREATE TRIGGER invoices_deleted AFTER DELETE ON invoices BEGIN
+    UPDATE list_deletions SET deletions = deletions + 1 WHERE list = 'invoices';
+END;
+
+-- Search indexes: trigram indexes over the searched texts, folded with the
+-- server's own vx_fold (case and umlauts) and matched case-sensitively, so
+-- that the index finds exactly what folding both sides finds. A search of
+-- orders or invoices by customer name goes through customer_search.
+CREATE VIRTUAL TABLE customer_search USING fts5(name, surname, lastname, company,
+    tokenize = 'trigram case_sensitive 1');
+INSERT INTO customer_search(rowid, name, surname, lastname, company)
+    SELECT c.id, vx_fold(c.surname || ' ' || c.lastname), vx_fold(c.surname), vx_fold(c.lastname),
+        vx_fold(IFNULL(cc.company, ''))
+    FROM customers c LEFT JOIN customer_commercial cc ON cc.id = c.commercial_id;
+CREATE TRIGGER customers_search_insert AFTER INSERT ON customers BEGIN
+    INSERT INTO customer_search(rowid, name, surname, lastname, company) VALUES (new.id,
+        vx_fold(new.surname || ' ' || new.lastname), vx_fold(new.surname), vx_fold(new.lastname),
+        vx_fold(IFNULL((SELECT company FROM customer_commercial WHERE id = new.commercial_id), '')));
+END;
+CREATE TRIGGER customers_search_update AFTER UPDATE ON customers BEGIN
+    UPDATE customer_search SET name = vx_fold(new.surname || ' ' || new.lastname), surname = vx_fold(new.surname),
+        lastname = vx_fold(new.lastname),
+        company = vx_fold(IFNULL((SELECT company FROM customer_commercial WHERE id = new.commercial_id), ''))
+    WHERE rowid = new.id;
+END;
+CREATE TRIGGER customers_search_delete AFTER DELETE ON customers BEGIN
+    DELETE FROM customer_search WHERE rowid = old.id;
+END;
+CREATE TRIGGER commercial_search_update AFTER UPDATE OF company ON customer_commercial BEGIN
+    UPDATE customer_search SET company = vx_fold(new.company)
+    WHERE rowid IN (SELECT id FROM customers WHERE commercial_id = new.id);
+END;
+
+CREATE VIRTUAL TABLE order_search USING fts5(text, tokenize = 'trigram case_sensitive 1');
+INSERT INTO order_search(rowid, text)
+    SELECT id, vx_fold(belegnummer || char(31) || referenz || char(31) || textbeschreibung || char(31) || datum)
+    FROM orders;
+CREATE TRIGGER orders_search_insert AFTER INSERT ON orders BEGIN
+    INSERT INTO order_search(rowid, text) VALUES (new.id, vx_fold(new.belegnummer || char(31) || new.referenz
+        || char(31) || new.textbeschreibung || char(31) || new.datum));
+END;
+CREATE TRIGGER orders_search_update AFTER UPDATE OF belegnummer, referenz, textbeschreibung, datum ON orders BEGIN
+    UPDATE order_search SET text = vx_fold(new.belegnummer || char(31) || new.referenz || char(31)
+        || new.textbeschreibung || char(31) || new.datum) WHERE rowid = new.id;
+END;
+CREATE TRIGGER orders_search_delete AFTER DELETE ON orders BEGIN
+    DELETE FROM order_search WHERE rowid = old.id;
+END;
+
+CREATE VIRTUAL TABLE invoice_search USING fts5(text, tokenize = 'trigram case_sensitive 1');
+INSERT INTO invoice_search(rowid, text)
+    SELECT i.id, vx_fold(i.belegnummer || char(31) || i.referenz || char(31) || i.textbeschreibung || char(31)
+        || i.datum || char(31) || IFNULL(d.invoice_no, ''))
+    FROM invoices i JOIN documents d ON d.id = i.document_id;
+CREATE TRIGGER invoices_search_insert AFTER INSERT ON invoices BEGIN
+    INSERT INTO invoice_search(rowid, text) VALUES (new.id, vx_fold(new.belegnummer || char(31) || new.referenz
+        || char(31) || new.textbeschreibung || char(31) || new.datum || char(31)
+        || IFNULL((SELECT invoice_no FROM documents WHERE id = new.document_id), '')));
+END;
+CREATE TRIGGER invoices_search_update AFTER UPDATE ON invoices BEGIN
+    UPDATE invoice_search SET text = vx_fold(new.belegnummer || char(31) || new.referenz || char(31)
+        || new.textbeschreibung || char(31) || new.datum || char(31)
+        || IFNULL((SELECT invoice_no FROM documents WHERE id = new.document_id), '')) WHERE rowid = new.id;
+END;
+CREATE TRIGGER invoices_search_delete AFTER DELETE ON invoices BEGIN
+    DELETE FROM invoice_search WHERE rowid = old.id;
+END;
+)SQL",
 };
 
 } // namespace

@@ -1,12 +1,14 @@
 #include "server.h"
 
-#include <sys/socket.h>
+#include <sqlite3.h>
+#include <unistd.h>
 
 #include <iostream>
 #include <stdexcept>
 
 #include "auth.h"
 #include "billing.h"
+#include "pdf.h"
 #include "routes.h"
 #include "routes_updates.h"
 
@@ -15,34 +17,6 @@ namespace vx {
 namespace {
 
 const char *const kJsonType = "application/json; charset=utf-8";
-
-const char *reasonText(int status)
-{
-    switch (status) {
-    case 400:
-        return "bad request";
-    case 401:
-        return "authentication required";
-    case 404:
-        return "not found";
-    case 405:
-        return "method not allowed";
-    case 413:
-        return "request body too large";
-    case 414:
-        return "request URI too long";
-    case 415:
-        return "unsupported media type";
-    case 416:
-        return "range not satisfiable";
-    case 500:
-        return "internal server error";
-    case 503:
-        return "service unavailable";
-    default:
-        return "request failed";
-    }
-}
 
 bool isLowerHex(const std::string &s, std::size_t len)
 {
@@ -54,57 +28,73 @@ bool isLowerHex(const std::string &s, std::size_t len)
     return true;
 }
 
+// "http://127.0.0.1:8080": the listen address as a link target. A wildcard
+// address is no place to link to; the machine's name stands for it.
+std::string listenUrl(const std::string &host, int port, bool tls)
+{
+    std::string h = host;
+    if (h == "0.0.0.0" || h == "::" || h.empty()) {
+        char name[256] = {};
+        h = ::gethostname(name, sizeof name - 1) == 0 && name[0] ? name : "localhost";
+    }
+    if (h.find(':') != std::string::npos)
+        h = "[" + h + "]";
+    return std::string(tls ? "https://" : "http://") + h + ":" + std::to_string(port);
+}
+
 } // namespace
 
-Server::Server(Db &db, const Options &options, RecordLog *record)
-    : db_(db), options_(options), record_(record), state_ {db, options, false}
+HttpError httpErrorOf(const DbError &e)
 {
-    if (!options.tlsCert.empty()) {
-        auto ssl = std::make_unique<httplib::SSLServer>(options.tlsCert.c_str(), options.tlsKey.c_str());
-        if (!ssl->is_valid())
-            throw std::runtime_error("cannot load TLS certificate " + options.tlsCert + " and key " + options.tlsKey);
-        http_ = std::move(ssl);
-        state_.tls = true;
-    } else {
-        http_ = std::make_unique<httplib::Server>();
+    switch (e.code() & 0xFF) {
+    case SQLITE_FULL:
+        return HttpError {507, "the server's disk is full; nothing was saved"};
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+        return HttpError {503, "the database cannot be written at the moment; nothing was saved"};
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return HttpError {503, "the database is busy; please try again"};
+    case SQLITE_IOERR:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return HttpError {503, "the database cannot be read or written; nothing was saved"};
+    default:
+        return HttpError {500, "internal database error"};
     }
+}
 
-    // Requests from one client come over a few kept-alive connections; each
-    // occupies a worker while it stays open.
-    http_->new_task_queue = [] { return new httplib::ThreadPool(16); };
-    http_->set_keep_alive_max_count(1000);
-    // Headers and body leave in separate writes; without this, Nagle's
-    // algorithm and the peer's delayed ACK add ~40 ms to every reply.
-    http_->set_tcp_nodelay(true);
-    // The library's default also sets SO_REUSEPORT, which would let a second
-    // server take the same port silently. Address reuse alone only allows a
-    // quick restart.
-    http_->set_socket_options([](socket_t sock) {
-        int yes = 1;
-        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    });
-    http_->set_keep_alive_timeout(5);
-    http_->set_payload_max_length(static_cast<std::size_t>(options.maxBodyBytes));
+Server::Server(const Options &options, RecordLog *record, WriteGate &gate)
+    : options_(options), record_(record), state_ {options, {}, {}}, throttle_(static_cast<int>(options.loginAttempts))
+{
+    FrontendLimits limits;
+    limits.maxConnections = static_cast<int>(options.maxConnections);
+    limits.maxConnectionsPerAddress = static_cast<int>(options.maxConnectionsPerAddress);
+    limits.backlog = static_cast<int>(options.backlog);
+    limits.headerTimeoutSeconds = static_cast<int>(options.headerTimeout);
+    limits.idleTimeoutSeconds = static_cast<int>(options.idleTimeout);
+    limits.bodyTimeoutSeconds = static_cast<int>(options.bodyTimeout);
+    limits.writeTimeoutSeconds = static_cast<int>(options.writeTimeout);
+    limits.maxHeaderBytes = static_cast<std::size_t>(options.maxHeaderBytes);
+    limits.maxHeaderFields = static_cast<std::size_t>(options.maxHeaders);
+    limits.maxBodyBytes = static_cast<std::size_t>(options.maxBodyBytes);
+    limits.shutdownGraceSeconds = static_cast<int>(options.shutdownGrace);
 
-    auto handler = [this](const httplib::Request &req, httplib::Response &res) { handle(req, res); };
-    http_->Get(".*", handler);
-    http_->Post(".*", handler);
-    http_->Put(".*", handler);
-    http_->Delete(".*", handler);
-    http_->Patch(".*", handler);
-    http_->Options(".*", handler);
+    front_ = std::make_unique<HttpFrontend>(
+        limits, options.tlsCert, options.tlsKey, [this](std::shared_ptr<Request> req, HttpFrontend::Done done) {
+            pool_->post([this, req = std::move(req), done = std::move(done)](Db &db) {
+                Response res;
+                handle(*req, res, db);
+                done(std::move(res));
+            });
+        });
 
-    // Replies the library makes itself (oversized body, unreadable request)
-    // get the same JSON error shape as ours.
-    http_->set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request &, httplib::Response &res) {
-        if (res.body.empty())
-            res.set_content(jsonError(reasonText(res.status)), kJsonType);
-        return httplib::Server::HandlerResponse::Handled;
-    }));
-    http_->set_exception_handler([](const httplib::Request &, httplib::Response &res, std::exception_ptr) {
-        res.status = 500;
-        res.set_content(jsonError("internal server error"), kJsonType);
-    });
+    DbSettings settings;
+    settings.writeGate = &gate;
+    settings.cacheKiB = options.dbCacheMiB * 1024;
+    settings.migrate = false;
+    pool_ = std::make_unique<WorkerPool>(
+        static_cast<int>(options.workers), [&] { return std::make_unique<Db>(options.dbPath, settings); });
 
     addSessionRoutes(router_);
     addCustomerRoutes(router_);
@@ -114,41 +104,36 @@ Server::Server(Db &db, const Options &options, RecordLog *record)
         addUpdateRoutes(publicRouter_, options.updatesDir);
 }
 
+Server::~Server()
+{
+    if (pool_)
+        pool_->stop();
+}
+
 int Server::bind()
 {
-    if (options_.port == 0) {
-        const int port = http_->bind_to_any_port(options_.host);
-        if (port <= 0)
-            throw std::runtime_error("cannot listen on " + options_.host + " (no free port?)");
-        return port;
-    }
-    if (!http_->bind_to_port(options_.host, options_.port))
-        throw std::runtime_error("cannot listen on " + options_.host + ":" + std::to_string(options_.port)
-            + " (address in use or not available)");
-    return options_.port;
+    const int port = front_->bind(options_.host, options_.port);
+    state_.publicUrl = options_.publicUrl.empty() ? listenUrl(options_.host, port, front_->tls()) : options_.publicUrl;
+    return port;
 }
 
 void Server::run()
 {
-    http_->listen_after_bind();
+    front_->run();
+    pool_->stop();
 }
 
 void Server::stop()
 {
-    http_->stop();
+    front_->stop();
 }
 
-bool Server::running() const
-{
-    return http_->is_running();
-}
-
-void Server::handle(const httplib::Request &req, httplib::Response &res)
+void Server::handle(const Request &req, Response &res, Db &db)
 {
     if (record_)
         record_->write(req);
     res.set_header("Cache-Control", "no-store");
-    Ctx c {state_, req, res, {}, 0, {}};
+    Ctx c {state_, db, req, res, {}, 0, {}};
     try {
         const auto segs = splitPath(req.path);
         if (segs.size() == 1 && segs[0] == "tokens") {
@@ -170,10 +155,9 @@ void Server::handle(const httplib::Request &req, httplib::Response &res)
         if (!token)
             fail(401, "log in first: this request needs \"Authorization: Bearer <token>\"");
         const auto match = router_.match(req.method, req.path);
-        auto lock = db_.lock();
-        const auto user = userForToken(db_, *token);
+        const auto user = userForToken(db, *token, options_.tokenIdleTimeout);
         if (!user)
-            fail(401, "the session token is not valid (unknown or logged out)");
+            fail(401, "the session token is not valid (unknown, expired or logged out)");
         c.userId = *user;
         c.token = *token;
         if (!match.handler) {
@@ -187,10 +171,13 @@ void Server::handle(const httplib::Request &req, httplib::Response &res)
         res.status = e.status;
         res.set_content(jsonError(e.message), kJsonType);
     } catch (const DbError &e) {
+        const HttpError reply = httpErrorOf(e);
         std::cerr << "vendrix-server: database error on " << req.method << " " << req.path << ": " << e.what()
                   << std::endl;
-        res.status = 500;
-        res.set_content(jsonError("internal database error"), kJsonType);
+        res.status = reply.status;
+        res.set_content(jsonError(reply.message), kJsonType);
+        if (reply.status == 503)
+            res.set_header("Retry-After", "5");
     } catch (const std::exception &e) {
         std::cerr << "vendrix-server: error on " << req.method << " " << req.path << ": " << e.what() << std::endl;
         res.status = 500;
@@ -209,18 +196,19 @@ void Server::login(Ctx &c)
     const auto credentials = parseBasic(c.req.get_header_value("Authorization"));
     if (!credentials)
         fail(401, "log in with HTTP Basic credentials (user name and password)");
-    std::optional<StoredSecret> secret;
-    {
-        auto lock = db_.lock();
-        secret = loadSecret(db_, credentials->username);
+    // Refused before the slow check: guessing costs the guesser time, not
+    // the server.
+    if (const int wait = throttle_.waitSeconds(credentials->username, c.req.remoteAddress)) {
+        c.res.set_header("Retry-After", std::to_string(wait));
+        fail(429, "too many failed logins; try again in " + std::to_string(wait) + " s");
     }
-    // The slow hash runs without the lock so other requests go on meanwhile.
-    if (!verifyPassword(secret, credentials->password))
+    const std::optional<StoredSecret> secret = loadSecret(c.db(), credentials->username);
+    if (!verifyPassword(secret, credentials->password)) {
+        throttle_.failed(credentials->username, c.req.remoteAddress);
         fail(401, "wrong user name or password");
-    auto lock = db_.lock();
-    Transaction tx(db_);
-    const std::string token = issueToken(db_, secret->userId);
-    tx.commit();
+    }
+    throttle_.succeeded(credentials->username, c.req.remoteAddress);
+    const std::string token = issueToken(c.db(), secret->userId, options_.tokenIdleTimeout, options_.maxTokensPerUser);
     c.reply(200, Json {{"token", token}});
 }
 
@@ -230,16 +218,16 @@ void Server::serveDocument(Ctx &c, const std::string &capability, const std::str
         c.res.set_header("Allow", "GET");
         fail(405, "documents can only be fetched with GET");
     }
-    std::optional<std::string> pdf;
-    if (isLowerHex(capability, 32)) {
-        auto lock = db_.lock();
-        pdf = renderDocumentPdf(db_, capability, fileName);
-    }
-    if (!pdf)
+    std::optional<InvoiceDocument> doc;
+    if (isLowerHex(capability, 32))
+        doc = loadInvoiceDocument(c.db(), capability, fileName);
+    if (!doc)
         fail(404, "no such document");
+    // Drawn after reading, outside any transaction.
+    const std::string pdf = renderInvoice(*doc);
     c.res.status = 200;
     c.res.set_header("Content-Disposition", "inline; filename=\"" + fileName + "\"");
-    c.res.set_content(*pdf, "application/pdf");
+    c.res.set_content(pdf, "application/pdf");
 }
 
 } // namespace vx

@@ -1,43 +1,58 @@
-// The HTTP(S) front: authentication, routing, error replies, record mode.
+// The server: the HTTP(S) front, the worker pool with one database
+// connection per worker, authentication, routing, error replies and record
+// mode.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include <httplib.h>
-
+#include "frontend.h"
 #include "http.h"
+#include "login_throttle.h"
 #include "options.h"
+#include "paging.h"
 #include "record_log.h"
+#include "workers.h"
 
 namespace vx {
+
+// What a database error means for the client: disk full is 507, a
+// database that cannot be written or is busy is 503, the rest 500; the
+// message says which, without internals.
+HttpError httpErrorOf(const DbError &e);
 
 class Server
 {
 public:
-    // Throws std::runtime_error when TLS material cannot be loaded.
-    Server(Db &db, const Options &options, RecordLog *record);
+    // Opens the workers' database connections (the schema must be current)
+    // and loads TLS material; throws std::runtime_error or DbError.
+    Server(const Options &options, RecordLog *record, WriteGate &gate);
+    ~Server();
 
     // Binds the listening socket; returns the port (useful with port 0).
     // Throws when the address is taken or invalid.
     int bind();
-    // Serves until stop(); returns when the last request is answered.
+    // Serves until SIGINT/SIGTERM or stop(); returns when the last request
+    // is answered (or its grace time is over).
     void run();
     void stop();
-    bool running() const;
+
+    // Where links to this server point: --public-url, or the listen address.
+    const std::string &publicUrl() const { return state_.publicUrl; }
 
 private:
-    void handle(const httplib::Request &req, httplib::Response &res);
+    void handle(const Request &req, Response &res, Db &db);
     void login(Ctx &c);
     void serveDocument(Ctx &c, const std::string &capability, const std::string &fileName);
 
-    Db &db_;
     const Options &options_;
     RecordLog *record_;
-    std::unique_ptr<httplib::Server> http_;
     AppState state_;
     Router router_;
     Router publicRouter_; // served without a session
+    LoginThrottle throttle_;
+    std::unique_ptr<WorkerPool> pool_;
+    std::unique_ptr<HttpFrontend> front_;
 };
 
 } // namespace vx

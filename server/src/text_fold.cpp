@@ -99,8 +99,8 @@ std::string foldCase(const std::string &utf8)
 
 void registerFoldFunction(sqlite3 *db)
 {
-    sqlite3_create_function_v2(
-        db, "vx_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqlFold, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "vx_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+        sqlFold, nullptr, nullptr, nullptr);
 }
 
 } // namespace vx

@@ -11,7 +11,8 @@ namespace vx {
 // Malformed UTF-8 bytes pass through unchanged, so folding never loses data.
 std::string foldCase(const std::string &utf8);
 
-// Makes foldCase() available to the SQL of this connection as vx_fold(text).
+// Makes foldCase() available to the SQL of this connection as vx_fold(text);
+// the search indexes' triggers use it, so every connection registers it.
 void registerFoldFunction(sqlite3 *db);
 
 } // namespace vx

@@ -231,7 +231,7 @@ private slots:
     void orderWrites();
     void billingRoundtrip();
     void stalePreviewsAreRefused();
-    void invoiceLinkFollowsHostHeader();
+    void invoiceLinksIgnoreTheHostHeader();
     void deliveryOrderLifecycle();
     void oneOpenDeliveryOrderAtATime();
     void deletedBookingsGiveStockBack();
@@ -669,15 +669,27 @@ void ServerHttpTest::stalePreviewsAreRefused()
     CHECK_ERROR(api_->get("/assignment/checkout/single/abc"), 400);
 }
 
-void ServerHttpTest::invoiceLinkFollowsHostHeader()
+// Links come from the configured public address, never from the request:
+// a forged Host header would otherwise send users elsewhere.
+void ServerHttpTest::invoiceLinksIgnoreTheHostHeader()
 {
-    const Reply viaProxy = api_->get("/invoice/1", {{"Host", "vendrix.test:8443"}});
-    CHECK_STATUS(viaProxy, 200);
-    QVERIFY(viaProxy.json()["attachement_link"].get<std::string>().rfind("http://vendrix.test:8443/files/", 0) == 0);
-    const Reply hostile = api_->get("/invoice/1", {{"Host", "evil.example/x?"}});
-    CHECK_STATUS(hostile, 200);
-    const std::string expected = "http://127.0.0.1:" + std::to_string(demo_.port()) + "/files/";
-    QVERIFY(hostile.json()["attachement_link"].get<std::string>().rfind(expected, 0) == 0);
+    const std::string own = "http://127.0.0.1:" + std::to_string(demo_.port()) + "/files/";
+    for (const char *host : {"evil.example", "vendrix.test:8443", "evil.example/x?"}) {
+        const Reply r = api_->get("/invoice/1", {{"Host", host}});
+        CHECK_STATUS(r, 200);
+        QVERIFY2(r.json()["attachement_link"].get<std::string>().rfind(own, 0) == 0, r.body.c_str());
+    }
+
+    ServerProcess proxied;
+    QVERIFY2(proxied.start(baseArgs(path("proxied.db")) << "--demo"
+                                                        << "--public-url"
+                                                        << "https://vendrix.example:8443"),
+        qPrintable(proxied.lastError()));
+    Api a(proxied.port());
+    CHECK_STATUS(a.login(kUser, kPassword), 200);
+    const Reply r = a.get("/invoice/1", {{"Host", "evil.example"}});
+    QVERIFY2(r.json()["attachement_link"].get<std::string>().rfind("https://vendrix.example:8443/files/", 0) == 0,
+        r.body.c_str());
 }
 
 void ServerHttpTest::deliveryOrderLifecycle()
@@ -915,12 +927,23 @@ void ServerHttpTest::recordModeWritesRawRequests()
     api_->post("/customer/search", raw);
     api_->get("/customer?page=2");
     api_->get("/customer/search%20x");
+    api_->login(kUser, kPassword);
+    api_->post("/customer", std::string("{\"surname\": \"x\", \"passwort\": \"geheim-123\"}"));
 
     QFile f(recordPath_);
     QVERIFY(f.open(QIODevice::ReadOnly));
-    bool sawSearch = false, sawPage = false, sawEncoded = false;
-    while (!f.atEnd()) {
-        const QByteArray line = f.readLine();
+    // Only its owner may read it.
+    QCOMPARE(f.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
+        QFile::Permissions());
+    const QByteArray all = f.readAll();
+    // No password, Basic credential or live token in it.
+    for (const std::string &secret :
+        {std::string("geheim-123"), basic(kUser, kPassword).substr(6), api_->token(), kPassword})
+        QVERIFY2(!all.contains(QByteArray::fromStdString(secret)), secret.c_str());
+    bool sawSearch = false, sawPage = false, sawEncoded = false, sawLogin = false;
+    for (const QByteArray &line : all.split('\n')) {
+        if (line.isEmpty())
+            continue;
         const Json j = Json::parse(line.toStdString(), nullptr, false);
         QVERIFY2(!j.is_discarded(), line.constData());
         std::vector<std::string> keys;
@@ -934,8 +957,12 @@ void ServerHttpTest::recordModeWritesRawRequests()
             QCOMPARE(j["query"].get<std::string>(), std::string());
             bool auth = false;
             for (const auto &h : j["headers"])
-                auth |= h[0] == "Authorization" && h[1] == "Bearer " + api_->token();
+                auth |= h[0] == "Authorization" && h[1] == "Bearer <redacted>";
             QVERIFY(auth);
+        }
+        if (j["path"] == "/tokens") {
+            for (const auto &h : j["headers"])
+                sawLogin |= h[0] == "Authorization" && h[1] == "Basic <redacted>";
         }
         if (j["path"] == "/customer" && j["query"] == "page=2")
             sawPage = true;
@@ -945,6 +972,19 @@ void ServerHttpTest::recordModeWritesRawRequests()
     QVERIFY(sawSearch);
     QVERIFY(sawPage);
     QVERIFY(sawEncoded);
+    QVERIFY(sawLogin);
+
+    // A test harness that checks what a client sent asks to keep them.
+    ServerProcess harness;
+    const QString keptPath = path("kept.jsonl");
+    QVERIFY2(harness.start(baseArgs(path("kept.db")) << "--demo"
+                                                     << "--record" << keptPath << "--record-credentials"),
+        qPrintable(harness.lastError()));
+    Api a(harness.port());
+    CHECK_STATUS(a.login(kUser, kPassword), 200);
+    QFile kept(keptPath);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QVERIFY(kept.readAll().contains(QByteArray::fromStdString(basic(kUser, kPassword))));
 }
 
 void ServerHttpTest::httpsServesTheSameApi()

@@ -28,7 +28,8 @@ bool TestServer::start(const QStringList &extraArguments)
     }
     QStringList arguments {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--db"),
         m_dir.filePath(QStringLiteral("server.sqlite")), QStringLiteral("--record"),
-        m_dir.filePath(QStringLiteral("requests.jsonl")), QStringLiteral("--demo")};
+        m_dir.filePath(QStringLiteral("requests.jsonl")), QStringLiteral("--record-credentials"),
+        QStringLiteral("--demo")};
     arguments += extraArguments;
     m_process.start(binary, arguments);
     if (!m_process.waitForStarted(5000))

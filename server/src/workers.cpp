@@ -1,0 +1,65 @@
+#include "workers.h"
+
+#include <iostream>
+
+namespace vx {
+
+WorkerPool::WorkerPool(int workers, const OpenDb &open)
+{
+    for (int i = 0; i < workers; ++i)
+        connections_.push_back(open());
+    for (auto &db : connections_)
+        threads_.emplace_back([this, conn = db.get()] { run(*conn); });
+}
+
+WorkerPool::~WorkerPool()
+{
+    stop();
+}
+
+void WorkerPool::post(Job job)
+{
+    {
+        std::lock_guard<std::mutex> g(mutex_);
+        jobs_.push_back(std::move(job));
+    }
+    wake_.notify_one();
+}
+
+void WorkerPool::stop()
+{
+    {
+        std::lock_guard<std::mutex> g(mutex_);
+        if (stopping_ && threads_.empty())
+            return;
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    for (auto &t : threads_)
+        t.join();
+    threads_.clear();
+    connections_.clear();
+}
+
+void WorkerPool::run(Db &db)
+{
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock<std::mutex> g(mutex_);
+            wake_.wait(g, [this] { return stopping_ || !jobs_.empty(); });
+            if (jobs_.empty())
+                return;
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+        }
+        try {
+            job(db);
+        } catch (const std::exception &e) {
+            // Handlers answer their own errors; this is a last line.
+            std::cerr << "vendrix-server: worker: " << e.what() << std::endl;
+        }
+    }
+}
+
+} // namespace vx

@@ -1,0 +1,49 @@
+// The threads that run request handlers. Each worker owns one database
+// connection for its whole life, so handlers never share a connection and
+// readers proceed side by side.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "db.h"
+
+namespace vx {
+
+class WorkerPool
+{
+public:
+    using Job = std::function<void(Db &)>;
+    using OpenDb = std::function<std::unique_ptr<Db>()>;
+
+    // Opens one connection per worker before any thread starts, so a
+    // database that cannot be opened stops the start (throws DbError).
+    WorkerPool(int workers, const OpenDb &open);
+    ~WorkerPool();
+    WorkerPool(const WorkerPool &) = delete;
+    WorkerPool &operator=(const WorkerPool &) = delete;
+
+    void post(Job job);
+    // Runs what is queued, then ends the threads and closes the connections.
+    void stop();
+
+    std::size_t size() const { return threads_.size(); }
+
+private:
+    void run(Db &db);
+
+    std::vector<std::unique_ptr<Db>> connections_;
+    std::vector<std::thread> threads_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Job> jobs_;
+    bool stopping_ = false;
+};
+
+} // namespace vx
