@@ -5,6 +5,7 @@
 #include <openssl/rand.h>
 #include <openssl/sha.h>
 
+#include <algorithm>
 #include <cctype>
 #include <ctime>
 #include <stdexcept>
@@ -200,7 +201,10 @@ std::optional<std::int64_t> userForToken(Db &db, const std::string &token, std::
         if (!s.step() || s.getInt("last_used") < now - idleSeconds)
             return std::nullopt;
         userId = s.getInt("user_id");
-        if (s.getInt("last_used") > now - 60)
+        // Noting use is a write; once a minute (or a tenth of the idle
+        // time, if that is shorter) keeps a token alive.
+        const std::int64_t granularity = std::max<std::int64_t>(1, std::min<std::int64_t>(60, idleSeconds / 10));
+        if (s.getInt("last_used") > now - granularity)
             return userId;
     }
     Transaction tx(db);

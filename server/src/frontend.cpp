@@ -147,7 +147,8 @@ public:
     {
         net::post(lowest().get_executor(), [self = self()] {
             self->closeRequested_ = true;
-            if (self->waitingIdle_)
+            // Nothing asked yet, or only part of a header: nothing is lost.
+            if (self->waitingIdle_ || self->readingHeader_)
                 self->lowest().close();
         });
     }
@@ -197,8 +198,11 @@ private:
         parser_->header_limit(static_cast<std::uint32_t>(limits().maxHeaderBytes));
         parser_->body_limit(static_cast<std::uint64_t>(limits().maxBodyBytes));
         lowest().expires_after(std::chrono::seconds(limits().headerTimeoutSeconds));
-        http::async_read_header(
-            stream_, buffer_, *parser_, [self = self()](const error_code &ec, std::size_t) { self->onHeader(ec); });
+        readingHeader_ = true;
+        http::async_read_header(stream_, buffer_, *parser_, [self = self()](const error_code &ec, std::size_t) {
+            self->readingHeader_ = false;
+            self->onHeader(ec);
+        });
     }
 
     void onHeader(const error_code &ec)
@@ -369,6 +373,7 @@ private:
     bool keepAlive_ = false;
     bool head_ = false;
     bool waitingIdle_ = false;
+    bool readingHeader_ = false;
     bool closeRequested_ = false;
 };
 

@@ -101,6 +101,9 @@ int main(int argc, char **argv)
     }
     Options options = *parsed.options;
     signal(SIGPIPE, SIG_IGN);
+    // A file size limit makes writes fail (503 with a reason) instead of
+    // killing the server.
+    signal(SIGXFSZ, SIG_IGN);
 
     const std::int64_t descriptors = raiseDescriptorLimit();
     const std::int64_t reserve = 64 + options.workers * 4;

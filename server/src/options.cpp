@@ -50,7 +50,7 @@ const NumberOption kNumbers[] = {
     {"--max-header-bytes", &Options::maxHeaderBytes, 1024, 1024 * 1024},
     {"--max-headers", &Options::maxHeaders, 8, 10000},
     {"--max-checkout-orders", &Options::maxCheckoutOrders, 1, 1000000},
-    {"--token-idle-timeout", &Options::tokenIdleTimeout, 60, 366LL * 24 * 3600},
+    {"--token-idle-timeout", &Options::tokenIdleTimeout, 1, 366LL * 24 * 3600},
     {"--max-tokens-per-user", &Options::maxTokensPerUser, 1, 100000},
     {"--login-attempts", &Options::loginAttempts, 1, 1000},
     {"--db-cache-mib", &Options::dbCacheMiB, 1, 64 * 1024},

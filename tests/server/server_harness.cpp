@@ -44,15 +44,13 @@ bool equalsCi(const std::string &a, const std::string &b)
     return true;
 }
 
-// The binary under test: the one built with the tests, or another one named
-// in VENDRIX_TEST_SERVER (to run the tests against an older build).
+} // namespace
+
 QString serverBinary()
 {
     const QByteArray other = qgetenv("VENDRIX_TEST_SERVER");
     return other.isEmpty() ? QStringLiteral(VENDRIX_SERVER_BINARY) : QString::fromLocal8Bit(other);
 }
-
-} // namespace
 
 Json Reply::json() const
 {

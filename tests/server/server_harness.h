@@ -115,4 +115,8 @@ private:
 
 std::string basic(const std::string &user, const std::string &password);
 
+// The binary under test: the one built with the tests, or another one named
+// in VENDRIX_TEST_SERVER (to run the tests against an older build).
+QString serverBinary();
+
 } // namespace vxtest

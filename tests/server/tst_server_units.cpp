@@ -1,18 +1,21 @@
 // Unit tests of the server's pure helpers: money text, encodings, routing,
 // command line, and the paging of long documents.
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "auth.h"
+#include "billing.h"
 #include "db.h"
 #include "http.h"
 #include "money.h"
 #include "options.h"
 #include "paging.h"
 #include "pdf.h"
+#include "server.h"
 #include "text_fold.h"
 
 using namespace vx;
@@ -34,6 +37,9 @@ private slots:
     void pagesStartWhereCountingWould();
     void commandLine();
     void longInvoiceBreaksPages();
+    void textsOfAnyLengthPrint();
+    void sumsDoNotOverflow();
+    void fullDiskIsToldApart();
 };
 
 void ServerUnitTest::moneyParsing_data()
@@ -295,6 +301,69 @@ void ServerUnitTest::longInvoiceBreaksPages()
     QVERIFY(text.contains("1.428,00 €"));
     QVERIFY(text.contains("Seite 1 von 4") || text.contains("Seite 1 von 3") || text.contains("Seite 1 von 5"));
     QCOMPARE(text.count("Gesamtbetrag"), 1);
+}
+
+// Whatever a field holds, the document prints, cut to its column, in about
+// the time a short one takes.
+void ServerUnitTest::textsOfAnyLengthPrint()
+{
+    InvoiceDocument doc;
+    doc.invoiceNo = "R-1";
+    doc.issuedDate = "01.06.2024";
+    doc.customerNo = "1";
+    doc.address = {std::string(100000, 'A'), "Weg 1", "20095 Hamburg"};
+    doc.positions.push_back(
+        {"01.06.2024", std::string(70000, '7'), std::string(200000, 'x'), "Overnight", "Domestik", "19%", 100});
+    doc.rates = {{19, 100, 19, 119}};
+    doc.totalCents = 119;
+    QElapsedTimer t;
+    t.start();
+    std::string pdf;
+    try {
+        pdf = renderInvoice(doc);
+    } catch (const std::exception &e) {
+        QFAIL(e.what());
+    }
+    QVERIFY(pdf.rfind("%PDF-", 0) == 0);
+    QVERIFY2(t.elapsed() < 2000, qPrintable(QString::number(t.elapsed())));
+}
+
+void ServerUnitTest::sumsDoNotOverflow()
+{
+    QCOMPARE(addCents(std::numeric_limits<std::int64_t>::max(), 1), std::optional<std::int64_t>());
+    QCOMPARE(taxOf(std::numeric_limits<std::int64_t>::max() / 10, 19), std::optional<std::int64_t>());
+    RateTotals totals;
+    bool refused = false;
+    try {
+        for (int i = 0; i < 61; ++i)
+            totals.add(19, 9223372036854775LL); // stored before amounts were bounded
+        totals.total();
+    } catch (const HttpError &e) {
+        refused = e.status == 422;
+    }
+    QVERIFY(refused);
+}
+
+// A full disk is a 507 that says so, not an anonymous 500.
+void ServerUnitTest::fullDiskIsToldApart()
+{
+    QTemporaryDir dir;
+    Db db(dir.filePath("full.db").toStdString());
+    db.exec("PRAGMA max_page_count = 40");
+    int status = 0;
+    std::string message;
+    try {
+        Transaction tx(db);
+        for (int i = 0; i < 1000; ++i)
+            db.prepare("INSERT INTO categories(name) VALUES (?)").bind(1, std::string(1000, 'k')).run();
+        tx.commit();
+    } catch (const DbError &e) {
+        const HttpError reply = httpErrorOf(e);
+        status = reply.status;
+        message = reply.message;
+    }
+    QCOMPARE(status, 507);
+    QVERIFY(message.find("disk is full") != std::string::npos);
 }
 
 QTEST_GUILESS_MAIN(ServerUnitTest)
