@@ -12,11 +12,107 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <httplib.h>
+#include <boost/asio.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+
+namespace {
+
+namespace net = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using tcp = net::ip::tcp;
+
+// One kept-alive connection; opened again when the server closed it.
+class Connection
+{
+public:
+    explicit Connection(int port) : port_(port) { }
+
+    // The reply's status, or 0 when there was none.
+    int send(http::request<http::string_body> &req, std::string *body = nullptr)
+    {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const bool reused = stream_.has_value();
+            beast::error_code ec;
+            if (!reused) {
+                stream_.emplace(ioc_);
+                stream_->connect(tcp::endpoint(net::ip::make_address("127.0.0.1"), static_cast<unsigned short>(port_)),
+                    ec);
+                if (!ec)
+                    stream_->socket().set_option(tcp::no_delay(true), ec);
+            }
+            if (!ec) {
+                stream_->expires_after(std::chrono::seconds(30));
+                http::write(*stream_, req, ec);
+            }
+            http::response<http::string_body> res;
+            if (!ec)
+                http::read(*stream_, buffer_, res, ec);
+            if (!ec) {
+                if (!res.keep_alive())
+                    stream_.reset();
+                if (body)
+                    *body = res.body();
+                return static_cast<int>(res.result_int());
+            }
+            stream_.reset();
+            buffer_.clear();
+            if (!reused)
+                break;
+        }
+        return 0;
+    }
+
+private:
+    int port_;
+    net::io_context ioc_;
+    std::optional<beast::tcp_stream> stream_;
+    beast::flat_buffer buffer_;
+};
+
+http::request<http::string_body> makeRequest(const std::string &method, const std::string &target,
+    const std::string &body, const std::string &authorization)
+{
+    http::request<http::string_body> req {http::string_to_verb(method), target, 11};
+    req.set(http::field::host, "127.0.0.1");
+    req.set(http::field::authorization, authorization);
+    req.set(http::field::accept, "application/json");
+    if (!body.empty() || method == "POST") {
+        req.set(http::field::content_type, "application/json");
+        req.body() = body;
+        req.prepare_payload();
+    }
+    return req;
+}
+
+std::string base64(const std::string &in)
+{
+    static const char *abc = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    std::uint32_t buf = 0;
+    int bits = 0;
+    for (unsigned char c : in) {
+        buf = (buf << 8) | c;
+        bits += 8;
+        while (bits >= 6) {
+            bits -= 6;
+            out += abc[(buf >> bits) & 0x3F];
+        }
+    }
+    if (bits > 0)
+        out += abc[(buf << (6 - bits)) & 0x3F];
+    while (out.size() % 4)
+        out += '=';
+    return out;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -47,17 +143,16 @@ int main(int argc, char **argv)
 
     std::string token;
     {
-        httplib::Client login("127.0.0.1", port);
-        const auto colon = credentials.find(':');
-        login.set_basic_auth(
-            credentials.substr(0, colon), colon == std::string::npos ? "" : credentials.substr(colon + 1));
-        const auto res = login.Post("/tokens", "", "application/json");
-        const auto pos = res && res->status == 200 ? res->body.find("\"token\":\"") : std::string::npos;
+        Connection login(port);
+        auto req = makeRequest("POST", "/tokens", "", "Basic " + base64(credentials));
+        std::string reply;
+        const int status = login.send(req, &reply);
+        const auto pos = status == 200 ? reply.find("\"token\":\"") : std::string::npos;
         if (pos == std::string::npos) {
-            std::fprintf(stderr, "loadgen: login failed (%d)\n", res ? res->status : 0);
+            std::fprintf(stderr, "loadgen: login failed (%d)\n", status);
             return 1;
         }
-        token = res->body.substr(pos + 9, 64);
+        token = reply.substr(pos + 9, 64);
     }
 
     using Clock = std::chrono::steady_clock;
@@ -72,18 +167,14 @@ int main(int argc, char **argv)
     std::vector<std::thread> threads;
     for (int t = 0; t < clients; ++t) {
         threads.emplace_back([&] {
-            httplib::Client cli("127.0.0.1", port);
-            cli.set_keep_alive(true);
-            cli.set_tcp_nodelay(true);
-            cli.set_read_timeout(10);
-            const httplib::Headers headers = {{"Authorization", "Bearer " + token}, {"Accept", "application/json"}};
+            Connection cli(port);
+            auto req = makeRequest(method, path, body, "Bearer " + token);
             std::vector<double> mine;
             while (Clock::now() < deadline && issued.fetch_add(1) < maxRequests) {
                 const auto t0 = Clock::now();
-                httplib::Result res =
-                    method == "POST" ? cli.Post(path, headers, body, "application/json") : cli.Get(path, headers);
+                const int status = cli.send(req);
                 const auto t1 = Clock::now();
-                if (!res || res->status >= 400)
+                if (status == 0 || status >= 400)
                     failures.fetch_add(1);
                 mine.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
             }

@@ -11,7 +11,9 @@
 #
 # Starts the server with demo data in a temporary directory, logs in as the
 # demo user, runs the load generator (compiled here from loadgen.cpp against
-# Debian's cpp-httplib) once per request kind, and stops the server.
+# Boost.Beast from Debian's libboost-dev) once per request kind, and stops the
+# server. hostile.py measures what hostile and heavy clients do, soak.py runs
+# a bounded soak test.
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -34,8 +36,7 @@ done
 . "$here/common.sh"
 use_binary "$binary"
 
-# shellcheck disable=SC2046
-c++ -O2 -std=c++17 -o "$work/loadgen" "$here/loadgen.cpp" $(pkg-config --cflags --libs cpp-httplib) -pthread
+c++ -O2 -std=c++17 -DBOOST_ERROR_CODE_HEADER_ONLY -o "$work/loadgen" "$here/loadgen.cpp" -pthread
 
 "$binary" --listen 127.0.0.1:0 --db "$work/bench.db" --demo --seed-customers "$seed_customers" \
     --seed-orders "$seed_orders" >"$work/server.out" 2>"$work/server.err" &

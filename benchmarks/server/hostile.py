@@ -1,0 +1,330 @@
+#!/usr/bin/env python3
+"""What vendrix-server does under hostile and heavy clients, in figures.
+
+    benchmarks/server/hostile.py [--binary build/server/vendrix-server] [--only NAME ...] [--quick]
+
+Each measurement starts the given binary on loopback with a fresh database
+in a temporary directory and prints one line of figures. Run it against an
+older build to compare (the figures of the current build and of the one
+before the event-driven front are in the README's server section).
+
+Measurements (names for --only):
+  crowd     a fresh client's latency (p50/p99 of a new connection and one
+            request) while 1,000 idle connections, 16 slow-header clients and
+            8 busy clients are open
+  memory    the server's peak RSS after a 200 MiB chunked body, 25,000 header
+            lines of 8 KB, and the reply size of a JSON list asked for with
+            40 ranges
+  checkout  the checkout preview of one customer with 130,000 open orders:
+            status, time, reply size, peak RSS
+  search    customer search p50/p99 at 250,000 customers (4 clients)
+  pages     pages 1, 100 and 2,000 of 20,000 customers (median of 20 each)
+  guessing  wrong passwords answered in 20 s from one client
+  shutdown  seconds from SIGTERM to exit with an idle and a slow client open
+  --quick   smaller data sets (25,000 customers, 13,000 orders) for a try run
+"""
+import argparse
+import asyncio
+import os
+import statistics
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from httpclient import Client, Conn, ServerRun, login, percentile, process_figures  # noqa: E402
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+
+
+def find_binary(given):
+    for b in [given, f"{ROOT}/build/server/vendrix-server", f"{ROOT}/build-release/server/vendrix-server"]:
+        if b and os.access(b, os.X_OK):
+            return b
+    sys.exit("vendrix-server not found; build it first or pass --binary")
+
+
+def fmt_ms(s):
+    return f"{s * 1000:.1f} ms"
+
+
+async def crowd(binary, work, quick):
+    srv = ServerRun(binary, f"{work}/crowd.db", ["--demo"])
+    try:
+        token = await login(srv.port)
+        auth = {"Authorization": "Bearer " + token}
+        idle, slow = [], []
+        # Spread over loopback addresses: a server may limit connections
+        # per client address.
+        for i in range(1000):
+            try:
+                idle.append(await Conn.open(srv.port, source=f"127.0.1.{1 + i // 100}", timeout=2))
+            except Exception:
+                break
+        opened_idle = len(idle)
+
+        async def loris(n):
+            try:
+                c = await Conn.open(srv.port, source=f"127.0.2.{1 + n}", timeout=2)
+            except Exception:
+                return
+            slow.append(c)
+            try:
+                c.writer.write(b"GET /taxes HTTP/1.1\r\n")
+                while True:
+                    await asyncio.sleep(1)
+                    c.writer.write(b"X-a: b\r\n")
+                    await c.writer.drain()
+            except Exception:
+                pass
+
+        stop = False
+        busy_done = [0]
+
+        async def busy(n):
+            c = None
+            while not stop:
+                try:
+                    if c is None:
+                        c = await Conn.open(srv.port, source=f"127.0.3.{1 + n}", timeout=5)
+                    await c.request("GET", "/customer?page=1", headers=auth, timeout=30)
+                    busy_done[0] += 1
+                except Exception:
+                    c = None
+                    await asyncio.sleep(0.05)
+
+        tasks = [asyncio.create_task(loris(i)) for i in range(16)]
+        tasks += [asyncio.create_task(busy(i)) for i in range(8)]
+        await asyncio.sleep(1)
+        lat, failed = [], 0
+        end = time.monotonic() + (10 if quick else 20)
+        while time.monotonic() < end:
+            t = time.monotonic()
+            try:
+                c = await Conn.open(srv.port, timeout=12)
+                status, _, _ = await c.request("GET", "/taxes", headers=auth, timeout=12)
+                c.close()
+                if status != 200:
+                    failed += 1
+                lat.append(time.monotonic() - t)
+            except Exception:
+                failed += 1
+                lat.append(time.monotonic() - t)
+            await asyncio.sleep(0.05)
+        figures = process_figures(srv.pid)
+        stop = True
+        for t in tasks:
+            t.cancel()
+        for c in idle + slow:
+            c.close()
+        print(f"crowd: {opened_idle} idle + 16 slow-header + 8 busy connections: fresh client "
+              f"p50 {fmt_ms(percentile(lat, 50))}, p99 {fmt_ms(percentile(lat, 99))}, max {fmt_ms(max(lat))}, "
+              f"{failed} of {len(lat)} without an answer; busy clients {busy_done[0]} requests; server "
+              f"RSS {figures['rss']:.0f} MiB, {figures['threads']} threads, {figures['fds']} descriptors")
+    finally:
+        srv.stop(5)
+
+
+async def memory(binary, work, quick):
+    """Each attack against a server of its own, so each peak is its own."""
+
+    async def chunked_body(port, token):
+        c = await Conn.open(port)
+        c.writer.write(("POST /customer HTTP/1.1\r\nHost: x\r\nAuthorization: Bearer " + token +
+                        "\r\nContent-Type: application/json\r\nTransfer-Encoding: chunked\r\n\r\n").encode())
+        chunk = b" " * (1 << 20)
+        try:
+            for _ in range(200):
+                c.writer.write(b"100000\r\n" + chunk + b"\r\n")
+                await c.writer.drain()
+            c.writer.write(b"0\r\n\r\n")
+            await c.writer.drain()
+        except Exception:
+            pass
+        try:
+            return (await asyncio.wait_for(c.read_reply(), 60))[0]
+        except Exception as e:
+            return f"connection ended ({type(e).__name__})"
+        finally:
+            c.close()
+
+    async def header_lines(port, token):
+        c = await Conn.open(port)
+        try:
+            c.writer.write(b"GET /taxes HTTP/1.1\r\nHost: x\r\n")
+            line = b"X-Fill: " + b"x" * 8000 + b"\r\n"
+            for i in range(25000):
+                c.writer.write(line)
+                if i % 100 == 0:
+                    await c.writer.drain()
+            c.writer.write(b"\r\n")
+            await c.writer.drain()
+        except Exception:
+            pass
+        try:
+            return (await asyncio.wait_for(c.read_reply(), 60))[0]
+        except Exception as e:
+            return f"connection ended ({type(e).__name__})"
+        finally:
+            c.close()
+
+    async def ranges(port, token):
+        c = Client(port)
+        auth = {"Authorization": "Bearer " + token}
+        status, _, body = await c.request("GET", "/customer?page=1", headers={**auth, "Range": "bytes=0-" + ",0-" * 39})
+        plain = (await c.request("GET", "/customer?page=1", headers=auth))[2]
+        c.close()
+        return f"{status}, {len(body):,} bytes for a {len(plain):,}-byte list"
+
+    parts = []
+    for name, attack in (("200 MiB chunked body", chunked_body), ("25,000 x 8 KB header lines", header_lines),
+                         ("40 ranges", ranges)):
+        srv = ServerRun(binary, f"{work}/memory-{len(parts)}.db", ["--demo"])
+        try:
+            token = await login(srv.port)
+            base = process_figures(srv.pid)["hwm"]
+            result = await attack(srv.port, token)
+            peak = process_figures(srv.pid)["hwm"]
+            parts.append(f"{name}: {result}, peak RSS {base:.0f} -> {peak:.0f} MiB")
+        finally:
+            srv.stop(5)
+    print("memory: " + "; ".join(parts))
+
+
+async def checkout(binary, work, quick):
+    orders = 13000 if quick else 130000
+    srv = ServerRun(binary, f"{work}/checkout.db",
+                    ["--add-user", "bench:bench-pw", "--seed-customers", "1", "--seed-orders", str(orders)])
+    try:
+        token = await login(srv.port, "bench", "bench-pw")
+        c = Client(srv.port)
+        t = time.monotonic()
+        status, _, body = await c.request("GET", "/assignment/checkout/multiple/1",
+                                          headers={"Authorization": "Bearer " + token}, timeout=300)
+        took = time.monotonic() - t
+        c.close()
+        f = process_figures(srv.pid)
+        print(f"checkout: one customer with {orders:,} open orders: {status} in {took:.2f} s, "
+              f"{len(body):,} bytes, peak RSS {f['hwm']:.0f} MiB")
+    finally:
+        srv.stop(30)
+
+
+async def search(binary, work, quick):
+    customers = 25000 if quick else 250000
+    srv = ServerRun(binary, f"{work}/search.db",
+                    ["--add-user", "bench:bench-pw", "--seed-customers", str(customers), "--seed", "3"])
+    try:
+        token = await login(srv.port, "bench", "bench-pw")
+        auth = {"Authorization": "Bearer " + token}
+        keys = ["müller", "schmi", "anna", "MEIER", "straße", "gmbh", "wagner", "zzqx", "lena", "Hof"]
+        lat = []
+        end = time.monotonic() + 15
+
+        async def client(n):
+            c = Client(srv.port)
+            i = n
+            while time.monotonic() < end:
+                t = time.monotonic()
+                await c.request("POST", "/customer/search", {"fullname": keys[i % len(keys)]}, headers=auth)
+                lat.append(time.monotonic() - t)
+                i += 1
+            c.close()
+
+        started = time.monotonic()
+        await asyncio.gather(*(client(n) for n in range(4)))
+        rate = len(lat) / (time.monotonic() - started)
+        print(f"search: {customers:,} customers, 4 clients: {rate:.0f} searches/s, "
+              f"p50 {fmt_ms(percentile(lat, 50))}, p99 {fmt_ms(percentile(lat, 99))}")
+    finally:
+        srv.stop(30)
+
+
+async def pages(binary, work, quick):
+    srv = ServerRun(binary, f"{work}/pages.db", ["--add-user", "bench:bench-pw", "--seed-customers", "20000"])
+    try:
+        token = await login(srv.port, "bench", "bench-pw")
+        auth = {"Authorization": "Bearer " + token}
+        c = Client(srv.port)
+        out = []
+        for page in (1, 100, 2000):
+            lat = []
+            for _ in range(20):
+                t = time.monotonic()
+                status, _, _ = await c.request("GET", f"/customer?page={page}", headers=auth)
+                lat.append(time.monotonic() - t)
+            out.append(f"page {page}: {fmt_ms(statistics.median(lat))} ({status})")
+        # The whole list page by page, as the picker reads it.
+        t = time.monotonic()
+        page = 1
+        while True:
+            status, _, _ = await c.request("GET", f"/customer?page={page}", headers=auth)
+            if status != 200:
+                break
+            page += 1
+        out.append(f"all {page - 1} pages one after the other: {time.monotonic() - t:.2f} s")
+        c.close()
+        print("pages: 20,000 customers, median of 20: " + ", ".join(out))
+    finally:
+        srv.stop(30)
+
+
+async def guessing(binary, work, quick):
+    srv = ServerRun(binary, f"{work}/guess.db", ["--demo"])
+    try:
+        import base64
+
+        auth = "Basic " + base64.b64encode(b"demo:falsch").decode()
+        answered = {}
+        end = time.monotonic() + 20
+        c = await Conn.open(srv.port)
+        while time.monotonic() < end:
+            try:
+                status, _, _ = await c.request("POST", "/tokens", headers={"Authorization": auth}, timeout=25)
+            except Exception:
+                c = await Conn.open(srv.port)
+                continue
+            answered[status] = answered.get(status, 0) + 1
+        c.close()
+        print(f"guessing: wrong passwords in 20 s from one client: {answered.get(401, 0)} checked (401), "
+              f"{answered.get(429, 0)} refused unchecked (429)")
+    finally:
+        srv.stop(5)
+
+
+async def shutdown(binary, work, quick):
+    srv = ServerRun(binary, f"{work}/stop.db", ["--demo"])
+    idle = await Conn.open(srv.port)
+    await idle.request("GET", "/taxes")
+    slow = await Conn.open(srv.port)
+    slow.writer.write(b"GET /taxes HTTP/1.1\r\n")
+    await slow.writer.drain()
+    took = await asyncio.get_running_loop().run_in_executor(None, srv.stop, 60)
+    idle.close()
+    slow.close()
+    print(f"shutdown: SIGTERM to exit with one idle and one slow client: {took:.2f} s")
+
+
+MEASUREMENTS = {"crowd": crowd, "memory": memory, "checkout": checkout, "search": search, "pages": pages,
+                "guessing": guessing, "shutdown": shutdown}
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("--binary")
+    ap.add_argument("--only", nargs="*", choices=sorted(MEASUREMENTS))
+    ap.add_argument("--quick", action="store_true")
+    a = ap.parse_args()
+    binary = find_binary(a.binary)
+    import resource
+
+    soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
+    resource.setrlimit(resource.RLIMIT_NOFILE, (hard, hard))
+    print(f"vendrix-server {binary}, {os.cpu_count()} CPU(s), load {os.getloadavg()[0]:.1f}")
+    with tempfile.TemporaryDirectory() as work:
+        for name in a.only or list(MEASUREMENTS):
+            asyncio.run(MEASUREMENTS[name](binary, work, a.quick))
+
+
+if __name__ == "__main__":
+    main()
