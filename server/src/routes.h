@@ -42,18 +42,20 @@ void replyPage(Ctx &c, const char *list, const std::string &select, const char *
 void replySearch(Ctx &c, const char *bodyKey, const std::string &select, const std::string &haystack,
     const std::string &orderBy, const RowReader &read);
 
-// A search through a trigram index (schema): `matchIds` and `scanIds` are
-// queries of the matching record ids, with ?1 the quoted FTS phrase of the
-// folded text (matchIds, as in "... MATCH '{name} : ' || ?1") or the folded
-// text itself (scanIds, for texts shorter than the three characters an
-// index entry holds).
+// A search through a trigram index (schema): two whole queries (with their
+// ORDER BY and LIMIT), `indexed` with ?1 the quoted FTS phrase of the
+// folded text (as in "... MATCH '{name} : ' || ?1"), and `scan` with ?1
+// the folded text itself, for texts shorter than the three characters an
+// index entry holds.
 struct IndexedSearch
 {
-    std::string select; // ends before its WHERE
-    std::string idColumn; // "c.id"
-    std::string matchIds;
-    std::string scanIds;
+    std::string indexed;
+    std::string scan;
 };
+// The search of `select` (ending before its WHERE) for the records whose
+// `idColumn` is among the ids that `matchIds` or `scanIds` select.
+IndexedSearch searchByIds(
+    const std::string &select, const std::string &idColumn, const std::string &matchIds, const std::string &scanIds);
 void replyIndexedSearch(Ctx &c, const char *bodyKey, const IndexedSearch &search, const RowReader &read);
 // {"id": id, "deleted": true}, the reply of a deleted record.
 void replyDeleted(Ctx &c, std::int64_t id);

@@ -66,6 +66,14 @@ std::string ftsPhrase(const std::string &text)
 
 } // namespace
 
+IndexedSearch searchByIds(
+    const std::string &select, const std::string &idColumn, const std::string &matchIds, const std::string &scanIds)
+{
+    const std::string tail = ") ORDER BY " + idColumn + " LIMIT " + std::to_string(kSearchLimit);
+    return IndexedSearch {select + " WHERE " + idColumn + " IN (" + matchIds + tail,
+        select + " WHERE " + idColumn + " IN (" + scanIds + tail};
+}
+
 void replyIndexedSearch(Ctx &c, const char *bodyKey, const IndexedSearch &search, const RowReader &read)
 {
     const Json body = c.bodyObject();
@@ -73,9 +81,7 @@ void replyIndexedSearch(Ctx &c, const char *bodyKey, const IndexedSearch &search
     // The index holds every run of three characters; shorter texts are
     // looked for in the indexed (already folded) texts one by one.
     const bool indexed = codePoints(needle) >= 3;
-    auto s = c.db().prepare(search.select + " WHERE " + search.idColumn + " IN ("
-        + (indexed ? search.matchIds : search.scanIds) + ") ORDER BY " + search.idColumn + " LIMIT "
-        + std::to_string(kSearchLimit));
+    auto s = c.db().prepare(indexed ? search.indexed : search.scan);
     s.bind(1, indexed ? ftsPhrase(needle) : needle);
     replyRows(c, s, read, WhenEmpty::NoContent);
 }

@@ -193,22 +193,27 @@ void updateCommercial(Ctx &c)
 
 // ------------------------------------------------------------ searches
 
-// A customer search over columns of customer_search (schema).
+// A customer search over columns of customer_search (schema). The index
+// drives the query in id order, so it stops at the search limit however
+// many customers match.
 IndexedSearch customerSearch(const std::string &columns)
 {
+    std::string select = customerSelect();
+    const std::string from = " FROM customers c ";
+    select.replace(select.find(from), from.size(), " FROM customer_search s JOIN customers c ON c.id = s.rowid ");
     std::string scan;
-    std::size_t from = 0;
-    while (from < columns.size()) {
-        auto blank = columns.find(' ', from);
+    std::size_t start = 0;
+    while (start < columns.size()) {
+        auto blank = columns.find(' ', start);
         if (blank == std::string::npos)
             blank = columns.size();
-        const std::string column = columns.substr(from, blank - from);
-        scan += (scan.empty() ? "" : " OR ") + std::string("instr(") + column + ", ?1) > 0";
-        from = blank + 1;
+        scan +=
+            (scan.empty() ? "" : " OR ") + std::string("instr(s.") + columns.substr(start, blank - start) + ", ?1) > 0";
+        start = blank + 1;
     }
-    return IndexedSearch {customerSelect(), "c.id",
-        "SELECT rowid FROM customer_search WHERE customer_search MATCH '{" + columns + "} : ' || ?1",
-        "SELECT rowid FROM customer_search WHERE " + scan};
+    const std::string tail = " ORDER BY s.rowid LIMIT " + std::to_string(kSearchLimit);
+    return IndexedSearch {
+        select + " WHERE customer_search MATCH '{" + columns + "} : ' || ?1" + tail, select + " WHERE " + scan + tail};
 }
 
 // Full name is "first name, blank, family name"; business customers are

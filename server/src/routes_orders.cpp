@@ -50,11 +50,11 @@ IndexedSearch recordSearch(const std::string &select, const char *idColumn, cons
 {
     const std::string t = table;
     const std::string i = index;
-    return IndexedSearch {select, idColumn,
+    return searchByIds(select, idColumn,
         "SELECT rowid FROM " + i + " WHERE " + i + " MATCH ?1 UNION SELECT id FROM " + t
             + " WHERE customer_id IN (SELECT rowid FROM customer_search WHERE customer_search MATCH '{name} : ' || ?1)",
         "SELECT rowid FROM " + i + " WHERE instr(text, ?1) > 0 UNION SELECT id FROM " + t
-            + " WHERE customer_id IN (SELECT rowid FROM customer_search WHERE instr(name, ?1) > 0)"};
+            + " WHERE customer_id IN (SELECT rowid FROM customer_search WHERE instr(name, ?1) > 0)");
 }
 
 // ------------------------------------------------------------ orders

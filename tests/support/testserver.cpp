@@ -29,7 +29,9 @@ bool TestServer::start(const QStringList &extraArguments)
     QStringList arguments {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--db"),
         m_dir.filePath(QStringLiteral("server.sqlite")), QStringLiteral("--record"),
         m_dir.filePath(QStringLiteral("requests.jsonl")), QStringLiteral("--record-credentials"),
-        QStringLiteral("--demo")};
+        // every test of a file logs in from the same address, wrong
+        // passwords included; the server's own tests cover the backoff
+        QStringLiteral("--login-attempts"), QStringLiteral("1000"), QStringLiteral("--demo")};
     arguments += extraArguments;
     m_process.start(binary, arguments);
     if (!m_process.waitForStarted(5000))
