@@ -129,7 +129,7 @@ async def run(binary, seconds, work):
                     c.writer.write(b"X-Slow: 1\r\n")
                     await c.writer.drain()
                     if c.reader.at_eof():
-                        break
+                        raise ConnectionError("cut off")
             except Exception:
                 stats["slow_cut"] += 1
             await asyncio.sleep(0.5)
@@ -145,7 +145,7 @@ async def run(binary, seconds, work):
                     c.writer.write(b" " * 100)
                     await c.writer.drain()
                     if c.reader.at_eof():
-                        break
+                        raise ConnectionError("cut off")
             except Exception:
                 stats["slow_cut"] += 1
             await asyncio.sleep(0.5)
