@@ -1,25 +1,25 @@
-// SQLite access for the server: prepared statements only. The schema lives
-// in schema.h, the search folding in text_fold.h.
+// Database access for the server: prepared statements only, on SQLite (one
+// file, the default) or PostgreSQL. The queries are written once, in SQL
+// that both engines understand; the schema (schema.h) gives both the same
+// tables and the functions the queries use (vx_fold, instr).
 //
 // A Db is one connection and belongs to one thread at a time: every worker
-// of the HTTP layer has its own, so readers run side by side (WAL mode).
-// Writers are serialised by a WriteGate that all connections of the process
-// share, taken before BEGIN IMMEDIATE: within the process a writer waits on
-// a mutex instead of polling SQLite's busy handler.
+// of the HTTP layer has its own, so readers run side by side. Writers are
+// serialised by a WriteGate that all connections of the process share,
+// taken before the engine's own write lock: within the process a writer
+// waits on a mutex instead of polling the database.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
 #include <nlohmann/json.hpp>
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 namespace vx {
 
@@ -28,8 +28,14 @@ using Json = nlohmann::ordered_json;
 class DbError : public std::runtime_error
 {
 public:
+    // The database cannot be reached (PostgreSQL: the connection is lost or
+    // refused); the request may be tried again later.
+    static constexpr int kUnavailable = 0x10000;
+
     explicit DbError(const std::string &what, int code = 1) : std::runtime_error(what), code_(code) { }
-    // SQLite's extended result code (SQLITE_FULL, SQLITE_READONLY, ...).
+    // SQLite's extended result code (SQLITE_FULL, SQLITE_READONLY, ...);
+    // PostgreSQL's errors are given the SQLite code of the same meaning, or
+    // kUnavailable.
     int code() const { return code_; }
 
 private:
@@ -51,15 +57,40 @@ struct DbSettings
     bool migrate = true;
 };
 
-// A cached prepared statement, reset and unbound when the wrapper goes out
-// of scope. Parameters are 1-based as in SQLite. Columns are read by the
-// name the query gives them (a bare column keeps its own name; give every
-// qualified column or expression an "AS name"), or by 0-based position for
-// one-column queries such as "SELECT count(*)".
+// A prepared statement of one engine (sqlite_db.cpp, pg_db.cpp).
+class StmtImpl
+{
+public:
+    virtual ~StmtImpl() = default;
+    virtual void bindInt(int idx, std::int64_t v) = 0;
+    virtual void bindDouble(int idx, double v) = 0;
+    virtual void bindText(int idx, const std::string &v) = 0;
+    virtual void bindBlob(int idx, const std::string &bytes) = 0;
+    virtual void bindNull(int idx) = 0;
+    // A value the client sent as text or number, to come back the same way.
+    virtual void bindJson(int idx, const Json &v) = 0;
+    virtual bool step() = 0;
+    virtual bool isNull(int col) const = 0;
+    virtual std::int64_t getInt(int col) const = 0;
+    virtual double getDouble(int col) const = 0;
+    virtual std::string getText(int col) const = 0;
+    virtual std::string getBlob(int col) const = 0;
+    virtual Json getJson(int col) const = 0;
+    virtual int columnCount() const = 0;
+    virtual std::string columnName(int col) const = 0;
+    virtual std::string sql() const = 0;
+};
+
+// A prepared statement, reset and unbound when the wrapper goes out of
+// scope. Parameters are 1-based ("?" or "?N" in the text, on either
+// engine). Columns are read by the name the query gives them (a bare column
+// keeps its own name; give every qualified column or expression an
+// "AS name" in lower case), or by 0-based position for one-column queries
+// such as "SELECT count(*)".
 class Stmt
 {
 public:
-    Stmt(class Db *owner, sqlite3 *db, sqlite3_stmt *s, bool temporary);
+    explicit Stmt(std::unique_ptr<StmtImpl> impl);
     Stmt(const Stmt &) = delete;
     Stmt &operator=(const Stmt &) = delete;
     Stmt(Stmt &&other) noexcept;
@@ -83,14 +114,16 @@ public:
     // Runs a statement that returns no rows.
     void run();
 
-    bool isNull(int col) const;
-    std::int64_t getInt(int col) const;
-    double getDouble(int col) const;
-    std::string getText(int col) const;
-    std::string getBlob(int col) const;
+    bool isNull(int col) const { return p_->isNull(col); }
+    std::int64_t getInt(int col) const { return p_->getInt(col); }
+    double getDouble(int col) const { return p_->getDouble(col); }
+    std::string getText(int col) const { return p_->getText(col); }
+    std::string getBlob(int col) const { return p_->getBlob(col); }
     bool getBool(int col) const { return getInt(col) != 0; }
-    Json getJson(int col) const; // text/integer/real/null as they are stored
+    Json getJson(int col) const { return p_->getJson(col); } // text/integer/real/null as they are stored
     Json getIntOrNull(int col) const;
+    int columnCount() const { return p_->columnCount(); }
+    std::string columnName(int col) const { return p_->columnName(col); }
 
     // The position of a result column; throws DbError for a name the query
     // does not have.
@@ -104,24 +137,46 @@ public:
     Json getIntOrNull(const std::string &name) const { return getIntOrNull(column(name)); }
 
 private:
-    class Db *owner_;
-    sqlite3 *db_;
-    sqlite3_stmt *s_;
-    bool temporary_;
+    std::unique_ptr<StmtImpl> p_;
     // Result column positions by name, filled on the first lookup.
     mutable std::map<std::string, int, std::less<>> columns_;
 };
 
+enum class Engine { Sqlite, Postgres };
+
+// One connection of one engine (sqlite_db.cpp, pg_db.cpp).
+class DbEngine
+{
+public:
+    virtual ~DbEngine() = default;
+    virtual Engine engine() const = 0;
+    virtual std::unique_ptr<StmtImpl> prepare(const std::string &sql) = 0;
+    virtual void exec(const std::string &sql) = 0;
+    virtual std::int64_t lastInsertId() const = 0;
+    virtual int changes() const = 0;
+    // Starts a write transaction that no other writer of this database runs
+    // beside, in this process or another.
+    virtual void beginWrite() = 0;
+    // Starts a transaction that reads one consistent snapshot.
+    virtual void beginRead() = 0;
+};
+
+// "postgresql://..." and "postgres://..." name a PostgreSQL database,
+// anything else an SQLite file.
+bool isPostgresTarget(const std::string &target);
+
 class Db
 {
 public:
-    // Opens (and creates, readable by the owner only) the database. Throws
-    // DbError when it cannot be opened or is not writable.
-    explicit Db(const std::string &path, const DbSettings &settings = {});
+    // Opens the database `target` (an SQLite file, created readable by the
+    // owner only, or a PostgreSQL connection URI). Throws DbError when it
+    // cannot be opened or is not writable.
+    explicit Db(const std::string &target, const DbSettings &settings = {});
     ~Db();
     Db(const Db &) = delete;
     Db &operator=(const Db &) = delete;
 
+    Engine engine() const { return engine_->engine(); }
     Stmt prepare(const std::string &sql);
     void exec(const std::string &sql);
     std::int64_t lastInsertId() const;
@@ -131,21 +186,11 @@ public:
     void setMeta(const std::string &key, const std::string &value);
 
 private:
-    friend class Stmt;
     friend class Transaction;
     friend class ReadTransaction;
     int txDepth_ = 0;
-    void release(sqlite3_stmt *s, bool temporary);
-
-    sqlite3 *db_ = nullptr;
     WriteGate *writeGate_ = nullptr;
-    struct Cached
-    {
-        sqlite3_stmt *stmt = nullptr;
-        bool inUse = false;
-    };
-    std::map<std::string, Cached> cache_;
-    std::map<sqlite3_stmt *, Cached *> byStmt_;
+    std::unique_ptr<DbEngine> engine_;
 };
 
 // BEGIN IMMEDIATE ... COMMIT; rolls back unless commit() was reached.

@@ -12,6 +12,7 @@
 
 #include "auth.h"
 #include "db.h"
+#include "db_copy.h"
 #include "demo.h"
 #include "options.h"
 #include "record_log.h"
@@ -118,8 +119,26 @@ int main(int argc, char **argv)
         return 2;
     }
 
+    if (!options.copyFrom.empty()) {
+        try {
+            Db from(options.copyFrom);
+            Db to(options.dbPath);
+            const auto started = std::chrono::steady_clock::now();
+            const CopyResult copied = copyDatabase(from, to);
+            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+            std::fprintf(stderr, "vendrix-server: copied %lld records of %lld tables from %s in %.2f s\n",
+                static_cast<long long>(copied.rows), static_cast<long long>(copied.tables), options.copyFrom.c_str(),
+                took.count());
+            return 0;
+        } catch (const std::exception &e) {
+            std::cerr << "vendrix-server: copy failed, nothing was copied: " << e.what() << std::endl;
+            return 1;
+        }
+    }
+
     // A start that fails takes a database it has just created with it.
-    const bool created = prepareDatabaseFile(options.dbPath);
+    const bool postgres = isPostgresTarget(options.dbPath);
+    const bool created = !postgres && prepareDatabaseFile(options.dbPath);
     bool serving = false;
     try {
         WriteGate gate;

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "db.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
@@ -39,6 +41,7 @@ const NumberOption kNumbers[] = {
     {"--seed-orders", &Options::seedOrders, 0, 10000000},
     {"--seed", &Options::seed, 0, std::numeric_limits<std::int64_t>::max()},
     {"--workers", &Options::workers, 1, 256},
+    {"--db-pool", &Options::workers, 1, 256},
     {"--max-connections", &Options::maxConnections, 1, 1000000},
     {"--max-connections-per-address", &Options::maxConnectionsPerAddress, 0, 1000000},
     {"--backlog", &Options::backlog, 1, 65535},
@@ -78,12 +81,20 @@ bool plausiblePublicUrl(const std::string &url)
 
 std::string usage()
 {
-    return "usage: vendrix-server --listen HOST:PORT --db FILE [options]\n"
+    return "usage: vendrix-server --listen HOST:PORT --db FILE|postgresql://USER@HOST/NAME [options]\n"
+           "       vendrix-server --copy-from FILE --db postgresql://USER@HOST/NAME\n"
            "\n"
            "  --listen HOST:PORT    address to serve on; port 0 picks a free port,\n"
            "                        which is printed as the first line of output\n"
            "  --db FILE             SQLite database, created (readable by its owner only)\n"
            "                        and migrated on start\n"
+           "  --db postgresql://USER@HOST[:PORT]/NAME\n"
+           "                        PostgreSQL database instead (created beforehand, UTF8);\n"
+           "                        the password comes from PGPASSFILE, ~/.pgpass or\n"
+           "                        PGPASSWORD, never from the command line; a socket\n"
+           "                        directory is given as ?host=/DIR\n"
+           "  --copy-from FILE      copy the SQLite database FILE into the empty PostgreSQL\n"
+           "                        database of --db, then exit\n"
            "  --demo                seed demo data and the demo user (once per database)\n"
            "  --tls-cert FILE       serve HTTPS with this certificate (PEM) ...\n"
            "  --tls-key FILE        ... and this private key (PEM)\n"
@@ -116,6 +127,8 @@ std::string usage()
            "Limits (a client that exceeds one gets a clear error or is disconnected):\n"
            "  --workers N           threads running requests, each with its own database\n"
            "                        connection (default 8)\n"
+           "  --db-pool N           the same: database connections of the server, one per\n"
+           "                        worker\n"
            "  --max-connections N   open connections in all (default 2048); when full, the\n"
            "                        connection idle the longest is closed for a new one\n"
            "  --max-connections-per-address N\n"
@@ -189,7 +202,10 @@ ParseResult parseOptions(const std::vector<std::string> &args)
             haveListen = true;
         } else if (a == "--db") {
             if (!value(o.dbPath) || o.dbPath.empty())
-                return {std::nullopt, "--db needs a file name"};
+                return {std::nullopt, "--db needs a file name or a postgresql:// address"};
+        } else if (a == "--copy-from") {
+            if (!value(o.copyFrom) || o.copyFrom.empty())
+                return {std::nullopt, "--copy-from needs the file name of an SQLite database"};
         } else if (a == "--demo") {
             o.demo = true;
         } else if (a == "--tls-cert") {
@@ -227,10 +243,12 @@ ParseResult parseOptions(const std::vector<std::string> &args)
             return {std::nullopt, "unknown argument \"" + a + "\""};
         }
     }
-    if (!haveListen)
+    if (!haveListen && o.copyFrom.empty())
         return {std::nullopt, "--listen is required"};
     if (o.dbPath.empty())
         return {std::nullopt, "--db is required"};
+    if (!o.copyFrom.empty() && !isPostgresTarget(o.dbPath))
+        return {std::nullopt, "--copy-from copies into a PostgreSQL database: give --db postgresql://..."};
     if (o.tlsCert.empty() != o.tlsKey.empty())
         return {std::nullopt, "--tls-cert and --tls-key go together"};
     return {o, ""};

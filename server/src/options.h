@@ -20,7 +20,10 @@ struct Options
 {
     std::string host = "127.0.0.1";
     int port = 8080;
+    // An SQLite file, or a postgresql:// connection address.
     std::string dbPath;
+    // An SQLite database to copy into the PostgreSQL database of dbPath.
+    std::string copyFrom;
     bool demo = false;
     std::string tlsCert;
     std::string tlsKey;

@@ -79,8 +79,9 @@ void replyIndexedSearch(Ctx &c, const char *bodyKey, const IndexedSearch &search
     const Json body = c.bodyObject();
     const std::string needle = foldCase(Fields(body).text(bodyKey));
     // The index holds every run of three characters; shorter texts are
-    // looked for in the indexed (already folded) texts one by one.
-    const bool indexed = codePoints(needle) >= 3;
+    // looked for in the indexed (already folded) texts one by one. On
+    // PostgreSQL the folded texts are always scanned.
+    const bool indexed = codePoints(needle) >= 3 && c.db().engine() == Engine::Sqlite;
     auto s = c.db().prepare(indexed ? search.indexed : search.scan);
     s.bind(1, indexed ? ftsPhrase(needle) : needle);
     replyRows(c, s, read, WhenEmpty::NoContent);

@@ -368,7 +368,7 @@ void generateDeliveryOrder(Ctx &c)
     {
         Transaction tx(c.db());
         c.db()
-            .prepare("UPDATE deliveryorders SET created = 1, generated_at = IFNULL(generated_at, ?) WHERE id = ?")
+            .prepare("UPDATE deliveryorders SET created = 1, generated_at = COALESCE(generated_at, ?) WHERE id = ?")
             .bind(1, nowIso())
             .bind(2, c.id())
             .run();

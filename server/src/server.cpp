@@ -46,6 +46,8 @@ std::string listenUrl(const std::string &host, int port, bool tls)
 
 HttpError httpErrorOf(const DbError &e)
 {
+    if (e.code() == DbError::kUnavailable)
+        return HttpError {503, "the database cannot be reached at the moment; nothing was saved"};
     switch (e.code() & 0xFF) {
     case SQLITE_FULL:
         return HttpError {507, "the server's disk is full; nothing was saved"};

@@ -15,6 +15,7 @@
 #include <set>
 
 #include "money.h"
+#include "pg_instance.h"
 #include "server_harness.h"
 
 using namespace vxtest;
@@ -169,7 +170,13 @@ private:
     QString dbPath_;
     QString recordPath_;
 
+    // Set when the tests run on PostgreSQL (VX_TEST_ENGINE=postgresql).
+    std::unique_ptr<PgInstance> pg_;
+
     QString path(const QString &name) const { return dir_.filePath(name); }
+    // The database called `name`: a file in the test directory, or a
+    // database of the private PostgreSQL server.
+    QString db(const QString &name) { return pg_ ? pg_->database(name) : path(name); }
     QStringList baseArgs(const QString &db) const { return {"--listen", "127.0.0.1:0", "--db", db}; }
     std::int64_t newCustomer(const std::string &surname, const std::string &lastname)
     {
@@ -247,7 +254,14 @@ private slots:
 void ServerHttpTest::initTestCase()
 {
     QVERIFY(dir_.isValid());
-    dbPath_ = path("demo.db");
+    if (qgetenv("VX_TEST_ENGINE") == "postgresql") {
+        if (!PgInstance::installed())
+            QSKIP("PostgreSQL's server binaries are not installed (postgresql package); the HTTP tests ran on "
+                  "SQLite only");
+        pg_ = std::make_unique<PgInstance>();
+        QVERIFY2(pg_->start(), qPrintable(pg_->lastError()));
+    }
+    dbPath_ = db("demo.db");
     recordPath_ = path("record.jsonl");
     QVERIFY2(demo_.start(baseArgs(dbPath_) << "--demo"
                                            << "--record" << recordPath_),
@@ -305,9 +319,9 @@ void ServerHttpTest::loginAndSession()
 void ServerHttpTest::maintenanceRefusesLogin()
 {
     ServerProcess s;
-    QVERIFY2(s.start(baseArgs(path("maintenance.db")) << "--maintenance"
-                                                      << "--add-user"
-                                                      << "x:y"),
+    QVERIFY2(s.start(baseArgs(db("maintenance.db")) << "--maintenance"
+                                                    << "--add-user"
+                                                    << "x:y"),
         qPrintable(s.lastError()));
     Api a(s.port());
     CHECK_ERROR(a.login("x", "y"), 503);
@@ -318,17 +332,17 @@ void ServerHttpTest::maintenanceRefusesLogin()
 void ServerHttpTest::takenPortIsRefused()
 {
     ServerProcess second;
-    QVERIFY(!second.start({"--listen", QStringLiteral("127.0.0.1:%1").arg(demo_.port()), "--db", path("second.db")}));
+    QVERIFY(!second.start({"--listen", QStringLiteral("127.0.0.1:%1").arg(demo_.port()), "--db", db("second.db")}));
     CHECK_STATUS(api_->get("/taxes"), 200);
 }
 
 void ServerHttpTest::emptyDatabaseLists()
 {
     ServerProcess s;
-    QVERIFY2(s.start(baseArgs(path("empty.db")) << "--add-user"
-                                                << "tester:secret pw:with colon"
-                                                << "--page-size"
-                                                << "2"),
+    QVERIFY2(s.start(baseArgs(db("empty.db")) << "--add-user"
+                                              << "tester:secret pw:with colon"
+                                              << "--page-size"
+                                              << "2"),
         qPrintable(s.lastError()));
     Api a(s.port());
     CHECK_STATUS(a.login("tester", "secret pw:with colon"), 200);
@@ -681,9 +695,9 @@ void ServerHttpTest::invoiceLinksIgnoreTheHostHeader()
     }
 
     ServerProcess proxied;
-    QVERIFY2(proxied.start(baseArgs(path("proxied.db")) << "--demo"
-                                                        << "--public-url"
-                                                        << "https://vendrix.example:8443"),
+    QVERIFY2(proxied.start(baseArgs(db("proxied.db")) << "--demo"
+                                                      << "--public-url"
+                                                      << "https://vendrix.example:8443"),
         qPrintable(proxied.lastError()));
     Api a(proxied.port());
     CHECK_STATUS(a.login(kUser, kPassword), 200);
@@ -977,8 +991,8 @@ void ServerHttpTest::recordModeWritesRawRequests()
     // A test harness that checks what a client sent asks to keep them.
     ServerProcess harness;
     const QString keptPath = path("kept.jsonl");
-    QVERIFY2(harness.start(baseArgs(path("kept.db")) << "--demo"
-                                                     << "--record" << keptPath << "--record-credentials"),
+    QVERIFY2(harness.start(baseArgs(db("kept.db")) << "--demo"
+                                                   << "--record" << keptPath << "--record-credentials"),
         qPrintable(harness.lastError()));
     Api a(harness.port());
     CHECK_STATUS(a.login(kUser, kPassword), 200);
@@ -999,8 +1013,8 @@ void ServerHttpTest::httpsServesTheSameApi()
     QCOMPARE(gen.exitCode(), 0);
 
     ServerProcess s;
-    QVERIFY2(s.start(baseArgs(path("tls.db")) << "--demo"
-                                              << "--tls-cert" << path("cert.pem") << "--tls-key" << path("key.pem")),
+    QVERIFY2(s.start(baseArgs(db("tls.db")) << "--demo"
+                                            << "--tls-cert" << path("cert.pem") << "--tls-key" << path("key.pem")),
         qPrintable(s.lastError()));
     Api tls(s.port(), true);
     CHECK_STATUS(tls.login(kUser, kPassword), 200);
@@ -1016,7 +1030,7 @@ void ServerHttpTest::httpsServesTheSameApi()
 
     ServerProcess broken;
     QVERIFY(!broken.start(
-        baseArgs(path("tls2.db")) << "--tls-cert" << path("missing.pem") << "--tls-key" << path("key.pem")));
+        baseArgs(db("tls2.db")) << "--tls-cert" << path("missing.pem") << "--tls-key" << path("key.pem")));
 }
 
 void ServerHttpTest::restartKeepsData()
@@ -1048,7 +1062,7 @@ void ServerHttpTest::seededDataIsPlausibleAndRepeatable()
     const QStringList seed300 = {
         "--seed-customers", "300", "--seed-orders", "800", "--seed", "7", "--add-user", "t:p", "--page-size", "10000"};
     ServerProcess a;
-    QVERIFY2(a.start(baseArgs(path("seed-a.db")) << seed300), qPrintable(a.lastError()));
+    QVERIFY2(a.start(baseArgs(db("seed-a.db")) << seed300), qPrintable(a.lastError()));
     // Clients go before their server stops: it waits for open connections.
     auto api = std::make_unique<Api>(a.port());
     CHECK_STATUS(api->login("t", "p"), 200);
@@ -1110,7 +1124,7 @@ void ServerHttpTest::seededDataIsPlausibleAndRepeatable()
     const std::string token = api->token();
     api.reset();
     QCOMPARE(a.stop(), 0);
-    QVERIFY2(a.start(baseArgs(path("seed-a.db")) << seed300), qPrintable(a.lastError()));
+    QVERIFY2(a.start(baseArgs(db("seed-a.db")) << seed300), qPrintable(a.lastError()));
     api = std::make_unique<Api>(a.port());
     api->setToken(token);
     QCOMPARE(api->get("/customer?page=1").json().size(), std::size_t(300));
@@ -1119,7 +1133,7 @@ void ServerHttpTest::seededDataIsPlausibleAndRepeatable()
 
     // The same seed gives the same data on another database.
     ServerProcess same;
-    QVERIFY2(same.start(baseArgs(path("seed-b.db")) << seed300), qPrintable(same.lastError()));
+    QVERIFY2(same.start(baseArgs(db("seed-b.db")) << seed300), qPrintable(same.lastError()));
     {
         Api b(same.port());
         CHECK_STATUS(b.login("t", "p"), 200);
@@ -1130,8 +1144,8 @@ void ServerHttpTest::seededDataIsPlausibleAndRepeatable()
 
     // Orders need someone to belong to.
     ServerProcess empty;
-    QVERIFY(!empty.start(baseArgs(path("seed-empty.db")) << "--seed-orders"
-                                                         << "5"));
+    QVERIFY(!empty.start(baseArgs(db("seed-empty.db")) << "--seed-orders"
+                                                       << "5"));
 }
 
 void ServerHttpTest::documentsOfAServerStartedLikeTheRunScript()
@@ -1141,7 +1155,7 @@ void ServerHttpTest::documentsOfAServerStartedLikeTheRunScript()
     const int port = freePort();
     QVERIFY(port > 0);
     ServerProcess s;
-    QVERIFY2(s.start({"--listen", QStringLiteral("127.0.0.1:%1").arg(port), "--db", path("run.sqlite"), "--demo"}),
+    QVERIFY2(s.start({"--listen", QStringLiteral("127.0.0.1:%1").arg(port), "--db", db("run.sqlite"), "--demo"}),
         qPrintable(s.lastError()));
     QCOMPARE(s.port(), port);
     {
