@@ -139,12 +139,16 @@ void setArticleGroupQuantity(Ctx &c)
 void deleteArticleGroup(Ctx &c)
 {
     requireGroup(c.db(), c.id());
-    auto refs = c.db().prepare("SELECT count(*) FROM articleinventory WHERE articlegroup_id = ?");
-    refs.bind(1, c.id());
-    refs.step();
-    if (refs.getInt(0) > 0)
-        fail(406, "article group " + std::to_string(c.id()) + " has stock booked against it");
+    // The check and the deletion in one transaction: a booking made in
+    // between cannot slip past the check.
     Transaction tx(c.db());
+    {
+        auto refs = c.db().prepare("SELECT count(*) FROM articleinventory WHERE articlegroup_id = ?");
+        refs.bind(1, c.id());
+        refs.step();
+        if (refs.getInt(0) > 0)
+            fail(406, "article group " + std::to_string(c.id()) + " has stock booked against it");
+    }
     c.db().prepare("DELETE FROM articlegroups WHERE id = ?").bind(1, c.id()).run();
     tx.commit();
     replyDeleted(c, c.id());
@@ -171,13 +175,17 @@ void createCategory(Ctx &c)
     const std::string name = Fields(body).text("keyword");
     if (name.find_first_not_of(" \t") == std::string::npos)
         fail(422, "\"keyword\" must not be empty");
-    auto existing = c.db().prepare(categorySelect() + " WHERE vx_fold(cat.name) = ? ORDER BY cat.id");
-    existing.bind(1, foldCase(name));
-    if (existing.step()) {
-        c.reply(200, categoryFromRow(existing));
-        return;
-    }
+    // Looked up inside the write transaction: two requests for the same
+    // new name create it once.
     Transaction tx(c.db());
+    {
+        auto existing = c.db().prepare(categorySelect() + " WHERE vx_fold(cat.name) = ? ORDER BY cat.id");
+        existing.bind(1, foldCase(name));
+        if (existing.step()) {
+            c.reply(200, categoryFromRow(existing));
+            return;
+        }
+    }
     c.db().prepare("INSERT INTO categories(name) VALUES (?)").bind(1, name).run();
     const auto id = c.db().lastInsertId();
     tx.commit();
@@ -235,17 +243,24 @@ void bookStock(Ctx &c)
 // group, in the same transaction, so no stock goes missing.
 void deleteBooking(Ctx &c)
 {
-    auto s = c.db().prepare("SELECT a.quantity AS quantity, a.articlegroup_id AS articlegroup_id, "
-                            "d.created AS created FROM articleinventory a JOIN deliveryorders d ON "
-                            "d.deliveryorders_no = a.deliveryorder_no WHERE a.id = ?");
-    s.bind(1, c.id());
-    if (!s.step())
-        fail(406, "no stock booking with id " + std::to_string(c.id()));
-    if (s.getBool("created"))
-        fail(406, "stock booking " + std::to_string(c.id()) + " belongs to a generated delivery order");
-    const std::int64_t quantity = s.getInt("quantity");
-    const std::int64_t groupId = s.getInt("articlegroup_id");
+    // Read inside the write transaction: two deletions of the same booking
+    // give its pieces back once, and an open read does not keep the write
+    // from starting (SQLite answers that with "busy").
     Transaction tx(c.db());
+    std::int64_t quantity = 0;
+    std::int64_t groupId = 0;
+    {
+        auto s = c.db().prepare("SELECT a.quantity AS quantity, a.articlegroup_id AS articlegroup_id, "
+                                "d.created AS created FROM articleinventory a JOIN deliveryorders d ON "
+                                "d.deliveryorders_no = a.deliveryorder_no WHERE a.id = ?");
+        s.bind(1, c.id());
+        if (!s.step())
+            fail(406, "no stock booking with id " + std::to_string(c.id()));
+        if (s.getBool("created"))
+            fail(406, "stock booking " + std::to_string(c.id()) + " belongs to a generated delivery order");
+        quantity = s.getInt("quantity");
+        groupId = s.getInt("articlegroup_id");
+    }
     c.db()
         .prepare("UPDATE articlegroups SET quantity = quantity + ? WHERE id = ?")
         .bind(1, quantity)
@@ -347,12 +362,14 @@ void deleteDeliveryOrder(Ctx &c)
         fail(406, "no delivery order with id " + std::to_string(c.id()));
     if (order->created)
         fail(406, "delivery order " + std::to_string(order->number) + " has been generated and stays");
-    auto refs = c.db().prepare("SELECT count(*) FROM articleinventory WHERE deliveryorder_no = ?");
-    refs.bind(1, order->number);
-    refs.step();
-    if (refs.getInt(0) > 0)
-        fail(406, "delivery order " + std::to_string(order->number) + " still has stock booked");
     Transaction tx(c.db());
+    {
+        auto refs = c.db().prepare("SELECT count(*) FROM articleinventory WHERE deliveryorder_no = ?");
+        refs.bind(1, order->number);
+        refs.step();
+        if (refs.getInt(0) > 0)
+            fail(406, "delivery order " + std::to_string(order->number) + " still has stock booked");
+    }
     c.db().prepare("DELETE FROM deliveryorders WHERE id = ?").bind(1, c.id()).run();
     tx.commit();
     replyDeleted(c, c.id());

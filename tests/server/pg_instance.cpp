@@ -122,9 +122,16 @@ QString PgInstance::connInfo(const QString &db) const
     return QStringLiteral("host=%1 port=%2 user=%3 dbname=%4").arg(dir_->path(), kPort, kSuperuser, db);
 }
 
+QString PgInstance::dbName(const QString &name)
+{
+    QString db = name;
+    db.replace(QRegExp("[^A-Za-z0-9]"), "_");
+    return "vx_" + db.toLower();
+}
+
 std::string PgInstance::sql(const QString &name, const std::string &statement)
 {
-    PGconn *c = PQconnectdb(connInfo(name).toUtf8().constData());
+    PGconn *c = PQconnectdb(connInfo(name == "postgres" ? name : dbName(name)).toUtf8().constData());
     std::string error;
     if (PQstatus(c) != CONNECTION_OK) {
         error = PQerrorMessage(c);
@@ -144,9 +151,7 @@ QString PgInstance::database(const QString &name)
     auto it = databases_.find(name);
     if (it != databases_.end())
         return it->second;
-    QString db = name;
-    db.replace(QRegExp("[^A-Za-z0-9]"), "_");
-    db = "vx_" + db.toLower();
+    const QString db = dbName(name);
     const std::string error = sql("postgres", "CREATE DATABASE " + db.toStdString() + " ENCODING 'UTF8'");
     if (!error.empty())
         qWarning("CREATE DATABASE %s: %s", qPrintable(db), error.c_str());

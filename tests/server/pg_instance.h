@@ -32,7 +32,8 @@ public:
     // A new empty database (once per name; the same address after that):
     // its postgresql:// address for --db.
     QString database(const QString &name);
-    // Runs SQL as the superuser on database `name`; "" or the error.
+    // Runs SQL as the superuser on database `name` (as given to
+    // database(), or "postgres"); "" or the error.
     std::string sql(const QString &name, const std::string &statement);
     // The address of a socket directory where no server listens.
     QString unreachableAddress() const;
@@ -43,6 +44,7 @@ public:
 private:
     bool run(const QString &program, const QStringList &args);
     QString connInfo(const QString &db) const;
+    static QString dbName(const QString &name);
 
     std::unique_ptr<QTemporaryDir> dir_;
     QString bin_;

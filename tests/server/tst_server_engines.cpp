@@ -55,6 +55,8 @@ Json customerBody(const std::string &surname, const std::string &lastname)
         {"commercialability", false}};
 }
 
+// Every record of a paged list, without the links that name the server's
+// port.
 Json allPages(Api &api, const std::string &resource)
 {
     Json all = Json::array();
@@ -62,8 +64,10 @@ Json allPages(Api &api, const std::string &resource)
         const Reply r = api.get("/" + resource + "?page=" + std::to_string(page));
         if (r.status != 200)
             break;
-        for (const auto &rec : r.json())
+        for (auto rec : r.json()) {
+            rec.erase("attachement_link");
             all.push_back(rec);
+        }
     }
     return all;
 }
@@ -211,7 +215,8 @@ void ServerEnginesTest::concurrentWritersLoseNothing()
             th.join();
     };
 
-    // Stock: 48 bookings of one piece, deleted all at once.
+    // Stock: 48 bookings of one piece, deleted all at once, each by two
+    // clients: every piece comes back exactly once.
     const Json open = api.get("/deliveryorder/checklast").json();
     QVERIFY2(!open.empty(), open.dump().c_str());
     const auto number = open[0]["deliveryorders_no"].get<std::int64_t>();
@@ -228,12 +233,16 @@ void ServerEnginesTest::concurrentWritersLoseNothing()
         CHECK_STATUS(b, 201);
         bookings.push_back(b.json()["id"].get<std::int64_t>());
     }
-    std::atomic<int> deleted {0};
+    std::atomic<int> deleted {0}, gone {0};
     race([&](Api &a, int t) {
-        for (std::size_t i = static_cast<std::size_t>(t); i < bookings.size(); i += kThreads)
-            deleted += a.del("/articleinventory/" + std::to_string(bookings[i])).status == 200;
+        for (std::size_t i = static_cast<std::size_t>(t % (kThreads / 2)); i < bookings.size(); i += kThreads / 2) {
+            const int status = a.del("/articleinventory/" + std::to_string(bookings[i])).status;
+            deleted += status == 200;
+            gone += status == 406;
+        }
     });
     QCOMPARE(deleted.load(), 48);
+    QCOMPARE(gone.load(), 48);
     QCOMPARE(api.get("/articlegroups/" + std::to_string(groupId)).json()["quantity"].get<int>(), 2 + 48);
 
     // Billing: one preview confirmed by every thread at once.
@@ -298,7 +307,7 @@ void ServerEnginesTest::sqliteDatabaseMovesIntoPostgres()
         customers = allPages(api, "customer");
         orders = allPages(api, "assignment");
         invoices = allPages(api, "invoice");
-        const Reply search = api.post("/customer/search", Json {{"fullname", "GRÖSS"}});
+        const Reply search = api.post("/customer/search", Json {{"fullname", "GRÖẞ"}});
         CHECK_STATUS(search, 200);
         found = search.json();
         QCOMPARE(s.stop(), 0);
@@ -317,7 +326,7 @@ void ServerEnginesTest::sqliteDatabaseMovesIntoPostgres()
     QCOMPARE(allPages(api, "customer"), customers);
     QCOMPARE(allPages(api, "assignment"), orders);
     QCOMPARE(allPages(api, "invoice"), invoices);
-    const Reply search = api.post("/customer/search", Json {{"fullname", "GRÖSS"}});
+    const Reply search = api.post("/customer/search", Json {{"fullname", "GRÖẞ"}});
     CHECK_STATUS(search, 200);
     QCOMPARE(search.json(), found);
     // New records follow the copied ones.
