@@ -2,7 +2,9 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -120,6 +122,13 @@ int main(int argc, char **argv)
     }
 
     if (!options.copyFrom.empty()) {
+        // Opening a missing file would create an empty database and copy
+        // nothing, reported as success.
+        if (::access(options.copyFrom.c_str(), R_OK | W_OK) != 0) {
+            std::cerr << "vendrix-server: cannot copy " << options.copyFrom << ": " << std::strerror(errno)
+                      << std::endl;
+            return 1;
+        }
         try {
             Db from(options.copyFrom);
             Db to(options.dbPath);

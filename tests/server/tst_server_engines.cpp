@@ -335,6 +335,12 @@ void ServerEnginesTest::sqliteDatabaseMovesIntoPostgres()
     QVERIFY(next.json()["id"].get<std::int64_t>() > customers.back()["id"].get<std::int64_t>());
     QCOMPARE(s.stop(), 0);
 
+    // A mistyped source is not taken for an empty database.
+    ServerProcess missing;
+    QVERIFY(!missing.start(QStringList {"--copy-from", dir_.filePath("no-such.db"), "--db", target}));
+    QCOMPARE(missing.waitForExit(10000), 1);
+    QVERIFY(!QFile::exists(dir_.filePath("no-such.db")));
+
     // A second copy into the same database is refused and changes nothing.
     ServerProcess again;
     QVERIFY(!again.start(QStringList {"--copy-from", file, "--db", target}));
