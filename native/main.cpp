@@ -1,4 +1,5 @@
 #include "backendconfig.h"
+#include "fontfaces.h"
 #include "networkaccess.h"
 #include "offlinestorage.h"
 #include "qmltypes.h"
@@ -27,6 +28,8 @@ int main(int argc, char *argv[])
     Startup::registerFontResources();
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QApplication app(argc, argv);
+    // the login panel's faces now, the others once the first frame is out
+    FontFaces::registerFaces(FontFaces::loginFaces());
     Startup::setApplicationIdentity();
 
     const QPoint cursor = QCursor::pos();

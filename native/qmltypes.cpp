@@ -3,6 +3,7 @@
 #include "articlegroupcsv.h"
 #include "calculator.h"
 #include "filedownload.h"
+#include "fontfaces.h"
 #include "generatepdf.h"
 #include "mousehandling.h"
 #include "privatefiles.h"
@@ -29,6 +30,9 @@ void registerAll()
     qmlRegisterSingletonType<PrivateFiles>(
         "PrivateFiles", 1, 0, "PrivateFiles", [](QQmlEngine *, QJSEngine *) -> QObject * { return new PrivateFiles; });
     qmlRegisterType<ArticleGroupCsv>("ArticleGroupCsv", 1, 0, "ArticleGroupCsv");
+    // the embedded typefaces, registered in stages while the window starts
+    qmlRegisterSingletonType<FontFaces>("FontFaces", 1, 0, "FontFaces",
+                                        [](QQmlEngine *, QJSEngine *) -> QObject * { return new FontFaces; });
 }
 
 } // namespace QmlTypes

@@ -1,4 +1,5 @@
 #include "cannedserver.h"
+#include "fontfaces.h"
 #include "logcapture.h"
 #include "networkaccess.h"
 #include "offlinestorage.h"
@@ -33,6 +34,9 @@ public Q_SLOTS:
     {
         Startup::setApplicationIdentity();
         Startup::registerFontResources();
+        // documents under test are drawn without the root panel that registers
+        // the later faces, so every face is there from the start
+        FontFaces::registerFaces(FontFaces::loginFaces() + FontFaces::drawnFaces() + FontFaces::undrawnFaces());
         Startup::chooseRenderLoop();
         QmlTypes::registerDownload();
         QmlTypes::registerAll();
