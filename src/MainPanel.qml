@@ -1,6 +1,7 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Window 2.15
+import FontFaces 1.0
 
 // Produktiv
 // import "qrc:/static/colors.js" as Colors
@@ -16,11 +17,21 @@ import "./controls" as Controls
 // the working surface until the user signs out, and the banner above both.
 // The session owns the login state; both panels follow it. Views keep their
 // contents across logout and login.
+// The first frame shows the login panel alone. Right after it the remaining
+// typefaces are registered and the working surface (navigation, top bar,
+// container and every view) is built in the background, a slice per frame,
+// so the login panel keeps taking input; a login that succeeds before the
+// surface stands finishes building it at once. The surface then lives for the
+// whole run.
 Item {
     id: _mainPanel
 
     // the login state
     readonly property alias session: _session
+    // the working surface; null until it is built
+    readonly property var surface: _surfaceLoader.item
+    // true once the working surface is built
+    readonly property bool surfaceReady: _surfaceLoader.status === Loader.Ready
 
     // Logs in with the Basic credential of `username` and `password`.
     function startApi(username, password) {
@@ -39,20 +50,49 @@ Item {
         _notification_banner.parent = overlay ? overlay : _mainPanel
     }
 
+    // Starts building the working surface in the background (once), its faces registered first.
+    function buildSurface() {
+        if (_surfaceLoader.active)
+            return
+        FontFaces.registerDrawn()
+        _surfaceLoader.active = true
+    }
+
+    // Builds the working surface now, if it does not stand yet.
+    function completeSurface() {
+        buildSurface()
+        _surfaceLoader.asynchronous = false
+    }
+
     Component.onCompleted: {
         _raiseBanner()
         _loginPanel.state = "open"
+        // without a window no frame comes: build at once
+        if (!Window.window)
+            completeSurface()
     }
     Window.onWindowChanged: _raiseBanner()
+
+    // the first frame has been prepared: the rest waits until it is out
+    Connections {
+        target: _surfaceLoader.active ? null : _mainPanel.Window.window
+        function onAfterAnimating() {
+            Qt.callLater(_mainPanel.buildSurface)
+        }
+    }
+
+    Notifier {
+        id: _notifier
+    }
 
     Session {
         id: _session
 
         onFailed: {
             if (kind === "connection")
-                _surface.notifier.notifyConnectionProblem()
+                _notifier.notifyConnectionProblem()
             else
-                _surface.notifier.notify([qsTr("Nicht autorisierter Fehler"),
+                _notifier.notify([qsTr("Nicht autorisierter Fehler"),
                                           qsTr("Überprüfen Sie Ihre Zugansgsdaten, Username bzw. Password könnte falsch sein"),
                                           NotificationState.ERROR])
         }
@@ -60,7 +100,7 @@ Item {
 
     // every message of the working surface, the login's included, on the one banner
     Connections {
-        target: _surface.notifier
+        target: _notifier
         function onNotified(settings, delay) {
             _notification_banner.settings = settings
             if (delay !== undefined)
@@ -74,8 +114,8 @@ Item {
     Shortcut {
         sequence: "Ctrl+F"
         context: Qt.ApplicationShortcut
-        enabled: _surface.visible
-        onActivated: _surface.activateSearchBar()
+        enabled: _mainPanel.surface !== null && _mainPanel.surface.visible
+        onActivated: _mainPanel.surface.activateSearchBar()
     }
 
     Rectangle {
@@ -102,16 +142,34 @@ Item {
         onLoginButtonClicked: _mainPanel.startApi(username, password)
     }
 
-    WorkingSurface {
-        id: _surface
-
-        objectName: "workingSurface"
-        anchors.fill: parent
-        visible: _session.loggedIn
-        session: _session
-        onSignOut: {
-            console.log("sign outting")
-            _mainPanel.stopApi()
+    // a login that succeeds before the surface stands waits for it to be completed
+    Connections {
+        target: _session
+        function onLoggedInChanged() {
+            if (_session.loggedIn)
+                _mainPanel.completeSurface()
         }
+    }
+
+    Loader {
+        id: _surfaceLoader
+
+        objectName: "workingSurfaceLoader"
+        anchors.fill: parent
+        active: false
+        asynchronous: true
+
+        sourceComponent: WorkingSurface {
+            objectName: "workingSurface"
+            visible: _session.loggedIn
+            session: _session
+            notifier: _notifier
+            onSignOut: {
+                console.log("sign outting")
+                _mainPanel.stopApi()
+            }
+        }
+        // once built, the faces no document draws are registered at a quiet moment
+        onLoaded: Qt.callLater(FontFaces.registerUndrawn)
     }
 }

@@ -1,12 +1,13 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
-import QtGraphicalEffects 1.15
 
 // Produktiv
 // import "qrc:/src/routes.js" as Routes
+// import "qrc:/static/colors.js" as Colors
 
 // Testing
 import "./routes.js" as Routes
+import "../static/colors.js" as Colors
 
 // Holds every view of the route table at once: the areas one below the other,
 // the pages of an area side by side. Shows the area and sub-view the
@@ -91,20 +92,14 @@ Item {
         }
     }
 
-    // The frame clips the sliding pages to a card with rounded corners; the
-    // software renderer has no shaders, so there the corners stay square.
+    // The frame clips the sliding pages to a card; its rounded corners are cut
+    // by a ring in the window's background colour drawn over the card's edge
+    // (below), so the pages render straight into the window, never into an
+    // offscreen layer first.
     Item {
         id: _frame
         anchors.fill: parent
         anchors.margins: 20 * c_Scale
-        layer.enabled: GraphicsInfo.api !== GraphicsInfo.Software
-        layer.effect: OpacityMask {
-            maskSource: Rectangle {
-                width: _frame.width
-                height: _frame.height
-                radius: 10 * c_Scale
-            }
-        }
 
         SwipeView {
             id: _areas
@@ -115,8 +110,12 @@ Item {
             clip: true
             currentIndex: _container._curViewIndex !== undefined ? _container._curViewIndex : 0
 
+            // Built in the background, the areas and pages may be added in any
+            // order, and each addition can move a swipe view's current page:
+            // the shown area and each area's first page are set again as they come.
             Repeater {
                 model: Routes.areas
+                onItemAdded: _areas.setCurrentIndex(_container._curViewIndex !== undefined ? _container._curViewIndex : 0)
 
                 SwipeView {
                     id: _area
@@ -129,6 +128,7 @@ Item {
 
                     Repeater {
                         model: modelData.pages
+                        onItemAdded: _area.setCurrentIndex(0)
 
                         Loader {
                             id: _page
@@ -151,5 +151,23 @@ Item {
                 }
             }
         }
+    }
+
+    // The ring's inner edge is the card's outline with corners of 10 × c_Scale;
+    // its outer part lies on the margin, in the colour the margin has anyway.
+    Rectangle {
+        id: _corners
+
+        readonly property real _ring: 10 * c_Scale
+
+        objectName: "frameCorners"
+        x: _frame.x - _ring
+        y: _frame.y - _ring
+        width: _frame.width + 2 * _ring
+        height: _frame.height + 2 * _ring
+        radius: 10 * c_Scale + _ring
+        color: "transparent"
+        border.width: _ring
+        border.color: Colors.c_background
     }
 }

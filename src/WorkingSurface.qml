@@ -9,8 +9,9 @@ Item {
 
     // the login state; each login re-selects the sub-view chosen last (null: no session, as in tests)
     property var session: null
-    // the one way to the window's banner, for the navigation and every view that asks for it
-    readonly property alias notifier: _notifier
+    // the one way to the window's banner, for the navigation and every view that
+    // asks for it; its own unless the root panel hands it the window's
+    property Notifier notifier: _ownNotifier
     // the current area and the sub-view chosen last
     readonly property alias navigationState: _navigationState
     // the left-hand column
@@ -41,7 +42,7 @@ Item {
     }
 
     Notifier {
-        id: _notifier
+        id: _ownNotifier
     }
 
     Navigation {
@@ -52,7 +53,7 @@ Item {
         anchors.top: parent.top
         anchors.bottom: parent.bottom
         navigationState: _navigationState
-        notifier: _notifier
+        notifier: _surface.notifier
     }
 
     SearchNotificationArea {
@@ -77,7 +78,7 @@ Item {
         width: parent.width - _navigation.width
         height: parent.height - _snarea.height
         navigationState: _navigationState
-        notifier: _notifier
+        notifier: _surface.notifier
         onNavigationRefresh: _navigation.submenuarea.refresh()
     }
 }

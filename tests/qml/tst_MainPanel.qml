@@ -101,6 +101,27 @@ TestCase {
         compare(tokenRequests().length, 0)
     }
 
+    function test_surfaceIsBuiltBehindTheLogin() {
+        // nothing of the surface before the first frame
+        var fresh = createTemporaryObject(_panelComponent, _case)
+        compare(fresh.surface, null)
+        compare(findChild(fresh, "navigation"), null)
+        // right after it the whole surface, every view included, hidden behind the login
+        tryVerify(function () { return fresh.surfaceReady }, 5000)
+        verify(fresh.surface.container.viewAt(4, 0) !== null)
+        verify(!fresh.surface.visible)
+        // a login that succeeds before the surface stands waits for it to be completed
+        var early = createTemporaryObject(_panelComponent, _case)
+        compare(early.surface, null)
+        early.session._loggedIn = true
+        verify(early.surfaceReady)
+        verify(early.surface.visible)
+        verify(early.surface.container.viewAt(0, 0) !== null)
+        // the surface banner's notifier is the root panel's from the start
+        early.session.failed("connection")
+        verify(findChild(early, "notificationBanner").run)
+    }
+
     function test_surfaceMessagesShowOnTheRootBanner() {
         banner().delay = 1500
         findChild(panel, "workingSurface").notifier.notify(["Lieferschein", "konnte nicht angelegt werden", 4])
