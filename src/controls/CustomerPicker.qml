@@ -17,18 +17,29 @@ import "../api/request.js" as Request
 import "../api/service_customer.js" as ServiceCustomer
 
 // The modal "Kunde auswählen" popup: loads every customer when it opens and
-// hands back the one the user confirms.
+// hands back the one the user confirms. Pages are fetched a few at a time and
+// their rows appended a page at a time, always in page order; a row keeps only
+// its text and the customer's id. Typing into the filter field narrows the list
+// (case-insensitive, umlauts included, as the backend's search) while it fills;
+// the placeholder stays the first row.
 Popup {
     id: _picker
 
     // the rows of the drop-down: the placeholder first, then one per customer
+    // that passes the filter ({ name, id })
     readonly property alias customers: _customers
     // true while customer pages are being loaded
     readonly property bool busy: _loading
     // the drop-down's current row (0: the placeholder)
     property alias currentIndex: _combo.currentIndex
+    // the text the rows are narrowed to ("" for all)
+    property alias filterText: _filter.text
+    // how many customers have arrived, filtered or not
+    readonly property int loadedCount: _rowCount
+    // how many page requests may be outstanding at once
+    property int pagesInFlight: 4
 
-    // the user confirmed this customer record with "OK"
+    // the user confirmed this customer ({ id, name }) with "OK"
     signal customerChosen(var customer)
     // the customer list could not be loaded (completely)
     signal loadFailed()
@@ -36,34 +47,74 @@ Popup {
     // the placeholder row's text
     readonly property string placeholderText: qsTr("- Kunde auswählen -")
 
-    // loads all customer pages anew; the rows appear in the order of the replies
+    // loads all customer pages anew; the rows appear in page order
     function load() {
         var serial = ++_loadSerial
+        _rows = []
+        _rowCount = 0
+        _arrived = ({})
+        _nextToAppend = 1
+        _nextToRequest = 1
+        _endPage = -1
+        _outstanding = 0
         _customers.clear()
-        _customers.append({ "name": placeholderText })
+        _customers.append({ "name": placeholderText, "id": -1 })
         _combo.currentIndex = 0
         _loading = true
-        _loadPage(1, serial)
+        _requestMore(serial)
     }
 
     // "OK": hands back the chosen customer and closes; with the placeholder chosen nothing happens
     function accept() {
         var row = _combo.currentIndex > 0 ? _customers.get(_combo.currentIndex) : null
-        if (!row || row.data === undefined)
+        if (!row || row.id < 0)
             return
-        customerChosen(row.data)
+        customerChosen({ "id": row.id, "name": row.name })
         close()
+    }
+
+    // Folds case as the backend's search does: A-Z, the Latin-1 capitals
+    // (Ä, Ö, Ü among them) and the capital sharp s.
+    function foldCase(text) {
+        return String(text).replace(/[A-Z\u00C0-\u00D6\u00D8-\u00DE\u1E9E]/g, function (c) {
+            return c === "\u1E9E" ? "\u00DF" : String.fromCharCode(c.charCodeAt(0) + 32)
+        })
     }
 
     property bool _loading: false
     property int _loadSerial: 0
+    // every customer arrived so far, in page order: { name, id, key (folded name) }
+    property var _rows: []
+    property int _rowCount: 0
+    // pages that came before an earlier one, by page number
+    property var _arrived: ({})
+    property int _nextToAppend: 1
+    property int _nextToRequest: 1
+    // the first page past the end (-1: not known yet)
+    property int _endPage: -1
+    property int _outstanding: 0
+
+    function _matches(key, needle) {
+        return needle === "" || key.indexOf(needle) >= 0
+    }
+
+    // Sends page requests until `pagesInFlight` are outstanding or the end is known.
+    function _requestMore(serial) {
+        while (_loading && _outstanding < Math.max(1, pagesInFlight)
+               && (_endPage < 0 || _nextToRequest < _endPage))
+            _loadPage(_nextToRequest++, serial)
+    }
 
     // Pages count from 1; the end of the pages shows after the last one (a
     // first page that does not come is a failure).
     function _loadPage(page, serial) {
+        ++_outstanding
         ServiceCustomer.get_customers(page, Dynamic.getToken(), function (reply) {
             if (serial !== _loadSerial)
                 return // the picker was opened again meanwhile
+            --_outstanding
+            if (!_loading)
+                return // failed already
             var endOfList = Request.isEndOfPages(reply) && page > 1
             if (!endOfList && !Request.isList(reply)) {
                 _loading = false
@@ -71,15 +122,57 @@ Popup {
                 return
             }
             if (endOfList || reply.length === 0) {
+                if (_endPage < 0 || page < _endPage)
+                    _endPage = page
+            } else {
+                var rows = []
+                for (var i = 0; i < reply.length; ++i) {
+                    var name = reply[i].surname + " " + reply[i].lastname
+                    rows.push({ "name": name, "id": reply[i].id, "key": foldCase(name) })
+                }
+                _arrived[page] = rows
+            }
+            _appendArrived()
+            if (_endPage > 0 && _nextToAppend >= _endPage)
                 _loading = false
-                return
-            }
-            for (var i = 0; i < reply.length; ++i) {
-                var customer = reply[i]
-                _customers.append({ "name": customer.surname + " " + customer.lastname, "data": customer })
-            }
-            _loadPage(page + 1, serial)
+            else
+                _requestMore(serial)
         })
+    }
+
+    // Appends the pages that are next in order, one model insertion per page.
+    function _appendArrived() {
+        var needle = foldCase(_filter.text)
+        while (_arrived[_nextToAppend] !== undefined) {
+            var rows = _arrived[_nextToAppend]
+            delete _arrived[_nextToAppend]
+            ++_nextToAppend
+            var shown = []
+            for (var i = 0; i < rows.length; ++i) {
+                _rows.push(rows[i])
+                if (_matches(rows[i].key, needle))
+                    shown.push({ "name": rows[i].name, "id": rows[i].id })
+            }
+            _rowCount = _rows.length
+            if (shown.length > 0)
+                _customers.append(shown)
+        }
+    }
+
+    // Shows the rows that pass the filter, after the placeholder.
+    function _applyFilter() {
+        var needle = foldCase(_filter.text)
+        var shown = []
+        for (var i = 0; i < _rows.length; ++i) {
+            if (_matches(_rows[i].key, needle))
+                shown.push({ "name": _rows[i].name, "id": _rows[i].id })
+        }
+        _combo.currentIndex = 0
+        if (_customers.count > 1)
+            _customers.remove(1, _customers.count - 1)
+        if (shown.length > 0)
+            _customers.append(shown)
+        _combo.currentIndex = 0
     }
 
     width: 600 * c_Scale
@@ -94,7 +187,11 @@ Popup {
     // light text on the purple card, as in the application's dark window
     Material.theme: Material.Dark
 
-    onAboutToShow: load()
+    onAboutToShow: {
+        _filter.text = ""
+        load()
+        _filter.forceActiveFocus()
+    }
 
     background: Rectangle {
         color: Colors.c_light_purple
@@ -151,6 +248,22 @@ Popup {
                 font.family: CustomFonts.names.nunitoSans
                 font.pixelSize: 17 * c_Scale
                 color: Colors.c_grayish_white
+            }
+
+            TextField {
+                id: _filter
+                objectName: "filterField"
+                width: parent.width
+                placeholderText: qsTr("Kunden suchen")
+                font.family: CustomFonts.names.nunitoSans
+                font.pixelSize: 15 * c_Scale
+                selectByMouse: true
+                onTextChanged: _picker._applyFilter()
+                // Return takes the only customer left
+                onAccepted: {
+                    if (_customers.count === 2)
+                        _combo.currentIndex = 1
+                }
             }
 
             ComboBox {

@@ -160,7 +160,7 @@ ShellTestCase {
         tryCompare(picker, "busy", false, 10000)
         verify(picker.customers.count > 11)
         picker.currentIndex = 12 // a customer from the second page
-        var customer = picker.customers.get(12).data
+        var customer = picker.customers.get(12)
         saveWindowGrab("customer-picker.png")
 
         testServer.clearRecords()
