@@ -4,6 +4,7 @@ import QtTest 1.15
 
 import "../../src/controls"
 import "../../dynamic/variables.js" as Dynamic
+import "../../src/api/authentication.js" as ServiceAuthentication
 
 // Fills the "Kunde auswählen" picker from the reference server at 1,000, 5,000
 // and 20,000 customers and prints, per size and as medians of a few openings:
@@ -43,14 +44,10 @@ TestCase {
 
     function login() {
         var token = ""
-        var xhr = new XMLHttpRequest()
-        xhr.onreadystatechange = function () {
-            if (xhr.readyState === XMLHttpRequest.DONE && xhr.status === 201)
-                token = JSON.parse(xhr.responseText).token
-        }
-        xhr.open("POST", testServer.productionOrigin + "/tokens")
-        xhr.setRequestHeader("Authorization", "Basic " + Qt.btoa("demo:vendrix-demo"))
-        xhr.send()
+        ServiceAuthentication.get_token(Qt.btoa("demo:vendrix-demo"), function (reply) {
+            if (reply && typeof reply.token === "string")
+                token = reply.token
+        })
         tryVerify(function () { return token !== "" }, 10000, "login")
         return token
     }
