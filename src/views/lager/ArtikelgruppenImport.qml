@@ -28,8 +28,8 @@ Rectangle {
     readonly property alias importer: _importer
     // the view's own message bar
     readonly property alias banner: _banner
-    // the file dialog, for tests
-    readonly property alias fileDialog: _fileDialog
+    // the file dialog once it has been asked for, else null
+    readonly property var fileDialog: _fileDialog
 
     // Reads the file at `url` into the preview.
     function loadFile(url) {
@@ -43,6 +43,16 @@ Rectangle {
         _importer.run()
     }
 
+    // Opens the file dialog in the home folder each time: it would start
+    // where the application runs. Qt's dialog is a large tree, so it is made
+    // only when the user first asks for it.
+    function chooseFile() {
+        if (_fileDialog === null)
+            _fileDialog = _fileDialogComponent.createObject(_view)
+        _fileDialog.folder = _fileDialog.shortcuts.home
+        _fileDialog.open()
+    }
+
     function _notify(title, text, state) {
         _banner.settings = [title, text, state]
         _banner.run = true
@@ -50,6 +60,8 @@ Rectangle {
 
     // each column's share of the preview's width
     readonly property var _shares: [0.05, 0.15, 0.08, 0.08, 0.07, 0.06, 0.06, 0.08, 0.09, 0.06, 0.22]
+    // the file dialog, made by chooseFile()
+    property var _fileDialog: null
 
     color: Colors.c_grayish_white
     Material.theme: Material.Light
@@ -71,12 +83,14 @@ Rectangle {
         }
     }
 
-    FileDialog {
-        id: _fileDialog
+    Component {
+        id: _fileDialogComponent
 
-        title: "Please choose a file"
-        nameFilters: [qsTr("CSV Dateien (*.csv)")]
-        onAccepted: _view.loadFile(fileUrls[0])
+        FileDialog {
+            title: "Please choose a file"
+            nameFilters: [qsTr("CSV Dateien (*.csv)")]
+            onAccepted: _view.loadFile(fileUrls[0])
+        }
     }
 
     Column {
@@ -132,11 +146,7 @@ Rectangle {
                 font.bold: true
                 font.pixelSize: 40
                 text: "\uf07c"
-                onClicked: {
-                    // the home folder each time: the dialog would start where the application runs
-                    _fileDialog.folder = _fileDialog.shortcuts.home
-                    _fileDialog.open()
-                }
+                onClicked: _view.chooseFile()
             }
         }
 
