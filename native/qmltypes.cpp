@@ -31,8 +31,8 @@ void registerAll()
         "PrivateFiles", 1, 0, "PrivateFiles", [](QQmlEngine *, QJSEngine *) -> QObject * { return new PrivateFiles; });
     qmlRegisterType<ArticleGroupCsv>("ArticleGroupCsv", 1, 0, "ArticleGroupCsv");
     // the embedded typefaces, registered in stages while the window starts
-    qmlRegisterSingletonType<FontFaces>("FontFaces", 1, 0, "FontFaces",
-                                        [](QQmlEngine *, QJSEngine *) -> QObject * { return new FontFaces; });
+    qmlRegisterSingletonType<FontFaces>(
+        "FontFaces", 1, 0, "FontFaces", [](QQmlEngine *, QJSEngine *) -> QObject * { return new FontFaces; });
 }
 
 } // namespace QmlTypes

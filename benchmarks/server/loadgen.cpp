@@ -42,8 +42,8 @@ public:
             beast::error_code ec;
             if (!reused) {
                 stream_.emplace(ioc_);
-                stream_->connect(tcp::endpoint(net::ip::make_address("127.0.0.1"), static_cast<unsigned short>(port_)),
-                    ec);
+                stream_->connect(
+                    tcp::endpoint(net::ip::make_address("127.0.0.1"), static_cast<unsigned short>(port_)), ec);
                 if (!ec)
                     stream_->socket().set_option(tcp::no_delay(true), ec);
             }
@@ -76,8 +76,8 @@ private:
     beast::flat_buffer buffer_;
 };
 
-http::request<http::string_body> makeRequest(const std::string &method, const std::string &target,
-    const std::string &body, const std::string &authorization)
+http::request<http::string_body> makeRequest(
+    const std::string &method, const std::string &target, const std::string &body, const std::string &authorization)
 {
     http::request<http::string_body> req {http::string_to_verb(method), target, 11};
     req.set(http::field::host, "127.0.0.1");
