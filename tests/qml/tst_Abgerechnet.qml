@@ -19,6 +19,8 @@ OrdersTestCase {
     // file URLs handed to the opener, oldest first
     property var opened: []
     property int openedCount: 0
+    // false: the opener finds no program for the file, as on a desktop without a PDF viewer
+    property bool openerWorks: true
     // an invoice of an order billed for these tests, on the first page
     property var invoice: null
 
@@ -29,7 +31,7 @@ OrdersTestCase {
         opener: function (fileUrl) {
             _case.opened.push(String(fileUrl))
             _case.openedCount = _case.opened.length
-            return true
+            return _case.openerWorks
         }
     }
 
@@ -47,6 +49,7 @@ OrdersTestCase {
         view.download.stop()
         opened = []
         openedCount = 0
+        openerWorks = true
         reload(view)
     }
 
@@ -139,6 +142,14 @@ OrdersTestCase {
         keyClick(Qt.Key_Return)
         tryCompare(_case, "openedCount", 2, 10000)
         compare(opened[1], opened[0])
+
+        // no program opens it: the banner says where the file is
+        openerWorks = false
+        keyClick(Qt.Key_Return)
+        tryCompare(_case, "openedCount", 3, 10000)
+        tryVerify(function () { return view.banner.settings[0] === "Rechnung nicht geöffnet" }, 5000)
+        compare(view.banner.settings[2], 4)
+        verify(view.banner.settings[1].indexOf(PrivateFiles.directory() + "/" + fileName) >= 0, view.banner.settings[1])
     }
 
     function test_failedDownloadsShowAndOpenNothing() {

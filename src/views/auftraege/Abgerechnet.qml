@@ -154,7 +154,13 @@ Rectangle {
         onStarted: console.log("Started download")
         onRedirected: console.log("Redirected")
         onProgressChanged: console.log("progress: " + progress)
-        onFinished: _view.opener(destination)
+        // without a program for PDFs on this desktop the user learns where the file is
+        onFinished: {
+            if (!_view.opener(destination))
+                _view.notify([qsTr("Rechnung nicht geöffnet"),
+                              qsTr("Die Rechnung liegt unter %1").arg(decodeURIComponent(String(destination).replace(/^file:\/\//, ""))),
+                              NotificationState.ERROR])
+        }
         // the error text names the document's address, which opens it without a session: banner only
         onError: {
             console.log("Download failed with error " + errorCode)
