@@ -134,7 +134,8 @@ Popup {
     closePolicy: Popup.CloseOnEscape
     // white texts on the blue card, buttons in the application's accent
     Material.theme: Material.Dark
-    Material.accent: Material.DeepPurple
+    // a colour, not the enum: the dark theme would lighten the enum below the white text's contrast
+    Material.accent: Material.color(Material.DeepPurple)
 
     onAboutToShow: _load()
     // a customer's kind shows only while it is open
