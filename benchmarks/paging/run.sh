@@ -1,9 +1,9 @@
 #!/bin/sh
 # Paging benchmark of "Erfasste Aufträge": the view pages to the end by
-# scrolling through 5,000 generated captured orders of the reference server,
+# scrolling through 5,000 (or --orders N) generated captured orders of the reference server,
 # on a virtual X server with the OpenGL scene graph, as users see it.
 #
-#   benchmarks/paging/run.sh [build-dir]        (default: build)
+#   benchmarks/paging/run.sh [--orders N] [build-dir]   (default: 5000 orders, build)
 #
 # Prints per page the time from reaching the end of the list to the first
 # frame drawn with the new cards, the frame times while scrolling, and the
@@ -13,6 +13,11 @@ set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
+orders=5000
+if [ "${1:-}" = "--orders" ]; then
+    orders=$2
+    shift 2
+fi
 build=${1:-$root/build}
 runner=$build/tests/qml/vendrix_qmltests
 if [ ! -x "$runner" ]; then
@@ -23,7 +28,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 cd "$work"
-QT_QPA_PLATFORM=xcb QML_XHR_ALLOW_FILE_READ=1 XDG_RUNTIME_DIR=$work \
+PAGING_ORDERS=$orders QT_QPA_PLATFORM=xcb QML_XHR_ALLOW_FILE_READ=1 XDG_RUNTIME_DIR=$work \
     xvfb-run -a -s "-screen 0 1920x1080x24" "$runner" -input "$here/bench_Paging.qml" >"$work/out.txt" 2>&1 || {
     tail -n 40 "$work/out.txt" >&2
     exit 1
