@@ -91,6 +91,14 @@ TestCase {
             }
         }
         wait(1000)
+        var idleTicks = cpuTicks()
+        var frames = 0
+        var countFrame = function () { ++frames }
+        _case.Window.window.afterAnimating.connect(countFrame)
+        wait(3000)
+        _case.Window.window.afterAnimating.disconnect(countFrame)
+        console.log("WALK idle for 3 s afterwards: CPU " + ((cpuTicks() - idleTicks) * 1000 / ticksPerSecond) + " ms, "
+                    + frames + " frames")
         console.log("WALK RSS after " + visited + " views in " + Routes.areas.length + " areas: "
                     + (memoryKiB("VmRSS") / 1024).toFixed(1) + " MiB, peak " + (memoryKiB("VmHWM") / 1024).toFixed(1)
                     + " MiB")
