@@ -237,7 +237,7 @@ Rectangle {
         }
     }
 
-    BusyIndicator {
+    BusySpinner {
         id: _busy
 
         objectName: "loginBusy"

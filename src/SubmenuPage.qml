@@ -59,7 +59,7 @@ Item {
         onClicked: _page.actionClicked()
     }
 
-    BusyIndicator {
+    BusySpinner {
         objectName: "busyIndicator"
         anchors.verticalCenter: _action.verticalCenter
         anchors.left: _action.right

@@ -223,7 +223,7 @@ Popup {
                 color: Colors.c_grayish_white
             }
 
-            BusyIndicator {
+            BusySpinner {
                 objectName: "busyIndicator"
                 anchors.right: parent.right
                 anchors.rightMargin: 10 * c_Scale

@@ -300,7 +300,7 @@ FocusScope {
         color: Colors.c_nav_font
     }
 
-    BusyIndicator {
+    BusySpinner {
         objectName: "busyIndicator"
         anchors.centerIn: parent
         z: 10

@@ -99,7 +99,7 @@ Item {
         }
     }
 
-    BusyIndicator {
+    BusySpinner {
         id: _busy
 
         anchors.centerIn: parent

@@ -100,7 +100,7 @@ Popup {
             }
         }
 
-        BusyIndicator {
+        BusySpinner {
             objectName: "busyIndicator"
             anchors.centerIn: parent
             running: _popup.busy

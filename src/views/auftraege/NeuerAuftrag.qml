@@ -140,7 +140,7 @@ Rectangle {
         }
     }
 
-    BusyIndicator {
+    BusySpinner {
         objectName: "busyIndicator"
         anchors.centerIn: parent
         z: 11

@@ -7,12 +7,14 @@ import QtQuick.Controls.Material 2.15
 // import "qrc:/dynamic/variables.js" as Dynamic
 // import "qrc:/src/api/request.js" as Request
 // import "qrc:/src/api/service_customer.js" as ServiceCustomer
+// import "qrc:/src/controls"
 
 // Testing
 import "../../../static/NotificationState.js" as NotificationState
 import "../../../dynamic/variables.js" as Dynamic
 import "../../api/request.js" as Request
 import "../../api/service_customer.js" as ServiceCustomer
+import "../../controls"
 
 // The blue popup over the whole overview in which one stored customer is
 // changed: it reads the customer when it opens, shows it in the customer
@@ -165,7 +167,7 @@ Popup {
             onCancelClicked: _popup.close()
         }
 
-        BusyIndicator {
+        BusySpinner {
             objectName: "busyIndicator"
             anchors.centerIn: parent
             running: _popup.busy

@@ -140,7 +140,7 @@ Item {
         onSaveClicked: _view.save()
     }
 
-    BusyIndicator {
+    BusySpinner {
         objectName: "busyIndicator"
         anchors.centerIn: parent
         z: 2

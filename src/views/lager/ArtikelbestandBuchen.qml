@@ -313,7 +313,7 @@ Rectangle {
         }
     }
 
-    BusyIndicator {
+    BusySpinner {
         objectName: "busyIndicator"
         anchors.centerIn: parent
         z: 10

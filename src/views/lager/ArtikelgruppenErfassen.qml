@@ -242,7 +242,7 @@ Rectangle {
         }
     }
 
-    BusyIndicator {
+    BusySpinner {
         objectName: "busyIndicator"
         anchors.centerIn: parent
         z: 10
