@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "pg_instance.h"
+#include "server_checks.h"
 #include "server_harness.h"
 
 using namespace vxtest;
@@ -71,17 +72,6 @@ Json allPages(Api &api, const std::string &resource)
     }
     return all;
 }
-
-QByteArray describe(const Reply &r)
-{
-    return QStringLiteral("status %1, body %2").arg(r.status).arg(QString::fromStdString(r.body).left(300)).toUtf8();
-}
-
-#define CHECK_STATUS(request, expected)                                                                                \
-    do {                                                                                                               \
-        const Reply reply_ = (request);                                                                                \
-        QVERIFY2(reply_.status == (expected), describe(reply_).constData());                                           \
-    } while (0)
 
 } // namespace
 

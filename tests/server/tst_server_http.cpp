@@ -16,6 +16,7 @@
 
 #include "money.h"
 #include "pg_instance.h"
+#include "server_checks.h"
 #include "server_harness.h"
 
 using namespace vxtest;
@@ -137,19 +138,7 @@ QString pdfText(const QString &file, const std::string &bytes)
     return QString::fromUtf8(text.readAllStandardOutput());
 }
 
-QByteArray describe(const Reply &r)
-{
-    return QStringLiteral("status %1, body %2").arg(r.status).arg(QString::fromStdString(r.body).left(300)).toUtf8();
-}
-
-// Each macro sends its request exactly once.
-#define CHECK_STATUS(request, expected)                                                                                \
-    do {                                                                                                               \
-        const Reply reply_ = (request);                                                                                \
-        QVERIFY2(reply_.status == (expected), describe(reply_).constData());                                           \
-    } while (0)
-
-// Errors are JSON objects with a text under "error".
+// Errors are JSON objects with a text under "error"; sends its request exactly once.
 #define CHECK_ERROR(request, expected)                                                                                 \
     do {                                                                                                               \
         const Reply reply_ = (request);                                                                                \

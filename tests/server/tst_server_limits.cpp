@@ -19,6 +19,7 @@
 
 #include <sqlite3.h>
 
+#include "server_checks.h"
 #include "server_harness.h"
 
 using namespace vxtest;
@@ -27,17 +28,6 @@ namespace {
 
 const std::string kUser = "demo";
 const std::string kPassword = "vendrix-demo";
-
-QByteArray describe(const Reply &r)
-{
-    return QStringLiteral("status %1, body %2").arg(r.status).arg(QString::fromStdString(r.body).left(300)).toUtf8();
-}
-
-#define CHECK_STATUS(request, expected)                                                                                \
-    do {                                                                                                               \
-        const Reply reply_ = (request);                                                                                \
-        QVERIFY2(reply_.status == (expected), describe(reply_).constData());                                           \
-    } while (0)
 
 Json customerBody(const std::string &info = "")
 {
