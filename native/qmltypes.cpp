@@ -6,6 +6,7 @@
 #include "fontfaces.h"
 #include "generatepdf.h"
 #include "mousehandling.h"
+#include "passwordstore.h"
 #include "privatefiles.h"
 #include "tablemodel.h"
 #include "updateinstance.h"
@@ -33,6 +34,8 @@ void registerAll()
     // the embedded typefaces, registered in stages while the window starts
     qmlRegisterSingletonType<FontFaces>(
         "FontFaces", 1, 0, "FontFaces", [](QQmlEngine *, QJSEngine *) -> QObject * { return new FontFaces; });
+    // the remembered password in the desktop's keyring
+    qmlRegisterType<PasswordStore>("PasswordStore", 1, 0, "PasswordStore");
 }
 
 } // namespace QmlTypes

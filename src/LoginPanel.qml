@@ -16,15 +16,20 @@ import "../static/ConfigStorage.js" as ConfigStorage
 import "./controls"
 
 // The login form: user name, password, company and the box that remembers them.
-// It starts prefilled from the settings store and never logs in by itself: it
-// asks its host with loginButtonClicked, and follows the session (busy while
-// the button's login is outstanding, folded away while logged in).
+// It starts prefilled (user name, company and box from the settings store, the
+// password from the desktop's keyring when it comes) and never logs in by
+// itself: it asks its host with loginButtonClicked, and follows the session
+// (busy while the button's login is outstanding, folded away while logged in).
 // States: "open" (full size) and "close" (folded away, then invisible).
 Rectangle {
     id: _loginPanel
 
     // the session whose state the panel shows (null: none, the form alone)
     property var session: null
+    // takes the warning when the keyring cannot keep the password (a Notifier)
+    property var notifier: null
+    // the keyring the password is remembered in (a PasswordStore; tests put a stand-in here)
+    property alias keyring: _memory.keyring
     // runs while a login asked for with the button is outstanding
     readonly property alias busyIndicator: _busy
     // the user-name field
@@ -53,16 +58,27 @@ Rectangle {
         font.pixelSize: 26 * c_Scale
     }
 
-    // Button "LOGIN": remembers the data when asked to, and logs in with the indicator running.
+    // Button "LOGIN": remembers the data when asked to, and logs in with the
+    // indicator running. The password goes to the keyring once the session
+    // has taken it, so a mistyped one is not kept. Unticked, or for another
+    // user, the password kept so far is removed from the keyring.
     function login() {
         _indicateBusy = true
+        var wasRemembered = _isTicked(ConfigStorage.get(ConfigStorage.autologin, false))
+        var previousUser = ConfigStorage.get(ConfigStorage.username, "")
+        if (wasRemembered && (!_remember.checked || previousUser !== _user.text))
+            _memory.forget(previousUser)
+        _pendingPassword = null
         if (_remember.checked) {
-            // the password is stored, but never logged
+            // the password is remembered, but never logged
             console.log("SPEICHERE KONFIG", _user.text, "***", _company.currentIndex, _remember.checked)
             ConfigStorage.set(ConfigStorage.username, _user.text)
-            ConfigStorage.set(ConfigStorage.password, _password.text)
             ConfigStorage.set(ConfigStorage.company, _company.currentIndex)
             ConfigStorage.set(ConfigStorage.autologin, true)
+            _pendingPassword = { user: _user.text, password: _password.text }
+        } else if (wasRemembered) {
+            // the next start opens with the box as the user left it
+            ConfigStorage.set(ConfigStorage.autologin, false)
         }
         loginButtonClicked(_user.text, _password.text)
     }
@@ -86,6 +102,15 @@ Rectangle {
 
     // whether the login under way was asked for with the button, which shows the indicator
     property bool _indicateBusy: false
+    // {user, password} to remember once the button's login succeeds; null: nothing
+    property var _pendingPassword: null
+    // the user has typed into the password field: a late answer of the keyring leaves it alone
+    property bool _passwordTyped: false
+
+    // a stored flag: true, or "1" as the settings store gives it back
+    function _isTicked(value) {
+        return value === true || value === "1"
+    }
 
     height: 0
     opacity: 0
@@ -100,14 +125,32 @@ Rectangle {
         function onLoggedInChanged() {
             _loginPanel.state = _loginPanel.session.loggedIn ? "close" : "open"
         }
+        function onSucceeded() {
+            if (_loginPanel._pendingPassword)
+                _memory.remember(_loginPanel._pendingPassword.user, _loginPanel._pendingPassword.password)
+            _loginPanel._pendingPassword = null
+        }
+        function onFailed() {
+            _loginPanel._pendingPassword = null
+        }
+    }
+
+    RememberedPassword {
+        id: _memory
+
+        notifier: _loginPanel.notifier
     }
 
     Component.onCompleted: {
-        _user.text = ConfigStorage.get(ConfigStorage.username, "")
-        _password.text = ConfigStorage.get(ConfigStorage.password, "")
+        var user = ConfigStorage.get(ConfigStorage.username, "")
+        _user.text = user
         _company.currentIndex = parseInt(ConfigStorage.get(ConfigStorage.company, -1), 10)
-        var remembered = ConfigStorage.get(ConfigStorage.autologin, false)
-        _remember.checked = remembered === true || remembered === "1"
+        _remember.checked = _isTicked(ConfigStorage.get(ConfigStorage.autologin, false))
+        _memory.recall(user, _remember.checked, function (password) {
+            // the answer may come late: what the user typed meanwhile stays
+            if (!_passwordTyped && _user.text === user)
+                _password.text = password
+        })
     }
 
     states: [
@@ -189,6 +232,7 @@ Rectangle {
                 echoMode: TextInput.Password
                 selectByMouse: true
                 onAccepted: _loginPanel.submitFrom(_password)
+                onTextEdited: _loginPanel._passwordTyped = true
             }
         }
 

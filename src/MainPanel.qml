@@ -139,6 +139,7 @@ Item {
         width: parent.width
         z: 10
         session: _session
+        notifier: _notifier
         onLoginButtonClicked: _mainPanel.startApi(username, password)
     }
 

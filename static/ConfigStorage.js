@@ -8,6 +8,8 @@
 // Keys of the settings. Values come back as text whatever was stored: the
 // column's text type turns 0 into "0" and true into "1".
 var username = "username"
+// written by earlier versions only: the password now lives in the desktop's
+// keyring, and one found here is moved there and removed
 var password = "password"
 var company = "company"
 var autologin = "loginsave"
@@ -30,6 +32,19 @@ function set(setting, value) {
         result = rs.rowsAffected > 0 ? "OK" : "Error"
     })
     return result
+}
+
+// Removes `setting`, its value overwritten in the file, not merely unlinked
+// (the value may be a secret); "OK", also when there was none. A database that
+// cannot be opened or written throws to the caller.
+function remove(setting) {
+    var db = getDatabase()
+    db.transaction(function (tx) {
+        tx.executeSql(CREATE_TABLE)
+        tx.executeSql("PRAGMA secure_delete = ON")
+        tx.executeSql("DELETE FROM settings WHERE setting=?;", [setting])
+    })
+    return "OK"
 }
 
 // The text stored under `setting`, or `default_value` when there is none or the read fails.

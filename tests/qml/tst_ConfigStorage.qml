@@ -52,6 +52,26 @@ TestCase {
         compare(ConfigStorage.get(ConfigStorage.password, ""), "geheim ü")
     }
 
+    // the database file as text (binary parts garbled), to look for a value in it
+    function fileText() {
+        var request = new XMLHttpRequest()
+        request.open("GET", "file://" + testStoragePath + "/Databases/" + Qt.md5("Vendrix") + ".sqlite", false)
+        request.send()
+        return request.responseText
+    }
+
+    // A removed value (a password an earlier version kept) is gone from the file, not only from the table.
+    function test_removeLeavesNoTraceInTheFile() {
+        compare(ConfigStorage.set(ConfigStorage.password, "Klartext-4711"), "OK")
+        ConfigStorage.set(ConfigStorage.username, "anna")
+        verify(fileText().indexOf("Klartext-4711") >= 0)
+        compare(ConfigStorage.remove(ConfigStorage.password), "OK")
+        compare(ConfigStorage.get(ConfigStorage.password, null), null)
+        verify(fileText().indexOf("Klartext-4711") < 0)
+        compare(ConfigStorage.get(ConfigStorage.username, ""), "anna")
+        compare(ConfigStorage.remove("never-written"), "OK")
+    }
+
     function test_aFailedReadGivesTheDefault() {
         ConfigStorage.set("x", "1")
         database().transaction(function (tx) {

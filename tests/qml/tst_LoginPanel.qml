@@ -1,13 +1,17 @@
 import QtQuick 2.15
 import QtQuick.LocalStorage 2.12
 import QtTest 1.15
+import PasswordStore 1.0
 
 import "../../src"
 import "../../static"
 import "../../static/ConfigStorage.js" as ConfigStorage
+import "../../static/NotificationState.js" as NotificationState
 
-// The login form on its own: prefilling from the settings store, what is
-// remembered, and Return in the fields. The form only asks; it never logs in.
+// The login form on its own: prefilling from the settings store and the
+// keyring, what is remembered where, and Return in the fields. The form only
+// asks; it never logs in. This process has no session bus: the real keyring is
+// unreachable, and a stand-in answers where a case needs a keyring.
 TestCase {
     id: _case
     name: "LoginPanel"
@@ -22,11 +26,57 @@ TestCase {
             property alias panel: _panel
             width: _case.width
             height: _case.height
-            LoginPanel { id: _panel; anchors.centerIn: parent; width: parent.width }
+            LoginPanel { id: _panel; anchors.centerIn: parent; width: parent.width; notifier: _notifier }
         }
     }
 
+    // the same with a stand-in keyring and session
+    Component {
+        id: _standInComponent
+        Item {
+            property alias panel: _panel
+            property QtObject keyring
+            property QtObject session
+            width: _case.width
+            height: _case.height
+            LoginPanel {
+                id: _panel
+                anchors.centerIn: parent
+                width: parent.width
+                notifier: _notifier
+                keyring: parent.keyring
+                session: parent.session
+            }
+        }
+    }
+
+    // a keyring that keeps its requests ({verb, user, password, answer}) for the case to answer
+    Component {
+        id: _keyringComponent
+        QtObject {
+            property var requests: []
+            function read(user, answer) { requests.push({ verb: "read", user: user, answer: answer }) }
+            function store(user, password, answer) {
+                requests.push({ verb: "store", user: user, password: password, answer: answer })
+            }
+            function remove(user, answer) { requests.push({ verb: "remove", user: user, answer: answer }) }
+        }
+    }
+
+    Component {
+        id: _sessionComponent
+        QtObject {
+            property bool loggedIn: false
+            property bool busy: false
+            signal succeeded()
+            signal failed(string kind)
+        }
+    }
+
+    Component { id: _storeComponent; PasswordStore {} }
+    Notifier { id: _notifier }
     SignalSpy { id: _loginSpy; signalName: "loginButtonClicked" }
+    SignalSpy { id: _notifiedSpy; target: _notifier; signalName: "notified" }
 
     function init() {
         // every case starts without remembered data
@@ -35,15 +85,34 @@ TestCase {
             tx.executeSql("DELETE FROM settings")
         })
         _loginSpy.clear()
+        _notifiedSpy.clear()
         testServer.clearRecords()
     }
 
-    function createPanel() {
-        var panel = createTemporaryObject(_panelComponent, _case).panel
+    // a panel on the real keyring, or with `standIns` ({keyring, session}) in its place
+    function createPanel(standIns) {
+        var panel = standIns ? createTemporaryObject(_standInComponent, _case, standIns).panel
+                             : createTemporaryObject(_panelComponent, _case).panel
         _loginSpy.target = panel
         panel.state = "open"
         tryCompare(panel, "height", _case.height, 2000)
         return panel
+    }
+
+    function standIns() {
+        return { keyring: createTemporaryObject(_keyringComponent, _case),
+                 session: createTemporaryObject(_sessionComponent, _case) }
+    }
+
+    // the stand-in keyring's requests as "verb user[ password]"
+    function requests(keyring) {
+        return keyring.requests.map(function (r) { return [r.verb, r.user].concat(r.password === undefined ? [] : [r.password]).join(" ") })
+    }
+
+    function remember(user, company) {
+        ConfigStorage.set(ConfigStorage.username, user)
+        ConfigStorage.set(ConfigStorage.company, company)
+        ConfigStorage.set(ConfigStorage.autologin, true)
     }
 
     function tokenRequests() {
@@ -67,11 +136,11 @@ TestCase {
     }
 
     function test_prefilledFromRememberedDataWithoutLoggingIn() {
-        ConfigStorage.set(ConfigStorage.username, "demo")
-        ConfigStorage.set(ConfigStorage.password, "vendrix-demo")
-        ConfigStorage.set(ConfigStorage.company, 1)
-        ConfigStorage.set(ConfigStorage.autologin, true)
-        var panel = createPanel()
+        remember("demo", 1)
+        var fakes = standIns()
+        var panel = createPanel(fakes)
+        compare(requests(fakes.keyring), ["read demo"])
+        fakes.keyring.requests[0].answer(PasswordStore.Ok, "vendrix-demo")
         compare(panel.userField.text, "demo")
         compare(panel.passwordField.text, "vendrix-demo")
         compare(panel.companyBox.currentIndex, 1)
@@ -134,15 +203,18 @@ TestCase {
 
     function test_loginButtonRemembersOnlyWhenTicked() {
         ConfigStorage.set(ConfigStorage.username, "earlier")
-        var panel = createPanel()
+        var fakes = standIns()
+        var panel = createPanel(fakes)
         panel.userField.text = "anna"
         panel.passwordField.text = "geheim"
         panel.companyBox.currentIndex = 0
         mouseClick(panel.loginButton)
         compare(_loginSpy.count, 1)
+        fakes.session.succeeded()
         // unticked: nothing written and nothing removed
         compare(ConfigStorage.get(ConfigStorage.username, "none"), "earlier")
         compare(ConfigStorage.get(ConfigStorage.password, "none"), "none")
+        compare(requests(fakes.keyring), [])
 
         mouseClick(panel.rememberBox)
         verify(panel.rememberBox.checked)
@@ -151,10 +223,131 @@ TestCase {
         compare(_loginSpy.signalArguments[1][0], "anna")
         compare(_loginSpy.signalArguments[1][1], "geheim")
         compare(ConfigStorage.get(ConfigStorage.username, "none"), "anna")
-        compare(ConfigStorage.get(ConfigStorage.password, "none"), "geheim")
         compare(ConfigStorage.get(ConfigStorage.company, "none"), "0")
         compare(ConfigStorage.get(ConfigStorage.autologin, "none"), "1")
+        // the password goes to the keyring, and only once the login has succeeded
+        compare(requests(fakes.keyring), [])
+        fakes.session.succeeded()
+        compare(requests(fakes.keyring), ["store anna geheim"])
+        compare(ConfigStorage.get(ConfigStorage.password, "none"), "none")
+        // a refused login keeps nothing
+        panel.passwordField.text = "vertippt"
+        mouseClick(panel.loginButton)
+        fakes.session.failed("credentials")
+        fakes.session.succeeded()
+        compare(requests(fakes.keyring).length, 1)
         // the form itself sends nothing
         compare(tokenRequests().length, 0)
+    }
+
+    // The keyring answers when it answers: what the user did meanwhile stays.
+    function test_lateKeyringAnswer_data() {
+        return [
+            { tag: "found", status: PasswordStore.Ok, typed: "", expected: "aus-dem-schluesselbund" },
+            { tag: "password typed meanwhile", status: PasswordStore.Ok, typed: "getippt", expected: "getippt" },
+            { tag: "user name changed meanwhile", status: PasswordStore.Ok, user: "bernd", expected: "" },
+            { tag: "none kept", status: PasswordStore.NotFound, expected: "" },
+            { tag: "keyring unreachable", status: PasswordStore.Unavailable, expected: "" }
+        ]
+    }
+
+    function test_lateKeyringAnswer(data) {
+        remember("anna", 0)
+        var fakes = standIns()
+        var panel = createPanel(fakes)
+        compare(requests(fakes.keyring), ["read anna"])
+        if (data.typed) {
+            mouseClick(panel.passwordField)
+            for (var i = 0; i < data.typed.length; ++i)
+                keyClick(data.typed[i])
+        }
+        if (data.user)
+            panel.userField.text = data.user
+        fakes.keyring.requests[0].answer(data.status, data.status === PasswordStore.Ok ? "aus-dem-schluesselbund" : "")
+        compare(panel.passwordField.text, data.expected)
+        compare(_notifiedSpy.count, 0, "a read that fails is no news")
+    }
+
+    // Unticked after a remembered login, or another user: the password kept so
+    // far leaves the keyring. Who never ticked the box never meets the keyring.
+    function test_forgottenWhenUntickedOrAnotherUser_data() {
+        return [
+            { tag: "unticked", remembered: true, user: "anna", tick: false, expected: ["remove anna"], flag: "0" },
+            { tag: "another user", remembered: true, user: "bernd", tick: true,
+              expected: ["remove anna", "store bernd pw"], flag: "1" },
+            { tag: "same user", remembered: true, user: "anna", tick: true, expected: ["store anna pw"], flag: "1" },
+            { tag: "never remembered", remembered: false, user: "anna", tick: false, expected: [], flag: "none" }
+        ]
+    }
+
+    function test_forgottenWhenUntickedOrAnotherUser(data) {
+        ConfigStorage.set(ConfigStorage.username, "anna")
+        if (data.remembered)
+            remember("anna", 0)
+        var fakes = standIns()
+        var panel = createPanel(fakes)
+        fakes.keyring.requests = []
+        panel.rememberBox.checked = data.tick
+        panel.userField.text = data.user
+        panel.passwordField.text = "pw"
+        mouseClick(panel.loginButton)
+        fakes.session.succeeded()
+        compare(requests(fakes.keyring), data.expected)
+        compare(ConfigStorage.get(ConfigStorage.autologin, "none"), data.flag)
+        compare(ConfigStorage.get(ConfigStorage.username, "none"), data.user === "bernd" ? "bernd" : "anna")
+    }
+
+    // A password an earlier version kept in the settings store is there at
+    // once, moves to the keyring and leaves the settings store, whatever the
+    // keyring answers; when the keyring could not take it, the user is told.
+    function test_passwordInTheSettingsMovesToTheKeyring_data() {
+        return [
+            { tag: "keyring takes it", status: PasswordStore.Ok, warned: 0 },
+            { tag: "keyring unreachable", status: PasswordStore.Unavailable, warned: 1 }
+        ]
+    }
+
+    function test_passwordInTheSettingsMovesToTheKeyring(data) {
+        remember("anna", 0)
+        ConfigStorage.set(ConfigStorage.password, "alt-geheim")
+        var fakes = standIns()
+        var panel = createPanel(fakes)
+        compare(panel.passwordField.text, "alt-geheim")
+        compare(requests(fakes.keyring), ["store anna alt-geheim"])
+        fakes.keyring.requests[0].answer(data.status)
+        compare(ConfigStorage.get(ConfigStorage.password, null), null)
+        compare(_notifiedSpy.count, data.warned)
+        if (data.warned)
+            compare(_notifiedSpy.signalArguments[0][0],
+                    ["Passwort nicht gespeichert",
+                     "Kein Schlüsselbund erreichbar: das bisher gespeicherte Passwort wurde aus den Einstellungen entfernt",
+                     NotificationState.WARNING])
+    }
+
+    // Without any keyring (this process has no session bus): the password is
+    // kept nowhere, the rest is remembered, and one warning says so at once.
+    function test_withoutKeyringThePasswordIsNotKept() {
+        var session = createTemporaryObject(_sessionComponent, _case)
+        var panel = createPanel({ keyring: createTemporaryObject(_storeComponent, _case), session: session })
+        panel.rememberBox.checked = true
+        panel.userField.text = "anna"
+        panel.passwordField.text = "geheim"
+        panel.companyBox.currentIndex = 1
+        var started = Date.now()
+        for (var i = 0; i < 2; ++i) {
+            mouseClick(panel.loginButton)
+            session.succeeded()
+            tryCompare(_notifiedSpy, "count", 1, 1000)
+        }
+        verify(Date.now() - started < 1000, "no waiting for a keyring")
+        wait(100)
+        compare(_notifiedSpy.count, 1, "said once")
+        compare(_notifiedSpy.signalArguments[0][0],
+                ["Passwort nicht gespeichert",
+                 "Kein Schlüsselbund erreichbar: Benutzername und Firma bleiben gespeichert, das Passwort nicht",
+                 NotificationState.WARNING])
+        compare([ConfigStorage.get(ConfigStorage.username, "none"), ConfigStorage.get(ConfigStorage.company, "none"),
+                 ConfigStorage.get(ConfigStorage.autologin, "none"), ConfigStorage.get(ConfigStorage.password, "none")],
+                ["anna", "1", "1", "none"])
     }
 }

@@ -201,6 +201,10 @@ TestCase {
             mouseClick(loginPanel().loginButton)
             tryCompare(container(), "visible", true, 5000)
             token = Dynamic.getToken()
+            // no keyring in this process: the password is not kept, and the banner says so
+            tryCompare(banner(), "run", true, 5000)
+            compare(banner().settings[0], "Passwort nicht gespeichert")
+            banner().run = false
             tryCompare(loginPanel(), "visible", false, 2000)
             tryCompare(snarea().profilArea.busyIndicator, "running", false, 5000)
             mouseClick(findChild(snarea(), "signoutIcon"))
