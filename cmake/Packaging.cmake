@@ -28,7 +28,10 @@ set(VENDRIX_QML_MODULE_PACKAGES
     qml-module-qt-labs-qmlmodels
     qml-module-qt-labs-settings
     # the settings store of the documents is an SQLite database
-    libqt5sql5-sqlite)
+    libqt5sql5-sqlite
+    # QtKeychain reaches the desktop's secret service through libsecret, which
+    # it loads when it runs (the package tools see only QtKeychain itself)
+    libsecret-1-0)
 
 # ---- client
 

@@ -68,9 +68,11 @@ has_dependency() { # list package
     echo "$1" | tr ',' '\n' | sed -E 's/^ *//; s/[ (].*//' | grep -qx "$2"
 }
 # what the package tools found from the linked libraries
-for library in libqt5quick5 libqt5network5 libqt5widgets5 libarchive13; do
+for library in libqt5quick5 libqt5network5 libqt5widgets5 libarchive13 libqt5keychain1; do
     has_dependency "$client_depends" "$library" || fail "vendrix does not depend on $library: $client_depends"
 done
+# the keyring library QtKeychain loads when it runs
+has_dependency "$client_depends" libsecret-1-0 || fail "vendrix does not depend on libsecret-1-0: $client_depends"
 for library in libsqlite3-0 libssl3; do
     has_dependency "$server_depends" "$library" || fail "vendrix-server does not depend on $library: $server_depends"
 done
