@@ -65,13 +65,13 @@ TestCase {
     }
 
     function test_passwordInTheSettingsMovesToTheKeyring() {
-        ConfigStorage.set(ConfigStorage.username, "demo")
-        ConfigStorage.set(ConfigStorage.password, "vendrix-demo")
+        ConfigStorage.set(ConfigStorage.username, "jürgen")
+        ConfigStorage.set(ConfigStorage.password, "alt \"geheim\" ü€")
         ConfigStorage.set(ConfigStorage.autologin, true)
         var panel = createPanel()
-        compare(panel.passwordField.text, "vendrix-demo")
+        compare(panel.passwordField.text, "alt \"geheim\" ü€")
         tryVerify(function () { return ConfigStorage.get(ConfigStorage.password, null) === null }, 5000)
-        compare(kept("demo"), "vendrix-demo")
+        compare(kept("jürgen"), "alt \"geheim\" ü€")
         compare(_notifiedSpy.count, 0)
     }
 
