@@ -16,8 +16,7 @@ const QString service = QStringLiteral("Vendrix");
 
 } // namespace
 
-PasswordStore::PasswordStore(QObject *parent)
-    : QObject(parent)
+PasswordStore::PasswordStore(QObject *parent) : QObject(parent)
 {
 }
 
@@ -136,7 +135,7 @@ PasswordStore::Answer PasswordStore::toScript(const QJSValue &callback)
         return [](Status, const QString &) {};
     return [callback](Status status, const QString &password) {
         QJSValue function = callback;
-        const QJSValue result = function.call({ QJSValue(static_cast<int>(status)), QJSValue(password) });
+        const QJSValue result = function.call({QJSValue(static_cast<int>(status)), QJSValue(password)});
         if (result.isError())
             qWarning().noquote() << "keyring: the callback failed:" << result.toString();
     };

@@ -26,16 +26,17 @@ private:
             *answered = true;
         });
         if (*answered)
-            return { PasswordStore::Ok, -1 }; // answered before the request returned
+            return {PasswordStore::Ok, -1}; // answered before the request returned
         static_cast<void>(QTest::qWaitFor([answered] { return *answered; }, 10000));
-        return { *answer, *answered ? clock.elapsed() : 10000 };
+        return {*answer, *answered ? clock.elapsed() : 10000};
     }
 
 private Q_SLOTS:
     void silentKeyringCountsAsUnavailable()
     {
         // static: the bus may still hand it a message after a failed check
-        static struct Silent : QDBusVirtualObject {
+        static struct Silent : QDBusVirtualObject
+        {
             QString introspect(const QString &) const override { return {}; }
             bool handleMessage(const QDBusMessage &, const QDBusConnection &) override { return true; }
         } silent;

@@ -204,6 +204,9 @@ TestCase {
             // no keyring in this process: the password is not kept, and the banner says so
             tryCompare(banner(), "run", true, 5000)
             compare(banner().settings[0], "Passwort nicht gespeichert")
+            wait(300) // slid in
+            // the window's content: the banner stands in its overlay layer
+            saveGrab(banner().parent.parent, "keyring-warning.png")
             banner().run = false
             tryCompare(loginPanel(), "visible", false, 2000)
             tryCompare(snarea().profilArea.busyIndicator, "running", false, 5000)
