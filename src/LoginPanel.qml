@@ -24,7 +24,8 @@ import "./controls"
 Rectangle {
     id: _loginPanel
 
-    // the session whose state the panel shows (null: none, the form alone)
+    // the session whose state the panel shows (null: none, the form alone,
+    // which then remembers no password: it goes to the keyring on the session's success)
     property var session: null
     // takes the warning when the keyring cannot keep the password (a Notifier)
     property var notifier: null
