@@ -48,7 +48,8 @@ private Q_SLOTS:
         store.setTimeout(400);
         const auto first = timedRead(store);
         QCOMPARE(first.first, PasswordStore::Unavailable);
-        QVERIFY2(first.second >= 400 && first.second < 3000, qPrintable(QString::number(first.second)));
+        // (coarse timers may fire a little early)
+        QVERIFY2(first.second >= 300 && first.second < 3000, qPrintable(QString::number(first.second)));
         // the keyring still sits on the first request: the next one is not queued behind it
         const auto second = timedRead(store);
         QCOMPARE(second.first, PasswordStore::Unavailable);
