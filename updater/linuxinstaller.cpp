@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -46,6 +47,26 @@ bool removeTree(const QString &path)
     if (info.isDir())
         return QDir(path).removeRecursively();
     return !info.exists();
+}
+
+// The first symbolic link below tree whose target, followed as the system
+// follows it (through other links too), is not inside tree or does not exist;
+// its path relative to tree, or empty when every link stays inside. A link
+// out of the installation would let a package reach any file the user can.
+QString linkLeavingTree(const QString &tree)
+{
+    const QString root = QFileInfo(tree).canonicalFilePath();
+    QDirIterator it(
+        tree, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo entry(it.next());
+        if (!entry.isSymLink())
+            continue;
+        const QString target = entry.canonicalFilePath();
+        if (target.isEmpty() || (target != root && !target.startsWith(root + QLatin1Char('/'))))
+            return QDir(tree).relativeFilePath(entry.filePath());
+    }
+    return QString();
 }
 
 QString tr(const char *text)
@@ -98,6 +119,10 @@ bool LinuxInstaller::install(const QString &package)
         QDir(tree).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     if (top.size() == 1 && top.first().isDir() && !top.first().isSymLink())
         tree = top.first().absoluteFilePath();
+    const QString link = linkLeavingTree(tree);
+    if (!link.isEmpty())
+        return fail(
+            tr("Das heruntergeladene Paket enthält einen Verweis, der aus der Installation hinausführt: %1").arg(link));
     const QFileInfo executable(QDir(tree).filePath(Installation::executable()));
     if (!QFileInfo::exists(QDir(tree).filePath(Installation::markerFile())) || !executable.isFile()
         || !executable.isExecutable())

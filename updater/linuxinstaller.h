@@ -4,9 +4,10 @@
 
 // Replaces an unpacked installation with the contents of a release package
 // (a .tar.gz of the installation tree). The package is unpacked into a
-// staging directory beside the installation and checked; only then is the
-// installation swapped for it, by renaming, so a failure at any point leaves
-// the old installation in place and working. The replaced tree is kept
+// staging directory beside the installation and checked (a release tree, no
+// link leading out of it); only then is the installation swapped for it, by
+// renaming, so a failure at any point leaves the old installation in place
+// and working. The replaced tree is kept
 // beside it as "<name>.previous" for one rollback.
 class LinuxInstaller
 {

@@ -35,6 +35,7 @@ archive *openWriter(Sink *sink)
     return a;
 }
 
+// content is the link's target for a symbolic link
 void addEntry(archive *a, const QByteArray &name, mode_t type, int permissions, const QByteArray &content)
 {
     archive_entry *entry = archive_entry_new();
@@ -42,6 +43,8 @@ void addEntry(archive *a, const QByteArray &name, mode_t type, int permissions, 
     archive_entry_set_filetype(entry, type);
     archive_entry_set_perm(entry, permissions);
     archive_entry_set_size(entry, type == AE_IFREG ? content.size() : 0);
+    if (type == AE_IFLNK)
+        archive_entry_set_symlink(entry, content.constData());
     archive_write_header(a, entry);
     if (type == AE_IFREG)
         archive_write_data(a, content.constData(), content.size());
@@ -104,12 +107,14 @@ QByteArray tarGz(const QString &sourceDir, const QString &prefix)
     return closeWriter(a, &sink);
 }
 
-QByteArray tarGzOf(const QList<QPair<QByteArray, QByteArray>> &files)
+QByteArray tarGzOf(const QList<QPair<QByteArray, QByteArray>> &files, const QList<QPair<QByteArray, QByteArray>> &links)
 {
     Sink sink;
     archive *a = openWriter(&sink);
     for (const auto &file : files)
         addEntry(a, file.first, AE_IFREG, 0755, file.second);
+    for (const auto &link : links)
+        addEntry(a, link.first, AE_IFLNK, 0777, link.second);
     return closeWriter(a, &sink);
 }
 

@@ -15,8 +15,10 @@ void makeTree(const QString &dir, const QString &version);
 // A .tar.gz of the tree in sourceDir, its members below prefix ("" for none).
 QByteArray tarGz(const QString &sourceDir, const QString &prefix);
 
-// A .tar.gz whose regular-file members have exactly these names and contents.
-QByteArray tarGzOf(const QList<QPair<QByteArray, QByteArray>> &files);
+// A .tar.gz whose regular-file members have exactly these names and contents,
+// followed by symbolic links (name, target).
+QByteArray tarGzOf(
+    const QList<QPair<QByteArray, QByteArray>> &files, const QList<QPair<QByteArray, QByteArray>> &links = {});
 
 // Everything below dir, as "relative/path=content" lines, sorted.
 QStringList snapshot(const QString &dir);

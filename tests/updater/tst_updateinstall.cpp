@@ -175,6 +175,45 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(m_place->path() + QStringLiteral("/absolute")));
     }
 
+    void linksStayInsideTheInstallation_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("target");
+        QTest::addColumn<bool>("installed");
+        QTest::newRow("inside") << QByteArray("share/bin") << QByteArray("../bin") << true;
+        QTest::newRow("absolute") << QByteArray("share") << QByteArray("/outside/path") << false;
+        QTest::newRow("the executable to /bin/sh") << QByteArray("bin/vendrix") << QByteArray("/bin/sh") << false;
+        QTest::newRow("upwards") << QByteArray("share") << QByteArray("../../outside") << false;
+        QTest::newRow("to the directory around") << QByteArray("share") << QByteArray("..") << false;
+        // lib/up is the tree itself, so lib/up/.. is the directory around it
+        QTest::newRow("through another link") << QByteArray("share") << QByteArray("lib/up/..") << false;
+    }
+
+    void linksStayInsideTheInstallation()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, target);
+        QFETCH(bool, installed);
+        const QStringList before = Packages::snapshot(this->installed());
+        const QString file = package(QStringLiteral("vendrix-1.0.0.tar.gz"));
+        QList<QPair<QByteArray, QByteArray>> files {{"vendrix-1.0.0/vendrix.release", "Vendrix 1.0.0"}};
+        if (name != "bin/vendrix")
+            files.append(qMakePair(QByteArray("vendrix-1.0.0/bin/vendrix"), QByteArray("#!/bin/sh\n")));
+        Packages::write(
+            file, Packages::tarGzOf(files, {{"vendrix-1.0.0/lib/up", ".."}, {"vendrix-1.0.0/" + name, target}}));
+
+        LinuxInstaller installer(this->installed());
+        QCOMPARE(installer.install(file), installed);
+        if (installed) {
+            QCOMPARE(QFileInfo(this->installed() + QLatin1Char('/') + QString::fromUtf8(name)).symLinkTarget(),
+                this->installed() + QStringLiteral("/bin"));
+            return;
+        }
+        QVERIFY2(installer.error().contains(QString::fromUtf8(name)), qPrintable(installer.error()));
+        QCOMPARE(Packages::snapshot(this->installed()), before);
+        QCOMPARE(around(), QStringList {QStringLiteral("vendrix")});
+    }
+
     void rollbackNeedsAPreviousVersion()
     {
         LinuxInstaller installer(installed());
