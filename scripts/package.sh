@@ -8,6 +8,9 @@
 #
 #   scripts/package.sh [options] [-- CMAKE-ARGS...]
 #
+#   --key FILE         the release key that signs the release package
+#                      (scripts/release.sh); without it the demo key signs it,
+#                      fit for trying updates out, not for shipping
 #   --out DIR          where everything goes (default: release)
 #   --version V        the version to build (default: the project's)
 #   --feed-url URL     the update feed the client checks (scripts/release.sh)
@@ -25,16 +28,18 @@ version=$(sed -n 's/^project(vendrix VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 feed_url=https://updates.kestrova.example/vendrix/updates.json
 changelog=""
 tarball=true
+key_args=(--demo-key)
 cmake_args=()
 while [ $# -gt 0 ]; do
     case "$1" in
+        --key) key_args=(--key "$2"); shift 2 ;;
         --out) out=$2; shift 2 ;;
         --version) version=$2; shift 2 ;;
         --feed-url) feed_url=$2; shift 2 ;;
         --changelog) changelog=$2; shift 2 ;;
         --no-tarball) tarball=false; shift ;;
         --) shift; cmake_args=("$@"); break ;;
-        -h|--help) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        -h|--help) sed -n '2,21p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         *) echo "package: unknown argument $1 (see --help)" >&2; exit 2 ;;
     esac
 done
@@ -49,7 +54,7 @@ out=$(cd "$out" && pwd)
 # release package and the Debian packages come from one build.
 build_dir=$root/build-release
 if $tarball; then
-    scripts/release.sh --out "$out" --feed-url "$feed_url" --changelog "$changelog" "$version" \
+    scripts/release.sh "${key_args[@]}" --out "$out" --feed-url "$feed_url" --changelog "$changelog" "$version" \
         -- -DCMAKE_INSTALL_PREFIX=/usr "${cmake_args[@]}"
 else
     cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVENDRIX_BUILD_TESTS=OFF \

@@ -2,6 +2,7 @@
 
 #include "installation.h"
 #include "linuxinstaller.h"
+#include "packagesignature.h"
 #include "ui_downloader.h"
 #include "updateenvironment.h"
 #include "updatenetwork.h"
@@ -87,6 +88,15 @@ void Downloader::setFileNameNoExt(const QString &name)
 void Downloader::setExpectedSha256(const QString &digest)
 {
     m_expectedSha256 = digest.trimmed().toLower();
+}
+
+void Downloader::setSignature(
+    const QString &platform, const QString &version, const QString &signature, const QString &keyId)
+{
+    m_platform = platform;
+    m_version = version;
+    m_signature = signature;
+    m_signatureKey = keyId;
 }
 
 QString Downloader::packagePath() const
@@ -349,9 +359,16 @@ void Downloader::finished()
         failDownload(Failure::Transfer, tr("Es kamen nur %1 von %2 Bytes an.").arg(m_written).arg(length.toLongLong()));
         return;
     }
-    if (!m_expectedSha256.isEmpty() && QString::fromLatin1(m_hash.result().toHex()) != m_expectedSha256) {
+    const QString digest = QString::fromLatin1(m_hash.result().toHex());
+    if (!m_expectedSha256.isEmpty() && digest != m_expectedSha256) {
         failDownload(
             Failure::Transfer, tr("Das heruntergeladene Paket hat nicht die Prüfsumme, die der Update-Server angibt."));
+        return;
+    }
+    const PackageSignature::Verdict verdict = PackageSignature::verify(environment()->releaseKey(),
+        PackageSignature::statement(m_platform, m_version, digest), m_signature, m_signatureKey);
+    if (verdict != PackageSignature::Verdict::Valid) {
+        failDownload(Failure::Transfer, PackageSignature::refusal(verdict));
         return;
     }
 

@@ -17,8 +17,8 @@ class Downloader;
 // The dialog that downloads an update package with a progress bar, the sizes
 // and the time left, and then installs it. The package is written to a part
 // file that is renamed only when it arrived whole (and, when the feed gave
-// one, with the expected SHA-256 digest); anything less is reported and
-// removed. Installation: on macOS the package is opened by the desktop and
+// one, with the expected SHA-256 digest) and signed with the release key;
+// anything less is reported and removed. Installation: on macOS the package is opened by the desktop and
 // its unpacked folder copied into the bundle in ~/Applications; on Linux an
 // unpacked installation owned by the user is replaced by the package's tree.
 class Downloader : public QWidget
@@ -40,6 +40,11 @@ public:
     // Lower-case hex SHA-256 the package must have; empty accepts any.
     void setExpectedSha256(const QString &digest);
     QString expectedSha256() const { return m_expectedSha256; }
+    // What the feed says the package is: the signature (Base64) of the
+    // release statement for platform, version and the package's digest, and
+    // the id of the key it says signed it. Only a package whose signature
+    // the release key confirms is kept.
+    void setSignature(const QString &platform, const QString &version, const QString &signature, const QString &keyId);
 
     // Paths of the installation step.
     QString packagePath() const;
@@ -116,6 +121,10 @@ private:
 
     // What makes a package whole: every byte written, and its digest.
     QString m_expectedSha256;
+    QString m_platform;
+    QString m_version;
+    QString m_signature;
+    QString m_signatureKey;
     QFile m_partFile;
     QCryptographicHash m_hash {QCryptographicHash::Sha256};
     qint64 m_written = 0;

@@ -1,5 +1,7 @@
 #include "updateenvironment.h"
 
+#include "packagesignature.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
@@ -12,6 +14,11 @@ UpdateEnvironment::~UpdateEnvironment() = default;
 QNetworkAccessManager *UpdateEnvironment::createNetworkAccessManager(QObject *parent)
 {
     return new QNetworkAccessManager(parent);
+}
+
+QByteArray UpdateEnvironment::releaseKey() const
+{
+    return PackageSignature::builtInKey();
 }
 
 namespace {

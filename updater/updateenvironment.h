@@ -50,6 +50,9 @@ public:
     virtual QString applicationDirPath() const = 0;
     // A network access manager for feeds and packages.
     virtual QNetworkAccessManager *createNetworkAccessManager(QObject *parent);
+    // The public key release packages must be signed with (Base64 of its DER
+    // form): the one this client was built with, empty when it has none.
+    virtual QByteArray releaseKey() const;
 
     // The environment in use; the desktop's unless a test set another.
     static UpdateEnvironment *current();

@@ -2,6 +2,7 @@
 
 #include "downloader.h"
 #include "installation.h"
+#include "packagesignature.h"
 #include "updateenvironment.h"
 #include "updatenetwork.h"
 
@@ -195,6 +196,8 @@ void Updater::onReply(QNetworkReply *reply)
     m_downloadUrl = stringMember(platform, "download-url");
     m_latestVersion = stringMember(platform, "latest-version");
     m_sha256 = stringMember(platform, "sha256");
+    m_signature = stringMember(platform, "signature");
+    m_signatureKey = stringMember(platform, "signature-key");
     if (platform.contains(QLatin1String("mandatory-update")))
         setMandatoryUpdate(platform.value(QLatin1String("mandatory-update")).toBool(false));
 
@@ -261,33 +264,42 @@ void Updater::setUpdateAvailable(bool available)
 
 void Updater::download()
 {
+    // Without a release key nothing downloaded can be told apart from a
+    // package someone else made: such a client never installs one.
+    if (environment()->releaseKey().isEmpty()) {
+        offerDownloadPage(tr("Version %1 muss von Hand installiert werden").arg(m_latestVersion),
+            PackageSignature::refusal(PackageSignature::Verdict::NoKey) + QLatin1Char(' ')
+                + tr("Laden Sie das Update von der Download-Seite."));
+        return;
+    }
     // On Linux only an unpacked installation of the user's own can replace
     // itself; one installed by the system is the package manager's to update.
     if (!environment()->platformName().contains(QLatin1String("cocoa"))
         && !Installation::detect(environment()->applicationDirPath()).updatableInPlace) {
-        offerDownloadPage();
+        offerDownloadPage(tr("Version %1 wird über die Paketverwaltung installiert").arg(m_latestVersion),
+            tr("%1 wurde über die Paketverwaltung des Systems installiert und kann sich nicht selbst "
+               "aktualisieren. Aktualisieren Sie es mit der Paketverwaltung, oder laden Sie das Update "
+               "von der Download-Seite.")
+                .arg(m_moduleName));
         return;
     }
     m_downloader->setUrlId(m_url);
     m_downloader->setFileName(m_downloadUrl.mid(m_downloadUrl.lastIndexOf(QLatin1Char('/')) + 1));
     m_downloader->setMandatoryUpdate(m_mandatoryUpdate);
     m_downloader->setExpectedSha256(m_sha256);
+    m_downloader->setSignature(m_platformKey, m_latestVersion, m_signature, m_signatureKey);
     m_downloader->startDownload(QUrl(m_downloadUrl, QUrl::TolerantMode));
 }
 
-void Updater::offerDownloadPage()
+void Updater::offerDownloadPage(const QString &headline, const QString &reason)
 {
     // The directory of the feed, where the update server lists its packages.
     const QUrl page = QUrl(m_url, QUrl::TolerantMode).resolved(QUrl(QStringLiteral(".")));
     MessageBoxRequest box;
     box.icon = QMessageBox::Information;
     box.textFormat = Qt::RichText;
-    box.text = QStringLiteral("<h3>") + tr("Version %1 wird über die Paketverwaltung installiert").arg(m_latestVersion)
-        + QStringLiteral("</h3>");
-    box.informativeText = tr("%1 wurde über die Paketverwaltung des Systems installiert und kann sich nicht selbst "
-                             "aktualisieren. Aktualisieren Sie es mit der Paketverwaltung, oder laden Sie das Update "
-                             "von der Download-Seite. Möchten Sie die Download-Seite öffnen?")
-                              .arg(m_moduleName);
+    box.text = QStringLiteral("<h3>") + headline + QStringLiteral("</h3>");
+    box.informativeText = reason + QLatin1Char(' ') + tr("Möchten Sie die Download-Seite öffnen?");
     box.buttons = QMessageBox::Open | QMessageBox::Close;
     box.defaultButton = QMessageBox::Close;
     if (environment()->showMessage(box) == QMessageBox::Open)

@@ -33,6 +33,10 @@ public:
     QString moduleVersion() const { return m_moduleVersion; }
     // The package's SHA-256 digest from the feed ("sha256"); may be empty.
     QString sha256() const { return m_sha256; }
+    // The package's signature and the id of the key that made it, from the
+    // feed ("signature", "signature-key"); see PackageSignature.
+    QString signature() const { return m_signature; }
+    QString signatureKey() const { return m_signatureKey; }
 
     bool customAppcast() const { return m_customAppcast; }
     bool notifyOnUpdate() const { return m_notifyOnUpdate; }
@@ -78,7 +82,8 @@ private:
     void sendRequest();
     void failCheck(const QString &detail);
     void download();
-    void offerDownloadPage();
+    // Why this copy does not replace itself: the box offers the download page.
+    void offerDownloadPage(const QString &headline, const QString &reason);
 
     QString m_url;
     QString m_userAgentString;
@@ -96,6 +101,8 @@ private:
     QString m_moduleVersion;
     QString m_latestVersion;
     QString m_sha256;
+    QString m_signature;
+    QString m_signatureKey;
     std::unique_ptr<Downloader> m_downloader;
     std::unique_ptr<QNetworkAccessManager> m_manager;
     // Redirections followed since the check was asked for.

@@ -5,7 +5,8 @@
 
 #include <QNetworkRequest>
 
-FakeEnvironment::FakeEnvironment(LoopbackHttpsServer *server) : m_server(server)
+FakeEnvironment::FakeEnvironment(LoopbackHttpsServer *server)
+    : releaseKeyBase64(QByteArrayLiteral(UPDATER_TEST_RELEASE_KEY)), m_server(server)
 {
     UpdateEnvironment::setCurrent(this);
 }

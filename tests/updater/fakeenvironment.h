@@ -35,6 +35,9 @@ public:
     QList<int> exitCodes;
     QString platform = QStringLiteral("xcb");
     QString appDir = QStringLiteral("/usr/bin");
+    // The tests' own release key (see Packages::sign); empty for a client
+    // built without one.
+    QByteArray releaseKeyBase64;
 
     QList<MessageBoxRequest> boxes;
     QList<QUrl> opened;
@@ -50,6 +53,7 @@ public:
     QString platformName() const override { return platform; }
     QString applicationDirPath() const override { return appDir; }
     QNetworkAccessManager *createNetworkAccessManager(QObject *parent) override;
+    QByteArray releaseKey() const override { return releaseKeyBase64; }
 
     // The texts of the boxes shown so far (main text, then informative text).
     QStringList texts() const;

@@ -1,10 +1,14 @@
 #include "packages.h"
 
+#include <QCryptographicHash>
+#include <QDebug>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStringList>
+#include <QTemporaryFile>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -58,7 +62,43 @@ QByteArray closeWriter(archive *a, Sink *sink)
     return sink->data;
 }
 
+QByteArray openssl(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(OPENSSL_EXECUTABLE), arguments);
+    if (!process.waitForFinished(10000) || process.exitCode() != 0)
+        qWarning() << "openssl" << arguments << "failed:" << process.readAllStandardError();
+    return process.readAllStandardOutput();
+}
+
 } // namespace
+
+QString releaseSigningKey()
+{
+    return QStringLiteral(UPDATER_TEST_SIGNING_KEY);
+}
+
+QString otherSigningKey()
+{
+    return QStringLiteral(UPDATER_TEST_OTHER_SIGNING_KEY);
+}
+
+Signature sign(const QByteArray &package, const QString &version, const QString &keyFile, const QString &platform)
+{
+    QTemporaryFile statement;
+    statement.open();
+    statement.write(QStringLiteral("Vendrix update\nplatform: %1\nversion: %2\nsha256: %3\n")
+                        .arg(platform, version,
+                            QString::fromLatin1(QCryptographicHash::hash(package, QCryptographicHash::Sha256).toHex()))
+                        .toUtf8());
+    statement.flush();
+    const QByteArray signature = openssl({QStringLiteral("pkeyutl"), QStringLiteral("-sign"), QStringLiteral("-rawin"),
+        QStringLiteral("-inkey"), keyFile, QStringLiteral("-in"), statement.fileName()});
+    const QByteArray publicKey = openssl({QStringLiteral("pkey"), QStringLiteral("-in"), keyFile,
+        QStringLiteral("-pubout"), QStringLiteral("-outform"), QStringLiteral("DER")});
+    return Signature {QString::fromLatin1(signature.toBase64()),
+        QString::fromLatin1(QCryptographicHash::hash(publicKey, QCryptographicHash::Sha256).toHex().left(16))};
+}
 
 void write(const QString &file, const QByteArray &content)
 {

@@ -23,6 +23,22 @@ QByteArray tarGzOf(
 // Everything below dir, as "relative/path=content" lines, sorted.
 QStringList snapshot(const QString &dir);
 
+// What scripts/release.sh writes into the feed beside a package: the
+// signature ("signature") of the statement naming platform, version and the
+// package's SHA-256 digest, and the signing key's id ("signature-key"), made
+// with the openssl program as the script makes them.
+struct Signature
+{
+    QString signature;
+    QString keyId;
+};
+// The private keys made for the tests: the release key the test client
+// checks with, and another one.
+QString releaseSigningKey();
+QString otherSigningKey();
+Signature sign(const QByteArray &package, const QString &version, const QString &keyFile = releaseSigningKey(),
+    const QString &platform = QStringLiteral("linux"));
+
 QByteArray read(const QString &file);
 void write(const QString &file, const QByteArray &content);
 

@@ -1,6 +1,7 @@
 #include "downloader.h"
 #include "fakeenvironment.h"
 #include "loopbackhttps.h"
+#include "packages.h"
 #include "startup.h"
 #include "updateinstance.h"
 #include "updatenetwork.h"
@@ -211,6 +212,10 @@ private Q_SLOTS:
             entry(QStringLiteral("1.2"), m_server.url(QStringLiteral("/packages/app-1.2.tar.gz")).toString());
         newer.insert(QStringLiteral("sha256"),
             QString::fromLatin1(QCryptographicHash::hash(package, QCryptographicHash::Sha256).toHex()));
+        const Packages::Signature signature = Packages::sign(
+            package, QStringLiteral("1.2"), Packages::releaseSigningKey(), Updater::defaultPlatformKey());
+        newer.insert(QStringLiteral("signature"), signature.signature);
+        newer.insert(QStringLiteral("signature-key"), signature.keyId);
         m_server.answer(QStringLiteral("/vendrix/updates.json"), feed(newer));
         m_environment->platform = QStringLiteral("cocoa");
         m_environment->answers = {QMessageBox::Yes, QMessageBox::Cancel};
@@ -229,18 +234,34 @@ private Q_SLOTS:
         QFile::remove(path);
     }
 
-    void yesOnASystemInstallationOffersTheDownloadPage()
+    void copiesThatCannotUpdateThemselvesOfferTheDownloadPage_data()
     {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<bool>("withKey");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("system installation") << "xcb" << true << "Paketverwaltung";
+        QTest::newRow("client without a release key") << "cocoa" << false << "ohne Release-Schlüssel gebaut";
+    }
+
+    void copiesThatCannotUpdateThemselvesOfferTheDownloadPage()
+    {
+        QFETCH(QString, platform);
+        QFETCH(bool, withKey);
+        QFETCH(QString, reason);
         const QString url = freshFeed();
         m_server.answer(QStringLiteral("/vendrix/updates.json"),
             feed(entry(QStringLiteral("0.9.7"), m_server.url(QStringLiteral("/vendrix/app.tar.gz")).toString())));
+        m_environment->platform = platform;
         m_environment->appDir = QStringLiteral("/usr/bin");
+        if (!withKey)
+            m_environment->releaseKeyBase64.clear();
         m_environment->answers = {QMessageBox::Yes, QMessageBox::Open};
 
         QVERIFY(check(url));
         QCOMPARE(m_environment->boxes.size(), 2);
         QCOMPARE(m_environment->boxes.at(1).buttons, QMessageBox::Open | QMessageBox::Close);
-        QVERIFY(m_environment->boxes.at(1).informativeText.contains(QStringLiteral("Paketverwaltung")));
+        QVERIFY2(m_environment->boxes.at(1).informativeText.contains(reason),
+            qPrintable(m_environment->boxes.at(1).informativeText));
         QCOMPARE(m_environment->opened, QList<QUrl> {m_server.url(QStringLiteral("/vendrix/"))});
         QCOMPARE(m_server.requests.size(), 1); // nothing downloaded
         QVERIFY(!registry()->getUpdater(url)->downloader()->isVisible());

@@ -43,10 +43,14 @@ private:
     }
     QString label(const char *name) const { return widget<QLabel>(name)->text(); }
 
-    void start(const QString &fileName, const QString &path)
+    // Downloads path as fileName; package is what the feed's signature is
+    // made for (the release 1.2 for Linux, signed with the release key).
+    void start(const QString &fileName, const QString &path, const QByteArray &package = QByteArray())
     {
+        const Packages::Signature signature = Packages::sign(package, QStringLiteral("1.2"));
         m_dialog->setUrlId(QStringLiteral("feed-id"));
         m_dialog->setFileName(fileName);
+        m_dialog->setSignature(QStringLiteral("linux"), QStringLiteral("1.2"), signature.signature, signature.keyId);
         m_dialog->startDownload(m_server.url(path));
     }
 
@@ -158,7 +162,7 @@ private Q_SLOTS:
             QString::fromLatin1(QCryptographicHash::hash(package, QCryptographicHash::Sha256).toHex()).toUpper());
         QSignalSpy finished(m_dialog.get(), &Downloader::downloadFinished);
 
-        start(QStringLiteral("app-1.2.tar.gz"), QStringLiteral("/p/app-1.2.tar.gz"));
+        start(QStringLiteral("app-1.2.tar.gz"), QStringLiteral("/p/app-1.2.tar.gz"), package);
         QVERIFY(m_dialog->isVisible());
         QVERIFY(finished.wait(10000));
         QCOMPARE(finished.first().value(0).toString(), QStringLiteral("feed-id"));
@@ -202,7 +206,7 @@ private Q_SLOTS:
         m_server.answer(QStringLiteral("/p/app.tar.gz"), bytes(1000));
         m_dialog->setUseCustomInstallProcedures(true);
         QSignalSpy finished(m_dialog.get(), &Downloader::downloadFinished);
-        start(QStringLiteral("app.tar.gz"), QStringLiteral("/p/app.tar.gz"));
+        start(QStringLiteral("app.tar.gz"), QStringLiteral("/p/app.tar.gz"), bytes(1000));
         QVERIFY(finished.wait(10000));
         QVERIFY(m_environment->boxes.isEmpty());
         QVERIFY(!m_dialog->isVisible());
@@ -215,7 +219,7 @@ private Q_SLOTS:
         held.holdAfter = 524288;
         m_server.answer(QStringLiteral("/p/app-0.9.7.tar.gz"), held);
         QSignalSpy finished(m_dialog.get(), &Downloader::downloadFinished);
-        start(QStringLiteral("app-0.9.7.tar.gz"), QStringLiteral("/p/app-0.9.7.tar.gz"));
+        start(QStringLiteral("app-0.9.7.tar.gz"), QStringLiteral("/p/app-0.9.7.tar.gz"), held.body);
         QCOMPARE(label("downloadLabel"), QStringLiteral("Updates werden heruntergeladen"));
         QCOMPARE(label("timeLabel"), QStringLiteral("Verbleibende Zeit: Unbekannt"));
 
@@ -237,7 +241,7 @@ private Q_SLOTS:
         unsized.withLength = false;
         m_server.answer(QStringLiteral("/p/app.tar.gz"), unsized);
         QSignalSpy finished(m_dialog.get(), &Downloader::downloadFinished);
-        start(QStringLiteral("app.tar.gz"), QStringLiteral("/p/app.tar.gz"));
+        start(QStringLiteral("app.tar.gz"), QStringLiteral("/p/app.tar.gz"), unsized.body);
         QVERIFY(finished.wait(10000));
         QCOMPARE(Packages::read(temp(QStringLiteral("app.tar.gz"))), unsized.body);
     }
@@ -288,12 +292,72 @@ private Q_SLOTS:
             QCOMPARE(m_server.requests.size(), 6);
     }
 
+    void onlyTheReleaseKeyMakesAnUpdate_data()
+    {
+        QTest::addColumn<QString>("signedBy"); // the release key, another one, or none
+        QTest::addColumn<QString>("keyIdSaid"); // the feed's "signature-key": as made, or the release key's
+        QTest::addColumn<QByteArray>("signedFor");
+        QTest::addColumn<QString>("signedVersion");
+        QTest::addColumn<bool>("clientHasKey");
+        QTest::addColumn<QString>("refusal"); // empty: kept
+        const QByteArray package = bytes(2000);
+        const QString altered = QStringLiteral("Die Signatur gehört nicht zu diesem Paket");
+        QTest::newRow("release key") << "release"
+                                     << "made" << package << "1.2" << true << "";
+        QTest::newRow("unsigned") << "none"
+                                  << "made" << package << "1.2" << true << "Das Paket ist nicht signiert.";
+        QTest::newRow("another key") << "other"
+                                     << "made" << package << "1.2" << true << "mit einem anderen Schlüssel signiert";
+        QTest::newRow("another key, said to be the release key") << "other"
+                                                                 << "release" << package << "1.2" << true << altered;
+        QTest::newRow("other bytes") << "release"
+                                     << "made" << bytes(1999) << "1.2" << true << altered;
+        QTest::newRow("an older version served as newer") << "release"
+                                                          << "made" << package << "1.1" << true << altered;
+        QTest::newRow("client without a key") << "release"
+                                              << "made" << package << "1.2" << false << "ohne Release-Schlüssel gebaut";
+    }
+
+    void onlyTheReleaseKeyMakesAnUpdate()
+    {
+        QFETCH(QString, signedBy);
+        QFETCH(QString, keyIdSaid);
+        QFETCH(QByteArray, signedFor);
+        QFETCH(QString, signedVersion);
+        QFETCH(bool, clientHasKey);
+        QFETCH(QString, refusal);
+        m_server.answer(QStringLiteral("/p/app.tar.gz"), bytes(2000));
+        if (!clientHasKey)
+            m_environment->releaseKeyBase64.clear();
+        Packages::Signature signature = Packages::sign(signedFor, signedVersion,
+            signedBy == QLatin1String("other") ? Packages::otherSigningKey() : Packages::releaseSigningKey());
+        if (keyIdSaid == QLatin1String("release"))
+            signature.keyId = Packages::sign(QByteArray(), signedVersion).keyId;
+        if (signedBy == QLatin1String("none"))
+            signature = Packages::Signature();
+        QSignalSpy finished(m_dialog.get(), &Downloader::downloadFinished);
+        m_dialog->setFileName(QStringLiteral("app.tar.gz"));
+        m_dialog->setSignature(QStringLiteral("linux"), QStringLiteral("1.2"), signature.signature, signature.keyId);
+        m_dialog->startDownload(m_server.url(QStringLiteral("/p/app.tar.gz")));
+
+        if (refusal.isEmpty()) {
+            QVERIFY(finished.wait(10000));
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->isVisible(), 10000);
+        QCOMPARE(finished.count(), 0);
+        QVERIFY2(m_environment->boxes.first().informativeText.contains(refusal),
+            qPrintable(m_environment->boxes.first().informativeText));
+        QVERIFY(!QFileInfo::exists(temp(QStringLiteral("app.tar.gz"))));
+        QVERIFY(!QFileInfo::exists(temp(QStringLiteral("app.tar.gz.part"))));
+    }
+
     void redirectedPackageArrivesOnce()
     {
         m_server.redirect(QStringLiteral("/p/latest.tar.gz"), "/p/app-1.3.tar.gz"); // relative
         m_server.answer(QStringLiteral("/p/app-1.3.tar.gz"), bytes(5000));
         QSignalSpy finished(m_dialog.get(), &Downloader::downloadFinished);
-        start(QStringLiteral("latest.tar.gz"), QStringLiteral("/p/latest.tar.gz"));
+        start(QStringLiteral("latest.tar.gz"), QStringLiteral("/p/latest.tar.gz"), bytes(5000));
         QVERIFY(finished.wait(10000));
         QTest::qWait(50);
         QCOMPARE(finished.count(), 1);

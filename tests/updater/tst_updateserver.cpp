@@ -39,13 +39,17 @@ private:
         return Packages::tarGz(tree.path(), QStringLiteral("vendrix-") + version);
     }
 
-    // Writes the feed's entry for this platform.
+    // Writes the feed's entry for this platform, with the digest and the
+    // release signature of digestOf.
     void publish(const QString &version, const QString &file, const QByteArray &digestOf)
     {
+        const Packages::Signature signature =
+            Packages::sign(digestOf, version, Packages::releaseSigningKey(), Updater::defaultPlatformKey());
         const QJsonObject entry {{QStringLiteral("latest-version"), version},
             {QStringLiteral("download-url"), m_server.origin() + QStringLiteral("/vendrix/") + file},
             {QStringLiteral("sha256"),
                 QString::fromLatin1(QCryptographicHash::hash(digestOf, QCryptographicHash::Sha256).toHex())},
+            {QStringLiteral("signature"), signature.signature}, {QStringLiteral("signature-key"), signature.keyId},
             {QStringLiteral("changelog"), QStringLiteral("Neu")}};
         Packages::write(m_updates.path() + QStringLiteral("/updates.json"),
             QJsonDocument(
