@@ -361,14 +361,15 @@ void Downloader::finished()
     }
     const QString digest = QString::fromLatin1(m_hash.result().toHex());
     if (!m_expectedSha256.isEmpty() && digest != m_expectedSha256) {
-        failDownload(
-            Failure::Transfer, tr("Das heruntergeladene Paket hat nicht die Prüfsumme, die der Update-Server angibt."));
+        failDownload(Failure::Rejected,
+            tr("Das heruntergeladene Paket hat nicht die Prüfsumme, die der Update-Server angibt."),
+            tr("Prüfsumme falsch"));
         return;
     }
     const PackageSignature::Verdict verdict = PackageSignature::verify(environment()->releaseKey(),
         PackageSignature::statement(m_platform, m_version, digest), m_signature, m_signatureKey);
     if (verdict != PackageSignature::Verdict::Valid) {
-        failDownload(Failure::Transfer, PackageSignature::refusal(verdict));
+        failDownload(Failure::Rejected, PackageSignature::refusal(verdict), tr("Signatur nicht bestätigt"));
         return;
     }
 
@@ -387,17 +388,23 @@ void Downloader::finished()
         hide();
 }
 
-void Downloader::failDownload(Failure failure, const QString &detail)
+void Downloader::failDownload(Failure failure, const QString &detail, const QString &check)
 {
     detachReply();
     m_partFile.close();
     if (isSafeName(m_fileName))
         QFile::remove(partFilePath());
 
-    const QString headline = failure == Failure::Canceled ? tr("Download abgebrochen") : tr("Download fehlgeschlagen");
-    m_ui->downloadLabel->setText(headline);
-    m_ui->progressBar->setRange(0, 100);
-    m_ui->progressBar->setValue(0);
+    const QString headline = failure == Failure::Canceled ? tr("Download abgebrochen")
+        : failure == Failure::Rejected                    ? tr("Update abgelehnt")
+                                                          : tr("Download fehlgeschlagen");
+    // A package that arrived whole keeps its full bar; the label says which
+    // check refused it.
+    m_ui->downloadLabel->setText(check.isEmpty() ? headline : headline + QStringLiteral(": ") + check);
+    if (failure != Failure::Rejected) {
+        m_ui->progressBar->setRange(0, 100);
+        m_ui->progressBar->setValue(0);
+    }
     m_ui->timeLabel->setText(tr("Das Update wird nicht installiert."));
     m_ui->stopButton->setText(tr("Schließen"));
 
@@ -447,7 +454,7 @@ void Downloader::installUpdate()
         return;
     m_ui->stopButton->setText(tr("Schließen"));
     m_ui->downloadLabel->setText(tr("Download abgeschlossen!"));
-    m_ui->timeLabel->setText(tr("Das Installationsprogramm wird separat geöffnet") + QStringLiteral("..."));
+    m_ui->timeLabel->setText(nextStepText());
 
     MessageBoxRequest box;
     box.icon = QMessageBox::Question;
@@ -580,11 +587,24 @@ void Downloader::removeInTemporaryDir(const QString &path, bool isTemporaryDir)
     shell_remove(canonical);
 }
 
+QString Downloader::nextStepText() const
+{
+    // macOS: the desktop unpacks the package before it is copied.
+    if (onMacOs())
+        return tr("Das Installationsprogramm wird separat geöffnet") + QStringLiteral("...");
+    const Installation installation = Installation::detect(environment()->applicationDirPath());
+    if (!installation.updatableInPlace)
+        return tr("Diese Kopie von Vendrix kann das Update nicht selbst installieren.");
+    return tr("Die neue Version ersetzt die Installation in %1; die bisherige bleibt als %2 erhalten.")
+        .arg(installation.root, QFileInfo(installation.root).fileName() + QStringLiteral(".previous"));
+}
+
 void Downloader::installOnLinux()
 {
     const Installation installation = Installation::detect(environment()->applicationDirPath());
-    if (!installation.updatableInPlace) {
-        failInstallation(tr("Diese Vendrix-Installation wird von der Paketverwaltung des Systems aktualisiert."));
+    const Installation::Obstacle obstacle = Installation::obstacle(environment());
+    if (obstacle != Installation::Obstacle::None) {
+        failInstallation(Installation::explain(obstacle, environment()));
         return;
     }
     LinuxInstaller installer(installation.root);

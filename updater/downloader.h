@@ -95,15 +95,19 @@ private Q_SLOTS:
     void checkRedirect();
 
 private:
-    enum class Failure { Canceled, Transfer };
+    // Canceled by the user; the transfer failed; or the package arrived but
+    // a check of it failed (check names which).
+    enum class Failure { Canceled, Transfer, Rejected };
 
     void begin(const QUrl &url);
     bool followRedirect();
     void detachReply();
-    void failDownload(Failure failure, const QString &detail);
+    void failDownload(Failure failure, const QString &detail, const QString &check = QString());
     void failInstallation(const QString &detail);
     bool packageNamesAreSafe();
     void installOnLinux();
+    // What the installation will do, shown while the user is asked.
+    QString nextStepText() const;
     void removeInTemporaryDir(const QString &path, bool isTemporaryDir);
 
     QString m_urlId;

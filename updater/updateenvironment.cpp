@@ -96,3 +96,8 @@ QString DesktopEnvironment::applicationDirPath() const
 {
     return QCoreApplication::applicationDirPath();
 }
+
+QString DesktopEnvironment::applicationFilePath() const
+{
+    return QCoreApplication::applicationFilePath();
+}

@@ -46,8 +46,9 @@ public:
     virtual void pause(int seconds) = 0;
     // The platform plugin's name ("cocoa" on macOS, "xcb" on Linux, ...).
     virtual QString platformName() const = 0;
-    // The directory holding the running executable.
+    // The directory holding the running executable, and the executable.
     virtual QString applicationDirPath() const = 0;
+    virtual QString applicationFilePath() const = 0;
     // A network access manager for feeds and packages.
     virtual QNetworkAccessManager *createNetworkAccessManager(QObject *parent);
     // The public key release packages must be signed with (Base64 of its DER
@@ -71,4 +72,5 @@ public:
     void pause(int seconds) override;
     QString platformName() const override;
     QString applicationDirPath() const override;
+    QString applicationFilePath() const override;
 };

@@ -2,7 +2,6 @@
 
 #include "downloader.h"
 #include "installation.h"
-#include "packagesignature.h"
 #include "updateenvironment.h"
 #include "updatenetwork.h"
 
@@ -264,23 +263,14 @@ void Updater::setUpdateAvailable(bool available)
 
 void Updater::download()
 {
-    // Without a release key nothing downloaded can be told apart from a
-    // package someone else made: such a client never installs one.
-    if (environment()->releaseKey().isEmpty()) {
-        offerDownloadPage(tr("Version %1 muss von Hand installiert werden").arg(m_latestVersion),
-            PackageSignature::refusal(PackageSignature::Verdict::NoKey) + QLatin1Char(' ')
-                + tr("Laden Sie das Update von der Download-Seite."));
-        return;
-    }
-    // On Linux only an unpacked installation of the user's own can replace
-    // itself; one installed by the system is the package manager's to update.
-    if (!environment()->platformName().contains(QLatin1String("cocoa"))
-        && !Installation::detect(environment()->applicationDirPath()).updatableInPlace) {
-        offerDownloadPage(tr("Version %1 wird über die Paketverwaltung installiert").arg(m_latestVersion),
-            tr("%1 wurde über die Paketverwaltung des Systems installiert und kann sich nicht selbst "
-               "aktualisieren. Aktualisieren Sie es mit der Paketverwaltung, oder laden Sie das Update "
-               "von der Download-Seite.")
-                .arg(m_moduleName));
+    // Only an unpacked installation of the user's own, built with the release
+    // key, replaces itself; any other copy says why and offers the page.
+    const Installation::Obstacle obstacle = Installation::obstacle(environment());
+    if (obstacle != Installation::Obstacle::None) {
+        offerDownloadPage(obstacle == Installation::Obstacle::PackageManager
+                ? tr("Version %1 wird über die Paketverwaltung installiert").arg(m_latestVersion)
+                : tr("Version %1 muss von Hand installiert werden").arg(m_latestVersion),
+            Installation::explain(obstacle, environment()));
         return;
     }
     m_downloader->setUrlId(m_url);

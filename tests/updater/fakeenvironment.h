@@ -52,6 +52,7 @@ public:
     void pause(int seconds) override { pauses.append(seconds); }
     QString platformName() const override { return platform; }
     QString applicationDirPath() const override { return appDir; }
+    QString applicationFilePath() const override { return appDir + QStringLiteral("/vendrix"); }
     QNetworkAccessManager *createNetworkAccessManager(QObject *parent) override;
     QByteArray releaseKey() const override { return releaseKeyBase64; }
 

@@ -237,31 +237,48 @@ private Q_SLOTS:
     void copiesThatCannotUpdateThemselvesOfferTheDownloadPage_data()
     {
         QTest::addColumn<QString>("platform");
+        QTest::addColumn<bool>("inDpkg");
         QTest::addColumn<bool>("withKey");
+        QTest::addColumn<QString>("headline");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("system installation") << "xcb" << true << "Paketverwaltung";
-        QTest::newRow("client without a release key") << "cocoa" << false << "ohne Release-Schlüssel gebaut";
+        const QString byHand = QStringLiteral("<h3>Version 0.9.7 muss von Hand installiert werden</h3>");
+        QTest::newRow("system installation")
+            << "xcb" << true << true << "<h3>Version 0.9.7 wird über die Paketverwaltung installiert</h3>"
+            << "wurde über die Paketverwaltung des Systems installiert";
+        QTest::newRow("build tree") << "xcb" << false << true << byHand
+                                    << "(/work/build/native/vendrix) wurde nicht aus einem Release-Paket installiert";
+        QTest::newRow("client without a release key")
+            << "cocoa" << false << false << byHand << "ohne Release-Schlüssel gebaut";
     }
 
     void copiesThatCannotUpdateThemselvesOfferTheDownloadPage()
     {
         QFETCH(QString, platform);
+        QFETCH(bool, inDpkg);
         QFETCH(bool, withKey);
+        QFETCH(QString, headline);
         QFETCH(QString, reason);
         const QString url = freshFeed();
         m_server.answer(QStringLiteral("/vendrix/updates.json"),
             feed(entry(QStringLiteral("0.9.7"), m_server.url(QStringLiteral("/vendrix/app.tar.gz")).toString())));
         m_environment->platform = platform;
-        m_environment->appDir = QStringLiteral("/usr/bin");
+        m_environment->appDir = inDpkg ? QStringLiteral("/usr/bin") : QStringLiteral("/work/build/native");
+        m_environment->exitCodes = {inDpkg ? 0 : 1}; // dpkg -S
         if (!withKey)
             m_environment->releaseKeyBase64.clear();
         m_environment->answers = {QMessageBox::Yes, QMessageBox::Open};
 
         QVERIFY(check(url));
         QCOMPARE(m_environment->boxes.size(), 2);
+        QCOMPARE(m_environment->boxes.at(1).text, headline);
         QCOMPARE(m_environment->boxes.at(1).buttons, QMessageBox::Open | QMessageBox::Close);
         QVERIFY2(m_environment->boxes.at(1).informativeText.contains(reason),
             qPrintable(m_environment->boxes.at(1).informativeText));
+        // dpkg is asked about the executable on Linux only
+        QCOMPARE(m_environment->runs.size(), platform == QLatin1String("xcb") ? 1 : 0);
+        if (!m_environment->runs.isEmpty())
+            QCOMPARE(m_environment->runs.first().arguments,
+                (QStringList {QStringLiteral("-S"), m_environment->appDir + QStringLiteral("/vendrix")}));
         QCOMPARE(m_environment->opened, QList<QUrl> {m_server.url(QStringLiteral("/vendrix/"))});
         QCOMPARE(m_server.requests.size(), 1); // nothing downloaded
         QVERIFY(!registry()->getUpdater(url)->downloader()->isVisible());

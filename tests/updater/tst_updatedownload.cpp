@@ -4,6 +4,7 @@
 #include "packages.h"
 
 #include <QLabel>
+#include <QLayout>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -250,22 +251,28 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("detail");
+        QTest::addColumn<QString>("dialogLabel"); // the dialog's, while the box is open
+        QTest::addColumn<int>("bar");
+        const QString failed = QStringLiteral("Download fehlgeschlagen");
         QTest::newRow("dropped mid-body") << "/p/dropped.tar.gz"
-                                          << "";
+                                          << "" << failed << 0;
         QTest::newRow("not found") << "/p/missing.tar.gz"
-                                   << "";
+                                   << "" << failed << 0;
         QTest::newRow("wrong digest") << "/p/app.tar.gz"
-                                      << "Prüfsumme";
+                                      << "Prüfsumme"
+                                      << "Update abgelehnt: Prüfsumme falsch" << 100;
         QTest::newRow("redirect to plain http") << "/p/insecure.tar.gz"
-                                                << "http://updates.invalid";
+                                                << "http://updates.invalid" << failed << 0;
         QTest::newRow("redirect loop") << "/p/loop.tar.gz"
-                                       << "weiter";
+                                       << "weiter" << failed << 0;
     }
 
     void brokenTransfersAreNeverOffered()
     {
         QFETCH(QString, path);
         QFETCH(QString, detail);
+        QFETCH(QString, dialogLabel);
+        QFETCH(int, bar);
         LoopbackHttpsServer::Answer dropped;
         dropped.body = bytes(400000);
         dropped.dropAfter = 200000;
@@ -277,11 +284,19 @@ private Q_SLOTS:
             QString::fromLatin1(QCryptographicHash::hash("other", QCryptographicHash::Sha256).toHex()));
         if (!path.contains(QStringLiteral("app.tar.gz")))
             m_dialog->setExpectedSha256(QString());
+        QStringList shown;
+        m_environment->whileOpen = [&](const MessageBoxRequest &) {
+            shown << label("downloadLabel") << QString::number(widget<QProgressBar>("progressBar")->value());
+            m_dialog->layout()->activate();
+            if (bar == 100)
+                m_dialog->grab().save(QStringLiteral("screenshots/download-dialog-rejected.png"));
+        };
         QSignalSpy finished(m_dialog.get(), &Downloader::downloadFinished);
 
-        start(QStringLiteral("app.tar.gz"), path);
+        start(QStringLiteral("app.tar.gz"), path, bytes(1000));
         QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->isVisible(), 10000);
-        QCOMPARE(headlines(), QStringList {QStringLiteral("Download fehlgeschlagen")});
+        QCOMPARE(headlines(), QStringList {dialogLabel.section(QLatin1Char(':'), 0, 0)});
+        QCOMPARE(shown, (QStringList {dialogLabel, QString::number(bar)}));
         QCOMPARE(m_environment->boxes.first().icon, QMessageBox::Critical);
         QVERIFY2(m_environment->boxes.first().informativeText.contains(detail),
             qPrintable(m_environment->boxes.first().informativeText));
@@ -346,6 +361,7 @@ private Q_SLOTS:
         }
         QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->isVisible(), 10000);
         QCOMPARE(finished.count(), 0);
+        QCOMPARE(headlines(), QStringList {QStringLiteral("Update abgelehnt")});
         QVERIFY2(m_environment->boxes.first().informativeText.contains(refusal),
             qPrintable(m_environment->boxes.first().informativeText));
         QVERIFY(!QFileInfo::exists(temp(QStringLiteral("app.tar.gz"))));

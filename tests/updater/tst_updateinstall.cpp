@@ -4,6 +4,7 @@
 #include "linuxinstaller.h"
 #include "packages.h"
 
+#include <QLabel>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -221,17 +222,52 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(installed() + QStringLiteral("/only-in-0.9.6")));
     }
 
-    void systemInstallationIsLeftAlone()
+    void copiesThatCannotUpdateThemselvesAreLeftAlone_data()
     {
-        m_environment->appDir = QStringLiteral("/usr/bin");
+        QTest::addColumn<bool>("inDpkg");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("system installation") << true << "Paketverwaltung";
+        QTest::newRow("build tree") << false << "nicht aus einem Release-Paket";
+    }
+
+    void copiesThatCannotUpdateThemselvesAreLeftAlone()
+    {
+        QFETCH(bool, inDpkg);
+        QFETCH(QString, reason);
+        m_environment->appDir = inDpkg ? QStringLiteral("/usr/bin") : m_place->path() + QStringLiteral("/build");
+        m_environment->exitCodes = {inDpkg ? 0 : 1};
         m_environment->answers = {QMessageBox::Ok};
         Downloader dialog;
         dialog.setFileName(QStringLiteral("vendrix-1.0.0.tar.gz"));
         Packages::write(dialog.packagePath(), Packages::read(newPackage(QStringLiteral("1.0.0"))));
         QVERIFY(QMetaObject::invokeMethod(&dialog, "installUpdate"));
         QCOMPARE(m_environment->boxes.size(), 2);
-        QVERIFY(m_environment->boxes.at(1).informativeText.contains(QStringLiteral("Paketverwaltung")));
-        QVERIFY(m_environment->runs.isEmpty());
+        QCOMPARE(m_environment->boxes.at(1).text, QStringLiteral("Installation fehlgeschlagen"));
+        QVERIFY2(m_environment->boxes.at(1).informativeText.contains(reason),
+            qPrintable(m_environment->boxes.at(1).informativeText));
+        QCOMPARE(m_environment->runs.size(), 1); // dpkg -S, nothing else
+        QCOMPARE(m_environment->runs.first().program, QStringLiteral("dpkg"));
+    }
+
+    void installationSaysWhatHappensNext()
+    {
+        m_environment->appDir = installed() + QStringLiteral("/bin");
+        m_environment->answers = {QMessageBox::Ok};
+        Downloader dialog;
+        QString shown;
+        m_environment->whileOpen = [&](const MessageBoxRequest &) {
+            if (shown.isEmpty())
+                shown = dialog.findChild<QLabel *>(QStringLiteral("timeLabel"))->text();
+        };
+        dialog.setFileName(QStringLiteral("vendrix-1.0.0.tar.gz"));
+        Packages::write(dialog.packagePath(), Packages::read(newPackage(QStringLiteral("1.0.0"))));
+        QVERIFY(QMetaObject::invokeMethod(&dialog, "installUpdate"));
+        QCOMPARE(shown,
+            QStringLiteral("Die neue Version ersetzt die Installation in %1; die bisherige bleibt als "
+                           "vendrix.previous erhalten.")
+                .arg(installed()));
+        QCOMPARE(m_environment->texts().value(2), QStringLiteral("Update installiert"));
+        QVERIFY(QFileInfo::exists(installed() + QStringLiteral("/only-in-1.0.0")));
     }
 
     // ---------------------------------------------------------- macOS

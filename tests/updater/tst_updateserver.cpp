@@ -70,7 +70,7 @@ private:
         registry->setNotifyOnFinish(url, true);
         registry->checkForUpdates(url);
         const QStringList endings {QStringLiteral("Update installiert"), QStringLiteral("Installation fehlgeschlagen"),
-            QStringLiteral("Download fehlgeschlagen")};
+            QStringLiteral("Download fehlgeschlagen"), QStringLiteral("Update abgelehnt")};
         const bool ended = QTest::qWaitFor(
             [&] { return !environment->boxes.isEmpty() && endings.contains(environment->boxes.last().text); }, 20000);
         if (!ended)
@@ -145,8 +145,8 @@ private Q_SLOTS:
         FakeEnvironment environment;
         update(&environment);
         const QStringList texts = environment.texts();
-        QVERIFY2(texts.contains(withDigest ? QStringLiteral("Download fehlgeschlagen")
-                                           : QStringLiteral("Installation fehlgeschlagen")),
+        QVERIFY2(texts.contains(
+                     withDigest ? QStringLiteral("Update abgelehnt") : QStringLiteral("Installation fehlgeschlagen")),
             qPrintable(texts.join(QLatin1Char('|'))));
         QVERIFY(QFileInfo::exists(installed() + QStringLiteral("/only-in-0.9.6")));
         QVERIFY(!QFileInfo::exists(installed() + QStringLiteral(".previous")));
