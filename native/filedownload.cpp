@@ -146,7 +146,12 @@ void FileDownload::startRequest(const QUrl &url)
 
     discardSaveFile();
     m_saveFile = std::make_unique<QSaveFile>(path);
-    if (!m_saveFile->open(QIODevice::WriteOnly)) {
+    // Readable by the user only (the documents downloaded are invoices): the
+    // temporary file is restricted before a byte is written into it, and the
+    // commit renames it into place, so the contents never reach a file that
+    // others may read.
+    if (!m_saveFile->open(QIODevice::WriteOnly)
+        || !m_saveFile->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         const QString text = m_saveFile->errorString();
         m_saveFile.reset();
         emit error(ErrorDestination, text);

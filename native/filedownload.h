@@ -13,7 +13,8 @@ class QSaveFile;
 // Downloads one URL into one local file, with progress, optional redirect
 // following and an overwrite rule. The body goes to a save file that replaces
 // the destination only once the whole body has arrived, so a failed or stopped
-// download never leaves a partial file behind. Registered for the documents as
+// download never leaves a partial file behind. The file is readable and
+// writable by its owner only (0600). Registered for the documents as
 // Download 1.0.
 //
 // After an error reported at completion `running` stays true: writing it true

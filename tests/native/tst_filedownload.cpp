@@ -183,6 +183,34 @@ private Q_SLOTS:
         verifyDirectoryHolds({QStringLiteral("report.pdf")});
     }
 
+    // Invoices are personal data: the file is the user's alone, also when it
+    // replaces a file others could read.
+    void downloadedFileIsReadableByItsOwnerOnly_data()
+    {
+        QTest::addColumn<bool>("replacing");
+        QTest::newRow("new file") << false;
+        QTest::newRow("replacing a file others can read") << true;
+    }
+    void downloadedFileIsReadableByItsOwnerOnly()
+    {
+        QFETCH(bool, replacing);
+        if (replacing) {
+            write(path("invoice.pdf"), "old");
+            QVERIFY(QFile::setPermissions(
+                path("invoice.pdf"), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+        }
+        auto download = completeDownload();
+        download->setDestination(destination("invoice.pdf"));
+        download->setOverwrite(true);
+        Spies spies(download.get());
+        download->start(m_server.url(QStringLiteral("/bytes/100")));
+        QVERIFY(spies.finished.wait());
+        const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+            | QFile::WriteOther | QFile::ExeOther;
+        QCOMPARE(QFileInfo(path("invoice.pdf")).permissions() & others, QFile::Permissions());
+        QCOMPARE(contents(path("invoice.pdf")), QByteArray(100, 'b'));
+    }
+
     void redirectIsFollowedOnlyWhenAllowed_data()
     {
         QTest::addColumn<bool>("follow");
