@@ -104,9 +104,9 @@ void Updater::setUseCustomInstallProcedures(bool custom)
     m_downloader->setUseCustomInstallProcedures(custom);
 }
 
-void Updater::setMandatoryUpdate(bool mandatory_update)
+void Updater::setMandatoryUpdate(bool mandatory)
 {
-    m_mandatoryUpdate = mandatory_update;
+    m_mandatoryUpdate = mandatory;
 }
 
 bool Updater::compare(const QString &x, const QString &y)

@@ -72,7 +72,7 @@ public Q_SLOTS:
     void setPlatformKey(const QString &platformKey);
     void setUseCustomAppcast(bool customAppcast);
     void setUseCustomInstallProcedures(bool custom);
-    void setMandatoryUpdate(bool mandatory_update);
+    void setMandatoryUpdate(bool mandatory);
 
 private Q_SLOTS:
     void onReply(QNetworkReply *reply);

@@ -173,7 +173,7 @@ void UpdateRegistry::setUseCustomInstallProcedures(const QString &url, bool cust
     getUpdater(url)->setUseCustomInstallProcedures(custom);
 }
 
-void UpdateRegistry::setMandatoryUpdate(const QString &url, bool mandatory_update)
+void UpdateRegistry::setMandatoryUpdate(const QString &url, bool mandatory)
 {
-    getUpdater(url)->setMandatoryUpdate(mandatory_update);
+    getUpdater(url)->setMandatoryUpdate(mandatory);
 }

@@ -54,7 +54,7 @@ public Q_SLOTS:
     void setUserAgentString(const QString &url, const QString &agent);
     void setUseCustomAppcast(const QString &url, bool customAppcast);
     void setUseCustomInstallProcedures(const QString &url, bool custom);
-    void setMandatoryUpdate(const QString &url, bool mandatory_update);
+    void setMandatoryUpdate(const QString &url, bool mandatory);
 
 private:
     UpdateRegistry();

@@ -13,8 +13,10 @@
 
 #include <memory>
 
-// The download dialog: its texts for sizes and times, progress, the rules
-// that keep anything but a whole package from being installed, and cancel.
+// The download dialog with its transfer: its texts for sizes and times,
+// progress, the rules that keep anything but a whole package from being
+// installed and how the dialog tells of them, and cancel. The signature's
+// rules, on the transfer alone: tst_packagetransfer.
 // The installation question is answered "Cancel" unless a case says else,
 // so that nothing is installed here.
 class UpdateDownloadTest : public QObject
@@ -143,16 +145,6 @@ private Q_SLOTS:
         QCOMPARE(Downloader::timeRemainingText(received, total, elapsed), text);
     }
 
-    void fileNames()
-    {
-        m_dialog->setFileName(QStringLiteral("app-1.2.tar.gz"));
-        QCOMPARE(m_dialog->fileNameNoExt(), QStringLiteral("app-1.2/"));
-        QCOMPARE(m_dialog->partFilePath(), temp(QStringLiteral("app-1.2.tar.gz.part")));
-        m_dialog->setFileName(QString());
-        QCOMPARE(m_dialog->fileName(), QStringLiteral("Update.bin"));
-        QCOMPARE(m_dialog->fileNameNoExt(), QString());
-    }
-
     void wholePackageIsRenamedAndOffered()
     {
         const QByteArray package = bytes(300000);
@@ -235,18 +227,6 @@ private Q_SLOTS:
         QCOMPARE(Packages::read(temp(QStringLiteral("app-0.9.7.tar.gz"))), held.body);
     }
 
-    void packageWithoutSizeIsKept()
-    {
-        LoopbackHttpsServer::Answer unsized;
-        unsized.body = bytes(200000);
-        unsized.withLength = false;
-        m_server.answer(QStringLiteral("/p/app.tar.gz"), unsized);
-        QSignalSpy finished(m_dialog.get(), &Downloader::downloadFinished);
-        start(QStringLiteral("app.tar.gz"), QStringLiteral("/p/app.tar.gz"), unsized.body);
-        QVERIFY(finished.wait(10000));
-        QCOMPARE(Packages::read(temp(QStringLiteral("app.tar.gz"))), unsized.body);
-    }
-
     void brokenTransfersAreNeverOffered_data()
     {
         QTest::addColumn<QString>("path");
@@ -305,67 +285,6 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(temp(QStringLiteral("app.tar.gz.part"))));
         if (path.endsWith(QStringLiteral("loop.tar.gz")))
             QCOMPARE(m_server.requests.size(), 6);
-    }
-
-    void onlyTheReleaseKeyMakesAnUpdate_data()
-    {
-        QTest::addColumn<QString>("signedBy"); // the release key, another one, or none
-        QTest::addColumn<QString>("keyIdSaid"); // the feed's "signature-key": as made, or the release key's
-        QTest::addColumn<QByteArray>("signedFor");
-        QTest::addColumn<QString>("signedVersion");
-        QTest::addColumn<bool>("clientHasKey");
-        QTest::addColumn<QString>("refusal"); // empty: kept
-        const QByteArray package = bytes(2000);
-        const QString altered = QStringLiteral("Die Signatur gehört nicht zu diesem Paket");
-        QTest::newRow("release key") << "release"
-                                     << "made" << package << "1.2" << true << "";
-        QTest::newRow("unsigned") << "none"
-                                  << "made" << package << "1.2" << true << "Das Paket ist nicht signiert.";
-        QTest::newRow("another key") << "other"
-                                     << "made" << package << "1.2" << true << "mit einem anderen Schlüssel signiert";
-        QTest::newRow("another key, said to be the release key") << "other"
-                                                                 << "release" << package << "1.2" << true << altered;
-        QTest::newRow("other bytes") << "release"
-                                     << "made" << bytes(1999) << "1.2" << true << altered;
-        QTest::newRow("an older version served as newer") << "release"
-                                                          << "made" << package << "1.1" << true << altered;
-        QTest::newRow("client without a key") << "release"
-                                              << "made" << package << "1.2" << false << "ohne Release-Schlüssel gebaut";
-    }
-
-    void onlyTheReleaseKeyMakesAnUpdate()
-    {
-        QFETCH(QString, signedBy);
-        QFETCH(QString, keyIdSaid);
-        QFETCH(QByteArray, signedFor);
-        QFETCH(QString, signedVersion);
-        QFETCH(bool, clientHasKey);
-        QFETCH(QString, refusal);
-        m_server.answer(QStringLiteral("/p/app.tar.gz"), bytes(2000));
-        if (!clientHasKey)
-            m_environment->releaseKeyBase64.clear();
-        Packages::Signature signature = Packages::sign(signedFor, signedVersion,
-            signedBy == QLatin1String("other") ? Packages::otherSigningKey() : Packages::releaseSigningKey());
-        if (keyIdSaid == QLatin1String("release"))
-            signature.keyId = Packages::sign(QByteArray(), signedVersion).keyId;
-        if (signedBy == QLatin1String("none"))
-            signature = Packages::Signature();
-        QSignalSpy finished(m_dialog.get(), &Downloader::downloadFinished);
-        m_dialog->setFileName(QStringLiteral("app.tar.gz"));
-        m_dialog->setSignature(QStringLiteral("linux"), QStringLiteral("1.2"), signature.signature, signature.keyId);
-        m_dialog->startDownload(m_server.url(QStringLiteral("/p/app.tar.gz")));
-
-        if (refusal.isEmpty()) {
-            QVERIFY(finished.wait(10000));
-            return;
-        }
-        QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->isVisible(), 10000);
-        QCOMPARE(finished.count(), 0);
-        QCOMPARE(headlines(), QStringList {QStringLiteral("Update abgelehnt")});
-        QVERIFY2(m_environment->boxes.first().informativeText.contains(refusal),
-            qPrintable(m_environment->boxes.first().informativeText));
-        QVERIFY(!QFileInfo::exists(temp(QStringLiteral("app.tar.gz"))));
-        QVERIFY(!QFileInfo::exists(temp(QStringLiteral("app.tar.gz.part"))));
     }
 
     void redirectedPackageArrivesOnce()
