@@ -31,7 +31,9 @@ set(VENDRIX_QML_MODULE_PACKAGES
     libqt5sql5-sqlite
     # QtKeychain reaches the desktop's secret service through libsecret, which
     # it loads when it runs (the package tools see only QtKeychain itself)
-    libsecret-1-0)
+    libsecret-1-0
+    # Qt's own texts (standard buttons, file dialog) in German
+    qttranslations5-l10n)
 
 # ---- client
 

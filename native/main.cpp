@@ -11,6 +11,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QIcon>
+#include <QLocale>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QQuickStyle>
@@ -27,6 +28,7 @@ int main(int argc, char *argv[])
 {
     Startup::registerFontResources();
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    Startup::answerWithoutDisplay(argc, argv);
     QApplication app(argc, argv);
     // the login panel's faces now, the others once the first frame is out
     FontFaces::registerFaces(FontFaces::loginFaces());
@@ -41,9 +43,12 @@ int main(int argc, char *argv[])
     qDebug() << geometry.width() << geometry.height();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("application for vendrix\n\n") + BackendConfig::environmentHelp());
-    parser.addHelpOption();
+    Startup::describeCommandLine(parser);
     parser.process(app);
+    // Qt's standard buttons and dialogs in the client's language; the command
+    // line above stays in English, as it reads without a display too
+    if (!Startup::installQtTranslations(QLocale::system()))
+        qWarning() << "Qt's translations are not installed (qttranslations5-l10n): its dialogs speak English";
 
     // the office's server and its CA, before anything can send a request
     const QString environmentError = BackendConfig::applyEnvironment();

@@ -1,13 +1,22 @@
 #include "startup.h"
 
+#include "backendconfig.h"
+
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QQmlContext>
 #include <QQuickWindow>
+#include <QTranslator>
+
+#include <algorithm>
+#include <memory>
 
 // Outside the namespace: the macro declares the bundle's init function.
 static void initFontBundle()
@@ -125,6 +134,44 @@ void chooseRenderLoop()
         return;
     if (isSoftwareRenderer(openGlRenderer()))
         qputenv("QSG_RENDER_LOOP", "basic");
+}
+
+void describeCommandLine(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(QStringLiteral("application for vendrix\n\n") + BackendConfig::environmentHelp());
+    parser.addHelpOption();
+    parser.addVersionOption();
+}
+
+void answerWithoutDisplay(int &argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    describeCommandLine(parser);
+    if (!parser.parse(arguments))
+        return;
+    const QStringList given = parser.optionNames();
+    const QStringList answered {QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?"),
+        QStringLiteral("help-all"), QStringLiteral("v"), QStringLiteral("version")};
+    if (std::none_of(given.begin(), given.end(), [&](const QString &name) { return answered.contains(name); }))
+        return;
+    // an application object without a window system, for the texts only
+    QCoreApplication application(argc, argv);
+    setApplicationIdentity();
+    parser.process(application); // prints and ends the process
+}
+
+QTranslator *installQtTranslations(const QLocale &system)
+{
+    const QLocale german = system.language() == QLocale::German ? system : QLocale(QLocale::German, QLocale::Germany);
+    auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
+    if (!translator->load(
+            german, QStringLiteral("qt"), QStringLiteral("_"), QLibraryInfo::location(QLibraryInfo::TranslationsPath))
+        || !QCoreApplication::installTranslator(translator.get()))
+        return nullptr;
+    return translator.release();
 }
 
 } // namespace Startup

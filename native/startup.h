@@ -5,8 +5,11 @@
 #include <QString>
 #include <QUrl>
 
+class QCommandLineParser;
 class QDir;
+class QLocale;
 class QQmlContext;
+class QTranslator;
 
 // The start-up decisions of the host, kept free of global state so that tests
 // can call them with any screen and cursor.
@@ -57,5 +60,24 @@ bool isSoftwareRenderer(const QString &glRenderer);
 // is the wall clock. A loop the user chose with QSG_RENDER_LOOP is kept.
 // Needs the application object.
 void chooseRenderLoop();
+
+// The command line: the description with the environment variables an
+// office may set, --help and --version.
+void describeCommandLine(QCommandLineParser &parser);
+
+// Answers --help and --version, and ends the process, before anything needs a
+// display, so that both work on a server or in a terminal over SSH. Returns
+// for every other command line, which the application object then reads
+// (with Qt's own options such as -platform, which only it knows).
+void answerWithoutDisplay(int &argc, char **argv);
+
+// Loads Qt's translations of its own texts (standard buttons, the file
+// dialog) in the client's language and installs them in the application:
+// German, in the system's variant when the system speaks German. Every text of
+// the client is German, so a system in another language gets German too
+// rather than Qt's texts in a language the rest of the window does not speak.
+// Returns the installed translator (owned by the application), or nullptr
+// when Qt's translations are not installed.
+QTranslator *installQtTranslations(const QLocale &system);
 
 } // namespace Startup

@@ -2,10 +2,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
-// The pure start-up decisions: scale, screen, window size and main document.
+// The start-up decisions: scale, screen, window size and main document; Qt's
+// own texts in German; and the command line answered without a display.
 class TestStartup : public QObject
 {
     Q_OBJECT
@@ -74,7 +79,58 @@ private Q_SLOTS:
     }
 
     void osTagIsMacos() { QCOMPARE(Startup::getOsName(), QStringLiteral("macos")); }
+
+    void standardButtonsSpeakGerman_data()
+    {
+        QTest::addColumn<QLocale>("system");
+        QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates);
+        QTest::newRow("C") << QLocale::c();
+        QTest::newRow("Austrian German") << QLocale(QLocale::German, QLocale::Austria);
+    }
+    void standardButtonsSpeakGerman()
+    {
+        QFETCH(QLocale, system);
+        std::unique_ptr<QTranslator> translator(Startup::installQtTranslations(system));
+        QVERIFY2(translator, "Qt's translations (qttranslations5-l10n) are missing");
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::Close
+            | QMessageBox::Open | QMessageBox::Ok);
+        QStringList texts;
+        for (const auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel, QMessageBox::Close,
+                 QMessageBox::Open, QMessageBox::Ok})
+            texts << box.button(button)->text().remove(QLatin1Char('&'));
+        QCOMPARE(texts,
+            (QStringList {QStringLiteral("Ja"), QStringLiteral("Nein"), QStringLiteral("Abbrechen"),
+                QStringLiteral("Schließen"), QStringLiteral("Öffnen"), QStringLiteral("OK")}));
+    }
+
+    // On a server, or in a terminal over SSH, there is no display to connect to.
+    void commandLineIsAnsweredWithoutADisplay_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("--help") << "--help"
+                                << "VENDRIX_API_URL";
+        QTest::newRow("--version") << "--version"
+                                   << "Vendrix 0.9.6";
+    }
+    void commandLineIsAnsweredWithoutADisplay()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, answer);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QLatin1String(name));
+        QProcess vendrix;
+        vendrix.setProcessEnvironment(environment);
+        vendrix.setProcessChannelMode(QProcess::MergedChannels);
+        vendrix.start(QStringLiteral(VENDRIX_BINARY), {option});
+        QVERIFY(vendrix.waitForFinished(20000));
+        const QString output = QString::fromLocal8Bit(vendrix.readAll());
+        QVERIFY2(vendrix.exitStatus() == QProcess::NormalExit && vendrix.exitCode() == 0, qPrintable(output));
+        QVERIFY2(output.contains(answer), qPrintable(output));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestStartup)
+QTEST_MAIN(TestStartup)
 #include "tst_startup.moc"

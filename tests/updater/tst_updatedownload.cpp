@@ -181,6 +181,7 @@ private Q_SLOTS:
         QCOMPARE(widget<QPushButton>("stopButton")->text(), QStringLiteral("Schließen"));
         QPushButton *open = widget<QPushButton>("openButton");
         QVERIFY(open->isEnabled() && open->isVisible());
+        QCOMPARE(open->text(), QStringLiteral("Öffnen")); // the button the text above names
         QTRY_VERIFY(widget<QLabel>("timeLabel")->width() >= widget<QLabel>("timeLabel")->sizeHint().width());
         QVERIFY(m_dialog->grab().save(QStringLiteral("screenshots/download-dialog-declined.png")));
 
