@@ -53,7 +53,7 @@ Installation::Obstacle Installation::obstacle(UpdateEnvironment *environment)
     return installation.root.isEmpty() ? Obstacle::NotARelease : Obstacle::NotWritable;
 }
 
-QString Installation::explain(Obstacle obstacle, UpdateEnvironment *environment)
+QString Installation::explain(Obstacle obstacle, const QString &name, UpdateEnvironment *environment)
 {
     const auto tr = [](const char *text) { return QCoreApplication::translate("Installation", text); };
     switch (obstacle) {
@@ -63,15 +63,15 @@ QString Installation::explain(Obstacle obstacle, UpdateEnvironment *environment)
         return tr("%1 wurde über die Paketverwaltung des Systems installiert und kann sich nicht selbst "
                   "aktualisieren. Aktualisieren Sie es mit der Paketverwaltung, oder laden Sie das Update von der "
                   "Download-Seite.")
-            .arg(QCoreApplication::applicationName());
+            .arg(name);
     case Obstacle::NoReleaseKey:
         return PackageSignature::refusal(PackageSignature::Verdict::NoKey) + QLatin1Char(' ')
             + tr("Laden Sie das Update von der Download-Seite.");
     case Obstacle::NotARelease:
-        return tr("Diese Kopie von Vendrix (%1) wurde nicht aus einem Release-Paket installiert, sie läuft zum "
+        return tr("Diese Kopie von %1 (%2) wurde nicht aus einem Release-Paket installiert, sie läuft zum "
                   "Beispiel aus einem Build-Verzeichnis, und kann sich deshalb nicht selbst aktualisieren. Laden Sie "
                   "das Update von der Download-Seite.")
-            .arg(environment->applicationFilePath());
+            .arg(name, environment->applicationFilePath());
     case Obstacle::NotWritable:
         return tr("Die Installation in %1 gehört einem anderen Benutzer oder ist schreibgeschützt und kann deshalb "
                   "nicht ersetzt werden. Laden Sie das Update von der Download-Seite.")

@@ -34,8 +34,9 @@ struct Installation
         NotWritable,
     };
     static Obstacle obstacle(UpdateEnvironment *environment);
-    // Why the running copy cannot update itself, in words for the user.
-    static QString explain(Obstacle obstacle, UpdateEnvironment *environment);
+    // Why the running copy of the application called name cannot update
+    // itself, in words for the user.
+    static QString explain(Obstacle obstacle, const QString &name, UpdateEnvironment *environment);
 
     // The file that marks the top of a release tree (written by the release
     // script) and the executable inside it, relative to the top.

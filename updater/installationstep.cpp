@@ -4,6 +4,7 @@
 #include "linuxinstaller.h"
 #include "updateenvironment.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QFileInfo>
 #include <QUrl>
@@ -157,7 +158,7 @@ void InstallationStep::installOnLinux()
 {
     const Installation::Obstacle obstacle = Installation::obstacle(environment());
     if (obstacle != Installation::Obstacle::None) {
-        fail(Installation::explain(obstacle, environment()));
+        fail(Installation::explain(obstacle, QCoreApplication::applicationName(), environment()));
         return;
     }
     LinuxInstaller installer(Installation::detect(environment()->applicationDirPath()).root);

@@ -270,7 +270,7 @@ void Updater::download()
         offerDownloadPage(obstacle == Installation::Obstacle::PackageManager
                 ? tr("Version %1 wird über die Paketverwaltung installiert").arg(m_latestVersion)
                 : tr("Version %1 muss von Hand installiert werden").arg(m_latestVersion),
-            Installation::explain(obstacle, environment()));
+            Installation::explain(obstacle, m_moduleName, environment()));
         return;
     }
     m_downloader->setUrlId(m_url);
