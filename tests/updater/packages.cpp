@@ -73,6 +73,14 @@ QByteArray openssl(const QStringList &arguments)
 
 } // namespace
 
+QByteArray bytes(int size)
+{
+    QByteArray data(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        data[i] = static_cast<char>('a' + i % 26);
+    return data;
+}
+
 QString releaseSigningKey()
 {
     return QStringLiteral(UPDATER_TEST_SIGNING_KEY);

@@ -8,6 +8,9 @@
 // Installation trees and release packages made on the spot.
 namespace Packages {
 
+// size bytes of a package's stand-in ("abc...z" repeated).
+QByteArray bytes(int size);
+
 // A release tree in dir: bin/vendrix (an executable script printing the
 // version), the release marker and one file that only this version has.
 void makeTree(const QString &dir, const QString &version);

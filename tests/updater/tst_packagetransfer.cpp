@@ -21,14 +21,6 @@ private:
     QTemporaryDir m_home;
     std::unique_ptr<FakeEnvironment> m_environment;
 
-    static QByteArray bytes(int size)
-    {
-        QByteArray data(size, Qt::Uninitialized);
-        for (int i = 0; i < size; ++i)
-            data[i] = static_cast<char>('a' + i % 26);
-        return data;
-    }
-
     QString temp(const QString &name) const { return m_home.path() + QStringLiteral("/.vendrixtemp/") + name; }
 
     static PackageFiles files(const QString &fileName)
@@ -71,7 +63,7 @@ private Q_SLOTS:
     void packageWithoutSizeIsKept()
     {
         LoopbackHttpsServer::Answer unsized;
-        unsized.body = bytes(200000);
+        unsized.body = Packages::bytes(200000);
         unsized.withLength = false;
         m_server.answer(QStringLiteral("/p/app.tar.gz"), unsized);
         const Packages::Signature signature = Packages::sign(unsized.body, QStringLiteral("1.2"));
@@ -94,7 +86,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("signedVersion");
         QTest::addColumn<bool>("clientHasKey");
         QTest::addColumn<QString>("refusal"); // empty: kept
-        const QByteArray package = bytes(2000);
+        const QByteArray package = Packages::bytes(2000);
         const QString altered = QStringLiteral("Die Signatur gehört nicht zu diesem Paket");
         QTest::newRow("release key") << "release"
                                      << "made" << package << "1.2" << true << "";
@@ -105,7 +97,7 @@ private Q_SLOTS:
         QTest::newRow("another key, said to be the release key") << "other"
                                                                  << "release" << package << "1.2" << true << altered;
         QTest::newRow("other bytes") << "release"
-                                     << "made" << bytes(1999) << "1.2" << true << altered;
+                                     << "made" << Packages::bytes(1999) << "1.2" << true << altered;
         QTest::newRow("an older version served as newer") << "release"
                                                           << "made" << package << "1.1" << true << altered;
         QTest::newRow("client without a key") << "release"
@@ -120,7 +112,7 @@ private Q_SLOTS:
         QFETCH(QString, signedVersion);
         QFETCH(bool, clientHasKey);
         QFETCH(QString, refusal);
-        m_server.answer(QStringLiteral("/p/app.tar.gz"), bytes(2000));
+        m_server.answer(QStringLiteral("/p/app.tar.gz"), Packages::bytes(2000));
         if (!clientHasKey)
             m_environment->releaseKeyBase64.clear();
         Packages::Signature signature = Packages::sign(signedFor, signedVersion,

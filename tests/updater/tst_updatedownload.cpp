@@ -29,14 +29,6 @@ private:
     std::unique_ptr<FakeEnvironment> m_environment;
     std::unique_ptr<Downloader> m_dialog;
 
-    static QByteArray bytes(int size)
-    {
-        QByteArray data(size, Qt::Uninitialized);
-        for (int i = 0; i < size; ++i)
-            data[i] = static_cast<char>('a' + i % 26);
-        return data;
-    }
-
     QString temp(const QString &name) const { return m_home.path() + QStringLiteral("/.vendrixtemp/") + name; }
 
     template<typename T>
@@ -147,7 +139,7 @@ private Q_SLOTS:
 
     void wholePackageIsRenamedAndOffered()
     {
-        const QByteArray package = bytes(300000);
+        const QByteArray package = Packages::bytes(300000);
         m_server.answer(QStringLiteral("/p/app-1.2.tar.gz"), package);
         // a part file left over from an interrupted download is not extended
         Packages::write(temp(QStringLiteral("app-1.2.tar.gz.part")), "left over");
@@ -197,10 +189,10 @@ private Q_SLOTS:
 
     void customInstallProceduresOnlyReport()
     {
-        m_server.answer(QStringLiteral("/p/app.tar.gz"), bytes(1000));
+        m_server.answer(QStringLiteral("/p/app.tar.gz"), Packages::bytes(1000));
         m_dialog->setUseCustomInstallProcedures(true);
         QSignalSpy finished(m_dialog.get(), &Downloader::downloadFinished);
-        start(QStringLiteral("app.tar.gz"), QStringLiteral("/p/app.tar.gz"), bytes(1000));
+        start(QStringLiteral("app.tar.gz"), QStringLiteral("/p/app.tar.gz"), Packages::bytes(1000));
         QVERIFY(finished.wait(10000));
         QVERIFY(m_environment->boxes.isEmpty());
         QVERIFY(!m_dialog->isVisible());
@@ -209,7 +201,7 @@ private Q_SLOTS:
     void progressMidTransfer()
     {
         LoopbackHttpsServer::Answer held;
-        held.body = bytes(1048576);
+        held.body = Packages::bytes(1048576);
         held.holdAfter = 524288;
         m_server.answer(QStringLiteral("/p/app-0.9.7.tar.gz"), held);
         QSignalSpy finished(m_dialog.get(), &Downloader::downloadFinished);
@@ -255,10 +247,10 @@ private Q_SLOTS:
         QFETCH(QString, dialogLabel);
         QFETCH(int, bar);
         LoopbackHttpsServer::Answer dropped;
-        dropped.body = bytes(400000);
+        dropped.body = Packages::bytes(400000);
         dropped.dropAfter = 200000;
         m_server.answer(QStringLiteral("/p/dropped.tar.gz"), dropped);
-        m_server.answer(QStringLiteral("/p/app.tar.gz"), bytes(1000));
+        m_server.answer(QStringLiteral("/p/app.tar.gz"), Packages::bytes(1000));
         m_server.redirect(QStringLiteral("/p/insecure.tar.gz"), "http://updates.invalid/app.tar.gz");
         m_server.redirect(QStringLiteral("/p/loop.tar.gz"), m_server.url(QStringLiteral("/p/loop.tar.gz")).toEncoded());
         m_dialog->setExpectedSha256(
@@ -274,7 +266,7 @@ private Q_SLOTS:
         };
         QSignalSpy finished(m_dialog.get(), &Downloader::downloadFinished);
 
-        start(QStringLiteral("app.tar.gz"), path, bytes(1000));
+        start(QStringLiteral("app.tar.gz"), path, Packages::bytes(1000));
         QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->isVisible(), 10000);
         QCOMPARE(headlines(), QStringList {dialogLabel.section(QLatin1Char(':'), 0, 0)});
         QCOMPARE(shown, (QStringList {dialogLabel, QString::number(bar)}));
@@ -291,19 +283,19 @@ private Q_SLOTS:
     void redirectedPackageArrivesOnce()
     {
         m_server.redirect(QStringLiteral("/p/latest.tar.gz"), "/p/app-1.3.tar.gz"); // relative
-        m_server.answer(QStringLiteral("/p/app-1.3.tar.gz"), bytes(5000));
+        m_server.answer(QStringLiteral("/p/app-1.3.tar.gz"), Packages::bytes(5000));
         QSignalSpy finished(m_dialog.get(), &Downloader::downloadFinished);
-        start(QStringLiteral("latest.tar.gz"), QStringLiteral("/p/latest.tar.gz"), bytes(5000));
+        start(QStringLiteral("latest.tar.gz"), QStringLiteral("/p/latest.tar.gz"), Packages::bytes(5000));
         QVERIFY(finished.wait(10000));
         QTest::qWait(50);
         QCOMPARE(finished.count(), 1);
-        QCOMPARE(Packages::read(temp(QStringLiteral("latest.tar.gz"))), bytes(5000));
+        QCOMPARE(Packages::read(temp(QStringLiteral("latest.tar.gz"))), Packages::bytes(5000));
         QCOMPARE(m_environment->boxes.size(), 1);
     }
 
     void unsafeNameIsNotDownloaded()
     {
-        m_server.answer(QStringLiteral("/p/x"), bytes(10));
+        m_server.answer(QStringLiteral("/p/x"), Packages::bytes(10));
         start(QStringLiteral("%2E%2E"), QStringLiteral("/p/x"));
         QCOMPARE(headlines(), QStringList {QStringLiteral("Download fehlgeschlagen")});
         QVERIFY(m_server.requests.isEmpty());
@@ -320,7 +312,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, mandatory);
         LoopbackHttpsServer::Answer held;
-        held.body = bytes(400000);
+        held.body = Packages::bytes(400000);
         held.holdAfter = 100000;
         m_server.answer(QStringLiteral("/p/app.tar.gz"), held);
         m_dialog->setMandatoryUpdate(mandatory);
