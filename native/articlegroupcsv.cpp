@@ -121,6 +121,13 @@ bool isWholeNumber(const QString &text)
     return true;
 }
 
+// "8 Felder, die Kopfzeile hat 10"
+QString fieldCount(int fields, int headerFields)
+{
+    return (fields == 1 ? ArticleGroupCsv::tr("1 Feld, die Kopfzeile hat %1").arg(headerFields)
+                        : ArticleGroupCsv::tr("%1 Felder, die Kopfzeile hat %2").arg(fields).arg(headerFields));
+}
+
 } // namespace
 
 ArticleGroupCsv::ArticleGroupCsv(QObject *parent) : QObject(parent)
@@ -132,6 +139,31 @@ QStringList ArticleGroupCsv::columns()
     return {QStringLiteral("articlename"), QStringLiteral("articleno"), QStringLiteral("typ"), QStringLiteral("farbe"),
         QStringLiteral("size"), QStringLiteral("quantity"), QStringLiteral("storage_location"),
         QStringLiteral("category"), QStringLiteral("customer_id")};
+}
+
+QStringList ArticleGroupCsv::checkGroup(const QString &articlename, const QString &quantityText, int *quantity)
+{
+    QStringList problems;
+    if (articlename.trimmed().isEmpty())
+        problems.append(tr("Artikelname fehlt"));
+    int number = 0;
+    if (quantityText.isEmpty()) {
+        problems.append(tr("Menge fehlt"));
+    } else if (!isWholeNumber(quantityText)) {
+        problems.append(tr("Menge \"%1\" ist keine ganze Zahl").arg(quantityText));
+    } else {
+        bool ok = false;
+        number = quantityText.toInt(&ok);
+        if (!ok || number > maximumQuantity) {
+            problems.append(tr("Menge über %1").arg(maximumQuantity));
+            number = 0;
+        } else if (number < 1) {
+            problems.append(tr("Menge muss mindestens 1 sein"));
+        }
+    }
+    if (quantity)
+        *quantity = number;
+    return problems;
 }
 
 bool ArticleGroupCsv::fail(const QString &error)
@@ -197,6 +229,12 @@ bool ArticleGroupCsv::parse(const QByteArray &data)
             return fail(tr("Die Kopfzeile nennt keine Spalte \"%1\"").arg(required));
     }
 
+    // the header's fields up to its last name: a spreadsheet's trailing
+    // empty columns may be left out of a row
+    int namedColumns = header.fields.size();
+    while (namedColumns > 0 && header.fields.at(namedColumns - 1).trimmed().isEmpty())
+        --namedColumns;
+
     QVariantList rows;
     for (int r = 1; r < records.size(); ++r) {
         const Record &record = records.at(r);
@@ -209,25 +247,14 @@ bool ArticleGroupCsv::parse(const QByteArray &data)
         }
         if (record.unterminatedQuote)
             problems.append(tr("Anführungszeichen nicht geschlossen"));
-        if (record.fields.size() > header.fields.size())
-            problems.append(tr("%1 Felder, die Kopfzeile hat %2").arg(record.fields.size()).arg(header.fields.size()));
-        if (row.value(QStringLiteral("articlename")).toString().isEmpty())
-            problems.append(tr("Artikelname fehlt"));
-
+        // a row cut short would put its values under the wrong columns' names,
+        // as one with too many does; an open quote has said so already
+        if (!record.unterminatedQuote
+            && (record.fields.size() > header.fields.size() || record.fields.size() < namedColumns))
+            problems.append(fieldCount(record.fields.size(), header.fields.size()));
         const QString quantityText = row.value(QStringLiteral("quantity")).toString();
         int quantity = 0;
-        if (quantityText.isEmpty()) {
-            problems.append(tr("Menge fehlt"));
-        } else if (!isWholeNumber(quantityText)) {
-            problems.append(tr("Menge \"%1\" ist keine ganze Zahl").arg(quantityText));
-        } else {
-            bool ok = false;
-            quantity = quantityText.toInt(&ok);
-            if (!ok || quantity > maximumQuantity) {
-                problems.append(tr("Menge über %1").arg(maximumQuantity));
-                quantity = 0;
-            }
-        }
+        problems.append(checkGroup(row.value(QStringLiteral("articlename")).toString(), quantityText, &quantity));
         row.insert(QStringLiteral("quantity"), quantity);
         row.insert(QStringLiteral("quantityText"), quantityText);
 

@@ -21,7 +21,8 @@
 // - Fields are separated by ";" or ",": whichever the header line uses more.
 // - A field in double quotes may hold the separator, line breaks and quotes
 //   written twice (""). Blanks around a field are dropped, inside quotes kept.
-// - Empty lines are skipped.
+// - Empty lines are skipped. A row with fewer fields than the header names,
+//   or more than it has, is not imported.
 //
 // Each row becomes a map with "line" (the file line it starts on), the nine
 // fields as text, "quantity" as a number as well ("quantityText" keeps what
@@ -45,6 +46,17 @@ public:
 
     // The column names a header may use, in the order the README lists them.
     static QStringList columns();
+
+    // What keeps an article group out, by the one rule of the import and the
+    // capture form: a name that is not blank, and a quantity that is a whole
+    // number from 1 to maximumQuantity. German reasons, empty for a good group;
+    // `quantity` receives the number (0 when there is none).
+    static QStringList checkGroup(const QString &articlename, const QString &quantityText, int *quantity = nullptr);
+    // checkGroup() for the documents.
+    Q_INVOKABLE QStringList groupProblems(const QString &articlename, const QString &quantityText) const
+    {
+        return checkGroup(articlename, quantityText);
+    }
 
     // Reads and checks a local file; false (and `error` set, no rows) when it
     // cannot be read or has no usable header.

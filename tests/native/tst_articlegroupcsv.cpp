@@ -82,10 +82,12 @@ private Q_SLOTS:
                           "Mütze;7;007;\n"
                           "Gürtel;1;;;zuviel\n"
                           ";;;\n"
+                          "Weste;3\n"
+                          "Kappe;0;;\n"
                           "\"Tuch;2;;\n"));
         QCOMPARE(csv.ignoredColumns(), QStringList {QStringLiteral("notiz")});
         // the separators-only line is no row
-        QCOMPARE(csv.rows().size(), 9);
+        QCOMPARE(csv.rows().size(), 11);
         QCOMPARE(problems(csv, 0), QStringList());
         QCOMPARE(problems(csv, 1), QStringList {QStringLiteral("Artikelname fehlt")});
         QCOMPARE(problems(csv, 2), QStringList {QStringLiteral("Menge \"zwölf\" ist keine ganze Zahl")});
@@ -100,9 +102,45 @@ private Q_SLOTS:
         QCOMPARE(problems(csv, 6), QStringList());
         QCOMPARE(row(csv, 6).value("customer_id").toString(), QStringLiteral("7"));
         QCOMPARE(problems(csv, 7), QStringList {QStringLiteral("5 Felder, die Kopfzeile hat 4")});
+        // a row cut short is kept out as one with too many fields is
+        QCOMPARE(problems(csv, 8), QStringList {QStringLiteral("2 Felder, die Kopfzeile hat 4")});
+        QCOMPARE(problems(csv, 9), QStringList {QStringLiteral("Menge muss mindestens 1 sein")});
         // an open quote swallows the rest of the file into one field
-        QCOMPARE(row(csv, 8).value("line").toInt(), 11);
-        QVERIFY(problems(csv, 8).contains(QStringLiteral("Anführungszeichen nicht geschlossen")));
+        QCOMPARE(row(csv, 10).value("line").toInt(), 13);
+        QVERIFY(problems(csv, 10).contains(QStringLiteral("Anführungszeichen nicht geschlossen")));
+    }
+
+    // the rule the capture form follows too: the same reasons for the same values
+    void groupRuleOfBothWaysIn_data()
+    {
+        QTest::addColumn<QString>("articlename");
+        QTest::addColumn<QString>("quantity");
+        QTest::addColumn<QStringList>("problems");
+        QTest::newRow("good") << "Jacke" << "1" << QStringList();
+        QTest::newRow("largest") << "Jacke" << "99999" << QStringList();
+        QTest::newRow("no name") << "" << "5" << QStringList {QStringLiteral("Artikelname fehlt")};
+        QTest::newRow("blank name") << "   " << "5" << QStringList {QStringLiteral("Artikelname fehlt")};
+        QTest::newRow("zero") << "Jacke" << "0" << QStringList {QStringLiteral("Menge muss mindestens 1 sein")};
+        QTest::newRow("no quantity") << "Jacke" << "" << QStringList {QStringLiteral("Menge fehlt")};
+        QTest::newRow("fraction") << "Jacke" << "1,5"
+                                  << QStringList {QStringLiteral("Menge \"1,5\" ist keine ganze Zahl")};
+        QTest::newRow("too many") << "Jacke" << "100000" << QStringList {QStringLiteral("Menge über 99999")};
+        QTest::newRow("both") << "" << "0"
+                              << QStringList {
+                                     QStringLiteral("Artikelname fehlt"), QStringLiteral("Menge muss mindestens 1 sein")};
+    }
+
+    void groupRuleOfBothWaysIn()
+    {
+        QFETCH(QString, articlename);
+        QFETCH(QString, quantity);
+        QFETCH(QStringList, problems);
+        ArticleGroupCsv csv;
+        QCOMPARE(csv.groupProblems(articlename, quantity), problems);
+        // an import row with these values gives the same reasons
+        QVERIFY(csv.parse(QStringLiteral("articlename;quantity\n\"%1\";\"%2\"\n").arg(articlename, quantity).toUtf8()));
+        QCOMPARE(csv.rows().size(), 1);
+        QCOMPARE(TestArticleGroupCsv::problems(csv, 0), problems);
     }
 
     void refusesFilesWithoutAUsableHeader_data()

@@ -133,6 +133,35 @@ ShellTestCase {
         saveWindowGrab("warehouse-group-capture-failed.png")
     }
 
+    // what the import refuses, the capture refuses too, with the import's reasons
+    function test_refusesWhatTheImportRefuses_data() {
+        return [
+            { tag: "no name", name: "", menge: 1, reason: "Artikelname fehlt" },
+            { tag: "blank name", name: "   ", menge: 3, reason: "Artikelname fehlt" },
+            { tag: "no quantity", name: "Nullware", menge: 0, reason: "Menge muss mindestens 1 sein" },
+            { tag: "typed, not confirmed", name: "Nullware", typed: "0", reason: "Menge muss mindestens 1 sein" },
+            { tag: "both", name: "", menge: 0, reason: "Artikelname fehlt; Menge muss mindestens 1 sein" }
+        ]
+    }
+
+    function test_refusesWhatTheImportRefuses(data) {
+        fill(data.name, "Refused")
+        field("menge").value = data.menge === undefined ? 5 : data.menge
+        if (data.typed !== undefined) {
+            field("menge").contentItem.forceActiveFocus()
+            field("menge").contentItem.text = data.typed
+        }
+        mouseClick(field("saveButton"))
+        tryCompare(view.banner, "run", true)
+        compare(view.banner.settings, ["Artikelgruppe nicht gespeichert", data.reason, 4])
+        verify(!view.confirmation.opened)
+        compare(view.saving, false)
+        compare(testServer.records().filter(function (r) { return r.method === "POST" }).length, 0)
+        // the form stays as it was
+        compare(field("articlename").text, data.name)
+        compare(field("category").controlText, "Refused")
+    }
+
     function test_customerNameThatChangesIsNoCustomer() {
         var customer = field("customer")
         customer.controlText = "Julia Schmitt"

@@ -2,6 +2,7 @@ import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 import QtQuick.Layouts 1.15
+import ArticleGroupCsv 1.0
 
 // Produktiv
 // import "qrc:/static/colors.js" as Colors
@@ -25,7 +26,8 @@ import "../../controls"
 
 // Artikelgruppe erfassen: announces an article line of a customer. The
 // category is the one whose name is the typed text; it is created on the way
-// when there is none of that name.
+// when there is none of that name. A group the import would refuse (no name, a
+// quantity below 1) is refused here too, for the same reasons.
 Rectangle {
     id: _view
 
@@ -40,11 +42,18 @@ Rectangle {
     // the view's own message bar
     readonly property alias banner: _banner
 
-    // "Speichern": finds or creates the category, then creates the group.
+    // "Speichern": checks the group by the import's rule, finds or creates the
+    // category, then creates the group. `p_quantity` is a number or the text typed.
     function saveArticleGroup(p_articlename, p_articleno, p_farbe, p_size, p_typ, p_quantity, p_lager,
                               p_category, p_customer_id) {
         if (_saving)
             return
+        var problems = _rule.groupProblems(p_articlename, String(p_quantity))
+        if (problems.length > 0) {
+            _failed(problems.join("; "))
+            return
+        }
+        p_quantity = Number(p_quantity)
         _saving = true
         _category.searchListModel.clear()
         ArticleGroups.resolveCategory(p_category, Dynamic.getToken(), function (categoryId, reason) {
@@ -97,9 +106,8 @@ Rectangle {
 
     function _save() {
         // a quantity typed but not yet confirmed counts
-        ArticleGroups.commitTypedValue(_menge)
-        saveArticleGroup(_articlename.text, _articleno.text, _farbe.text, _size.text, _typ.text, _menge.value,
-                         _lager.text, _category.controlText, _customerid)
+        saveArticleGroup(_articlename.text, _articleno.text, _farbe.text, _size.text, _typ.text,
+                         ArticleGroups.typedQuantity(_menge), _lager.text, _category.controlText, _customerid)
     }
 
     // Fills a suggestions field from a search reply; `keyOf(record)` is the
@@ -117,6 +125,8 @@ Rectangle {
     }
 
     property bool _saving: false
+    // the import's rule of what makes an article group
+    property ArticleGroupCsv _rule: ArticleGroupCsv {}
 
     color: Colors.c_grayish_white
     Material.theme: Material.Light

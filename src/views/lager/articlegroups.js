@@ -78,10 +78,29 @@ function listRow(record) {
 
 // Takes what was typed into an editable spin box as its value (within its
 // bounds): typing is confirmed only by Return or by leaving the box, and a
-// keyboard shortcut does neither.
+// keyboard shortcut does neither. False when the typed text is no number (an
+// emptied box): the value stays as it was.
 function commitTypedValue(spinBox) {
-    if (spinBox.contentItem && spinBox.contentItem.activeFocus)
-        spinBox.value = spinBox.valueFromText(spinBox.contentItem.text, spinBox.locale)
+    if (!spinBox.contentItem || !spinBox.contentItem.activeFocus)
+        return true
+    var value
+    try {
+        value = spinBox.valueFromText(spinBox.contentItem.text, spinBox.locale)
+    } catch (error) {
+        return false
+    }
+    if (!isFinite(value))
+        return false
+    spinBox.value = value
+    return true
+}
+
+// The quantity of an editable spin box for the article group rule: its value
+// as a whole number's text, or the text typed when that is no number.
+function typedQuantity(spinBox) {
+    if (!commitTypedValue(spinBox))
+        return String(spinBox.contentItem.text).trim()
+    return String(spinBox.value)
 }
 
 // A text for the user: `what` failed, and why, as far as the status tells.
