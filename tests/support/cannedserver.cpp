@@ -39,6 +39,11 @@ void CannedServer::answer(const QString &path, int status, const QString &body, 
     m_answers[path].append({status, body.toUtf8(), held});
 }
 
+void CannedServer::answerCut(const QString &path, int status, const QString &body)
+{
+    m_answers[path].append({status, body.toUtf8(), false, true});
+}
+
 bool CannedServer::answers(const QString &path) const
 {
     return !m_answers.value(path).isEmpty();
@@ -114,7 +119,7 @@ void CannedServer::respond(QTcpSocket *socket, const QString &path)
         const Canned canned = m_answers[path].takeFirst();
         response = head(QByteArray::number(canned.status) + " Canned",
                        "Content-Type: application/json\r\n" + contentLength(canned.body.size()))
-            + canned.body;
+            + (canned.cut ? canned.body.left(canned.body.size() / 2) : canned.body);
         if (canned.held) {
             m_held.append({socket, response});
             return;

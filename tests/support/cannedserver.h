@@ -46,6 +46,11 @@ public:
     // Answers the next request of `path` with `status` and `body` (sent as
     // JSON); each call queues one reply. A held reply is sent only on release().
     Q_INVOKABLE void answer(const QString &path, int status, const QString &body, bool held = false);
+    // Answers the next request of `path` with a head announcing `body` whole,
+    // sends only its first half and closes the connection: a reply cut short
+    // after the backend had done the work (a connection closed before any
+    // byte of a reply makes the network stack send the request again).
+    Q_INVOKABLE void answerCut(const QString &path, int status, const QString &body);
     // Whether a reply for `path` is queued.
     Q_INVOKABLE bool answers(const QString &path) const;
     // Forgets every queued reply and drops what is still held.
@@ -71,6 +76,7 @@ private:
         int status = 200;
         QByteArray body;
         bool held = false;
+        bool cut = false;
     };
 
     void accept();

@@ -46,7 +46,7 @@ Rectangle {
     // the view's own message bar
     readonly property alias banner: _banner
     // true while a request of this view is outstanding
-    readonly property bool busy: _pending > 0 || _list.loading
+    readonly property bool busy: _pending > 0 || _list.loading || _generation.busy
     // whether the list has loaded since the view was created
     readonly property bool loaded: _loaded
     // Hands a saved delivery note (a file URL) to the desktop; true when it
@@ -185,56 +185,26 @@ Rectangle {
     }
 
     // "Erstellen": generates the open delivery order's note, saves it as a
-    // PDF in the private temporary directory and opens it.
+    // PDF in the private temporary directory and opens it; while a generated
+    // note's document is missing, asks for that document again instead.
     function generate_transaction() {
-        if (_generating)
-            return
-        _generating = true
-        _begin()
-        ServiceWarehouse.check_last_item(Dynamic.getToken(), function (reply, status) {
-            _end()
-            if (!Request.isList(reply)) {
-                _generateFailed(ArticleGroups.failureReason(status, qsTr("Der offene Lieferschein konnte nicht gelesen werden")))
-                return
-            }
-            if (reply.length === 0 || !Request.isRecord(reply[0])) {
-                _generating = false
-                _notify(qsTr("Kein offener Lieferschein"), qsTr("Es gibt keinen Lieferschein, der erstellt werden kann"),
-                        NotificationState.WARNING)
-                return
-            }
-            var order = reply[0]
-            _begin()
-            ServiceWarehouse.generate_transaction(order.id, Dynamic.getToken(), function (bytes, status) {
-                _end()
-                if (Request.isFailure(bytes) || !_isPdf(bytes)) {
-                    _generateFailed(ArticleGroups.failureReason(status, qsTr("Der Lieferschein %1 wurde nicht erstellt")
-                                                                .arg(order.deliveryorders_no)))
-                    return
-                }
-                _generating = false
-                _addressPopup.close()
-                // the delivery order is closed now: the list and the navigation follow
-                refresh()
-                var url = PrivateFiles.save(qsTr("Lieferschein-%1.pdf").arg(order.deliveryorders_no), bytes)
-                if (String(url) === "") {
-                    _error(qsTr("Lieferschein nicht gespeichert"),
-                           qsTr("Der Lieferschein %1 ist erstellt, konnte aber nicht gespeichert werden").arg(order.deliveryorders_no))
-                    return
-                }
-                if (!openFile(url))
-                    _error(qsTr("Lieferschein nicht geöffnet"),
-                           qsTr("Der Lieferschein liegt unter %1").arg(decodeURIComponent(String(url).replace(/^file:\/\//, ""))))
-            })
-        })
+        if (_generation.pending !== null)
+            _generation.fetchAgain()
+        else
+            _generation.generate()
     }
 
-    // whether the bytes are a PDF document (and not, say, an error page)
-    function _isPdf(bytes) {
-        if (!(bytes instanceof ArrayBuffer) || bytes.byteLength < 5)
-            return false
-        var head = new Uint8Array(bytes, 0, 5)
-        return String.fromCharCode(head[0], head[1], head[2], head[3], head[4]) === "%PDF-"
+    // Saves the note of `order` and hands it to the desktop.
+    function _openNote(order, bytes) {
+        var url = PrivateFiles.save(qsTr("Lieferschein-%1.pdf").arg(order.deliveryorders_no), bytes)
+        if (String(url) === "") {
+            _error(qsTr("Lieferschein nicht gespeichert"),
+                   qsTr("Der Lieferschein %1 ist erstellt, konnte aber nicht gespeichert werden").arg(order.deliveryorders_no))
+            return
+        }
+        if (!openFile(url))
+            _error(qsTr("Lieferschein nicht geöffnet"),
+                   qsTr("Der Lieferschein liegt unter %1").arg(decodeURIComponent(String(url).replace(/^file:\/\//, ""))))
     }
 
     function _begin() {
@@ -252,11 +222,6 @@ Rectangle {
         refresh()
     }
 
-    function _generateFailed(text) {
-        _generating = false
-        _addressPopup.problem = text
-        _error(qsTr("Lieferschein nicht erstellt"), text)
-    }
 
     function _error(title, text) {
         _notify(title, text, NotificationState.ERROR)
@@ -275,7 +240,6 @@ Rectangle {
     // the delivery order the cancel read and asked about
     property var _cancelOrder: null
     property bool _cancelling: false
-    property bool _generating: false
 
     color: Colors.c_grayish_white
     Material.theme: Material.Light
@@ -284,6 +248,32 @@ Rectangle {
     onRefresh: {
         _timer.restart()
         get_articleinventory()
+    }
+
+    DeliveryNoteGeneration {
+        id: _generation
+
+        onDelivered: {
+            _addressPopup.close()
+            if (again)
+                _view._notify(qsTr("Lieferschein erstellt"),
+                              qsTr("Der Lieferschein %1 ist erstellt; die erste Antwort kam nicht vollständig an, "
+                                   + "sein Dokument wurde noch einmal geholt").arg(order.deliveryorders_no),
+                              NotificationState.SUCCESS)
+            // the delivery order is closed now: the list and the navigation follow
+            _view.refresh()
+            _view._openNote(order, bytes)
+        }
+        onNothingOpen: _view._notify(qsTr("Kein offener Lieferschein"),
+                                     qsTr("Es gibt keinen Lieferschein, der erstellt werden kann"),
+                                     NotificationState.WARNING)
+        onFailed: {
+            // the popup's backdrop lies over the view's banner
+            _addressPopup.problem = text
+            _view._error(title, text)
+            // the delivery order may be closed now
+            _view.refresh()
+        }
     }
 
     Timer {
@@ -377,15 +367,25 @@ Rectangle {
         height: 80 * c_Scale
         highlighted: true
         font.pixelSize: 20 * c_Scale
-        text: qsTr("Lieferschein erstellen")
-        enabled: _notefield.visible
-        onClicked: _addressPopup.open()
+        // a generated note whose document is missing can be fetched from here too
+        text: !_notefield.visible && _generation.pending !== null
+              ? qsTr("Lieferschein %1 laden").arg(_generation.pending.deliveryorders_no)
+              : qsTr("Lieferschein erstellen")
+        enabled: (_notefield.visible || _generation.pending !== null) && !_generation.busy
+        onClicked: {
+            if (_notefield.visible)
+                _addressPopup.open()
+            else
+                _view.generate_transaction()
+        }
     }
 
     DeliveryAddressPopup {
         id: _addressPopup
         objectName: "addressPopup"
-        busy: _view._generating
+        busy: _generation.busy
+        createText: _generation.pending === null ? qsTr("Erstellen")
+                                                 : _generation.pendingKnown ? qsTr("Dokument laden") : qsTr("Erneut prüfen")
         onCreate: _view.generate_transaction()
     }
 

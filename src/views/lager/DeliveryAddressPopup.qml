@@ -23,6 +23,8 @@ Popup {
     // what went wrong with the last "Erstellen", shown beside the buttons
     // (the view's banner lies under the popup's backdrop); empty: nothing
     property string problem: ""
+    // the text of the button that asks for the note
+    property string createText: qsTr("Erstellen")
     // the addresses offered: ids (1-based position), bezeichnung, strasse_nr, plz, stadt, provinz, land
     readonly property alias addresses: _model
     // the form's texts, for the host and for tests
@@ -238,7 +240,7 @@ Popup {
             }
             Button {
                 objectName: "createButton"
-                text: qsTr("Erstellen")
+                text: _popup.createText
                 font.pixelSize: 15 * c_Scale
                 highlighted: true
                 enabled: !_popup.busy

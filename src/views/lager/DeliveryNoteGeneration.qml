@@ -1,0 +1,172 @@
+import QtQml 2.15
+
+// Produktiv
+// import "qrc:/dynamic/variables.js" as Dynamic
+// import "qrc:/src/api/request.js" as Request
+// import "qrc:/src/api/service_warehouse.js" as ServiceWarehouse
+// import "qrc:/src/views/lager/articlegroups.js" as ArticleGroups
+
+// Testing
+import "../../../dynamic/variables.js" as Dynamic
+import "../../api/request.js" as Request
+import "../../api/service_warehouse.js" as ServiceWarehouse
+import "./articlegroups.js" as ArticleGroups
+
+// Generates the open delivery order's note and fetches its document. Asking
+// to generate closes the delivery order on the backend, so a reply that does
+// not arrive whole (a dropped connection, an unreadable or cut body) says
+// nothing about what happened: then the delivery order is looked at again.
+// Still open: it was not generated. Generated (or no longer open): its
+// document is asked for again, which a backend answers with the same note;
+// one that refuses is named as such. Until the document is there, `pending`
+// holds the delivery order and fetchAgain() tries once more.
+QtObject {
+    id: _generation
+
+    // true while a request is outstanding
+    readonly property bool busy: _busy
+    // the delivery order ({id, deliveryorders_no}) whose note was generated, or
+    // may have been, while its document has not arrived; null otherwise
+    readonly property var pending: _pending
+    // whether `pending` is known to be generated (false: that is still unclear)
+    readonly property bool pendingKnown: _pendingKnown
+
+    // the note of `order` arrived whole; `again`: only after looking again
+    signal delivered(var order, var bytes, bool again)
+    // there is no open delivery order to generate
+    signal nothingOpen()
+    // something went wrong; title and text say what happened, for the user
+    signal failed(string title, string text)
+
+    // Generates the note of the delivery order that is open now.
+    function generate() {
+        if (_busy)
+            return
+        _busy = true
+        ServiceWarehouse.check_last_item(Dynamic.getToken(), function (reply, status) {
+            if (!Request.isList(reply)) {
+                _fail(qsTr("Lieferschein nicht erstellt"),
+                      ArticleGroups.failureReason(status, qsTr("Der offene Lieferschein konnte nicht gelesen werden")))
+                return
+            }
+            if (reply.length === 0 || !Request.isRecord(reply[0])) {
+                _busy = false
+                nothingOpen()
+                return
+            }
+            var order = reply[0]
+            ServiceWarehouse.generate_transaction(order.id, Dynamic.getToken(), function (bytes, status) {
+                if (isWholePdf(bytes))
+                    _deliver(order, bytes, false)
+                else
+                    _lookAgain(order, status)
+            })
+        })
+    }
+
+    // Tries again to get the document of `pending`: asks for it, or, while it
+    // is unclear whether it was generated, looks at the delivery order first.
+    function fetchAgain() {
+        if (_busy || _pending === null)
+            return
+        _busy = true
+        if (_pendingKnown)
+            _fetch(_pending, true)
+        else
+            _lookAgain(_pending, 0)
+    }
+
+    // Whether the bytes are a whole PDF document: its head, and the end mark
+    // near its end (not an error page, not a document cut short).
+    function isWholePdf(bytes) {
+        if (!(bytes instanceof ArrayBuffer) || bytes.byteLength < 10)
+            return false
+        var view = new Uint8Array(bytes)
+        if (String.fromCharCode(view[0], view[1], view[2], view[3], view[4]) !== "%PDF-")
+            return false
+        var tail = ""
+        for (var i = Math.max(0, view.length - 1024); i < view.length; ++i)
+            tail += String.fromCharCode(view[i])
+        return tail.indexOf("%%EOF") >= 0
+    }
+
+    // After a reply that was no document: is the delivery order still open?
+    // `status` is that reply's (0: none came).
+    function _lookAgain(order, status) {
+        ServiceWarehouse.get_last_deliveryno(Dynamic.getToken(), function (reply) {
+            if (!Request.isList(reply)) {
+                _keep(order, false, qsTr("Lieferschein unklar"),
+                      qsTr("Die Antwort auf „Erstellen“ kam nicht vollständig an, und der Server gibt keine Auskunft: "
+                           + "ob der Lieferschein %1 erstellt wurde, ist offen. Prüfen Sie es erneut.")
+                      .arg(order.deliveryorders_no))
+                return
+            }
+            var last = reply.length > 0 && Request.isRecord(reply[0]) ? reply[0] : null
+            if (last && last.id === order.id && last.created !== true) {
+                _pending = null
+                _fail(qsTr("Lieferschein nicht erstellt"),
+                      qsTr("Der Lieferschein %1 wurde nicht erstellt").arg(order.deliveryorders_no) + _why(status))
+                return
+            }
+            _fetch(order, last !== null && last.id === order.id && last.created === true)
+        })
+    }
+
+    // Asks for the document of a delivery order that is no longer open;
+    // `known`: it is known to be generated.
+    function _fetch(order, known) {
+        ServiceWarehouse.generate_transaction(order.id, Dynamic.getToken(), function (bytes, status) {
+            if (isWholePdf(bytes)) {
+                _deliver(order, bytes, true)
+                return
+            }
+            var number = order.deliveryorders_no
+            var title = known ? qsTr("Lieferschein erstellt, Dokument fehlt") : qsTr("Dokument des Lieferscheins fehlt")
+            var what = known ? qsTr("Der Lieferschein %1 ist erstellt").arg(number)
+                             : qsTr("Der Lieferschein %1 ist nicht mehr offen").arg(number)
+            if (!status || Request.isSuccess(status)) {
+                _keep(order, known, title,
+                      what + qsTr(", sein Dokument kam aber nicht an") + _why(status) + qsTr(". Laden Sie es erneut."))
+                return
+            }
+            _pending = null
+            _fail(title,
+                  what + qsTr(", aber sein Dokument kam nicht an, und der Server gibt es nicht noch einmal heraus (Status %1).")
+                  .arg(status))
+        })
+    }
+
+    // why a reply was no document, for a text that continues after it
+    function _why(status) {
+        // no status: the connection closed early or never opened, or the
+        // engine's request hid the status of a refusal (it does so for 409)
+        if (!status)
+            return qsTr(": keine vollständige Antwort vom Server")
+        if (Request.isSuccess(status))
+            return qsTr(": die Antwort des Servers war unlesbar")
+        return qsTr(" (Status %1)").arg(status)
+    }
+
+    function _deliver(order, bytes, again) {
+        _busy = false
+        _pending = null
+        delivered(order, bytes, again)
+    }
+
+    // the document is still to be had: fetchAgain() asks for it
+    function _keep(order, known, title, text) {
+        _busy = false
+        _pending = order
+        _pendingKnown = known
+        failed(title, text)
+    }
+
+    function _fail(title, text) {
+        _busy = false
+        failed(title, text)
+    }
+
+    property bool _busy: false
+    property var _pending: null
+    property bool _pendingKnown: false
+}
