@@ -21,7 +21,9 @@ import "../api/service_customer.js" as ServiceCustomer
 // their rows appended a page at a time, always in page order; a row keeps only
 // its text and the customer's id. Typing into the filter field narrows the list
 // (case-insensitive, umlauts included, as the backend's search) while it fills;
-// the placeholder stays the first row.
+// the placeholder stays the first row. Return confirms, as "OK" does (the
+// highlighted button), unless "Abbrechen" has the keyboard focus; in the filter
+// field it first takes the only customer left. Escape closes without a choice.
 Popup {
     id: _picker
 
@@ -201,7 +203,11 @@ Popup {
         id: _customers
     }
 
-    contentItem: Item {
+    contentItem: FocusScope {
+        focus: true
+        Keys.onReturnPressed: _buttons.pressReturn()
+        Keys.onEnterPressed: _buttons.pressReturn()
+
         Rectangle {
             id: _titleBar
             anchors.left: parent.left
@@ -259,7 +265,7 @@ Popup {
                 font.pixelSize: 15 * c_Scale
                 selectByMouse: true
                 onTextChanged: _picker._applyFilter()
-                // Return takes the only customer left
+                // Return takes the only customer left (and then confirms it, below)
                 onAccepted: {
                     if (_customers.count === 2)
                         _combo.currentIndex = 1
@@ -292,28 +298,15 @@ Popup {
             }
         }
 
-        Row {
+        DialogButtons {
+            id: _buttons
+
             anchors.right: parent.right
             anchors.bottom: parent.bottom
             anchors.margins: 30 * c_Scale
-            spacing: 20 * c_Scale
-            Material.accent: Material.BlueGrey
-
-            Button {
-                objectName: "cancelButton"
-                text: qsTr("Abbrechen")
-                font.pixelSize: 15 * c_Scale
-                highlighted: true
-                onClicked: _picker.close()
-            }
-
-            Button {
-                objectName: "okButton"
-                text: qsTr("OK")
-                font.pixelSize: 15 * c_Scale
-                highlighted: true
-                onClicked: _picker.accept()
-            }
+            acceptAccent: Material.BlueGrey
+            onDeclined: _picker.close()
+            onAccepted: _picker.accept()
         }
     }
 }

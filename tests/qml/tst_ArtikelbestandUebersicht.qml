@@ -24,7 +24,21 @@ ShellTestCase {
         }
     }
 
+    Component {
+        id: _confirmComponent
+        ConfirmPopup { title: "Lieferschein stornieren"; text: "Stornieren?"; confirmText: "Stornieren" }
+    }
+    Component {
+        id: _addressComponent
+        DeliveryAddressPopup {}
+    }
+    Component {
+        id: _savedComponent
+        SavedPopup {}
+    }
+
     SignalSpy { id: _refreshSpy; signalName: "refresh" }
+    SignalSpy { id: _answerSpy }
     SignalSpy { id: _loadedSpy; signalName: "pageLoaded" }
 
     property var view: null
@@ -224,6 +238,54 @@ ShellTestCase {
         compare(reply(ServiceWarehouse.check_last_item, [token]), [])
         waitForLoad()
         tryCompare(view.statusArea, "visible", false)
+    }
+
+    // Every question and confirmation of the warehouse answers to the keyboard:
+    // Return presses the focused button, else the default one (the one
+    // highlighted); Escape declines. `tabs`: Tab presses before the key.
+    function test_0_popupsAnswerFromTheKeyboard_data() {
+        return [
+            { tag: "cancel question, Return", component: _confirmComponent, key: Qt.Key_Return,
+              signal: "accepted", defaultButton: "confirmButton" },
+            { tag: "cancel question, Enter", component: _confirmComponent, key: Qt.Key_Enter, signal: "accepted" },
+            { tag: "cancel question, Escape", component: _confirmComponent, key: Qt.Key_Escape, signal: "declined" },
+            { tag: "cancel question, Abbrechen focused", component: _confirmComponent, tabs: 1, key: Qt.Key_Return,
+              signal: "declined" },
+            { tag: "address, Return in a field", component: _addressComponent, field: "bezeichnung",
+              key: Qt.Key_Return, signal: "create", defaultButton: "createButton", stays: true },
+            { tag: "address, Escape", component: _addressComponent, key: Qt.Key_Escape, signal: "closed" },
+            { tag: "address while busy, Return", component: _addressComponent, busy: true, key: Qt.Key_Return,
+              signal: "create", count: 0, stays: true },
+            { tag: "saved, Return", component: _savedComponent, key: Qt.Key_Return, signal: "closed",
+              defaultButton: "okButton" }
+        ]
+    }
+
+    function test_0_popupsAnswerFromTheKeyboard(data) {
+        var popup = createTemporaryObject(data.component, _case)
+        if (data.busy)
+            popup.busy = true
+        _answerSpy.clear()
+        _answerSpy.target = popup
+        _answerSpy.signalName = data.signal
+        popup.open()
+        tryCompare(popup, "opened", true)
+        if (data.defaultButton) {
+            verify(findChild(popup.contentItem, data.defaultButton).highlighted, "the default is marked")
+            var others = findChild(popup.contentItem, "cancelButton")
+            if (others)
+                verify(!others.highlighted, "only the default is marked")
+        }
+        if (data.field)
+            findChild(popup.contentItem, data.field).forceActiveFocus()
+        for (var i = 0; i < (data.tabs || 0); ++i)
+            keyClick(Qt.Key_Tab)
+        keyClick(data.key)
+        tryCompare(_answerSpy, "count", data.count === undefined ? 1 : data.count)
+        if (data.stays)
+            verify(popup.opened)
+        else
+            tryCompare(popup, "visible", false)
     }
 
     // A note the backend generated whose reply did not arrive whole: the view

@@ -167,6 +167,45 @@ ShellTestCase {
         compare(_chosenSpy.count, 0)
     }
 
+    // Return confirms as "OK" (the highlighted button) does, unless
+    // "Abbrechen" has the focus; Escape closes without a choice
+    function test_keyboard_data() {
+        return [
+            { tag: "Return confirms the chosen", choose: 2, key: Qt.Key_Return, chosen: 2 },
+            { tag: "Enter confirms the chosen", choose: 1, key: Qt.Key_Enter, chosen: 1 },
+            { tag: "Return on the placeholder", choose: 0, key: Qt.Key_Return, stays: true },
+            { tag: "Return takes the only one left", filterRow: 3, key: Qt.Key_Return, chosen: 1 },
+            { tag: "Escape in the filter", key: Qt.Key_Escape },
+            { tag: "Return on Abbrechen", choose: 2, tabs: 2, key: Qt.Key_Return }
+        ]
+    }
+
+    function test_keyboard(data) {
+        openAndLoad()
+        verify(findChild(picker.contentItem, "okButton").highlighted, "OK is marked as the default")
+        verify(!findChild(picker.contentItem, "cancelButton").highlighted)
+        if (data.choose !== undefined)
+            picker.currentIndex = data.choose
+        if (data.filterRow !== undefined)
+            picker.filterText = picker.customers.get(data.filterRow).name
+        var expected = data.chosen === undefined ? undefined : picker.customers.get(data.chosen).id
+        if (data.filterRow !== undefined && picker.customers.count !== 2)
+            skip("the name is not unique")
+        for (var i = 0; i < (data.tabs || 0); ++i)
+            keyClick(Qt.Key_Tab)
+        keyClick(data.key)
+        if (expected === undefined) {
+            compare(_chosenSpy.count, 0)
+        } else {
+            compare(_chosenSpy.count, 1)
+            compare(_chosenSpy.signalArguments[0][0].id, expected)
+        }
+        if (data.stays)
+            verify(picker.opened)
+        else
+            tryCompare(picker, "visible", false)
+    }
+
     function test_zzUnreachableBackendIsReported() {
         whileServerIsDown(function () {
             picker.open()

@@ -262,6 +262,8 @@ Rectangle {
     SavedPopup {
         id: _confirmation
         objectName: "confirmation"
+        // ready for the next group
+        onClosed: _articlename.forceActiveFocus()
     }
 
     NotificationBanner {

@@ -5,14 +5,17 @@ import QtQuick.Controls.Material 2.15
 // Produktiv
 // import "qrc:/static/colors.js" as Colors
 // import "qrc:/static"
+// import "qrc:/src/controls"
 
 // Testing
 import "../../../static/colors.js" as Colors
 import "../../../static"
+import "../../controls"
 
 // A modal question before something that cannot be undone: a title bar, the
-// question, and a button that confirms beside "Abbrechen". Escape and
-// "Abbrechen" decline.
+// question, and a button that confirms beside "Abbrechen". Return confirms
+// (the confirming button is the highlighted one), unless "Abbrechen" has the
+// keyboard focus; Escape and "Abbrechen" decline.
 Popup {
     id: _popup
 
@@ -53,7 +56,11 @@ Popup {
         color: Colors.c_light_purple
     }
 
-    contentItem: Item {
+    contentItem: FocusScope {
+        focus: true
+        Keys.onReturnPressed: _answer.pressReturn()
+        Keys.onEnterPressed: _answer.pressReturn()
+
         Rectangle {
             id: _titleBar
 
@@ -91,30 +98,19 @@ Popup {
             color: Colors.c_grayish_white
         }
 
-        Row {
+        DialogButtons {
+            id: _answer
+
             anchors.right: parent.right
             anchors.bottom: parent.bottom
             anchors.margins: 30 * c_Scale
-            spacing: 20 * c_Scale
-            Material.accent: Material.BlueGrey
-
-            Button {
-                objectName: "cancelButton"
-                text: qsTr("Abbrechen")
-                font.pixelSize: 15 * c_Scale
-                highlighted: true
-                onClicked: _popup.close()
-            }
-            Button {
-                objectName: "confirmButton"
-                text: _popup.confirmText
-                font.pixelSize: 15 * c_Scale
-                highlighted: true
-                Material.accent: Material.Red
-                onClicked: {
-                    _popup._confirmed = true
-                    _popup.close()
-                }
+            acceptText: _popup.confirmText
+            acceptName: "confirmButton"
+            acceptAccent: Material.Red
+            onDeclined: _popup.close()
+            onAccepted: {
+                _popup._confirmed = true
+                _popup.close()
             }
         }
     }

@@ -6,15 +6,19 @@ import QtQuick.Controls.Material 2.15
 // import "qrc:/static/colors.js" as Colors
 // import "qrc:/static"
 // import "qrc:/src/delegates"
+// import "qrc:/src/controls"
 
 // Testing
 import "../../../static/colors.js" as Colors
 import "../../../static"
 import "../../delegates"
+import "../../controls"
 
 // The delivery address popup of the stock overview: an address form, a list
 // of addresses that fill it, and "Erstellen", which asks for the delivery
 // note. It closes only on Escape and "Abbrechen" (or when its host closes it).
+// Return presses "Erstellen", the highlighted button, unless "Abbrechen" has
+// the keyboard focus.
 Popup {
     id: _popup
 
@@ -85,7 +89,11 @@ Popup {
         id: _countries
     }
 
-    contentItem: Item {
+    contentItem: FocusScope {
+        focus: true
+        Keys.onReturnPressed: _buttons.pressReturn()
+        Keys.onEnterPressed: _buttons.pressReturn()
+
         Rectangle {
             id: _titleBar
 
@@ -222,30 +230,17 @@ Popup {
             color: Colors.c_grayish_white
         }
 
-        Row {
+        DialogButtons {
             id: _buttons
 
             anchors.right: parent.right
             anchors.bottom: parent.bottom
             anchors.margins: 30 * c_Scale
-            spacing: 20 * c_Scale
-
-            Button {
-                objectName: "cancelButton"
-                text: qsTr("Abbrechen")
-                font.pixelSize: 15 * c_Scale
-                highlighted: true
-                Material.accent: Material.BlueGrey
-                onClicked: _popup.close()
-            }
-            Button {
-                objectName: "createButton"
-                text: _popup.createText
-                font.pixelSize: 15 * c_Scale
-                highlighted: true
-                enabled: !_popup.busy
-                onClicked: _popup.create()
-            }
+            acceptText: _popup.createText
+            acceptName: "createButton"
+            acceptEnabled: !_popup.busy
+            onDeclined: _popup.close()
+            onAccepted: _popup.create()
         }
     }
 }

@@ -4,14 +4,16 @@ import QtQuick.Controls 2.15
 // Produktiv
 // import "qrc:/static/colors.js" as Colors
 // import "qrc:/static"
+// import "qrc:/src/controls"
 
 // Testing
 import "../../../static/colors.js" as Colors
 import "../../../static"
+import "../../controls"
 
-// The small modal confirmation of the warehouse forms: a title bar and one
-// line. It closes on Escape and on a press or release outside it; opening it
-// while it is open changes nothing.
+// The small modal confirmation of the warehouse forms: a title bar, one line
+// and "OK". It closes on Return, Escape, "OK" and on a press or release
+// outside it; opening it while it is open changes nothing.
 Popup {
     id: _popup
 
@@ -34,8 +36,14 @@ Popup {
         color: "white"
     }
 
-    contentItem: Column {
+    contentItem: FocusScope {
+        focus: true
+        Keys.onReturnPressed: _ok.pressReturn()
+        Keys.onEnterPressed: _ok.pressReturn()
+
         Rectangle {
+            id: _titleBar
+
             width: parent.width
             height: 35
             color: Colors.c_dark_purple
@@ -56,21 +64,32 @@ Popup {
             }
         }
 
-        Item {
-            width: parent.width
-            height: 65
+        Text {
+            id: _text
 
-            Text {
-                objectName: "text"
-                anchors.fill: parent
-                anchors.margins: 10
-                verticalAlignment: Text.AlignVCenter
-                wrapMode: Text.WordWrap
-                text: _popup.text
-                font.family: CustomFonts.names.nunitoSans
-                font.pixelSize: 14
-                color: Colors.c_dark_purple
-            }
+            objectName: "text"
+            anchors.left: parent.left
+            anchors.right: _ok.left
+            anchors.top: _titleBar.bottom
+            anchors.bottom: parent.bottom
+            anchors.margins: 10
+            verticalAlignment: Text.AlignVCenter
+            wrapMode: Text.WordWrap
+            text: _popup.text
+            font.family: CustomFonts.names.nunitoSans
+            font.pixelSize: 14
+            color: Colors.c_dark_purple
+        }
+
+        DialogButtons {
+            id: _ok
+
+            anchors.right: parent.right
+            anchors.rightMargin: 8
+            anchors.verticalCenter: _text.verticalCenter
+            declineText: ""
+            pixelSize: 14
+            onAccepted: _popup.close()
         }
     }
 }
