@@ -23,7 +23,8 @@ CardFrame {
     // the booked group, or an empty record
     readonly property var _group: fields.length > 2 && fields[2] ? fields[2] : ({})
 
-    height: 130 * c_Scale
+    // as high as the card's values need, at least the usual height
+    height: Math.max(130 * c_Scale, _row.implicitHeight + 2 * padding)
     actions: [{ "name": "deleteButton", "glyph": "\uf1f8", "color": Colors.c_dark_red }]
 
     onItemHovered: entersItem()
@@ -33,7 +34,11 @@ CardFrame {
     }
 
     WarehouseCardRow {
-        anchors.fill: parent
+        id: _row
+
+        // leaves room for the delete button, so that showing it moves nothing
+        width: _card.width - 2 * _card.padding - 80 * c_Scale
+        anchors.verticalCenter: parent.verticalCenter
         title: _card._group.articlename
         subtitle: _card._group.typ
         ean: _card.fields[0]

@@ -20,7 +20,8 @@ CardFrame {
     // the delete button was clicked
     signal deleteClicked()
 
-    height: 130 * c_Scale
+    // as high as the card's values need, at least the usual height
+    height: Math.max(130 * c_Scale, _row.implicitHeight + 2 * padding)
     actions: [{ "name": "deleteButton", "glyph": "\uf1f8", "color": Colors.c_dark_red }]
 
     onItemHovered: entersItem()
@@ -30,7 +31,11 @@ CardFrame {
     }
 
     WarehouseCardRow {
-        anchors.fill: parent
+        id: _row
+
+        // leaves room for the delete button, so that showing it moves nothing
+        width: _card.width - 2 * _card.padding - 80 * c_Scale
+        anchors.verticalCenter: parent.verticalCenter
         title: _card.fields[0]
         subtitle: _card.fields[1]
         farbe: _card.fields[2]

@@ -9,7 +9,8 @@ import "../../static/colors.js" as Colors
 import "../../static"
 
 // One value of a warehouse card: a Font Awesome glyph centred above the value
-// (the shared GlyphValue puts the glyph beside it).
+// (the shared GlyphValue puts the glyph beside it). The value wraps rather
+// than being cut; implicitWidth is what it needs on one line.
 Item {
     id: _cell
 
@@ -47,7 +48,8 @@ Item {
         anchors.topMargin: 8 * c_Scale
         width: parent.width
         horizontalAlignment: Text.AlignHCenter
-        elide: Text.ElideRight
+        // shown whole: a value wider than the cell wraps at its words
+        wrapMode: Text.Wrap
         // values are data from the backend: never read as markup
         textFormat: Text.PlainText
         font.family: CustomFonts.names.nunitoSans

@@ -116,18 +116,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("articlename");
         QTest::addColumn<QString>("quantity");
         QTest::addColumn<QStringList>("problems");
-        QTest::newRow("good") << "Jacke" << "1" << QStringList();
-        QTest::newRow("largest") << "Jacke" << "99999" << QStringList();
-        QTest::newRow("no name") << "" << "5" << QStringList {QStringLiteral("Artikelname fehlt")};
-        QTest::newRow("blank name") << "   " << "5" << QStringList {QStringLiteral("Artikelname fehlt")};
-        QTest::newRow("zero") << "Jacke" << "0" << QStringList {QStringLiteral("Menge muss mindestens 1 sein")};
-        QTest::newRow("no quantity") << "Jacke" << "" << QStringList {QStringLiteral("Menge fehlt")};
-        QTest::newRow("fraction") << "Jacke" << "1,5"
-                                  << QStringList {QStringLiteral("Menge \"1,5\" ist keine ganze Zahl")};
-        QTest::newRow("too many") << "Jacke" << "100000" << QStringList {QStringLiteral("Menge über 99999")};
-        QTest::newRow("both") << "" << "0"
-                              << QStringList {
-                                     QStringLiteral("Artikelname fehlt"), QStringLiteral("Menge muss mindestens 1 sein")};
+        QTest::newRow("good") << "Jacke"
+                              << "1" << QStringList();
+        QTest::newRow("largest") << "Jacke"
+                                 << "99999" << QStringList();
+        QTest::newRow("no name") << ""
+                                 << "5" << QStringList {QStringLiteral("Artikelname fehlt")};
+        QTest::newRow("blank name") << "   "
+                                    << "5" << QStringList {QStringLiteral("Artikelname fehlt")};
+        QTest::newRow("zero") << "Jacke"
+                              << "0" << QStringList {QStringLiteral("Menge muss mindestens 1 sein")};
+        QTest::newRow("no quantity") << "Jacke"
+                                     << "" << QStringList {QStringLiteral("Menge fehlt")};
+        QTest::newRow("fraction") << "Jacke"
+                                  << "1,5" << QStringList {QStringLiteral("Menge \"1,5\" ist keine ganze Zahl")};
+        QTest::newRow("too many") << "Jacke"
+                                  << "100000" << QStringList {QStringLiteral("Menge über 99999")};
+        QTest::newRow("both") << ""
+                              << "0"
+                              << QStringList {QStringLiteral("Artikelname fehlt"),
+                                     QStringLiteral("Menge muss mindestens 1 sein")};
     }
 
     void groupRuleOfBothWaysIn()

@@ -19,6 +19,22 @@
 
 #include <memory>
 
+// Lets a test lay the documents out for another screen: publishes the
+// context properties the host publishes for a screen of that size (c_Scale,
+// c_Width, c_Height, ...). Bindings on them follow at once.
+class TestScreen : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TestScreen(QQmlContext *context) : m_context(context) { }
+
+    Q_INVOKABLE void use(int width, int height) { Startup::publishContextProperties(m_context, width, height); }
+
+private:
+    QQmlContext *m_context;
+};
+
 // Prepares the engine of every QML test process the way the application
 // prepares its own: the same native types, context properties, style and
 // network factory, except that the production origin is redirected to a
@@ -60,6 +76,8 @@ public Q_SLOTS:
         const QScreen *screen = QGuiApplication::primaryScreen();
         const QRect geometry = screen ? screen->geometry() : QRect(0, 0, 1440, 900);
         Startup::publishContextProperties(engine->rootContext(), geometry.width(), geometry.height());
+        m_screen = std::make_unique<TestScreen>(engine->rootContext());
+        engine->rootContext()->setContextProperty(QStringLiteral("testScreen"), m_screen.get());
         engine->rootContext()->setContextProperty(QStringLiteral("testServer"), m_server.get());
         engine->rootContext()->setContextProperty(QStringLiteral("cannedServer"), m_canned.get());
         engine->rootContext()->setContextProperty(QStringLiteral("testLog"), &m_log);
@@ -83,6 +101,7 @@ private:
     std::unique_ptr<TestServer> m_server;
     std::unique_ptr<CannedServer> m_canned;
     std::unique_ptr<RedirectingNetworkFactory> m_networkFactory;
+    std::unique_ptr<TestScreen> m_screen;
 };
 
 QUICK_TEST_MAIN_WITH_SETUP(vendrix_qml, Setup)

@@ -1,6 +1,7 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
+import QtQuick.Window 2.15
 
 // Produktiv
 // import "qrc:/static/colors.js" as Colors
@@ -213,7 +214,19 @@ Rectangle {
         onActivated: _view.saveProcess()
     }
 
+    // the field the keyboard focus moves to comes into sight
+    Connections {
+        target: _view.Window.window
+        function onActiveFocusItemChanged() {
+            if (_view.Window.activeFocusItem)
+                ArticleGroups.keepInView(_formArea, _view.Window.activeFocusItem, 30 * c_Scale)
+        }
+    }
+
     Flickable {
+        id: _formArea
+
+        objectName: "formArea"
         anchors.fill: parent
         contentHeight: _form.height + 120 * c_Scale
         clip: true

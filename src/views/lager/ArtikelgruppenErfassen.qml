@@ -2,6 +2,7 @@ import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 import QtQuick.Layouts 1.15
+import QtQuick.Window 2.15
 import ArticleGroupCsv 1.0
 
 // Produktiv
@@ -132,123 +133,142 @@ Rectangle {
     Material.theme: Material.Light
     Material.accent: Material.DeepPurple
 
-    GridLayout {
-        id: _form
+    // the field the keyboard focus moves to comes into sight
+    Connections {
+        target: _view.Window.window
+        function onActiveFocusItemChanged() {
+            if (_view.Window.activeFocusItem)
+                ArticleGroups.keepInView(_formArea, _view.Window.activeFocusItem, 30 * c_Scale)
+        }
+    }
 
-        x: 60 * c_Scale
-        y: 70 * c_Scale
-        width: Math.min(800 * c_Scale, parent.width - 120 * c_Scale)
-        columns: 2
-        columnSpacing: 30 * c_Scale
-        rowSpacing: 38 * c_Scale
+    // on a small screen the form scrolls
+    Flickable {
+        id: _formArea
 
-        SuggestionsField {
-            id: _customer
+        objectName: "formArea"
+        anchors.fill: parent
+        contentHeight: _form.y + _form.height + 50 * c_Scale
+        clip: true
 
-            objectName: "customer"
-            Layout.columnSpan: 2
-            Layout.fillWidth: true
-            Layout.preferredHeight: 53 * c_Scale
-            // above the inputs below, which its box overlaps
-            z: 101
-            delegate_name: "customer_fullname"
-            function makeRequest(text) {
-                ServiceCustomer.get_search_customer_fullname(text, Dynamic.getToken(), function (reply) {
-                    _view._fill(_customer, reply, function (c) { return c.surname + " " + c.lastname })
-                })
+        GridLayout {
+            id: _form
+
+            x: 60 * c_Scale
+            y: 70 * c_Scale
+            width: Math.min(800 * c_Scale, _formArea.width - 120 * c_Scale)
+            columns: 2
+            columnSpacing: 30 * c_Scale
+            rowSpacing: 38 * c_Scale
+
+            SuggestionsField {
+                id: _customer
+
+                objectName: "customer"
+                Layout.columnSpan: 2
+                Layout.fillWidth: true
+                Layout.preferredHeight: 53 * c_Scale
+                // above the inputs below, which its box overlaps
+                z: 101
+                delegate_name: "customer_fullname"
+                function makeRequest(text) {
+                    ServiceCustomer.get_search_customer_fullname(text, Dynamic.getToken(), function (reply) {
+                        _view._fill(_customer, reply, function (c) { return c.surname + " " + c.lastname })
+                    })
+                }
+                onItemclicked: _view._customerid = String(searchListModel.get(index).id)
+                // a name that is no longer the chosen customer's is no customer
+                onItem_not_correct: _view._customerid = ""
+
+                FieldCaption { text: qsTr("Name"); offset: _view.labelInputSpace }
             }
-            onItemclicked: _view._customerid = String(searchListModel.get(index).id)
-            // a name that is no longer the chosen customer's is no customer
-            onItem_not_correct: _view._customerid = ""
-
-            FieldCaption { text: qsTr("Name"); offset: _view.labelInputSpace }
-        }
-        TextField {
-            id: _articleno
-            objectName: "articleno"
-            Layout.columnSpan: 2
-            Layout.fillWidth: true
-            selectByMouse: true
-            onActiveFocusChanged: if (activeFocus) selectAll()
-            FieldCaption { text: qsTr("Artikelnummer"); offset: _view.labelInputSpace }
-        }
-        TextField {
-            id: _articlename
-            objectName: "articlename"
-            Layout.columnSpan: 2
-            Layout.fillWidth: true
-            selectByMouse: true
-            focus: true
-            onActiveFocusChanged: if (activeFocus) selectAll()
-            FieldCaption { text: qsTr("Artikelname"); offset: _view.labelInputSpace }
-        }
-        TextField {
-            id: _typ
-            objectName: "typ"
-            Layout.columnSpan: 2
-            Layout.fillWidth: true
-            selectByMouse: true
-            FieldCaption { text: qsTr("Typ"); offset: _view.labelInputSpace }
-        }
-        TextField {
-            id: _farbe
-            objectName: "farbe"
-            Layout.fillWidth: true
-            selectByMouse: true
-            onActiveFocusChanged: if (activeFocus) selectAll()
-            FieldCaption { text: qsTr("Farbe"); offset: _view.labelInputSpace }
-        }
-        TextField {
-            id: _size
-            objectName: "size"
-            Layout.fillWidth: true
-            selectByMouse: true
-            FieldCaption { text: qsTr("Größe"); offset: _view.labelInputSpace }
-        }
-        TextField {
-            id: _lager
-            objectName: "lager"
-            Layout.fillWidth: true
-            Layout.preferredWidth: 1
-            selectByMouse: true
-            onActiveFocusChanged: if (activeFocus) selectAll()
-            FieldCaption { text: qsTr("Lagerplatz"); offset: _view.labelInputSpace }
-        }
-        SuggestionsField {
-            id: _category
-
-            objectName: "category"
-            Layout.fillWidth: true
-            Layout.preferredWidth: 1
-            Layout.preferredHeight: 53 * c_Scale
-            z: 100
-            delegate_name: "category"
-            function makeRequest(text) {
-                ServiceWarehouse.get_search_articlegroups_category(text, Dynamic.getToken(), function (reply) {
-                    _view._fill(_category, reply, function (c) { return c.name })
-                })
+            TextField {
+                id: _articleno
+                objectName: "articleno"
+                Layout.columnSpan: 2
+                Layout.fillWidth: true
+                selectByMouse: true
+                onActiveFocusChanged: if (activeFocus) selectAll()
+                FieldCaption { text: qsTr("Artikelnummer"); offset: _view.labelInputSpace }
             }
+            TextField {
+                id: _articlename
+                objectName: "articlename"
+                Layout.columnSpan: 2
+                Layout.fillWidth: true
+                selectByMouse: true
+                focus: true
+                onActiveFocusChanged: if (activeFocus) selectAll()
+                FieldCaption { text: qsTr("Artikelname"); offset: _view.labelInputSpace }
+            }
+            TextField {
+                id: _typ
+                objectName: "typ"
+                Layout.columnSpan: 2
+                Layout.fillWidth: true
+                selectByMouse: true
+                FieldCaption { text: qsTr("Typ"); offset: _view.labelInputSpace }
+            }
+            TextField {
+                id: _farbe
+                objectName: "farbe"
+                Layout.fillWidth: true
+                selectByMouse: true
+                onActiveFocusChanged: if (activeFocus) selectAll()
+                FieldCaption { text: qsTr("Farbe"); offset: _view.labelInputSpace }
+            }
+            TextField {
+                id: _size
+                objectName: "size"
+                Layout.fillWidth: true
+                selectByMouse: true
+                FieldCaption { text: qsTr("Größe"); offset: _view.labelInputSpace }
+            }
+            TextField {
+                id: _lager
+                objectName: "lager"
+                Layout.fillWidth: true
+                Layout.preferredWidth: 1
+                selectByMouse: true
+                onActiveFocusChanged: if (activeFocus) selectAll()
+                FieldCaption { text: qsTr("Lagerplatz"); offset: _view.labelInputSpace }
+            }
+            SuggestionsField {
+                id: _category
 
-            FieldCaption { text: qsTr("Kategorie"); offset: _view.labelInputSpace }
-        }
-        SpinBox {
-            id: _menge
-            objectName: "menge"
-            Layout.columnSpan: 2
-            Layout.fillWidth: true
-            editable: true
-            from: 0
-            to: 99999
-            FieldCaption { text: qsTr("Menge"); offset: _view.labelInputSpace }
-        }
-        Button {
-            objectName: "saveButton"
-            Layout.columnSpan: 2
-            Layout.fillWidth: true
-            text: qsTr("Speichern")
-            highlighted: true
-            enabled: !_view.saving
-            onClicked: _view._save()
+                objectName: "category"
+                Layout.fillWidth: true
+                Layout.preferredWidth: 1
+                Layout.preferredHeight: 53 * c_Scale
+                z: 100
+                delegate_name: "category"
+                function makeRequest(text) {
+                    ServiceWarehouse.get_search_articlegroups_category(text, Dynamic.getToken(), function (reply) {
+                        _view._fill(_category, reply, function (c) { return c.name })
+                    })
+                }
+
+                FieldCaption { text: qsTr("Kategorie"); offset: _view.labelInputSpace }
+            }
+            SpinBox {
+                id: _menge
+                objectName: "menge"
+                Layout.columnSpan: 2
+                Layout.fillWidth: true
+                editable: true
+                from: 0
+                to: 99999
+                FieldCaption { text: qsTr("Menge"); offset: _view.labelInputSpace }
+            }
+            Button {
+                objectName: "saveButton"
+                Layout.columnSpan: 2
+                Layout.fillWidth: true
+                text: qsTr("Speichern")
+                highlighted: true
+                enabled: !_view.saving
+                onClicked: _view._save()
+            }
         }
     }
 

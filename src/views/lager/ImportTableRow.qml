@@ -8,15 +8,16 @@ import QtQuick 2.15
 import "../../../static/colors.js" as Colors
 import "../../../static"
 
-// One line of the import preview: cells side by side, each as wide as its
-// share of the line. The heading line uses the same shares.
+// One line of the import preview: cells side by side, each as wide as the
+// preview gives it (the heading line uses the same widths). A text wider than
+// its cell wraps at its words; the line is as high as its highest cell.
 Rectangle {
     id: _row
 
     // the cells' texts, left to right
     property var cells: []
-    // each cell's share of the width (the shares add up to 1)
-    property var shares: []
+    // each cell's width in pixels
+    property var widths: []
     // true for the heading line: bold texts
     property bool heading: false
     // the texts' colour
@@ -35,15 +36,13 @@ Rectangle {
 
             Text {
                 objectName: "cell_" + index
-                width: _row.width * (_row.shares[index] || 0)
+                width: _row.widths[index] || 0
                 leftPadding: 6
                 rightPadding: 6
                 // file contents: never read as markup
                 textFormat: Text.PlainText
                 text: _row.cells[index] === undefined ? "" : String(_row.cells[index])
                 wrapMode: Text.Wrap
-                maximumLineCount: 3
-                elide: Text.ElideRight
                 font.family: CustomFonts.names.nunitoSans
                 font.pixelSize: 14
                 font.bold: _row.heading

@@ -103,6 +103,23 @@ function typedQuantity(spinBox) {
     return String(spinBox.value)
 }
 
+// Scrolls `flickable` so that `item`, when it lies in it, is in sight with a
+// margin (a field the keyboard focus moved to, below the visible part).
+function keepInView(flickable, item, margin) {
+    var inside = false
+    for (var up = item; up; up = up.parent)
+        inside = inside || up === flickable.contentItem
+    if (!inside)
+        return
+    var top = item.mapToItem(flickable.contentItem, 0, 0).y - margin
+    var bottom = top + item.height + 2 * margin
+    var last = Math.max(0, flickable.contentHeight - flickable.height)
+    if (top < flickable.contentY)
+        flickable.contentY = Math.max(0, top)
+    else if (bottom > flickable.contentY + flickable.height)
+        flickable.contentY = Math.min(last, bottom - flickable.height)
+}
+
 // A text for the user: `what` failed, and why, as far as the status tells.
 function failureReason(status, what) {
     if (!status)
