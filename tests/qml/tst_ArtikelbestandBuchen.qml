@@ -199,6 +199,44 @@ ShellTestCase {
         compare(bookingsOf(group).length, 1)
     }
 
+    // A stock entry stored while its reply was lost: a 2xx is a booking (the
+    // group is lowered); without a whole reply it is unclear, and nothing
+    // invites a second booking of the same pieces.
+    function test_lostReplyOfTheEntry_data() {
+        return [
+            { tag: "stored, reply unreadable", name: "Verlustjacke", cut: false, lowered: 7 },
+            { tag: "reply cut short", name: "Verlusthose", cut: true, title: "Buchung unklar", lowered: 12 }
+        ]
+    }
+
+    function test_lostReplyOfTheEntry(data) {
+        openDeliveryOrder()
+        var group = newGroup(data.name, 12)
+        createView()
+        chooseGroup(group)
+        field("menge").value = 5
+        field("ean").text = "222"
+        var body = JSON.stringify({ "id": 1, "eanno": "222", "quantity": 5 }) + " kaputt"
+        if (data.cut) {
+            cannedServer.answerCut("/articleinventory", 201, body)
+        } else {
+            cannedServer.answer("/articleinventory", 201, body)
+            expectUnreadableReply()
+        }
+        mouseClick(field("saveButton"))
+        tryCompare(view, "booking", false, 10000)
+        compare(reply(ServiceWarehouse.get_single_articlegroup, [group.id, token]).quantity, data.lowered)
+        if (data.cut) {
+            compare(view.banner.settings[0], data.title)
+            verify(view.banner.settings[1].indexOf("Übersicht nach") >= 0, view.banner.settings[1])
+            verify(!view.confirmation.opened)
+            compare(field("ean").text, "222")
+        } else {
+            tryCompare(view.confirmation, "opened", true)
+            compare(view.banner.show, false)
+        }
+    }
+
     // typed into the box and booked with the keys, without confirming the number first
     function test_typedQuantityCountsWithTheShortcut() {
         openDeliveryOrder()

@@ -77,8 +77,19 @@ Rectangle {
             ServiceWarehouse.add_articleinventory(p_ean, p_quantity, p_articlegroupid, last.deliveryorders_no,
                                                   Dynamic.getToken(), function (entry, status) {
                 if (!Request.isRecord(entry)) {
-                    _failed(qsTr("Nichts gebucht"), ArticleGroups.failureReason(
-                                status, qsTr("Der Artikelbestand konnte nicht gebucht werden")))
+                    if (Request.isSuccess(status)) {
+                        // stored, but the reply could not be read: the entry's id is unknown
+                        updateArticlegroupQuantity(p_articlegroupid, p_available - p_quantity, { "eanno": p_ean },
+                                                   p_available)
+                    } else if (!status) {
+                        // the request may have reached the backend: booking again could book twice
+                        _failed(qsTr("Buchung unklar"),
+                                qsTr("Auf „Speichern“ kam keine vollständige Antwort: ob der Artikelbestand gebucht wurde, "
+                                     + "ist unklar. Sehen Sie in der Artikelbestand Übersicht nach, bevor Sie noch einmal buchen."))
+                    } else {
+                        _failed(qsTr("Nichts gebucht"), ArticleGroups.failureReason(
+                                    status, qsTr("Der Artikelbestand konnte nicht gebucht werden")))
+                    }
                     return
                 }
                 updateArticlegroupQuantity(p_articlegroupid, p_available - p_quantity, entry, p_available)
@@ -87,8 +98,8 @@ Rectangle {
     }
 
     // Sets the group's quantity still to be booked to `p_decrease_quantity`
-    // after the stock entry `p_entry` was made; takes the entry back when that
-    // fails. `p_available` is the group's quantity before the booking.
+    // after the stock entry `p_entry` was made ({eanno} only, when its reply was
+    // unreadable); takes the entry back when that fails. `p_available` is the group's quantity before the booking.
     function updateArticlegroupQuantity(p_id, p_decrease_quantity, p_entry, p_available) {
         ServiceWarehouse.update_articlegroup_quantity(p_id, p_decrease_quantity, Dynamic.getToken(), function (reply) {
             if (!Request.isFailure(reply)) {
@@ -126,6 +137,12 @@ Rectangle {
     // booking never took; so the group is then set back to the quantity it
     // had before (which is also right if the lowering did reach the backend).
     function _takeBack(groupId, entry, available) {
+        if (entry.id === undefined) {
+            _failed(qsTr("Buchung unvollständig"),
+                    qsTr("Die Menge der Artikelgruppe wurde nicht gesenkt, und die Buchung der EAN \"%1\" ist gespeichert; "
+                         + "entfernen Sie sie in der Übersicht").arg(entry.eanno))
+            return
+        }
         ServiceWarehouse.delete_item_articleinventory(entry.id, Dynamic.getToken(), function (deleted, status) {
             if (Request.isFailure(deleted)) {
                 _failed(qsTr("Buchung unvollständig"),
