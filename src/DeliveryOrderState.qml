@@ -75,20 +75,34 @@ QtObject {
             }
             ++_pending
             ServiceWarehouse.add_deliveryorder(new Date(), number, false, customerId, Dynamic.getToken(),
-                                               function (answer) {
+                                               function (answer, status) {
                 --_pending
-                if (!Request.isRecord(answer))
+                var notCreated = function () {
                     failed(qsTr("Lieferschein nicht angelegt"),
                            qsTr("Der Lieferschein %1 konnte nicht angelegt werden").arg(number))
+                }
+                if (!Request.isRecord(answer) && (Request.isSuccess(status) || !status)) {
+                    // stored with an unreadable reply, or maybe (no whole reply): the check tells
+                    _checkAfterCreating(function (reply) {
+                        if (Request.isList(reply) && reply.length === 0)
+                            notCreated()
+                    })
+                    return
+                }
+                if (!Request.isRecord(answer))
+                    notCreated()
                 _checkAfterCreating()
             })
         })
     }
 
-    // the check after a creation; creating ends only when it has answered
-    function _checkAfterCreating() {
-        _ask(function () {
+    // the check after a creation; creating ends only when it has answered,
+    // then `then(reply)` runs, if given
+    function _checkAfterCreating(then) {
+        _ask(function (reply) {
             _creating = false
+            if (then)
+                then(reply)
         })
     }
 

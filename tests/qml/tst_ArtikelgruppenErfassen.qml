@@ -162,6 +162,55 @@ ShellTestCase {
         compare(field("category").controlText, "Refused")
     }
 
+    // A group stored while its reply was lost: a 2xx is stored (the form
+    // empties); without a whole reply it is unclear, and the form says to
+    // look before saving again.
+    function test_lostReplyOfTheGroup_data() {
+        return [
+            { tag: "stored, reply unreadable", cut: false },
+            { tag: "reply cut short", cut: true }
+        ]
+    }
+
+    function test_lostReplyOfTheGroup(data) {
+        fill("Verlustschirm", "")
+        var body = JSON.stringify({ "id": 1, "articlename": "Verlustschirm" }) + " kaputt"
+        if (data.cut) {
+            cannedServer.answerCut("/articlegroups", 201, body)
+        } else {
+            cannedServer.answer("/articlegroups", 201, body)
+            expectUnreadableReply()
+        }
+        mouseClick(field("saveButton"))
+        tryCompare(view, "saving", false, 10000)
+        if (data.cut) {
+            compare(view.banner.settings[0], "Artikelgruppe unklar")
+            verify(view.banner.settings[1].indexOf("Übersicht nach") >= 0, view.banner.settings[1])
+            verify(!view.confirmation.opened)
+            compare(field("articlename").text, "Verlustschirm")
+        } else {
+            tryCompare(view.confirmation, "opened", true)
+            compare(field("articlename").text, "")
+        }
+    }
+
+    // a category the backend created while its reply was unreadable is found, not created again
+    function test_categoryStoredWithAnUnreadableReplyIsFound() {
+        fill("Kategorieschirm", "Verlustkategorie")
+        // the backend has it nevertheless
+        reply(ServiceWarehouse.add_articlegroups_category, ["Verlustkategorie", token])
+        // the search before the creation did not find it yet
+        cannedServer.answer("/articlegroups/category/search", 204, "")
+        cannedServer.answer("/articlegroups/category", 201, "{kaputt")
+        testServer.clearRecords()
+        expectUnreadableReply()
+        mouseClick(field("saveButton"))
+        tryCompare(view.confirmation, "opened", true, 10000)
+        var category = reply(ServiceWarehouse.get_search_articlegroups_category, ["Verlustkategorie", token])
+        compare(category.length, 1)
+        compare(JSON.parse(posts("/articlegroups")[0].body).category_id, category[0].id)
+    }
+
     function test_customerNameThatChangesIsNoCustomer() {
         var customer = field("customer")
         customer.controlText = "Julia Schmitt"

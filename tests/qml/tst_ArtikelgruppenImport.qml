@@ -132,6 +132,20 @@ ShellTestCase {
             compare(groupsNamed(names[i]).length, 1, names[i])
     }
 
+    // a group the backend created while its reply was unreadable counts as created
+    function test_groupStoredWithAnUnreadableReplyIsCreated() {
+        load("artikelgruppen-verlust.csv")
+        compare(rowStates(), ["ready"])
+        var fresh = 0
+        // the run's reading of the groups first, then the first group's creation
+        cannedServer.answer("/articlegroups", 200, "[]")
+        cannedServer.answer("/articlegroups", 201, "{kaputt")
+        expectUnreadableReply()
+        runImport()
+        compare(view.importer.rows.get(fresh).state, "created")
+        compare(view.importer.rows.get(fresh).result, "angelegt")
+    }
+
     function test_unreadableFileIsReported() {
         load("gibt-es-nicht.csv")
         compare(view.banner.settings[0], "Datei nicht gelesen")

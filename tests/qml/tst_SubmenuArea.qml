@@ -292,6 +292,40 @@ ShellTestCase {
         compare(_notifiedSpy.count, 0)
     }
 
+    // A creation whose reply says nothing clear (a 2xx that cannot be read, a
+    // reply cut short): the check after it tells whether it exists.
+    function test_9b_unclearCreationGoesByTheCheck_data() {
+        return [
+            { tag: "stored, reply unreadable", cut: false, after: [{ "id": 98, "deliveryorders_no": 98 }], notified: 0 },
+            { tag: "cut short, not there", cut: true, after: [], notified: 1 }
+        ]
+    }
+
+    function test_9b_unclearCreationGoesByTheCheck(data) {
+        loginAndShowWarehouse()
+        closeOpenDeliveryOrders()
+        showWarehouseAgain()
+        tryCompare(submenu().pageAt(1), "busy", false)
+        _notifiedSpy.clear()
+        cannedServer.answer(checkPath, 200, "[]") // the check right before creating
+        if (data.cut) {
+            cannedServer.answerCut("/deliveryorder", 201, JSON.stringify({ "id": 98 }))
+        } else {
+            cannedServer.answer("/deliveryorder", 201, "{kaputt")
+            expectUnreadableReply()
+        }
+        // the check after it, and the stock overview's checks when it comes into view
+        for (var i = 0; i < 3; ++i)
+            cannedServer.answer(checkPath, 200, JSON.stringify(data.after))
+        submenu().customerPicker.customerChosen({ "id": 1 })
+        tryCompare(actionButton(), "enabled", true, 5000)
+        wait(300)
+        compare(_notifiedSpy.count, data.notified)
+        if (data.notified > 0)
+            compare(notifications()[0][0], "Lieferschein nicht angelegt")
+        compare(submenu().deliveryOrderOpen, data.after.length > 0)
+    }
+
     // Another user opened a delivery order after the button last showed "Neuer Lieferschein".
     function test_9_noSecondOpenDeliveryOrder() {
         loginAndShowWarehouse()

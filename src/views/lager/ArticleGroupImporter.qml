@@ -252,13 +252,16 @@ QtObject {
             if (serial !== _serial)
                 return
             _done = index + 1
-            if (Request.isRecord(group)) {
+            // a 2xx is a created group, also when its reply cannot be read
+            if (Request.isRecord(group) || Request.isSuccess(status)) {
                 ++_createdNow
                 existing[key] = true
-                _mark(at, "created", qsTr("angelegt (Nr. %1)").arg(group.id))
+                _mark(at, "created", Request.isRecord(group) ? qsTr("angelegt (Nr. %1)").arg(group.id) : qsTr("angelegt"))
             } else {
                 ++_failedNow
-                _mark(at, "failed", ArticleGroups.failureReason(status, qsTr("nicht angelegt")))
+                // without a whole reply it may have been created: the next run's check knows
+                _mark(at, "failed", status ? ArticleGroups.failureReason(status, qsTr("nicht angelegt"))
+                                           : qsTr("keine vollständige Antwort; ob angelegt, prüft der nächste Lauf"))
                 if (!status) {
                     // without a connection the rest would fail alike: a later run does them
                     for (var rest = index + 1; rest < todo.length; ++rest)

@@ -73,8 +73,15 @@ Rectangle {
         _saving = true
         ServiceWarehouse.add_articlegroup(p_articlename, p_articleno, p_farbe, p_size, p_typ, p_quantity, p_lager,
                                           _categoryid, p_customer_id, Dynamic.getToken(), function (group, status) {
-            if (!Request.isRecord(group)) {
-                _failed(ArticleGroups.failureReason(status, qsTr("Die Artikelgruppe konnte nicht angelegt werden")))
+            // a 2xx is a stored group, also when its reply cannot be read
+            if (!Request.isRecord(group) && !Request.isSuccess(status)) {
+                if (!status)
+                    // the request may have reached the backend: saving again could store it twice
+                    _failed(qsTr("Auf „Speichern“ kam keine vollständige Antwort: ob die Artikelgruppe angelegt wurde, "
+                                 + "ist unklar. Sehen Sie in der Artikelgruppe Übersicht nach, bevor Sie noch einmal speichern."),
+                            qsTr("Artikelgruppe unklar"))
+                else
+                    _failed(ArticleGroups.failureReason(status, qsTr("Die Artikelgruppe konnte nicht angelegt werden")))
                 return
             }
             _saving = false
@@ -99,9 +106,10 @@ Rectangle {
         _menge.value = 0
     }
 
-    function _failed(text) {
+    // ends a save that failed; `title` defaults to "Artikelgruppe nicht gespeichert"
+    function _failed(text, title) {
         _saving = false
-        _banner.settings = [qsTr("Artikelgruppe nicht gespeichert"), text, NotificationState.ERROR]
+        _banner.settings = [title || qsTr("Artikelgruppe nicht gespeichert"), text, NotificationState.ERROR]
         _banner.run = true
     }
 

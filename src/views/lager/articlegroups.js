@@ -44,11 +44,23 @@ function resolveCategory(text, p_Token, cb) {
             return
         }
         ServiceWarehouse.add_articlegroups_category(text, p_Token, function (category, status) {
-            if (!Request.isRecord(category) || category.id === undefined || category.id === null) {
-                cb(undefined, failureReason(status, qsTr("Die Kategorie \"%1\" konnte nicht angelegt werden").arg(text)))
+            if (Request.isRecord(category) && category.id !== undefined && category.id !== null) {
+                cb(category.id)
                 return
             }
-            cb(category.id)
+            var failed = failureReason(status, qsTr("Die Kategorie \"%1\" konnte nicht angelegt werden").arg(text))
+            if (Request.isSuccess(status) || !status) {
+                // created, or maybe: its reply did not come whole; a category of that name is it
+                ServiceWarehouse.get_search_articlegroups_category(text, p_Token, function (again) {
+                    var found = exactCategory(again, text)
+                    if (found)
+                        cb(found.id)
+                    else
+                        cb(undefined, failed)
+                })
+                return
+            }
+            cb(undefined, failed)
         })
     })
 }
