@@ -83,6 +83,23 @@ ShellTestCase {
         compare(groups().length, all.length)
     }
 
+    // a double click on the delete button deletes once, without a false message
+    function test_doubleClickDeletesOnce() {
+        var spare = reply(ServiceWarehouse.add_articlegroup,
+                          ["Doppelklickjacke", "L-2", "gelb", "M", "Testware", 3, "L-01", undefined, "", token])
+        view.refresh()
+        tryVerify(function () { return card(spare.id) !== null }, 10000)
+        var target = card(spare.id)
+        mouseMove(target, target.width / 2, target.height / 2)
+        tryCompare(target.actionColumn, "width", 80 * c_Scale)
+        testServer.clearRecords()
+        mouseDoubleClickSequence(findChild(target, "deleteButton"))
+        tryVerify(function () { return card(spare.id) === null }, 10000)
+        tryCompare(view, "busy", false, 10000)
+        compare(testServer.records().filter(function (r) { return r.method === "DELETE" }).length, 1)
+        compare(view.banner.show, false)
+    }
+
     function test_groupWithStockStaysWithAMessage() {
         var booked = reply(ServiceWarehouse.get_all_articleinventory, [token])
         verify(booked.length > 0, "the demo data has stock booked")

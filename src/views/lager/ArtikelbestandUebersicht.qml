@@ -171,10 +171,15 @@ Rectangle {
     }
 
     // Removes one booking; the backend gives its pieces back to the group.
+    // Once, whatever the clicks while it is under way.
     function delete_item_articleinventory(articleinventory_id) {
+        if (_deleting[articleinventory_id])
+            return
+        _deleting[articleinventory_id] = true
         _begin()
         ServiceWarehouse.delete_item_articleinventory(articleinventory_id, Dynamic.getToken(), function (reply, status) {
             _end()
+            delete _deleting[articleinventory_id]
             if (Request.isFailure(reply))
                 _error(qsTr("Artikelbestand nicht entfernt"),
                        ArticleGroups.failureReason(status, qsTr("Die Buchung konnte nicht entfernt werden")))
@@ -240,6 +245,8 @@ Rectangle {
     // the delivery order the cancel read and asked about
     property var _cancelOrder: null
     property bool _cancelling: false
+    // the ids of the bookings being removed
+    property var _deleting: ({})
 
     color: Colors.c_grayish_white
     Material.theme: Material.Light

@@ -42,11 +42,16 @@ Rectangle {
     // so the list loads when it is first shown, not at start
     signal refresh()
 
-    // Deletes the article group with this id, then reloads.
+    // Deletes the article group with this id, then reloads; once, whatever
+    // the clicks while it is under way.
     function delete_item_articlegroup(articleinventory_id) {
+        if (_deleting[articleinventory_id])
+            return
+        _deleting[articleinventory_id] = true
         ++_pending
         ServiceWarehouse.delete_item_articlegroup(articleinventory_id, Dynamic.getToken(), function (reply, status) {
             --_pending
+            delete _deleting[articleinventory_id]
             if (Request.isFailure(reply)) {
                 _error(qsTr("Artikelgruppe nicht gelöscht"), status === 406
                        ? qsTr("Auf die Artikelgruppe ist noch Bestand gebucht, oder es gibt sie nicht mehr")
@@ -65,6 +70,8 @@ Rectangle {
 
     property int _pending: 0
     property bool _loaded: false
+    // the ids of the groups being deleted
+    property var _deleting: ({})
 
     color: Colors.c_grayish_white
     Material.theme: Material.Light
