@@ -146,6 +146,12 @@ QStringList ArticleGroupCsv::checkGroup(const QString &articlename, const QStrin
     QStringList problems;
     if (articlename.trimmed().isEmpty())
         problems.append(tr("Artikelname fehlt"));
+    return problems + checkQuantity(quantityText, quantity);
+}
+
+QStringList ArticleGroupCsv::checkQuantity(const QString &quantityText, int *quantity)
+{
+    QStringList problems;
     int number = 0;
     if (quantityText.isEmpty()) {
         problems.append(tr("Menge fehlt"));

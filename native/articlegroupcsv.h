@@ -52,11 +52,15 @@ public:
     // number from 1 to maximumQuantity. German reasons, empty for a good group;
     // `quantity` receives the number (0 when there is none).
     static QStringList checkGroup(const QString &articlename, const QString &quantityText, int *quantity = nullptr);
+    // The quantity's part of checkGroup().
+    static QStringList checkQuantity(const QString &quantityText, int *quantity = nullptr);
     // checkGroup() for the documents.
     Q_INVOKABLE QStringList groupProblems(const QString &articlename, const QString &quantityText) const
     {
         return checkGroup(articlename, quantityText);
     }
+    // checkQuantity() for the documents: a number of pieces booked follows it too.
+    Q_INVOKABLE QStringList quantityProblems(const QString &quantityText) const { return checkQuantity(quantityText); }
 
     // Reads and checks a local file; false (and `error` set, no rows) when it
     // cannot be read or has no usable header.

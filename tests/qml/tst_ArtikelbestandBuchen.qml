@@ -199,6 +199,19 @@ ShellTestCase {
         compare(bookingsOf(group).length, 1)
     }
 
+    // no booking of no pieces
+    function test_noBookingOfZeroPieces() {
+        openDeliveryOrder()
+        var group = newGroup("Nulljacke", 4)
+        createView()
+        chooseGroup(group)
+        testServer.clearRecords()
+        mouseClick(field("saveButton"))
+        compare(view.banner.settings, ["Nichts gebucht", "Menge muss mindestens 1 sein", 3])
+        compare(requests().length, 0)
+        compare(bookingsOf(group).length, 0)
+    }
+
     // A stock entry stored while its reply was lost: a 2xx is a booking (the
     // group is lowered); without a whole reply it is unclear, and nothing
     // invites a second booking of the same pieces.
@@ -234,6 +247,9 @@ ShellTestCase {
         } else {
             tryCompare(view.confirmation, "opened", true)
             compare(view.banner.show, false)
+            // its modal backdrop would take the next row's first click
+            view.confirmation.close()
+            tryCompare(view.confirmation, "visible", false)
         }
     }
 

@@ -191,6 +191,9 @@ ShellTestCase {
         } else {
             tryCompare(view.confirmation, "opened", true)
             compare(field("articlename").text, "")
+            // its modal backdrop would take the next row's first click
+            view.confirmation.close()
+            tryCompare(view.confirmation, "visible", false)
         }
     }
 

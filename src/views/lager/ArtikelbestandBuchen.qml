@@ -2,6 +2,7 @@ import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 import QtQuick.Window 2.15
+import ArticleGroupCsv 1.0
 
 // Produktiv
 // import "qrc:/static/colors.js" as Colors
@@ -49,6 +50,12 @@ Rectangle {
         if (_articlegroupid === "") {
             _notify(qsTr("Keine Artikelgruppe gewählt"),
                     qsTr("Wählen Sie zuerst eine Artikelgruppe aus; nichts wurde gebucht"), NotificationState.WARNING)
+            return
+        }
+        // pieces by the article groups' rule: a whole number of at least 1
+        var problems = _rule.quantityProblems(String(_menge.value))
+        if (problems.length > 0) {
+            _notify(qsTr("Nichts gebucht"), problems.join("; "), NotificationState.WARNING)
             return
         }
         saveArticle(_ean.text, _menge.value, _articlegroupid, _menge.to)
@@ -211,6 +218,8 @@ Rectangle {
     }
 
     property bool _booking: false
+    // the article groups' rule, of which a booking's quantity follows the part on quantities
+    property ArticleGroupCsv _rule: ArticleGroupCsv {}
     // the article name of the group chosen last
     property string _chosenName: ""
 

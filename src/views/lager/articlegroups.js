@@ -133,9 +133,11 @@ function keepInView(flickable, item, margin) {
 }
 
 // A text for the user: `what` failed, and why, as far as the status tells.
+// No status is no (whole) reply: the server out of reach, a connection closed
+// early, or a refusal whose status the engine's request hides (409, 410).
 function failureReason(status, what) {
     if (!status)
-        return what + qsTr(": keine Verbindung zum Server")
+        return what + qsTr(": keine Antwort vom Server")
     return what + qsTr(" (Status %1)").arg(status)
 }
 
