@@ -146,6 +146,20 @@ std::string PgInstance::sql(const QString &name, const std::string &statement)
     return error;
 }
 
+std::string PgInstance::value(const QString &name, const std::string &query)
+{
+    PGconn *c = PQconnectdb(connInfo(dbName(name)).toUtf8().constData());
+    std::string out;
+    if (PQstatus(c) == CONNECTION_OK) {
+        PGresult *r = PQexec(c, query.c_str());
+        if (PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) > 0 && PQnfields(r) > 0)
+            out = PQgetvalue(r, 0, 0);
+        PQclear(r);
+    }
+    PQfinish(c);
+    return out;
+}
+
 QString PgInstance::database(const QString &name)
 {
     auto it = databases_.find(name);

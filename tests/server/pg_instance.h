@@ -35,6 +35,9 @@ public:
     // Runs SQL as the superuser on database `name` (as given to
     // database(), or "postgres"); "" or the error.
     std::string sql(const QString &name, const std::string &statement);
+    // The first value of the first row a query returns, as text ("" when
+    // none).
+    std::string value(const QString &name, const std::string &query);
     // The address of a socket directory where no server listens.
     QString unreachableAddress() const;
 

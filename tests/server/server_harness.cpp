@@ -1,6 +1,9 @@
 #include "server_harness.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -330,6 +333,19 @@ Reply Api::login(const std::string &user, const std::string &password)
 std::string basic(const std::string &user, const std::string &password)
 {
     return "Basic " + QByteArray::fromStdString(user + ":" + password).toBase64().toStdString();
+}
+
+QString pdfText(const QString &file, const std::string &bytes)
+{
+    QFile f(file);
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty() || !f.open(QIODevice::WriteOnly))
+        return QString();
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    f.close();
+    QProcess text;
+    text.start("pdftotext", {"-layout", file, "-"});
+    text.waitForFinished(10000);
+    return QString::fromUtf8(text.readAllStandardOutput());
 }
 
 // ---------------------------------------------------------------- RawConnection

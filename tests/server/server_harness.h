@@ -115,6 +115,10 @@ private:
 
 std::string basic(const std::string &user, const std::string &password);
 
+// The text of a PDF (written to `file` first), or an empty text without
+// pdftotext.
+QString pdfText(const QString &file, const std::string &bytes);
+
 // The binary under test: the one built with the tests, or another one named
 // in VENDRIX_TEST_SERVER (to run the tests against an older build).
 QString serverBinary();

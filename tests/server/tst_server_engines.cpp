@@ -8,7 +8,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <algorithm>
 #include <atomic>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -73,6 +78,125 @@ Json allPages(Api &api, const std::string &resource)
     return all;
 }
 
+// The database's write lock, held from outside the server for a moment, as
+// another server on the same database or a long write holds it: requests
+// that arrive meanwhile queue for it, so whatever they looked at before
+// taking it has had every chance to change.
+class WriteLock
+{
+public:
+    WriteLock(bool postgres, const QString &db) : postgres_(postgres), db_(db.toStdString()) { }
+
+    void take()
+    {
+        if (postgres_) {
+            pg_ = PQconnectdb(db_.c_str());
+            // The lock every write transaction of the server takes first.
+            PQclear(PQexec(pg_, "SELECT pg_advisory_lock(7346193)"));
+        } else {
+            sqlite3_open_v2(db_.c_str(), &lite_, SQLITE_OPEN_READWRITE, nullptr);
+            sqlite3_exec(lite_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        }
+    }
+
+    void release()
+    {
+        if (postgres_) {
+            PQfinish(pg_);
+            pg_ = nullptr;
+        } else {
+            sqlite3_exec(lite_, "COMMIT", nullptr, nullptr, nullptr);
+            sqlite3_close(lite_);
+            lite_ = nullptr;
+        }
+    }
+
+private:
+    bool postgres_;
+    std::string db_;
+    PGconn *pg_ = nullptr;
+    sqlite3 *lite_ = nullptr;
+};
+
+// Sends each request on a connection of its own, all at one moment: every
+// connection is open before the requests are released together, while the
+// database's write lock is held for a tenth of a second.
+class Racers
+{
+public:
+    using Call = std::function<Reply(Api &)>;
+
+    Racers(int port, const std::string &token, int connections, WriteLock &lock) : lock_(lock)
+    {
+        for (int i = 0; i < connections; ++i) {
+            apis_.push_back(std::make_unique<Api>(port));
+            apis_.back()->setToken(token);
+        }
+    }
+
+    // The replies in the order of the calls.
+    std::vector<Reply> run(const std::vector<Call> &calls)
+    {
+        std::vector<Reply> replies(calls.size());
+        std::atomic<std::size_t> ready {0};
+        std::vector<std::thread> threads;
+        lock_.take();
+        for (std::size_t i = 0; i < calls.size(); ++i) {
+            threads.emplace_back([&, i] {
+                Api &api = *apis_.at(i);
+                api.get("/me"); // connected (again) before the start
+                ++ready;
+                while (ready.load() < calls.size())
+                    std::this_thread::yield();
+                replies[i] = calls[i](api);
+            });
+        }
+        while (ready.load() < calls.size())
+            std::this_thread::yield();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        lock_.release();
+        for (auto &t : threads)
+            t.join();
+        return replies;
+    }
+
+private:
+    WriteLock &lock_;
+    std::vector<std::unique_ptr<Api>> apis_;
+};
+
+// The statuses of replies, for messages.
+QByteArray statuses(const std::vector<Reply> &replies)
+{
+    QByteArray out;
+    for (const auto &r : replies)
+        out += QByteArray::number(r.status) + (r.status >= 500 ? "(" + QByteArray::fromStdString(r.body) + ")" : "")
+            + " ";
+    return out;
+}
+
+bool anyServerError(const std::vector<Reply> &replies)
+{
+    for (const auto &r : replies)
+        if (r.status >= 500 || r.status == 0)
+            return true;
+    return false;
+}
+
+int countStatus(const std::vector<Reply> &replies, int status)
+{
+    int n = 0;
+    for (const auto &r : replies)
+        n += r.status == status;
+    return n;
+}
+
+Json deliveryOrderBody(std::int64_t number)
+{
+    return Json {{"delivery_date", "2024-06-03T09:00:00.000Z"}, {"deliveryorders_no", number}, {"created", false},
+        {"customer_id", 1}};
+}
+
 } // namespace
 
 class ServerEnginesTest : public QObject
@@ -101,6 +225,8 @@ private slots:
     void concurrentWritersLoseNothing_data();
     void concurrentWritersLoseNothing();
     void sqliteDatabaseMovesIntoPostgres();
+    void racingRequestsAnswerAsInTurn_data();
+    void racingRequestsAnswerAsInTurn();
 };
 
 void ServerEnginesTest::initTestCase()
@@ -348,6 +474,193 @@ void ServerEnginesTest::sqliteDatabaseMovesIntoPostgres()
         QCOMPARE(allPages(pgApi, list), allPages(liteApi, list));
     QCOMPARE(demoPg.stop(), 0);
     QCOMPARE(demoLite.stop(), 0);
+}
+
+void ServerEnginesTest::racingRequestsAnswerAsInTurn_data()
+{
+    QTest::addColumn<bool>("postgres");
+    QTest::addColumn<QString>("race");
+    for (const bool postgres : {false, true})
+        for (const char *race : {"delivery note", "open delivery order", "invoice delete", "customer delete"})
+            QTest::addRow("%s: %s", postgres ? "postgresql" : "sqlite", race) << postgres << QString(race);
+}
+
+// Requests released at one moment are answered as if they had come one
+// after the other: a check that decides a write holds until that write is
+// done, losers get the answers the client knows (406, 409, 422), never a
+// server error.
+void ServerEnginesTest::racingRequestsAnswerAsInTurn()
+{
+    QFETCH(bool, postgres);
+    QFETCH(QString, race);
+    const QString name = "race_" + QString(race).replace(' ', '_');
+    const QString db = postgres ? pg_->database(name) : dir_.filePath(name + ".db");
+    // What the database holds, asked past the server.
+    auto count = [&](const std::string &query) -> std::int64_t {
+        if (postgres)
+            return std::stoll("0" + pg_->value(name, query));
+        sqlite3 *h = nullptr;
+        std::int64_t n = -1;
+        if (sqlite3_open_v2(db.toUtf8().constData(), &h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            sqlite3_stmt *st = nullptr;
+            if (sqlite3_prepare_v2(h, query.c_str(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+                n = sqlite3_column_int64(st, 0);
+            sqlite3_finalize(st);
+        }
+        sqlite3_close(h);
+        return n;
+    };
+    ServerProcess s;
+    QVERIFY2(s.start(args(db) << "--demo"
+                              << "--workers"
+                              << "8"),
+        qPrintable(s.lastError()));
+    Api api(s.port());
+    CHECK_STATUS(api.login(kUser, kPassword), 200);
+    WriteLock lock(postgres, db);
+    Racers racers(s.port(), api.token(), 8, lock);
+    const auto path = [](const std::string &base, std::int64_t id) { return base + std::to_string(id); };
+    const auto lastNumber = [&] {
+        const Json last = api.get("/deliveryorder/getlastno").json();
+        return last.empty() ? std::int64_t(0) : last[0]["deliveryorders_no"].get<std::int64_t>();
+    };
+    const auto openNumber = [&] {
+        const Json open = api.get("/deliveryorder/checklast").json();
+        return open.empty() ? std::int64_t(0) : open[0]["deliveryorders_no"].get<std::int64_t>();
+    };
+
+    if (race == "delivery note") {
+        // A delivery note, once handed out, is what the database keeps:
+        // no booking is added to it or taken from it, it is not deleted,
+        // and asking again gives the same document.
+        const Reply group = api.post("/articlegroups",
+            Json {{"articlename", "Rennrad"}, {"articleno", "R-1"}, {"farbe", "Rot"}, {"size", "L"}, {"typ", "Rad"},
+                {"quantity", 1000}, {"storage_location", "A-1"}, {"customer_id", ""}});
+        CHECK_STATUS(group, 201);
+        const std::string groupId = std::to_string(group.json()["id"].get<std::int64_t>());
+        const auto booking = [&](std::int64_t number, const std::string &ean) {
+            return Json {{"eanno", ean}, {"quantity", 1}, {"articlegroup_id", groupId}, {"deliveryorder_no", number}};
+        };
+        for (int round = 0; round < 12; ++round) {
+            std::int64_t n = openNumber();
+            if (n == 0) {
+                n = lastNumber() + 1;
+                CHECK_STATUS(api.post("/deliveryorder", deliveryOrderBody(n)), 201);
+            }
+            const std::string before = "91" + std::to_string(1000 + round);
+            for (int i = 0; i < 3; ++i)
+                CHECK_STATUS(api.post("/articleinventory", booking(n, before + std::to_string(i))), 201);
+            const std::string late = "92" + std::to_string(1000 + round);
+            const auto r = racers.run({
+                [&](Api &a) { return a.get(path("/deliveryorder/generate/", n)); },
+                [&](Api &a) { return a.del(path("/articleinventory/series/", n)); },
+                [&](Api &a) { return a.post("/articleinventory", booking(n, late)); },
+                [&](Api &a) { return a.del(path("/deliveryorder/", n)); },
+                [&](Api &a) { return a.get(path("/deliveryorder/generate/", n)); },
+            });
+            QVERIFY2(!anyServerError(r), statuses(r).constData());
+            const std::int64_t stored = count("SELECT count(*) FROM deliveryorders WHERE deliveryorders_no = "
+                + std::to_string(n) + " AND created = 1");
+            if (r[0].status != 200) {
+                // Deleted before it was generated: the number is free again.
+                QVERIFY2(r[0].status == 406 && r[3].status == 200, statuses(r).constData());
+                continue;
+            }
+            QVERIFY2(stored == 1, ("the generated delivery order is gone; " + statuses(r)).constData());
+            const std::int64_t booked = count("SELECT count(*) FROM articleinventory WHERE deliveryorder_no = "
+                + std::to_string(n) + " AND (eanno LIKE '" + before + "%' OR eanno = '" + late + "')");
+            const QString text = pdfText(dir_.filePath("note.pdf"), r[0].body);
+            if (!text.isEmpty()) {
+                const std::int64_t onNote = text.count(QString::fromStdString(before)) + text.count(QString::fromStdString(late));
+                QVERIFY2(onNote == booked,
+                    qPrintable(QStringLiteral("%1 bookings on the note, %2 in the database; %3")
+                                   .arg(onNote)
+                                   .arg(booked)
+                                   .arg(QString::fromUtf8(statuses(r)))));
+            }
+            QVERIFY2(r[0].status == r[4].status && r[0].body == r[4].body, statuses(r).constData());
+            const Reply again = api.get(path("/deliveryorder/generate/", n));
+            CHECK_STATUS(again, 200);
+            QVERIFY(again.body == r[0].body);
+        }
+    } else if (race == "open delivery order") {
+        // At most one open delivery order, whatever numbers arrive at once.
+        for (int round = 0; round < 10; ++round) {
+            if (const std::int64_t open = openNumber())
+                CHECK_STATUS(api.get(path("/deliveryorder/generate/", open)), 200);
+            const std::int64_t last = lastNumber();
+            const bool sameNumber = round % 2 == 1;
+            std::vector<Racers::Call> calls;
+            for (int i = 0; i < 8; ++i)
+                calls.push_back([&, i](Api &a) {
+                    return a.post("/deliveryorder", deliveryOrderBody(last + 1 + (sameNumber ? 0 : i)));
+                });
+            const auto r = racers.run(calls);
+            QVERIFY2(countStatus(r, 201) == 1 && countStatus(r, 409) == 7, statuses(r).constData());
+            QCOMPARE(count("SELECT count(*) FROM deliveryorders WHERE created = 0"), std::int64_t(1));
+        }
+    } else if (race == "invoice delete") {
+        // One deletion succeeds; the others hear that the invoice is gone.
+        for (int round = 0; round < 10; ++round) {
+            const Reply invoice = api.post("/invoice", orderBody(1, "10,00"));
+            CHECK_STATUS(invoice, 201);
+            const auto id = invoice.json()["id"].get<std::int64_t>();
+            const auto r = racers.run(std::vector<Racers::Call>(8, [&](Api &a) { return a.del(path("/invoice/", id)); }));
+            QVERIFY2(countStatus(r, 200) == 1 && countStatus(r, 406) == 7, statuses(r).constData());
+        }
+        CHECK_STATUS(api.get("/me"), 200);
+    } else if (race == "customer delete") {
+        // Deleting customers while others are created is not "busy".
+        std::atomic<bool> creating {true};
+        std::vector<std::thread> creators;
+        std::atomic<int> createFailures {0};
+        for (int t = 0; t < 2; ++t)
+            creators.emplace_back([&] {
+                Api mine(s.port());
+                mine.setToken(api.token());
+                while (creating)
+                    createFailures += mine.post("/customer", customerBody("Nina", "Neben")).status != 201;
+            });
+        std::vector<std::int64_t> doomed;
+        for (int i = 0; i < 30; ++i) {
+            const Reply c = api.post("/customer", customerBody("Doris", "Delete"));
+            if (c.status == 201)
+                doomed.push_back(c.json()["id"].get<std::int64_t>());
+        }
+        std::vector<int> deletions;
+        for (const auto id : doomed)
+            deletions.push_back(api.del(path("/customer/", id)).status);
+        creating = false;
+        for (auto &t : creators)
+            t.join();
+        QCOMPARE(doomed.size(), std::size_t(30));
+        QCOMPARE(std::count(deletions.begin(), deletions.end(), 200), 30L);
+        QCOMPARE(createFailures.load(), 0);
+
+        // A customer deleted while records are made for it: either the
+        // records are made and the customer stays, or the customer goes
+        // and the records are refused.
+        for (int round = 0; round < 10; ++round) {
+            const Reply c = api.post("/customer", customerBody("Vera", "Verschwunden"));
+            CHECK_STATUS(c, 201);
+            const auto id = c.json()["id"].get<std::int64_t>();
+            const auto r = racers.run({
+                [&](Api &a) { return a.del(path("/customer/", id)); },
+                [&](Api &a) { return a.post("/assignment", orderBody(id, "10,00")); },
+                [&](Api &a) { return a.post("/invoice", orderBody(id, "10,00")); },
+                [&](Api &a) {
+                    return a.post("/articlegroups",
+                        Json {{"articlename", "Kiste"}, {"articleno", "K"}, {"farbe", ""}, {"size", ""}, {"typ", ""},
+                            {"quantity", 1}, {"storage_location", ""}, {"customer_id", std::to_string(id)}});
+                },
+            });
+            QVERIFY2(!anyServerError(r), statuses(r).constData());
+            const int made = countStatus(r, 201);
+            QVERIFY2(r[0].status == (made > 0 ? 406 : 200), statuses(r).constData());
+            QVERIFY2(made + countStatus(r, 422) == 3, statuses(r).constData());
+        }
+    }
+    QCOMPARE(s.stop(), 0);
 }
 
 QTEST_GUILESS_MAIN(ServerEnginesTest)
