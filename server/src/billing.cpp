@@ -197,22 +197,32 @@ void RateTotals::putPreviewAmounts(Json &j) const
 
 // ---------------------------------------------------------------- previews
 
+// A preview stores what it showed in the same transaction in which it read
+// it, so it holds the revisions the user saw.
 Json previewSingle(Db &db, std::int64_t orderId)
 {
+    Transaction tx(db);
     const auto order = loadOrder(db, orderId);
     if (!order)
         fail(406, "no open order with id " + std::to_string(orderId));
-    return storePreview(db, (*order)["customer_id"].get<std::int64_t>(), "single", Json::array({*order}), *order);
+    Json preview =
+        storePreview(db, (*order)["customer_id"].get<std::int64_t>(), "single", Json::array({*order}), *order);
+    tx.commit();
+    return preview;
 }
 
 Json previewMultiple(Db &db, std::int64_t customerId, std::int64_t maxOrders)
 {
+    Transaction tx(db);
     if (!customerExists(db, customerId))
         fail(406, "no customer with id " + std::to_string(customerId));
-    auto count = db.prepare("SELECT count(*) FROM orders WHERE customer_id = ?");
-    count.bind(1, customerId);
-    count.step();
-    const std::int64_t open = count.getInt(0);
+    std::int64_t open = 0;
+    {
+        auto count = db.prepare("SELECT count(*) FROM orders WHERE customer_id = ?");
+        count.bind(1, customerId);
+        count.step();
+        open = count.getInt(0);
+    }
     if (open > maxOrders)
         fail(422,
             "customer " + std::to_string(customerId) + " has " + std::to_string(open)
@@ -223,7 +233,9 @@ Json previewMultiple(Db &db, std::int64_t customerId, std::int64_t maxOrders)
     const Json orders = collectRows(s, orderFromRow);
     if (orders.empty())
         fail(422, "customer " + std::to_string(customerId) + " has no open orders");
-    return storePreview(db, customerId, "multiple", orders, orders);
+    Json preview = storePreview(db, customerId, "multiple", orders, orders);
+    tx.commit();
+    return preview;
 }
 
 // ---------------------------------------------------------------- confirmation

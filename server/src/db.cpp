@@ -19,7 +19,7 @@ Stmt::Stmt(std::unique_ptr<StmtImpl> impl) : p_(std::move(impl))
 {
 }
 
-Stmt::Stmt(Stmt &&other) noexcept : p_(std::move(other.p_)), columns_(std::move(other.columns_))
+Stmt::Stmt(Stmt &&other) noexcept : p_(std::move(other.p_)), onRow_(other.onRow_), columns_(std::move(other.columns_))
 {
 }
 
@@ -68,7 +68,16 @@ Stmt &Stmt::bindJson(int idx, const Json &v)
 
 bool Stmt::step()
 {
-    return p_->step();
+    onRow_ = false;
+    onRow_ = p_->step();
+    return onRow_;
+}
+
+const StmtImpl &Stmt::row() const
+{
+    if (!onRow_)
+        throw DbError("a column was read without a row in: " + p_->sql());
+    return *p_;
 }
 
 void Stmt::run()
@@ -160,6 +169,10 @@ void Db::setMeta(const std::string &key, const std::string &value)
 
 Transaction::Transaction(Db &db) : db_(db), depth_(db.txDepth_)
 {
+    // A write inside a snapshot could not take the write lock where the
+    // snapshot is already stale.
+    if (depth_ > 0 && db_.readOnly_)
+        throw DbError("a write cannot begin inside a read transaction");
     if (depth_ == 0 && db_.writeGate_)
         gate_ = std::unique_lock<std::mutex>(db_.writeGate_->mutex);
     if (depth_ == 0)
@@ -201,6 +214,7 @@ ReadTransaction::ReadTransaction(Db &db) : db_(db)
         return;
     db_.engine_->beginRead();
     ++db_.txDepth_;
+    db_.readOnly_ = true;
     active_ = true;
 }
 
@@ -209,6 +223,7 @@ ReadTransaction::~ReadTransaction()
     if (!active_)
         return;
     --db_.txDepth_;
+    db_.readOnly_ = false;
     try {
         db_.exec("COMMIT");
     } catch (...) {

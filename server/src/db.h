@@ -114,13 +114,15 @@ public:
     // Runs a statement that returns no rows.
     void run();
 
-    bool isNull(int col) const { return p_->isNull(col); }
-    std::int64_t getInt(int col) const { return p_->getInt(col); }
-    double getDouble(int col) const { return p_->getDouble(col); }
-    std::string getText(int col) const { return p_->getText(col); }
-    std::string getBlob(int col) const { return p_->getBlob(col); }
+    // Reading a column needs a current row (the last step() returned true);
+    // without one it throws DbError, whatever the engine would have done.
+    bool isNull(int col) const { return row().isNull(col); }
+    std::int64_t getInt(int col) const { return row().getInt(col); }
+    double getDouble(int col) const { return row().getDouble(col); }
+    std::string getText(int col) const { return row().getText(col); }
+    std::string getBlob(int col) const { return row().getBlob(col); }
     bool getBool(int col) const { return getInt(col) != 0; }
-    Json getJson(int col) const { return p_->getJson(col); } // text/integer/real/null as they are stored
+    Json getJson(int col) const { return row().getJson(col); } // text/integer/real/null as they are stored
     Json getIntOrNull(int col) const;
     int columnCount() const { return p_->columnCount(); }
     std::string columnName(int col) const { return p_->columnName(col); }
@@ -137,7 +139,10 @@ public:
     Json getIntOrNull(const std::string &name) const { return getIntOrNull(column(name)); }
 
 private:
+    const StmtImpl &row() const;
+
     std::unique_ptr<StmtImpl> p_;
+    bool onRow_ = false;
     // Result column positions by name, filled on the first lookup.
     mutable std::map<std::string, int, std::less<>> columns_;
 };
@@ -189,6 +194,8 @@ private:
     friend class Transaction;
     friend class ReadTransaction;
     int txDepth_ = 0;
+    // The outermost transaction only reads (ReadTransaction).
+    bool readOnly_ = false;
     WriteGate *writeGate_ = nullptr;
     std::unique_ptr<DbEngine> engine_;
 };

@@ -16,7 +16,8 @@ const std::vector<const char *> kTables = {"meta", "users", "tokens", "customer_
 // Columns kept as bytes.
 bool isBlobColumn(const std::string &table, const std::string &column)
 {
-    return table == "users" && (column == "salt" || column == "password_hash");
+    return (table == "users" && (column == "salt" || column == "password_hash"))
+        || (table == "deliveryorders" && column == "note_pdf");
 }
 
 std::int64_t count(Db &db, const std::string &table)

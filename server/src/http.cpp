@@ -41,6 +41,15 @@ std::string quoted(const char *key)
     return std::string("\"") + key + "\"";
 }
 
+// No text field of the client holds the character NUL; PostgreSQL cannot
+// store it and the search index takes it for the end of the text, so it is
+// refused as a whole wherever a text arrives.
+void refuseNul(const char *key, const std::string &text)
+{
+    if (text.find('\0') != std::string::npos)
+        fail(422, quoted(key) + " must not contain the character NUL");
+}
+
 } // namespace
 
 std::string dumpJson(const Json &j)
@@ -329,6 +338,7 @@ std::string Fields::text(const char *key, std::size_t maxLength) const
     std::string s = v.get<std::string>();
     if (s.size() > maxLength && utf16Length(s) > maxLength)
         fail(422, quoted(key) + " is longer than " + std::to_string(maxLength) + " characters");
+    refuseNul(key, s);
     return s;
 }
 
@@ -408,6 +418,8 @@ Json Fields::textOrNumber(const char *key) const
         fail(422, quoted(key) + " must be text or a number, not " + typeName(v));
     if (v.is_string() && utf16Length(v.get_ref<const std::string &>()) > kMaxTextLength)
         fail(422, quoted(key) + " is longer than " + std::to_string(kMaxTextLength) + " characters");
+    if (v.is_string())
+        refuseNul(key, v.get_ref<const std::string &>());
     return v;
 }
 

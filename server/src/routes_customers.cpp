@@ -93,9 +93,11 @@ void createCustomer(Ctx &c)
     const Fields f(body);
     const CustomerValues v = readCustomer(f);
     const auto commercialId = f.optionalIdLoose("commercial_id");
+    // Checked inside the write: a commercial record that went with its last
+    // customer meanwhile is refused, not a broken reference.
+    Transaction tx(c.db());
     if (commercialId && !loadCommercial(c.db(), *commercialId))
         fail(422, "\"commercial_id\" names no commercial record: " + std::to_string(*commercialId));
-    Transaction tx(c.db());
     auto s =
         c.db().prepare("INSERT INTO customers(surname, lastname, address_street_no, address_zipcode, address_town, "
                        "address_province, address_country, phone, fax, email, info, commercialability, "
@@ -103,45 +105,52 @@ void createCustomer(Ctx &c)
     bindCustomer(s, v);
     s.bind(13, commercialId);
     s.run();
-    const auto id = c.db().lastInsertId();
+    const Json created = requireCustomer(c.db(), c.db().lastInsertId());
     tx.commit();
-    c.reply(201, requireCustomer(c.db(), id));
+    c.reply(201, created);
 }
 
 // The link to the commercial record is fixed when the customer is created;
 // an update never carries it.
 void updateCustomer(Ctx &c)
 {
-    requireCustomer(c.db(), c.id());
     const Json body = c.bodyObject();
     const CustomerValues v = readCustomer(Fields(body));
     Transaction tx(c.db());
+    requireCustomer(c.db(), c.id());
     auto s = c.db().prepare("UPDATE customers SET surname = ?, lastname = ?, address_street_no = ?, "
                             "address_zipcode = ?, address_town = ?, address_province = ?, address_country = ?, "
                             "phone = ?, fax = ?, email = ?, info = ?, commercialability = ? WHERE id = ?");
     bindCustomer(s, v);
     s.bind(13, c.id());
     s.run();
+    const Json updated = requireCustomer(c.db(), c.id());
     tx.commit();
-    c.reply(200, requireCustomer(c.db(), c.id()));
+    c.reply(200, updated);
 }
 
 void deleteCustomer(Ctx &c)
 {
-    const Json customer = requireCustomer(c.db(), c.id());
-    // Orders, invoices, delivery orders and article groups keep their
-    // customer; such a customer stays.
-    auto refs = c.db().prepare("SELECT (SELECT count(*) FROM orders WHERE customer_id = ?1) + "
-                               "(SELECT count(*) FROM invoices WHERE customer_id = ?1) + "
-                               "(SELECT count(*) FROM deliveryorders WHERE customer_id = ?1) + "
-                               "(SELECT count(*) FROM articlegroups WHERE customer_id = ?1) + "
-                               "(SELECT count(*) FROM billings WHERE customer_id = ?1 AND confirmed_at IS NOT NULL)");
-    refs.bind(1, c.id());
-    refs.step();
-    if (refs.getInt(0) > 0)
-        fail(406,
-            "customer " + std::to_string(c.id()) + " still has orders, invoices, delivery orders or article groups");
+    // The checks inside the write: a record made for this customer
+    // meanwhile keeps it, and of two deletions one succeeds.
     Transaction tx(c.db());
+    const Json customer = requireCustomer(c.db(), c.id());
+    {
+        // Orders, invoices, delivery orders and article groups keep their
+        // customer; such a customer stays.
+        auto refs =
+            c.db().prepare("SELECT (SELECT count(*) FROM orders WHERE customer_id = ?1) + "
+                           "(SELECT count(*) FROM invoices WHERE customer_id = ?1) + "
+                           "(SELECT count(*) FROM deliveryorders WHERE customer_id = ?1) + "
+                           "(SELECT count(*) FROM articlegroups WHERE customer_id = ?1) + "
+                           "(SELECT count(*) FROM billings WHERE customer_id = ?1 AND confirmed_at IS NOT NULL)");
+        refs.bind(1, c.id());
+        refs.step();
+        if (refs.getInt(0) > 0)
+            fail(406,
+                "customer " + std::to_string(c.id())
+                    + " still has orders, invoices, delivery orders or article groups");
+    }
     c.db().prepare("DELETE FROM billings WHERE customer_id = ?").bind(1, c.id()).run();
     c.db().prepare("DELETE FROM customers WHERE id = ?").bind(1, c.id()).run();
     if (!customer["commercial_id"].is_null()) {
@@ -167,9 +176,9 @@ void createCommercial(Ctx &c)
         "INSERT INTO customer_commercial(company, vatid, fuel_surcharge, contact_person) VALUES (?, ?, ?, ?)");
     s.bind(1, v.company).bind(2, v.vatid).bindJson(3, v.fuel).bind(4, v.contact);
     s.run();
-    const auto id = c.db().lastInsertId();
+    const Json created = requireCommercial(c.db(), c.db().lastInsertId());
     tx.commit();
-    c.reply(201, requireCommercial(c.db(), id));
+    c.reply(201, created);
 }
 
 void getCommercial(Ctx &c)
@@ -179,16 +188,17 @@ void getCommercial(Ctx &c)
 
 void updateCommercial(Ctx &c)
 {
-    requireCommercial(c.db(), c.id());
     const Json body = c.bodyObject();
     const CommercialValues v = readCommercial(Fields(body));
     Transaction tx(c.db());
+    requireCommercial(c.db(), c.id());
     auto s = c.db().prepare("UPDATE customer_commercial SET company = ?, vatid = ?, fuel_surcharge = ?, "
                             "contact_person = ? WHERE id = ?");
     s.bind(1, v.company).bind(2, v.vatid).bindJson(3, v.fuel).bind(4, v.contact).bind(5, c.id());
     s.run();
+    const Json updated = requireCommercial(c.db(), c.id());
     tx.commit();
-    c.reply(200, requireCommercial(c.db(), c.id()));
+    c.reply(200, updated);
 }
 
 // ------------------------------------------------------------ searches

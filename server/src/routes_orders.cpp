@@ -69,41 +69,47 @@ void getOrder(Ctx &c)
     c.reply(200, requireOrder(c.db(), c.id()));
 }
 
+// Writes check what they refer to (customer, tax row, the record itself)
+// inside their transaction: a customer deleted or an order billed
+// meanwhile is refused (422, 406), never a broken reference or a change of
+// nothing reported as done.
+
 void createOrder(Ctx &c)
 {
     const Json body = c.bodyObject();
-    const OrderValues v = readOrderBody(c.db(), Fields(body), true);
     Transaction tx(c.db());
+    const OrderValues v = readOrderBody(c.db(), Fields(body), true);
     auto s = c.db().prepare(orderInsert());
     s.bind(1, v.customerId);
     bindOrderValues(s, 2, v);
     s.bind(2 + kOrderFieldCount, nowIso());
     s.run();
-    const auto id = c.db().lastInsertId();
+    const Json created = requireOrder(c.db(), c.db().lastInsertId());
     tx.commit();
-    c.reply(201, requireOrder(c.db(), id));
+    c.reply(201, created);
 }
 
 // Each change raises the revision, which makes older checkout previews of
 // this order unconfirmable.
 void updateOrder(Ctx &c)
 {
-    requireOrder(c.db(), c.id());
     const Json body = c.bodyObject();
-    const OrderValues v = readOrderBody(c.db(), Fields(body), false);
     Transaction tx(c.db());
+    requireOrder(c.db(), c.id());
+    const OrderValues v = readOrderBody(c.db(), Fields(body), false);
     auto s = c.db().prepare("UPDATE orders SET " + orderAssignments() + ", revision = revision + 1 WHERE id = ?");
     bindOrderValues(s, 1, v);
     s.bind(1 + kOrderFieldCount, c.id());
     s.run();
+    const Json updated = requireOrder(c.db(), c.id());
     tx.commit();
-    c.reply(200, requireOrder(c.db(), c.id()));
+    c.reply(200, updated);
 }
 
 void deleteOrder(Ctx &c)
 {
-    requireOrder(c.db(), c.id());
     Transaction tx(c.db());
+    requireOrder(c.db(), c.id());
     c.db().prepare("DELETE FROM orders WHERE id = ?").bind(1, c.id()).run();
     tx.commit();
     replyDeleted(c, c.id());
@@ -155,8 +161,8 @@ void getInvoice(Ctx &c)
 void createInvoice(Ctx &c)
 {
     const Json body = c.bodyObject();
-    const OrderValues v = readOrderBody(c.db(), Fields(body), true);
     Transaction tx(c.db());
+    const OrderValues v = readOrderBody(c.db(), Fields(body), true);
     const DocumentRef doc = createDocument(c.db(), v.customerId);
     auto s = c.db().prepare("INSERT INTO invoices(document_id, customer_id, " + orderColumnList()
         + ", billed_at) VALUES (?, ?, " + placeholders(orderFields().size()) + ", ?)");
@@ -164,33 +170,39 @@ void createInvoice(Ctx &c)
     bindOrderValues(s, 3, v);
     s.bind(3 + kOrderFieldCount, nowIso());
     s.run();
-    const auto id = c.db().lastInsertId();
+    const Json created = requireInvoice(c, c.db().lastInsertId());
     tx.commit();
-    c.reply(201, requireInvoice(c, id));
+    c.reply(201, created);
 }
 
 void updateInvoice(Ctx &c)
 {
-    requireInvoice(c, c.id());
     const Json body = c.bodyObject();
-    const OrderValues v = readOrderBody(c.db(), Fields(body), false);
     Transaction tx(c.db());
+    requireInvoice(c, c.id());
+    const OrderValues v = readOrderBody(c.db(), Fields(body), false);
     auto s = c.db().prepare("UPDATE invoices SET " + orderAssignments() + " WHERE id = ?");
     bindOrderValues(s, 1, v);
     s.bind(1 + kOrderFieldCount, c.id());
     s.run();
+    const Json updated = requireInvoice(c, c.id());
     tx.commit();
-    c.reply(200, requireInvoice(c, c.id()));
+    c.reply(200, updated);
 }
 
+// Of two deletions of one invoice, one succeeds and the other is told the
+// invoice is gone (406), as for any unknown invoice.
 void deleteInvoice(Ctx &c)
 {
-    requireInvoice(c, c.id());
     Transaction tx(c.db());
-    auto d = c.db().prepare("SELECT document_id FROM invoices WHERE id = ?");
-    d.bind(1, c.id());
-    d.step();
-    const std::int64_t docId = d.getInt("document_id");
+    std::int64_t docId = 0;
+    {
+        auto d = c.db().prepare("SELECT document_id FROM invoices WHERE id = ?");
+        d.bind(1, c.id());
+        if (!d.step())
+            fail(406, "no invoice with id " + std::to_string(c.id()));
+        docId = d.getInt("document_id");
+    }
     c.db().prepare("DELETE FROM invoices WHERE id = ?").bind(1, c.id()).run();
     // A document without positions is withdrawn; its link stops working.
     auto left = c.db().prepare("SELECT count(*) FROM invoices WHERE document_id = ?");

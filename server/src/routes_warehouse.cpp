@@ -8,6 +8,14 @@ namespace vx {
 
 namespace {
 
+// Whether `sql` (taking the id as its one parameter) finds a row.
+bool exists(Db &db, const char *sql, std::int64_t id)
+{
+    auto s = db.prepare(sql);
+    s.bind(1, id);
+    return s.step();
+}
+
 Json requireGroup(Db &db, std::int64_t id)
 {
     auto g = loadArticleGroup(db, id);
@@ -97,15 +105,13 @@ void createArticleGroup(Ctx &c)
     // "" for the customer when none was chosen.
     const auto categoryId = f.optionalIdLoose("category_id");
     const auto customerId = f.optionalIdLoose("customer_id");
-    if (categoryId) {
-        auto s = c.db().prepare("SELECT 1 FROM categories WHERE id = ?");
-        s.bind(1, *categoryId);
-        if (!s.step())
-            fail(422, "\"category_id\" names no category: " + std::to_string(*categoryId));
-    }
+    // Checked inside the write: a category or customer deleted meanwhile
+    // is refused, not a broken reference.
+    Transaction tx(c.db());
+    if (categoryId && !exists(c.db(), "SELECT 1 FROM categories WHERE id = ?", *categoryId))
+        fail(422, "\"category_id\" names no category: " + std::to_string(*categoryId));
     if (customerId && !customerExists(c.db(), *customerId))
         fail(422, "\"customer_id\" names no customer: " + std::to_string(*customerId));
-    Transaction tx(c.db());
     c.db()
         .prepare("INSERT INTO articlegroups(articlename, articleno, farbe, size, typ, quantity, storage_location, "
                  "category_id, customer_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")
@@ -119,29 +125,30 @@ void createArticleGroup(Ctx &c)
         .bind(8, categoryId)
         .bind(9, customerId)
         .run();
-    const auto id = c.db().lastInsertId();
+    const Json created = requireGroup(c.db(), c.db().lastInsertId());
     tx.commit();
-    c.reply(201, requireGroup(c.db(), id));
+    c.reply(201, created);
 }
 
 // Sets the quantity still to be booked (the client computes it).
 void setArticleGroupQuantity(Ctx &c)
 {
-    requireGroup(c.db(), c.id());
     const Json body = c.bodyObject();
     const std::int64_t quantity = nonNegative(Fields(body), "quantity");
     Transaction tx(c.db());
+    requireGroup(c.db(), c.id());
     c.db().prepare("UPDATE articlegroups SET quantity = ? WHERE id = ?").bind(1, quantity).bind(2, c.id()).run();
+    const Json updated = requireGroup(c.db(), c.id());
     tx.commit();
-    c.reply(200, requireGroup(c.db(), c.id()));
+    c.reply(200, updated);
 }
 
 void deleteArticleGroup(Ctx &c)
 {
-    requireGroup(c.db(), c.id());
-    // The check and the deletion in one transaction: a booking made in
-    // between cannot slip past the check.
+    // The checks and the deletion in one transaction: a booking made in
+    // between cannot slip past them, and of two deletions one succeeds.
     Transaction tx(c.db());
+    requireGroup(c.db(), c.id());
     {
         auto refs = c.db().prepare("SELECT count(*) FROM articleinventory WHERE articlegroup_id = ?");
         refs.bind(1, c.id());
@@ -217,14 +224,16 @@ void bookStock(Ctx &c)
     const std::int64_t quantity = nonNegative(f, "quantity");
     const std::int64_t groupId = f.idLoose("articlegroup_id");
     const std::int64_t number = f.integer("deliveryorder_no");
-    if (!loadArticleGroup(c.db(), groupId))
+    // Checked inside the write: nothing is booked into a delivery order
+    // that was generated (its note handed out) or deleted meanwhile.
+    Transaction tx(c.db());
+    if (!exists(c.db(), "SELECT 1 FROM articlegroups WHERE id = ?", groupId))
         fail(422, "\"articlegroup_id\" names no article group: " + std::to_string(groupId));
     const auto order = deliveryOrderByNumber(c.db(), number);
     if (!order)
         fail(422, "\"deliveryorder_no\" names no delivery order: " + std::to_string(number));
     if (order->created)
         fail(409, "delivery order " + std::to_string(number) + " has been generated; open a new one");
-    Transaction tx(c.db());
     c.db()
         .prepare("INSERT INTO articleinventory(eanno, quantity, articlegroup_id, deliveryorder_no) "
                  "VALUES (?, ?, ?, ?)")
@@ -233,9 +242,11 @@ void bookStock(Ctx &c)
         .bind(3, groupId)
         .bind(4, number)
         .run();
-    const auto id = c.db().lastInsertId();
+    const auto booking = loadBooking(c.db(), c.db().lastInsertId());
+    if (!booking)
+        throw DbError("the new stock booking cannot be read back");
     tx.commit();
-    c.reply(201, *loadBooking(c.db(), id));
+    c.reply(201, *booking);
 }
 
 // The booking view lowers the article group's quantity still to be booked
@@ -276,12 +287,14 @@ void deleteBooking(Ctx &c)
 void deleteBookingSeries(Ctx &c)
 {
     const std::int64_t number = c.id();
+    // Checked inside the write: the stock of a note handed out meanwhile
+    // stays on it.
+    Transaction tx(c.db());
     const auto order = deliveryOrderByNumber(c.db(), number);
     if (!order)
         fail(406, "no delivery order with number " + std::to_string(number));
     if (order->created)
         fail(406, "delivery order " + std::to_string(number) + " has been generated; its stock stays");
-    Transaction tx(c.db());
     c.db()
         .prepare("UPDATE articlegroups SET quantity = quantity + (SELECT sum(a.quantity) FROM articleinventory a "
                  "WHERE a.articlegroup_id = articlegroups.id AND a.deliveryorder_no = ?1) "
@@ -316,6 +329,10 @@ void openDeliveryOrder(Ctx &c)
     const auto customerId = f.optionalIdLoose("customer_id");
     if (number < 1)
         fail(422, "\"deliveryorders_no\" must be 1 or more, got " + std::to_string(number));
+    // Checked under the write lock, which every writer of the database
+    // takes (on PostgreSQL also other servers): of delivery orders opened at
+    // once, one is opened and the others are refused.
+    Transaction tx(c.db());
     if (customerId && !customerExists(c.db(), *customerId))
         fail(422, "\"customer_id\" names no customer: " + std::to_string(*customerId));
     if (deliveryOrderByNumber(c.db(), number))
@@ -329,7 +346,6 @@ void openDeliveryOrder(Ctx &c)
                 "delivery order " + std::to_string(open.getInt(0))
                     + " is still open; generate or cancel it before opening another");
     }
-    Transaction tx(c.db());
     auto ins = c.db().prepare("INSERT INTO deliveryorders(id, deliveryorders_no, delivery_date, created, "
                               "customer_id, generated_at) VALUES (?1, ?1, ?2, ?3, ?4, ?5)");
     ins.bind(1, number).bind(2, date).bind(3, created).bind(4, customerId);
@@ -338,9 +354,11 @@ void openDeliveryOrder(Ctx &c)
     else
         ins.bindNull(5);
     ins.run();
-    const auto id = c.db().lastInsertId();
+    const auto order = loadDeliveryOrder(c.db(), number);
+    if (!order)
+        throw DbError("the new delivery order cannot be read back");
     tx.commit();
-    c.reply(201, *loadDeliveryOrder(c.db(), id));
+    c.reply(201, *order);
 }
 
 void openDeliveryOrderCheck(Ctx &c)
@@ -357,12 +375,14 @@ void lastDeliveryOrder(Ctx &c)
 // refused: the client deletes the bookings first (series delete).
 void deleteDeliveryOrder(Ctx &c)
 {
+    // Checked inside the write: a delivery order generated meanwhile keeps
+    // its number.
+    Transaction tx(c.db());
     const auto order = deliveryOrderById(c.db(), c.id());
     if (!order)
         fail(406, "no delivery order with id " + std::to_string(c.id()));
     if (order->created)
         fail(406, "delivery order " + std::to_string(order->number) + " has been generated and stays");
-    Transaction tx(c.db());
     {
         auto refs = c.db().prepare("SELECT count(*) FROM articleinventory WHERE deliveryorder_no = ?");
         refs.bind(1, order->number);
@@ -375,28 +395,57 @@ void deleteDeliveryOrder(Ctx &c)
     replyDeleted(c, c.id());
 }
 
+// The note kept for a generated delivery order, if it has one yet.
+std::optional<std::string> storedNote(Db &db, std::int64_t id)
+{
+    auto s = db.prepare("SELECT note_pdf FROM deliveryorders WHERE id = ?");
+    s.bind(1, id);
+    if (!s.step() || s.isNull(0))
+        return std::nullopt;
+    return s.getBlob(0);
+}
+
 // Closes the delivery order and hands out its delivery note. Asking again
-// later gives the note again.
+// (a client whose reply was lost) gives the same note, byte for byte: the
+// first one drawn is kept, and nothing is generated twice.
 void generateDeliveryOrder(Ctx &c)
 {
-    const auto order = deliveryOrderById(c.db(), c.id());
-    if (!order)
-        fail(406, "no delivery order with id " + std::to_string(c.id()));
+    std::int64_t number = 0;
+    std::optional<std::string> pdf;
     {
         Transaction tx(c.db());
-        c.db()
-            .prepare("UPDATE deliveryorders SET created = 1, generated_at = COALESCE(generated_at, ?) WHERE id = ?")
-            .bind(1, nowIso())
-            .bind(2, c.id())
-            .run();
+        const auto order = deliveryOrderById(c.db(), c.id());
+        if (!order)
+            fail(406, "no delivery order with id " + std::to_string(c.id()));
+        number = order->number;
+        if (!order->created)
+            c.db()
+                .prepare("UPDATE deliveryorders SET created = 1, generated_at = ? WHERE id = ?")
+                .bind(1, nowIso())
+                .bind(2, c.id())
+                .run();
+        pdf = storedNote(c.db(), c.id());
         tx.commit();
     }
-    // Drawn after the commit: a long document holds no lock.
-    const std::string pdf = renderDeliveryNote(loadDeliveryNote(c.db(), c.id()));
+    if (!pdf) {
+        // Drawn outside the write lock: a long document holds up no other
+        // writer. The delivery order is closed, so its stock stays as
+        // drawn; of two drawings at once, the first kept is handed out.
+        const std::string drawn = renderDeliveryNote(loadDeliveryNote(c.db(), c.id()));
+        Transaction tx(c.db());
+        c.db()
+            .prepare("UPDATE deliveryorders SET note_pdf = ? WHERE id = ? AND note_pdf IS NULL")
+            .bindBlob(1, drawn)
+            .bind(2, c.id())
+            .run();
+        pdf = storedNote(c.db(), c.id());
+        tx.commit();
+        if (!pdf)
+            fail(406, "no delivery order with id " + std::to_string(c.id()));
+    }
     c.res.status = 200;
-    c.res.set_header(
-        "Content-Disposition", "inline; filename=\"Lieferschein-" + std::to_string(order->number) + ".pdf\"");
-    c.res.set_content(pdf, "application/pdf");
+    c.res.set_header("Content-Disposition", "inline; filename=\"Lieferschein-" + std::to_string(number) + ".pdf\"");
+    c.res.set_content(*pdf, "application/pdf");
 }
 
 } // namespace

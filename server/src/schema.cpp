@@ -282,6 +282,12 @@ CREATE TRIGGER invoices_search_delete AFTER DELETE ON invoices BEGIN
     DELETE FROM invoice_search WHERE rowid = old.id;
 END;
 )SQL",
+    // 3: delivery notes as handed out
+    R"SQL(
+-- The document of a generated delivery order, kept as it was first handed
+-- out, so asking again gives the same note.
+ALTER TABLE deliveryorders ADD COLUMN note_pdf BLOB;
+)SQL",
 };
 
 // The same tables on PostgreSQL, with their own version numbers. Columns
@@ -555,6 +561,10 @@ BEGIN
 END $$;
 CREATE TRIGGER invoices_search AFTER INSERT OR UPDATE OR DELETE ON invoices
     FOR EACH ROW EXECUTE FUNCTION vx_invoice_search();
+)SQL",
+    // 2: delivery notes as handed out (SQLite's version 3)
+    R"SQL(
+ALTER TABLE deliveryorders ADD COLUMN note_pdf BYTEA;
 )SQL",
 };
 

@@ -201,7 +201,17 @@ public:
 
     std::int64_t lastInsertId() const override { return sqlite3_last_insert_rowid(db_); }
     int changes() const override { return sqlite3_changes(db_); }
-    void beginWrite() override { exec("BEGIN IMMEDIATE"); }
+    void beginWrite() override
+    {
+        // A statement that has read a row but is not finished holds a read
+        // snapshot; the write lock cannot be taken over a snapshot that
+        // another writer has made stale, and SQLite would answer "busy".
+        for (sqlite3_stmt *s = sqlite3_next_stmt(db_, nullptr); s; s = sqlite3_next_stmt(db_, s))
+            if (sqlite3_stmt_busy(s))
+                throw DbError(
+                    std::string("a write began while a statement was still open: ") + sqlite3_sql(s), SQLITE_MISUSE);
+        exec("BEGIN IMMEDIATE");
+    }
     void beginRead() override { exec("BEGIN"); }
 
 private:

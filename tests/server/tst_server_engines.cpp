@@ -170,8 +170,8 @@ QByteArray statuses(const std::vector<Reply> &replies)
 {
     QByteArray out;
     for (const auto &r : replies)
-        out += QByteArray::number(r.status) + (r.status >= 500 ? "(" + QByteArray::fromStdString(r.body) + ")" : "")
-            + " ";
+        out +=
+            QByteArray::number(r.status) + (r.status >= 500 ? "(" + QByteArray::fromStdString(r.body) + ")" : "") + " ";
     return out;
 }
 
@@ -571,7 +571,8 @@ void ServerEnginesTest::racingRequestsAnswerAsInTurn()
                 + std::to_string(n) + " AND (eanno LIKE '" + before + "%' OR eanno = '" + late + "')");
             const QString text = pdfText(dir_.filePath("note.pdf"), r[0].body);
             if (!text.isEmpty()) {
-                const std::int64_t onNote = text.count(QString::fromStdString(before)) + text.count(QString::fromStdString(late));
+                const std::int64_t onNote =
+                    text.count(QString::fromStdString(before)) + text.count(QString::fromStdString(late));
                 QVERIFY2(onNote == booked,
                     qPrintable(QStringLiteral("%1 bookings on the note, %2 in the database; %3")
                                    .arg(onNote)
@@ -605,7 +606,8 @@ void ServerEnginesTest::racingRequestsAnswerAsInTurn()
             const Reply invoice = api.post("/invoice", orderBody(1, "10,00"));
             CHECK_STATUS(invoice, 201);
             const auto id = invoice.json()["id"].get<std::int64_t>();
-            const auto r = racers.run(std::vector<Racers::Call>(8, [&](Api &a) { return a.del(path("/invoice/", id)); }));
+            const auto r =
+                racers.run(std::vector<Racers::Call>(8, [&](Api &a) { return a.del(path("/invoice/", id)); }));
             QVERIFY2(countStatus(r, 200) == 1 && countStatus(r, 406) == 7, statuses(r).constData());
         }
         CHECK_STATUS(api.get("/me"), 200);

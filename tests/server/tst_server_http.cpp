@@ -523,7 +523,8 @@ void ServerHttpTest::searchTextsOfAnyKindAreAnswered()
         {"/articlegroups/category/search", "keyword"}};
     for (const auto &[route, key] : searches) {
         const Reply r = api_->post(route, Json {{key, t}});
-        QVERIFY2(r.status == 200 || r.status == 204 || r.status == 422, (QByteArray::fromStdString(route) + ": " + describe(r)).constData());
+        QVERIFY2(r.status == 200 || r.status == 204 || r.status == 422,
+            (QByteArray::fromStdString(route) + ": " + describe(r)).constData());
     }
     const Reply stored = api_->post("/customer", customerBody(t, "Steuerzeichen", false));
     QVERIFY2(stored.status == 201 || stored.status == 422, describe(stored).constData());
