@@ -780,6 +780,17 @@ void ServerHttpTest::deliveryOrderLifecycle()
     QVERIFY(note.body.rfind("%PDF-", 0) == 0);
     QCOMPARE(api_->get("/deliveryorder/checklast").json(), Json::array());
     QCOMPARE(api_->get("/articleinventory").json(), Json::array());
+    // A client whose reply was lost asks again: the same note, also after
+    // the customer moved, and for a note generated before notes were kept.
+    Json moved = api_->get("/customer/27").json();
+    moved["address_town"] = "Umzugsstadt";
+    CHECK_STATUS(api_->put("/customer/27", moved), 200);
+    const Reply again = api_->get("/deliveryorder/generate/" + std::to_string(reopenedId));
+    CHECK_STATUS(again, 200);
+    QVERIFY(again.body == note.body);
+    const Reply old = api_->get("/deliveryorder/generate/1");
+    CHECK_STATUS(old, 200);
+    QVERIFY(api_->get("/deliveryorder/generate/1").body == old.body);
     CHECK_ERROR(api_->post("/articleinventory", booking), 409); // generated orders take no stock
     CHECK_ERROR(api_->del("/articleinventory/series/2"), 406);
     CHECK_ERROR(api_->get("/deliveryorder/generate/99999"), 406);

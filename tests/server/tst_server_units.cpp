@@ -40,6 +40,8 @@ private slots:
     void textsOfAnyLengthPrint();
     void sumsDoNotOverflow();
     void fullDiskIsToldApart();
+    void misusedStatementsFailLoudly_data();
+    void misusedStatementsFailLoudly();
 };
 
 void ServerUnitTest::moneyParsing_data()
@@ -364,6 +366,49 @@ void ServerUnitTest::fullDiskIsToldApart()
     }
     QCOMPARE(status, 507);
     QVERIFY(message.find("disk is full") != std::string::npos);
+}
+
+void ServerUnitTest::misusedStatementsFailLoudly_data()
+{
+    QTest::addColumn<QString>("misuse");
+    QTest::newRow("column of a missing row") << "missing row";
+    QTest::newRow("column after the last row") << "after last row";
+    QTest::newRow("write over an open statement") << "open statement";
+    QTest::newRow("write inside a snapshot") << "write in snapshot";
+}
+
+// Mistakes that an engine would answer with a crash, a made-up value or an
+// occasional "busy" are an error every time.
+void ServerUnitTest::misusedStatementsFailLoudly()
+{
+    QFETCH(QString, misuse);
+    QTemporaryDir dir;
+    Db db(dir.filePath("misuse.db").toStdString());
+    db.exec("INSERT INTO categories(name) VALUES ('Kisten')");
+    bool refused = false;
+    try {
+        if (misuse == "missing row") {
+            auto s = db.prepare("SELECT name FROM categories WHERE id = 99");
+            s.step();
+            s.getText("name");
+        } else if (misuse == "after last row") {
+            auto s = db.prepare("SELECT name FROM categories");
+            while (s.step()) { }
+            s.getText(0);
+        } else if (misuse == "open statement") {
+            auto s = db.prepare("SELECT name FROM categories");
+            QVERIFY(s.step());
+            Transaction tx(db);
+        } else {
+            ReadTransaction snapshot(db);
+            Transaction tx(db);
+        }
+    } catch (const DbError &) {
+        refused = true;
+    }
+    QVERIFY(refused);
+    Transaction tx(db); // nothing was left open
+    tx.commit();
 }
 
 QTEST_GUILESS_MAIN(ServerUnitTest)
