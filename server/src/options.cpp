@@ -56,6 +56,8 @@ const NumberOption kNumbers[] = {
     {"--token-idle-timeout", &Options::tokenIdleTimeout, 1, 366LL * 24 * 3600},
     {"--max-tokens-per-user", &Options::maxTokensPerUser, 1, 100000},
     {"--login-attempts", &Options::loginAttempts, 1, 1000},
+    {"--login-address-budget", &Options::loginAddressBudget, 1, 1000000},
+    {"--login-threads", &Options::loginThreads, 1, 64},
     {"--db-cache-mib", &Options::dbCacheMiB, 1, 64 * 1024},
 };
 
@@ -156,9 +158,16 @@ std::string usage()
            "  --max-tokens-per-user N\n"
            "                        live session tokens per user (default 20); a new login\n"
            "                        ends the least recently used session beyond\n"
-           "  --login-attempts N    failed logins per user name and per client address before\n"
-           "                        further attempts wait (429), 1 s doubling up to 60 s per\n"
-           "                        name and 15 min per address (default 5)\n"
+           "  --login-attempts N    failed logins of one user name from one client address\n"
+           "                        before its further attempts wait (429), 1 s doubling up\n"
+           "                        to 60 s (default 5); other names and addresses go on\n"
+           "  --login-address-budget N\n"
+           "                        failed logins per hour from one client address, over\n"
+           "                        all names (default 100); beyond, logins from there wait\n"
+           "                        until the budget has one to spare (it refills evenly)\n"
+           "  --login-threads N     threads that check passwords, apart from the workers\n"
+           "                        (default 2); at most 256 logins wait for them, beyond\n"
+           "                        that a login is answered 503\n"
            "  --db-cache-mib N      page cache of each database connection in MiB (default\n"
            "                        32); reads are also served from a shared memory map\n"
            "  --help                show this text\n";

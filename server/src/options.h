@@ -64,6 +64,8 @@ struct Options
     std::int64_t tokenIdleTimeout = 8 * 3600;
     std::int64_t maxTokensPerUser = 20;
     std::int64_t loginAttempts = 5;
+    std::int64_t loginAddressBudget = 100;
+    std::int64_t loginThreads = 2;
 
     // Database.
     std::int64_t dbCacheMiB = 32;

@@ -18,6 +18,9 @@ namespace {
 
 const char *const kJsonType = "application/json; charset=utf-8";
 
+// Logins that may wait for a password check; beyond, 503.
+constexpr std::size_t kLoginQueue = 256;
+
 bool isLowerHex(const std::string &s, std::size_t len)
 {
     if (s.size() != len)
@@ -67,7 +70,8 @@ HttpError httpErrorOf(const DbError &e)
 }
 
 Server::Server(const Options &options, RecordLog *record, WriteGate &gate)
-    : options_(options), record_(record), state_ {options, {}, {}}, throttle_(static_cast<int>(options.loginAttempts))
+    : options_(options), record_(record), state_ {options, {}, {}},
+      throttle_(static_cast<int>(options.loginAttempts), static_cast<int>(options.loginAddressBudget))
 {
     FrontendLimits limits;
     limits.maxConnections = static_cast<int>(options.maxConnections);
@@ -84,11 +88,8 @@ Server::Server(const Options &options, RecordLog *record, WriteGate &gate)
 
     front_ = std::make_unique<HttpFrontend>(
         limits, options.tlsCert, options.tlsKey, [this](std::shared_ptr<Request> req, HttpFrontend::Done done) {
-            pool_->post([this, req = std::move(req), done = std::move(done)](Db &db) {
-                Response res;
-                handle(*req, res, db);
-                done(std::move(res));
-            });
+            pool_->post(
+                [this, req = RequestPtr(std::move(req)), done = std::move(done)](Db &db) { handle(req, db, done); });
         });
 
     DbSettings settings;
@@ -97,6 +98,7 @@ Server::Server(const Options &options, RecordLog *record, WriteGate &gate)
     settings.migrate = false;
     pool_ = std::make_unique<WorkerPool>(
         static_cast<int>(options.workers), [&] { return std::make_unique<Db>(options.dbPath, settings); });
+    passwordChecks_ = std::make_unique<TaskPool>(static_cast<int>(options.loginThreads), kLoginQueue);
 
     addSessionRoutes(router_);
     addCustomerRoutes(router_);
@@ -108,6 +110,8 @@ Server::Server(const Options &options, RecordLog *record, WriteGate &gate)
 
 Server::~Server()
 {
+    if (passwordChecks_)
+        passwordChecks_->stop();
     if (pool_)
         pool_->stop();
 }
@@ -121,7 +125,9 @@ int Server::bind()
 
 void Server::run()
 {
+    // Returns when every request has been answered, logins included.
     front_->run();
+    passwordChecks_->stop();
     pool_->stop();
 }
 
@@ -130,16 +136,16 @@ void Server::stop()
     front_->stop();
 }
 
-void Server::handle(const Request &req, Response &res, Db &db)
+void Server::handle(const RequestPtr &req, Db &db, const HttpFrontend::Done &done)
 {
     if (record_)
-        record_->write(req);
-    res.set_header("Cache-Control", "no-store");
-    Ctx c {state_, db, req, res, {}, 0, {}};
-    try {
-        const auto segs = splitPath(req.path);
+        record_->write(*req);
+    Response res;
+    bool deferred = false;
+    respond(*req, res, db, [&](Ctx &c) {
+        const auto segs = splitPath(req->path);
         if (segs.size() == 1 && segs[0] == "tokens") {
-            login(c);
+            deferred = beginLogin(c, req, done);
             return;
         }
         // Invoice documents are opened by a plain download without a
@@ -148,15 +154,15 @@ void Server::handle(const Request &req, Response &res, Db &db)
             serveDocument(c, segs[1], segs[2]);
             return;
         }
-        const auto open = publicRouter_.match(req.method, req.path);
+        const auto open = publicRouter_.match(req->method, req->path);
         if (open.handler) {
             (*open.handler)(c);
             return;
         }
-        const auto token = parseBearer(req.get_header_value("Authorization"));
+        const auto token = parseBearer(req->get_header_value("Authorization"));
         if (!token)
             fail(401, "log in first: this request needs \"Authorization: Bearer <token>\"");
-        const auto match = router_.match(req.method, req.path);
+        const auto match = router_.match(req->method, req->path);
         const auto user = userForToken(db, *token, options_.tokenIdleTimeout);
         if (!user)
             fail(401, "the session token is not valid (unknown, expired or logged out)");
@@ -164,11 +170,22 @@ void Server::handle(const Request &req, Response &res, Db &db)
         c.token = *token;
         if (!match.handler) {
             if (match.status == 405)
-                res.set_header("Allow", match.allow);
+                c.res.set_header("Allow", match.allow);
             fail(match.status, match.message);
         }
         c.ids = match.ids;
         (*match.handler)(c);
+    });
+    if (!deferred)
+        done(std::move(res));
+}
+
+void Server::respond(const Request &req, Response &res, Db &db, const std::function<void(Ctx &)> &body)
+{
+    res.set_header("Cache-Control", "no-store");
+    Ctx c {state_, db, req, res, {}, 0, {}};
+    try {
+        body(c);
     } catch (const HttpError &e) {
         res.status = e.status;
         res.set_content(jsonError(e.message), kJsonType);
@@ -187,7 +204,7 @@ void Server::handle(const Request &req, Response &res, Db &db)
     }
 }
 
-void Server::login(Ctx &c)
+bool Server::beginLogin(Ctx &c, const RequestPtr &req, const HttpFrontend::Done &done)
 {
     if (c.req.method != "POST") {
         c.res.set_header("Allow", "POST");
@@ -196,7 +213,7 @@ void Server::login(Ctx &c)
     if (options_.maintenance)
         fail(503, "the service is down for maintenance; please try again later");
     const auto credentials = parseBasic(c.req.get_header_value("Authorization"));
-    if (!credentials)
+    if (!credentials || credentials->username.find('\0') != std::string::npos)
         fail(401, "log in with HTTP Basic credentials (user name and password)");
     // Refused before the slow check: guessing costs the guesser time, not
     // the server.
@@ -204,14 +221,46 @@ void Server::login(Ctx &c)
         c.res.set_header("Retry-After", std::to_string(wait));
         fail(429, "too many failed logins; try again in " + std::to_string(wait) + " s");
     }
-    const std::optional<StoredSecret> secret = loadSecret(c.db(), credentials->username);
-    if (!verifyPassword(secret, credentials->password)) {
-        throttle_.failed(credentials->username, c.req.remoteAddress);
-        fail(401, "wrong user name or password");
+    // The check itself runs on the login threads, so a crowd logging in
+    // leaves the workers to everyone else; the worker is free meanwhile.
+    auto secret = loadSecret(c.db(), credentials->username);
+    const bool queued = passwordChecks_->tryPost(
+        [this, req, done, user = credentials->username, password = credentials->password, secret = std::move(secret)] {
+            LoginCheck check;
+            try {
+                check.userId =
+                    verifyPassword(secret, password) ? std::optional<std::int64_t>(secret->userId) : std::nullopt;
+            } catch (const std::exception &e) {
+                check.error = e.what();
+            }
+            pool_->post([this, req, done, user, check](Db &db) { finishLogin(req, db, done, user, check); });
+        });
+    if (!queued) {
+        c.res.set_header("Retry-After", "2");
+        fail(503, "too many logins at once; please try again in a moment");
     }
-    throttle_.succeeded(credentials->username, c.req.remoteAddress);
-    const std::string token = issueToken(c.db(), secret->userId, options_.tokenIdleTimeout, options_.maxTokensPerUser);
-    c.reply(200, Json {{"token", token}});
+    return true;
+}
+
+void Server::finishLogin(
+    const RequestPtr &req, Db &db, const HttpFrontend::Done &done, const std::string &user, const LoginCheck &check)
+{
+    Response res;
+    respond(*req, res, db, [&](Ctx &c) {
+        if (!check.error.empty())
+            throw std::runtime_error("the password could not be checked: " + check.error);
+        if (!check.userId) {
+            if (throttle_.failed(user, req->remoteAddress))
+                std::cerr << "vendrix-server: many failed logins from " << req->remoteAddress
+                          << "; logins from there wait now" << std::endl;
+            fail(401, "wrong user name or password");
+        }
+        throttle_.succeeded(user, req->remoteAddress);
+        const std::string token =
+            issueToken(c.db(), *check.userId, options_.tokenIdleTimeout, options_.maxTokensPerUser);
+        c.reply(200, Json {{"token", token}});
+    });
+    done(std::move(res));
 }
 
 void Server::serveDocument(Ctx &c, const std::string &capability, const std::string &fileName)

@@ -3,7 +3,9 @@
 // mode.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "frontend.h"
@@ -41,8 +43,25 @@ public:
     const std::string &publicUrl() const { return state_.publicUrl; }
 
 private:
-    void handle(const Request &req, Response &res, Db &db);
-    void login(Ctx &c);
+    using RequestPtr = std::shared_ptr<const Request>;
+
+    // Answers a request on a worker; `done` is called with the reply, at
+    // once or (logins) when the password has been checked.
+    void handle(const RequestPtr &req, Db &db, const HttpFrontend::Done &done);
+    // Runs `body` for the request and turns what it throws into the reply.
+    void respond(const Request &req, Response &res, Db &db, const std::function<void(Ctx &)> &body);
+    // The first half of a login, on a worker: refuses what can be refused
+    // at once and hands the password check to the login threads; returns
+    // whether it did (the reply then comes from finishLogin).
+    bool beginLogin(Ctx &c, const RequestPtr &req, const HttpFrontend::Done &done);
+    // The outcome of a password check: the user's id when it was right.
+    struct LoginCheck
+    {
+        std::optional<std::int64_t> userId;
+        std::string error; // the check itself failed
+    };
+    void finishLogin(const RequestPtr &req, Db &db, const HttpFrontend::Done &done, const std::string &user,
+        const LoginCheck &check);
     void serveDocument(Ctx &c, const std::string &capability, const std::string &fileName);
 
     const Options &options_;
@@ -52,6 +71,7 @@ private:
     Router publicRouter_; // served without a session
     LoginThrottle throttle_;
     std::unique_ptr<WorkerPool> pool_;
+    std::unique_ptr<TaskPool> passwordChecks_;
     std::unique_ptr<HttpFrontend> front_;
 };
 

@@ -62,4 +62,59 @@ void WorkerPool::run(Db &db)
     }
 }
 
+TaskPool::TaskPool(int threads, std::size_t maxQueued) : maxQueued_(maxQueued)
+{
+    for (int i = 0; i < threads; ++i)
+        threads_.emplace_back([this] { run(); });
+}
+
+TaskPool::~TaskPool()
+{
+    stop();
+}
+
+bool TaskPool::tryPost(std::function<void()> task)
+{
+    {
+        std::lock_guard<std::mutex> g(mutex_);
+        if (stopping_ || tasks_.size() >= maxQueued_)
+            return false;
+        tasks_.push_back(std::move(task));
+    }
+    wake_.notify_one();
+    return true;
+}
+
+void TaskPool::stop()
+{
+    {
+        std::lock_guard<std::mutex> g(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    for (auto &t : threads_)
+        t.join();
+    threads_.clear();
+}
+
+void TaskPool::run()
+{
+    for (;;) {
+        std::function<void()> task;
+        {
+            std::unique_lock<std::mutex> g(mutex_);
+            wake_.wait(g, [this] { return stopping_ || !tasks_.empty(); });
+            if (tasks_.empty())
+                return;
+            task = std::move(tasks_.front());
+            tasks_.pop_front();
+        }
+        try {
+            task();
+        } catch (const std::exception &e) {
+            std::cerr << "vendrix-server: task: " << e.what() << std::endl;
+        }
+    }
+}
+
 } // namespace vx

@@ -46,4 +46,32 @@ private:
     bool stopping_ = false;
 };
 
+// A few threads for work that is slow on purpose and needs no database
+// (password checks), with a bounded queue: such work cannot occupy the
+// workers that answer everything else, and a crowd of it is refused
+// instead of piling up.
+class TaskPool
+{
+public:
+    TaskPool(int threads, std::size_t maxQueued);
+    ~TaskPool();
+    TaskPool(const TaskPool &) = delete;
+    TaskPool &operator=(const TaskPool &) = delete;
+
+    // False when the queue is full (the task is not run).
+    bool tryPost(std::function<void()> task);
+    // Runs what is queued, then ends the threads.
+    void stop();
+
+private:
+    void run();
+
+    std::size_t maxQueued_;
+    std::vector<std::thread> threads_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::function<void()>> tasks_;
+    bool stopping_ = false;
+};
+
 } // namespace vx

@@ -93,6 +93,9 @@ private slots:
     void unwritableDatabaseStopsTheStart();
     void stopClosesIdleConnectionsAtOnce();
     void guessingIsSlowedDown();
+    void guessingLocksNobodyOut_data();
+    void guessingLocksNobodyOut();
+    void loginsLeaveOtherRequestsAlone();
     void sessionsExpireAndAreLimited();
 };
 
@@ -431,6 +434,74 @@ void ServerLimitsTest::guessingIsSlowedDown()
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
     CHECK_STATUS(a.login(kUser, kPassword), 200);
     QCOMPARE(s.stop(), 0);
+}
+
+void ServerLimitsTest::guessingLocksNobodyOut_data()
+{
+    QTest::addColumn<QString>("failingName");
+    QTest::addColumn<QString>("failingAddress");
+    QTest::addColumn<QString>("loginAddress");
+    QTest::newRow("someone guesses the name elsewhere") << "demo"
+                                                        << "127.0.0.2"
+                                                        << "127.0.0.3";
+    QTest::newRow("a colleague mistypes behind the same address") << "anna"
+                                                                  << "127.0.0.4"
+                                                                  << "127.0.0.4";
+}
+
+// Wrong passwords slow down whoever sends them, for the name they try; a
+// right password from anywhere else gets in at once.
+void ServerLimitsTest::guessingLocksNobodyOut()
+{
+    QFETCH(QString, failingName);
+    QFETCH(QString, failingAddress);
+    QFETCH(QString, loginAddress);
+    ServerProcess s;
+    QVERIFY(start(s, {"--login-attempts", "3"}));
+    const auto login = [&](const QString &from, const std::string &name, const std::string &password) {
+        RawConnection c(s.port(), from.toStdString());
+        c.send(request("POST /tokens HTTP/1.1\r\nHost: x\r\nAuthorization: " + basic(name, password)));
+        return c.status(10000);
+    };
+    for (int i = 0; i < 4; ++i)
+        login(failingAddress, failingName.toStdString(), "falsch");
+    QCOMPARE(login(failingAddress, failingName.toStdString(), "falsch"), 429);
+    QCOMPARE(login(loginAddress, kUser, kPassword), 200);
+    QCOMPARE(s.stop(), 0);
+}
+
+// Checking a password is slow on purpose; a crowd logging in at once (the
+// office at eight) does not hold up the requests of those already working.
+void ServerLimitsTest::loginsLeaveOtherRequestsAlone()
+{
+    ServerProcess s;
+    QVERIFY(start(s, {"--max-tokens-per-user", "100000"}));
+    Api working(s.port());
+    CHECK_STATUS(working.login(kUser, kPassword), 200);
+    std::atomic<bool> crowding {true};
+    std::atomic<int> loggedIn {0};
+    std::vector<std::thread> crowd;
+    for (int i = 0; i < 12; ++i)
+        crowd.emplace_back([&] {
+            Api a(s.port());
+            while (crowding)
+                loggedIn += a.login(kUser, kPassword).status == 200;
+        });
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    std::vector<qint64> took;
+    for (int i = 0; i < 15; ++i) {
+        QElapsedTimer t;
+        t.start();
+        CHECK_STATUS(working.get("/taxes"), 200);
+        took.push_back(t.elapsed());
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    crowding = false;
+    for (auto &t : crowd)
+        t.join();
+    std::sort(took.begin(), took.end());
+    QVERIFY(loggedIn > 0);
+    QVERIFY2(took[took.size() / 2] < 150, qPrintable(QStringLiteral("median %1 ms").arg(took[took.size() / 2])));
 }
 
 void ServerLimitsTest::sessionsExpireAndAreLimited()

@@ -11,6 +11,7 @@
 #include "billing.h"
 #include "db.h"
 #include "http.h"
+#include "login_throttle.h"
 #include "money.h"
 #include "options.h"
 #include "paging.h"
@@ -40,6 +41,8 @@ private slots:
     void textsOfAnyLengthPrint();
     void sumsDoNotOverflow();
     void fullDiskIsToldApart();
+    void loginThrottleRules_data();
+    void loginThrottleRules();
     void misusedStatementsFailLoudly_data();
     void misusedStatementsFailLoudly();
 };
@@ -366,6 +369,54 @@ void ServerUnitTest::fullDiskIsToldApart()
     }
     QCOMPARE(status, 507);
     QVERIFY(message.find("disk is full") != std::string::npos);
+}
+
+void ServerUnitTest::loginThrottleRules_data()
+{
+    // Steps "SECONDS fail|ok|wait NAME@ADDRESS [xTIMES | EXPECTED]"; in a
+    // repeated fail, "#" in the name counts up (other names).
+    QTest::addColumn<QStringList>("steps");
+    QTest::newRow("the pair waits, doubling to a minute") << QStringList {"0 fail demo@a x5", "0 wait demo@a 1",
+        "1 fail demo@a", "1 wait demo@a 2", "3 fail demo@a x10", "3 wait demo@a 60", "63 wait demo@a 0"};
+    QTest::newRow("other addresses and other names go on")
+        << QStringList {"0 fail demo@a x20", "0 wait demo@b 0", "0 wait anna@a 0"};
+    QTest::newRow("a right password clears the pair")
+        << QStringList {"0 fail demo@a x6", "2 ok demo@a", "2 wait demo@a 0", "2 fail demo@a", "2 wait demo@a 0"};
+    QTest::newRow("a quiet hour forgets the pair")
+        << QStringList {"0 fail demo@a x6", "3700 fail demo@a", "3700 wait demo@a 0"};
+    QTest::newRow("an office mistypes within its budget")
+        << QStringList {"0 fail user#@office x99", "0 wait demo@office 0"};
+    QTest::newRow("beyond the budget the address waits, and it refills")
+        << QStringList {"0 fail user#@office x100", "0 wait demo@office 36", "0 wait demo@home 0",
+               "36 wait demo@office 0", "36 fail x@office", "36 wait demo@office 36"};
+    QTest::newRow("logging in between guesses earns no budget")
+        << QStringList {"0 fail user#@office x100", "0 ok demo@office", "0 wait anna@office 36"};
+}
+
+// The rules of login throttling, on a clock of the test's own: budget 100
+// failures an hour per address, 5 free failures per name and address.
+void ServerUnitTest::loginThrottleRules()
+{
+    QFETCH(QStringList, steps);
+    LoginThrottle throttle(5, 100);
+    const auto start = LoginThrottle::Clock::now();
+    for (const QString &step : steps) {
+        const QStringList p = step.split(' ');
+        const auto now = start + std::chrono::seconds(p[0].toInt());
+        const QStringList who = p[2].split('@');
+        if (p[1] == "fail") {
+            const int times = p.size() > 3 ? p[3].mid(1).toInt() : 1;
+            for (int i = 0; i < times; ++i)
+                throttle.failed(
+                    QString(who[0]).replace('#', QString::number(i)).toStdString(), who[1].toStdString(), now);
+        } else if (p[1] == "ok") {
+            throttle.succeeded(who[0].toStdString(), who[1].toStdString());
+        } else {
+            QVERIFY2(throttle.waitSeconds(who[0].toStdString(), who[1].toStdString(), now) == p[3].toInt(),
+                qPrintable(step + ": "
+                    + QString::number(throttle.waitSeconds(who[0].toStdString(), who[1].toStdString(), now))));
+        }
+    }
 }
 
 void ServerUnitTest::misusedStatementsFailLoudly_data()
