@@ -83,6 +83,8 @@ private:
 private slots:
     void idleAndSlowClientsDoNotStopOthers();
     void connectionLimitsPerAddressAndInAll();
+    void anOfficeBehindOneAddressIsServed();
+    void slowestSendersMakeRoomWhenFull();
     void bodiesAndHeadersAreBounded();
     void repliesIgnoreRange();
     void checkoutOfTooManyOrdersIsRefused();
@@ -157,6 +159,49 @@ void ServerLimitsTest::connectionLimitsPerAddressAndInAll()
     Api fresh(s.port());
     CHECK_STATUS(fresh.get("/taxes"), 401);
     QVERIFY(held.front()->closedByPeer(2000));
+    QCOMPARE(s.stop(), 0);
+}
+
+// A hundred desks behind one address, each client with the six connections
+// Qt opens to one host, all asking at once: every request is answered.
+void ServerLimitsTest::anOfficeBehindOneAddressIsServed()
+{
+    ServerProcess s;
+    QVERIFY(start(s));
+    std::vector<std::unique_ptr<RawConnection>> desks;
+    for (int i = 0; i < 600; ++i) {
+        desks.push_back(std::make_unique<RawConnection>(s.port(), "127.0.0.6"));
+        QVERIFY(desks.back()->send(request("GET /taxes HTTP/1.1\r\nHost: x")));
+    }
+    int answered = 0;
+    for (auto &d : desks)
+        answered += d->status(5000) == 401;
+    QCOMPARE(answered, 600);
+    QCOMPARE(s.stop(), 0);
+}
+
+// When the server is full of clients stuck in the middle of a request (a
+// body announced and never sent), the slowest of them makes room for a new
+// client, not only a connection that idles.
+void ServerLimitsTest::slowestSendersMakeRoomWhenFull()
+{
+    ServerProcess s;
+    QVERIFY(start(s, {"--max-connections", "8"}));
+    std::vector<std::unique_ptr<RawConnection>> stuck;
+    for (int i = 0; i < 8; ++i) {
+        stuck.push_back(std::make_unique<RawConnection>(s.port(), "127.0.1." + std::to_string(1 + i)));
+        QVERIFY(stuck.back()->send("POST /customer HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\n"
+                                   "Content-Length: 1000\r\n\r\n{\"surname\""));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    for (int i = 0; i < 3; ++i) {
+        Api fresh(s.port());
+        CHECK_STATUS(fresh.get("/taxes"), 401);
+    }
+    int cut = 0;
+    for (auto &c : stuck)
+        cut += c->closedByPeer(100);
+    QVERIFY2(cut >= 3, qPrintable(QString::number(cut)));
     QCOMPARE(s.stop(), 0);
 }
 
