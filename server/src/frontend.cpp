@@ -47,10 +47,28 @@ public:
     // progress; callable from any thread.
     virtual void closeWhenIdle() = 0;
 
+    // What the connection is doing, for choosing whom to close when the
+    // server is full: waiting for a request, receiving one (header or
+    // body), or anything else (being answered, closing).
+    enum Stage : int { Idle, Receiving, Other };
+
+    // Called from the connection's own strand.
+    void enter(Stage s)
+    {
+        if (s == Receiving && stage != Receiving)
+            received = 0;
+        since = nowMs();
+        stage = s;
+    }
+
     std::uint64_t id = 0;
     std::string address;
-    std::atomic<bool> idle {false};
-    std::atomic<std::int64_t> idleSince {0};
+    std::atomic<int> stage {Idle};
+    // When the current stage began (ms); for Receiving, the request's first
+    // byte.
+    std::atomic<std::int64_t> since {0};
+    // Bytes of the request body received so far.
+    std::atomic<std::int64_t> received {0};
 };
 
 } // namespace
@@ -175,13 +193,11 @@ private:
         if (buffer_.size() > 0)
             return readHeader();
         buffer_.shrink_to_fit();
-        idleSince = nowMs();
-        idle = true;
+        enter(Idle);
         waitingIdle_ = true;
         lowest().expires_after(std::chrono::seconds(limits().idleTimeoutSeconds));
         stream_.async_read_some(buffer_.prepare(512), [self = self()](const error_code &ec, std::size_t n) {
             self->waitingIdle_ = false;
-            self->idle = false;
             self->buffer_.commit(n);
             if (ec)
                 return self->finish();
@@ -193,7 +209,7 @@ private:
     // header time, however slowly it trickles in.
     void readHeader()
     {
-        idle = false;
+        enter(Receiving);
         parser_.emplace();
         parser_->header_limit(static_cast<std::uint32_t>(limits().maxHeaderBytes));
         parser_->body_limit(static_cast<std::uint64_t>(limits().maxBodyBytes));
@@ -246,10 +262,18 @@ private:
         readBody();
     }
 
+    // The whole body has to arrive within the body time; it is read piece
+    // by piece so that the server sees how fast it comes.
     void readBody()
     {
         lowest().expires_after(std::chrono::seconds(limits().bodyTimeoutSeconds));
-        http::async_read(stream_, buffer_, *parser_, [self = self()](const error_code &ec, std::size_t) {
+        readBodyPiece();
+    }
+
+    void readBodyPiece()
+    {
+        http::async_read_some(stream_, buffer_, *parser_, [self = self()](const error_code &ec, std::size_t n) {
+            self->received += static_cast<std::int64_t>(n);
             if (ec == http::error::body_limit)
                 return self->refuse(
                     413, "the request body is larger than " + std::to_string(self->limits().maxBodyBytes) + " bytes");
@@ -258,12 +282,15 @@ private:
                         || ec == http::error::partial_message || ec == net::error::connection_reset
                     ? self->finish()
                     : self->refuse(400, "malformed request body: " + ec.message());
+            if (!self->parser_->is_done())
+                return self->readBodyPiece();
             self->dispatch();
         });
     }
 
     void dispatch()
     {
+        enter(Other);
         auto msg = parser_->release();
         parser_.reset();
         keepAlive_ = msg.keep_alive();
@@ -295,6 +322,7 @@ private:
 
     void refuse(int status, const std::string &message)
     {
+        enter(Other);
         keepAlive_ = false;
         head_ = false;
         parser_.reset();
@@ -337,6 +365,7 @@ private:
     // (413 during an upload) is not destroyed by a reset.
     void closeGracefully()
     {
+        enter(Other);
         lowest().expires_after(std::chrono::seconds(2));
         if constexpr (Tls) {
             stream_.async_shutdown([self = self()](const error_code &) { self->finish(); });
@@ -359,7 +388,7 @@ private:
 
     void finish()
     {
-        idle = false;
+        enter(Other);
         lowest().close();
     }
 
@@ -445,10 +474,17 @@ void HttpFrontend::Impl::onAccept(const error_code &ec, tcp::socket socket)
 }
 
 // Whether one more connection from this address fits. At the total limit
-// the connection that has been idle longest makes room: idle keep-alive
-// connections are cheap for a client to open again.
+// one makes room: the slowest sender, a connection that has been receiving
+// a request for a while at a crawl (a header or body trickling in, or
+// stuck), else the connection idle the longest; idle keep-alive
+// connections are cheap for a client to open again. A connection busy with
+// a request it sent in time is never closed for another.
 bool HttpFrontend::Impl::admit(const std::string &address)
 {
+    // Receiving for this long at less than this rate counts as slow; a
+    // client of the office sends its request in one go.
+    constexpr std::int64_t kSlowAfterMs = 1000;
+    constexpr double kSlowBytesPerSecond = 4096;
     std::shared_ptr<Connection> evict;
     {
         std::lock_guard<std::mutex> g(registryMutex);
@@ -458,18 +494,32 @@ bool HttpFrontend::Impl::admit(const std::string &address)
             return false;
         if (static_cast<int>(connections.size()) < limits.maxConnections)
             return true;
-        std::int64_t oldest = 0;
+        const std::int64_t now = nowMs();
+        std::shared_ptr<Connection> slowest, idlest;
+        double slowestRate = 0;
         for (const auto &[id, weak] : connections) {
             auto c = weak.lock();
-            if (c && c->idle && (!evict || c->idleSince < oldest)) {
-                evict = c;
-                oldest = c->idleSince;
+            if (!c)
+                continue;
+            const int stage = c->stage;
+            const std::int64_t since = c->since;
+            if (stage == Connection::Idle) {
+                if (!idlest || since < idlest->since)
+                    idlest = c;
+            } else if (stage == Connection::Receiving && now - since >= kSlowAfterMs) {
+                const double rate = static_cast<double>(c->received) * 1000.0 / static_cast<double>(now - since);
+                if (rate < kSlowBytesPerSecond && (!slowest || rate < slowestRate)) {
+                    slowest = c;
+                    slowestRate = rate;
+                }
             }
         }
+        evict = slowest ? slowest : idlest;
     }
     if (!evict)
         return false;
-    evict->idle = false;
+    // Not chosen twice while it closes.
+    evict->stage = Connection::Other;
     evict->closeNow();
     return true;
 }

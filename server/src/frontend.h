@@ -19,8 +19,8 @@ namespace vx {
 
 struct FrontendLimits
 {
-    int maxConnections = 2048;
-    int maxConnectionsPerAddress = 128;
+    int maxConnections = 4096;
+    int maxConnectionsPerAddress = 1024;
     int backlog = 1024;
     int headerTimeoutSeconds = 10;
     int idleTimeoutSeconds = 15;

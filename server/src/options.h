@@ -45,8 +45,8 @@ struct Options
 
     // Connections and requests.
     std::int64_t workers = 8;
-    std::int64_t maxConnections = 2048;
-    std::int64_t maxConnectionsPerAddress = 128;
+    std::int64_t maxConnections = 4096;
+    std::int64_t maxConnectionsPerAddress = 1024;
     std::int64_t backlog = 1024;
     std::int64_t headerTimeout = 10;
     std::int64_t idleTimeout = 15;

@@ -194,9 +194,10 @@ void ServerLimitsTest::slowestSendersMakeRoomWhenFull()
                                    "Content-Length: 1000\r\n\r\n{\"surname\""));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    std::vector<std::unique_ptr<Api>> fresh;
     for (int i = 0; i < 3; ++i) {
-        Api fresh(s.port());
-        CHECK_STATUS(fresh.get("/taxes"), 401);
+        fresh.push_back(std::make_unique<Api>(s.port()));
+        CHECK_STATUS(fresh.back()->get("/taxes"), 401);
     }
     int cut = 0;
     for (auto &c : stuck)
