@@ -331,6 +331,8 @@ private:
 
     void write(Response r)
     {
+        if (r.file && !head_ && r.status == 200)
+            return writeFile(std::move(r));
         res_ = {};
         res_.version(version_ == 10 ? 10 : 11);
         res_.result(static_cast<unsigned>(r.status));
@@ -343,7 +345,7 @@ private:
         if (r.status == 204 || r.status == 304) {
             res_.body().clear();
         } else {
-            const auto length = res_.body().size();
+            const auto length = r.file ? r.file->size() : res_.body().size();
             if (head_)
                 res_.body().clear();
             res_.content_length(length);
@@ -352,6 +354,51 @@ private:
         http::async_write(stream_, res_, [self = self()](const error_code &ec, std::size_t) {
             const bool again = self->res_.keep_alive();
             self->res_ = {};
+            if (ec)
+                return self->finish();
+            if (!again)
+                return self->closeGracefully();
+            self->waitForRequest();
+        });
+    }
+
+    // A reply read from a file as it is sent: what lies in memory is a
+    // buffer of a few KiB, however large the file. The client has to take
+    // some of it within the write time, again and again, not all of it.
+    void writeFile(Response r)
+    {
+        fileRes_.emplace();
+        fileRes_->version(version_ == 10 ? 10 : 11);
+        fileRes_->result(static_cast<unsigned>(r.status));
+        for (const auto &[name, value] : r.headers)
+            fileRes_->set(name, value);
+        if (!r.contentType.empty())
+            fileRes_->set(http::field::content_type, r.contentType);
+        beast::file file;
+        file.native_handle(r.file->take());
+        error_code ec;
+        fileRes_->body().reset(std::move(file), ec);
+        if (ec) {
+            fileRes_.reset();
+            return write(errorReply(500, "the file cannot be read"));
+        }
+        fileRes_->keep_alive(keepAlive_ && !closeRequested_ && !front_.stopping);
+        fileRes_->content_length(fileRes_->body().size());
+        fileHold_ = std::move(r.file);
+        fileSr_.emplace(*fileRes_);
+        writeFilePiece();
+    }
+
+    void writeFilePiece()
+    {
+        lowest().expires_after(std::chrono::seconds(limits().writeTimeoutSeconds));
+        http::async_write_some(stream_, *fileSr_, [self = self()](const error_code &ec, std::size_t) {
+            if (!ec && !self->fileSr_->is_done())
+                return self->writeFilePiece();
+            const bool again = self->fileRes_->keep_alive();
+            self->fileSr_.reset();
+            self->fileRes_.reset();
+            self->fileHold_.reset();
             if (ec)
                 return self->finish();
             if (!again)
@@ -398,6 +445,9 @@ private:
     std::optional<http::request_parser<http::string_body>> parser_;
     std::optional<http::response<http::empty_body>> interim_;
     http::response<http::string_body> res_;
+    std::optional<http::response<http::file_body>> fileRes_;
+    std::optional<http::response_serializer<http::file_body>> fileSr_;
+    std::shared_ptr<FileReply> fileHold_; // a place among the downloads, until sent
     unsigned version_ = 11;
     bool keepAlive_ = false;
     bool head_ = false;

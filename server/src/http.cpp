@@ -1,5 +1,7 @@
 #include "http.h"
 
+#include <unistd.h>
+
 #include <cctype>
 #include <cmath>
 #include <limits>
@@ -164,6 +166,32 @@ void Response::set_content(std::string content, const std::string &type)
 {
     body = std::move(content);
     contentType = type;
+    file.reset();
+}
+
+void Response::set_file(std::shared_ptr<FileReply> f, const std::string &type)
+{
+    body.clear();
+    contentType = type;
+    file = std::move(f);
+}
+
+FileReply::FileReply(int fd, std::uint64_t size, std::shared_ptr<void> slot)
+    : fd_(fd), size_(size), slot_(std::move(slot))
+{
+}
+
+FileReply::~FileReply()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+int FileReply::take()
+{
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
 }
 
 // ---------------------------------------------------------------- Ctx

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -50,6 +51,27 @@ struct Request
     std::string get_param_value(const std::string &key) const;
 };
 
+// A file opened for a reply that is read from disk while it is sent
+// (update packages). Closed when the last copy goes, unless taken.
+class FileReply
+{
+public:
+    // `slot` is released with the file (a place among the downloads).
+    FileReply(int fd, std::uint64_t size, std::shared_ptr<void> slot = nullptr);
+    ~FileReply();
+    FileReply(const FileReply &) = delete;
+    FileReply &operator=(const FileReply &) = delete;
+
+    std::uint64_t size() const { return size_; }
+    // Hands the descriptor over to the caller, who closes it.
+    int take();
+
+private:
+    int fd_;
+    std::uint64_t size_;
+    std::shared_ptr<void> slot_;
+};
+
 // The reply a handler builds.
 struct Response
 {
@@ -57,9 +79,12 @@ struct Response
     std::string body;
     std::string contentType;
     HeaderList headers;
+    // When set, the body is this file's bytes instead of `body`.
+    std::shared_ptr<FileReply> file;
 
     void set_header(const std::string &name, const std::string &value);
     void set_content(std::string content, const std::string &type);
+    void set_file(std::shared_ptr<FileReply> f, const std::string &type);
 };
 
 std::string percentDecode(const std::string &s);

@@ -59,6 +59,7 @@ const NumberOption kNumbers[] = {
     {"--login-address-budget", &Options::loginAddressBudget, 1, 1000000},
     {"--login-threads", &Options::loginThreads, 1, 64},
     {"--db-cache-mib", &Options::dbCacheMiB, 1, 64 * 1024},
+    {"--max-downloads", &Options::maxDownloads, 1, 100000},
 };
 
 bool plausiblePublicUrl(const std::string &url)
@@ -124,7 +125,8 @@ std::string usage()
            "                        seed gives the same data, and a database takes each seed\n"
            "                        once, so a restart with the same options adds nothing\n"
            "  --updates DIR         serve DIR's update feed (updates.json) and packages\n"
-           "                        under /vendrix/, without a session\n"
+           "                        under /vendrix/, without a session; the directory is\n"
+           "                        read at every request, so a new package needs no restart\n"
            "\n"
            "Limits (a client that exceeds one gets a clear error or is disconnected):\n"
            "  --workers N           threads running requests, each with its own database\n"
@@ -171,6 +173,8 @@ std::string usage()
            "  --login-threads N     threads that check passwords, apart from the workers\n"
            "                        (default 2); at most 256 logins wait for them, beyond\n"
            "                        that a login is answered 503\n"
+           "  --max-downloads N     update packages sent at once (default 32; 503 beyond);\n"
+           "                        they are read from disk as they go out\n"
            "  --db-cache-mib N      page cache of each database connection in MiB (default\n"
            "                        32); reads are also served from a shared memory map\n"
            "  --help                show this text\n";

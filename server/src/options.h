@@ -42,6 +42,8 @@ struct Options
     std::int64_t seed = 1;
     // Directory with an update feed and its packages, served under /vendrix/.
     std::string updatesDir;
+    // Packages of updatesDir sent at once.
+    std::int64_t maxDownloads = 32;
 
     // Connections and requests.
     std::int64_t workers = 8;

@@ -10,7 +10,6 @@
 #include "billing.h"
 #include "pdf.h"
 #include "routes.h"
-#include "routes_updates.h"
 
 namespace vx {
 
@@ -105,7 +104,7 @@ Server::Server(const Options &options, RecordLog *record, WriteGate &gate)
     addOrderRoutes(router_);
     addWarehouseRoutes(router_);
     if (!options.updatesDir.empty())
-        addUpdateRoutes(publicRouter_, options.updatesDir);
+        updates_ = std::make_unique<UpdateFiles>(options.updatesDir, static_cast<int>(options.maxDownloads));
 }
 
 Server::~Server()
@@ -154,11 +153,8 @@ void Server::handle(const RequestPtr &req, Db &db, const HttpFrontend::Done &don
             serveDocument(c, segs[1], segs[2]);
             return;
         }
-        const auto open = publicRouter_.match(req->method, req->path);
-        if (open.handler) {
-            (*open.handler)(c);
+        if (updates_ && updates_->serve(c, segs))
             return;
-        }
         const auto token = parseBearer(req->get_header_value("Authorization"));
         if (!token)
             fail(401, "log in first: this request needs \"Authorization: Bearer <token>\"");

@@ -14,6 +14,7 @@
 #include "options.h"
 #include "paging.h"
 #include "record_log.h"
+#include "routes_updates.h"
 #include "workers.h"
 
 namespace vx {
@@ -68,7 +69,7 @@ private:
     RecordLog *record_;
     AppState state_;
     Router router_;
-    Router publicRouter_; // served without a session
+    std::unique_ptr<UpdateFiles> updates_; // served without a session
     LoginThrottle throttle_;
     std::unique_ptr<WorkerPool> pool_;
     std::unique_ptr<TaskPool> passwordChecks_;

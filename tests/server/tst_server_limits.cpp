@@ -2,6 +2,7 @@
 // lie: each case runs the built binary with limits small enough to reach
 // within a second or two.
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -99,6 +100,7 @@ private slots:
     void guessingLocksNobodyOut();
     void loginsLeaveOtherRequestsAlone();
     void sessionsExpireAndAreLimited();
+    void updatePackagesAreSentFromDisk();
 };
 
 // Idle keep-alive connections and clients that send their header slowly
@@ -569,6 +571,55 @@ void ServerLimitsTest::sessionsExpireAndAreLimited()
     CHECK_STATUS(second.get("/me"), 401);
     std::this_thread::sleep_for(std::chrono::milliseconds(4500));
     CHECK_STATUS(third.get("/me"), 401);
+    QCOMPARE(s.stop(), 0);
+}
+
+// Update packages go out from disk, whatever their size and however slowly
+// they are taken; a bounded number at once; new ones without a restart.
+void ServerLimitsTest::updatePackagesAreSentFromDisk()
+{
+    const QString updates = path("updates");
+    QVERIFY(QDir().mkpath(updates));
+    QFile big(updates + "/vendrix-9.0.0-linux-x86_64.tar.gz");
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(64 << 20));
+    big.close();
+    ServerProcess s;
+    QVERIFY(start(s, {"--updates", updates, "--max-downloads", "4"}));
+    const auto peakMiB = [&] {
+        QFile status(QStringLiteral("/proc/%1/status").arg(s.pid()));
+        status.open(QIODevice::ReadOnly);
+        const QString text = QString::fromLatin1(status.readAll());
+        return text.section("VmHWM:", 1).trimmed().section(' ', 0, 0).toLongLong() / 1024;
+    };
+    const qint64 before = peakMiB();
+    const std::string get = request("GET /vendrix/vendrix-9.0.0-linux-x86_64.tar.gz HTTP/1.1\r\nHost: x");
+    std::vector<std::unique_ptr<RawConnection>> unread;
+    for (int i = 0; i < 4; ++i) {
+        unread.push_back(std::make_unique<RawConnection>(s.port()));
+        QVERIFY(unread.back()->send(get));
+        QCOMPARE(unread.back()->status(5000), 200);
+    }
+    RawConnection fifth(s.port());
+    QVERIFY(fifth.send(get));
+    QCOMPARE(fifth.status(5000), 503);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    QVERIFY2(peakMiB() - before < 32, qPrintable(QStringLiteral("%1 -> %2 MiB").arg(before).arg(peakMiB())));
+
+    QByteArray bytes;
+    for (int i = 0; i < 30000; ++i)
+        bytes += QByteArray::number(i * 7919);
+    QFile added(updates + "/vendrix-9.0.1-linux-x86_64.tar.gz");
+    QVERIFY(added.open(QIODevice::WriteOnly) && added.write(bytes) == bytes.size());
+    added.close();
+    unread.clear(); // their places come back
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    Api client(s.port());
+    const Reply package = client.get("/vendrix/vendrix-9.0.1-linux-x86_64.tar.gz");
+    CHECK_STATUS(package, 200);
+    QVERIFY(package.body == bytes.toStdString());
+    QCOMPARE(client.send("HEAD", "/vendrix/vendrix-9.0.0-linux-x86_64.tar.gz", "", {}).header("Content-Length"),
+        std::to_string(64 << 20));
+    QVERIFY(client.get("/vendrix").body.find("vendrix-9.0.1-linux-x86_64.tar.gz") != std::string::npos);
     QCOMPARE(s.stop(), 0);
 }
 
