@@ -960,6 +960,8 @@ void ServerHttpTest::recordModeWritesRawRequests()
 {
     const std::string raw = "{\"fullname\":  \"anna\", \"zzz\": [1,2]}";
     api_->post("/customer/search", raw);
+    const std::string link = api_->get("/invoice?page=1").json()[0]["attachement_link"].get<std::string>();
+    CHECK_STATUS(Api(demo_.port()).get(pathOf(link)), 200);
     api_->get("/customer?page=2");
     api_->get("/customer/search%20x");
     api_->login(kUser, kPassword);
@@ -975,6 +977,11 @@ void ServerHttpTest::recordModeWritesRawRequests()
     for (const std::string &secret :
         {std::string("geheim-123"), basic(kUser, kPassword).substr(6), api_->token(), kPassword})
         QVERIFY2(!all.contains(QByteArray::fromStdString(secret)), secret.c_str());
+    // Nor the capability of an invoice document fetched earlier: its link
+    // is the permission to read it.
+    const std::string capability = link.substr(link.find("/files/") + 7, 32);
+    QVERIFY(all.contains(QByteArray("/files/")));
+    QVERIFY2(!all.contains(QByteArray::fromStdString(capability)), capability.c_str());
     bool sawSearch = false, sawPage = false, sawEncoded = false, sawLogin = false;
     for (const QByteArray &line : all.split('\n')) {
         if (line.isEmpty())

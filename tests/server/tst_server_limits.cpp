@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -101,6 +102,7 @@ private slots:
     void loginsLeaveOtherRequestsAlone();
     void sessionsExpireAndAreLimited();
     void updatePackagesAreSentFromDisk();
+    void recordFileIsBounded();
 };
 
 // Idle keep-alive connections and clients that send their header slowly
@@ -620,6 +622,24 @@ void ServerLimitsTest::updatePackagesAreSentFromDisk()
     QCOMPARE(client.send("HEAD", "/vendrix/vendrix-9.0.0-linux-x86_64.tar.gz", "", {}).header("Content-Length"),
         std::to_string(64 << 20));
     QVERIFY(client.get("/vendrix").body.find("vendrix-9.0.1-linux-x86_64.tar.gz") != std::string::npos);
+    QCOMPARE(s.stop(), 0);
+}
+
+// The record file does not grow without end: at its bound it moves aside
+// (one older file is kept) and a new one begins.
+void ServerLimitsTest::recordFileIsBounded()
+{
+    const QString record = path("bounded.jsonl");
+    ServerProcess s;
+    QVERIFY(start(s, {"--record", record, "--record-max-mib", "1"}));
+    Api a(s.port());
+    const std::string body = "{\"fullname\": \"" + std::string(400 * 1024, 'x') + "\"}";
+    for (int i = 0; i < 6; ++i)
+        a.post("/customer/search", body);
+    QVERIFY(QFileInfo(record).size() <= (1 << 20));
+    QVERIFY(QFileInfo(record + ".1").size() > (512 << 10));
+    QVERIFY(QFileInfo(record + ".1").size() <= (1 << 20));
+    QCOMPARE(QFile(record + ".1").permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
     QCOMPARE(s.stop(), 0);
 }
 
