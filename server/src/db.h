@@ -55,6 +55,9 @@ struct DbSettings
     std::int64_t cacheKiB = 32 * 1024;
     // Bring the schema up to date (the first connection of a process).
     bool migrate = true;
+    // The PostgreSQL address came from a private file, not the command
+    // line, so it may carry a password.
+    bool addressIsPrivate = false;
 };
 
 // A prepared statement of one engine (sqlite_db.cpp, pg_db.cpp).

@@ -60,6 +60,7 @@ const NumberOption kNumbers[] = {
     {"--login-threads", &Options::loginThreads, 1, 64},
     {"--db-cache-mib", &Options::dbCacheMiB, 1, 64 * 1024},
     {"--max-downloads", &Options::maxDownloads, 1, 100000},
+    {"--record-max-mib", &Options::recordMaxMiB, 1, 1024 * 1024},
 };
 
 bool plausiblePublicUrl(const std::string &url)
@@ -96,6 +97,9 @@ std::string usage()
            "                        the password comes from PGPASSFILE, ~/.pgpass or\n"
            "                        PGPASSWORD, never from the command line; a socket\n"
            "                        directory is given as ?host=/DIR\n"
+           "  --db-file FILE        read the --db address from the first line of FILE, which\n"
+           "                        only the server's user should be able to read; such an\n"
+           "                        address may hold a password (postgresql://USER:PW@...)\n"
            "  --copy-from FILE      copy the SQLite database FILE into the empty PostgreSQL\n"
            "                        database of --db, then exit\n"
            "  --demo                seed demo data and the demo user (once per database)\n"
@@ -106,10 +110,13 @@ std::string usage()
            "                        default: the listen address\n"
            "  --page-size N         records per page of paged lists (default 10)\n"
            "  --record FILE         append every request as one JSON line to FILE (created\n"
-           "                        readable by its owner only); credentials, tokens and\n"
-           "                        passwords in it are replaced by \"<redacted>\"\n"
-           "  --record-credentials  keep credentials and tokens in the record file, for test\n"
-           "                        harnesses that check what a client sent\n"
+           "                        readable by its owner only); credentials, tokens,\n"
+           "                        passwords and document capabilities in it are replaced\n"
+           "                        by \"<redacted>\"\n"
+           "  --record-max-mib N    at N MiB the record file moves aside to FILE.1 (replacing\n"
+           "                        an older one) and a new one begins (default 64)\n"
+           "  --record-credentials  keep credentials, tokens and capabilities in the record\n"
+           "                        file, for test harnesses that check what a client sent\n"
            "  --maintenance         refuse logins with 503 (service unavailable)\n"
            "  --add-user NAME       create the user or reset its password; the password is\n"
            "                        read from --password-file, or else as one line from\n"
@@ -219,6 +226,9 @@ ParseResult parseOptions(const std::vector<std::string> &args)
         } else if (a == "--db") {
             if (!value(o.dbPath) || o.dbPath.empty())
                 return {std::nullopt, "--db needs a file name or a postgresql:// address"};
+        } else if (a == "--db-file") {
+            if (!value(o.dbFile) || o.dbFile.empty())
+                return {std::nullopt, "--db-file needs a file name"};
         } else if (a == "--copy-from") {
             if (!value(o.copyFrom) || o.copyFrom.empty())
                 return {std::nullopt, "--copy-from needs the file name of an SQLite database"};
@@ -261,9 +271,9 @@ ParseResult parseOptions(const std::vector<std::string> &args)
     }
     if (!haveListen && o.copyFrom.empty())
         return {std::nullopt, "--listen is required"};
-    if (o.dbPath.empty())
-        return {std::nullopt, "--db is required"};
-    if (!o.copyFrom.empty() && !isPostgresTarget(o.dbPath))
+    if (o.dbPath.empty() == o.dbFile.empty())
+        return {std::nullopt, "give either --db or --db-file"};
+    if (!o.copyFrom.empty() && o.dbFile.empty() && !isPostgresTarget(o.dbPath))
         return {std::nullopt, "--copy-from copies into a PostgreSQL database: give --db postgresql://..."};
     if (o.tlsCert.empty() != o.tlsKey.empty())
         return {std::nullopt, "--tls-cert and --tls-key go together"};

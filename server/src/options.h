@@ -22,6 +22,9 @@ struct Options
     int port = 8080;
     // An SQLite file, or a postgresql:// connection address.
     std::string dbPath;
+    // A file whose first line is dbPath (an address with a password stays
+    // out of the process list); read by the program, not the parser.
+    std::string dbFile;
     // An SQLite database to copy into the PostgreSQL database of dbPath.
     std::string copyFrom;
     bool demo = false;
@@ -33,6 +36,8 @@ struct Options
     std::string recordPath;
     // Keep credentials and tokens in the record file (test harnesses).
     bool recordCredentials = false;
+    // The size at which the record file moves aside.
+    std::int64_t recordMaxMiB = 64;
     bool maintenance = false;
     std::vector<NewUser> addUsers;
     std::string passwordFile;

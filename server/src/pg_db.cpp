@@ -262,11 +262,12 @@ private:
 class PgEngine : public DbEngine
 {
 public:
-    explicit PgEngine(const std::string &uri) : uri_(uri)
+    PgEngine(const std::string &uri, bool addressIsPrivate) : uri_(uri)
     {
-        if (uriHasPassword(uri))
+        if (uriHasPassword(uri) && !addressIsPrivate)
             throw DbError("a password does not belong in the --db address, where every user of the machine can "
-                          "read it; put it in PGPASSFILE or ~/.pgpass (or PGPASSWORD)");
+                          "read it; put it in PGPASSFILE or ~/.pgpass (or PGPASSWORD), or give the whole "
+                          "address in a file readable only by the server (--db-file)");
         // Defaults first: what the address says overrides them.
         const char *keys[] = {"connect_timeout", "application_name", "client_encoding", "dbname", nullptr};
         const char *values[] = {"5", "vendrix-server", "UTF8", uri.c_str(), nullptr};
@@ -357,8 +358,18 @@ public:
     }
 
 private:
-    // The address without anything after "?" (options may hold secrets).
-    std::string where() const { return uri_.substr(0, uri_.find('?')); }
+    // The address for messages: without anything after "?" (options may
+    // hold secrets) and without a password.
+    std::string where() const
+    {
+        std::string shown = uri_.substr(0, uri_.find('?'));
+        const std::size_t start = shown.find("://") + 3;
+        const std::size_t at = shown.find('@', start);
+        const std::size_t colon = shown.find(':', start);
+        if (at != std::string::npos && colon < at)
+            shown.erase(colon, at - colon);
+        return shown;
+    }
     static std::string trimmed(std::string s)
     {
         while (!s.empty() && (s.back() == '\n' || s.back() == ' '))
@@ -429,9 +440,9 @@ bool PgStmt::step()
 
 } // namespace
 
-std::unique_ptr<DbEngine> openPostgres(const std::string &uri, const DbSettings &)
+std::unique_ptr<DbEngine> openPostgres(const std::string &uri, const DbSettings &settings)
 {
-    return std::make_unique<PgEngine>(uri);
+    return std::make_unique<PgEngine>(uri, settings.addressIsPrivate);
 }
 
 } // namespace vx

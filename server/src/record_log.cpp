@@ -86,6 +86,29 @@ int nesting(const std::string &text)
     return deepest;
 }
 
+bool isLowerHex(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+}
+
+// "/files/<capability>/" anywhere in a text, with the capability replaced.
+std::string redactLinks(std::string text)
+{
+    static const std::string marker = "/files/";
+    constexpr std::size_t kCapability = 32;
+    std::size_t at = 0;
+    while ((at = text.find(marker, at)) != std::string::npos) {
+        const std::size_t start = at + marker.size();
+        std::size_t end = start;
+        while (end < text.size() && end - start < kCapability && isLowerHex(text[end]))
+            ++end;
+        if (end - start == kCapability)
+            text.replace(start, kCapability, kRedacted);
+        at = start;
+    }
+    return text;
+}
+
 std::string redactBody(const std::string &body)
 {
     // Most bodies name no secret at all and stay byte for byte as they came.
@@ -105,16 +128,25 @@ std::string redactBody(const std::string &body)
 
 } // namespace
 
-RecordLog::RecordLog(const std::string &path, bool keepCredentials) : keepCredentials_(keepCredentials)
+RecordLog::RecordLog(const std::string &path, bool keepCredentials, std::int64_t maxBytes)
+    : path_(path), keepCredentials_(keepCredentials), maxBytes_(maxBytes)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    open();
+}
+
+void RecordLog::open()
+{
+    const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
-        throw std::runtime_error("cannot open record file " + path);
+        throw std::runtime_error("cannot open record file " + path_);
     ::fchmod(fd, 0600);
+    struct stat st
+    { };
+    size_ = ::fstat(fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;
     file_ = ::fdopen(fd, "ab");
     if (!file_) {
         ::close(fd);
-        throw std::runtime_error("cannot open record file " + path);
+        throw std::runtime_error("cannot open record file " + path_);
     }
 }
 
@@ -134,13 +166,13 @@ std::string RecordLog::line(const Request &req, bool keepCredentials)
 
     nlohmann::ordered_json headers = nlohmann::ordered_json::array();
     for (const auto &[name, value] : req.headers)
-        headers.push_back({name, keepCredentials ? value : redactHeader(name, value)});
+        headers.push_back({name, keepCredentials ? value : redactLinks(redactHeader(name, value))});
     nlohmann::ordered_json j;
     j["method"] = req.method;
-    j["path"] = path;
+    j["path"] = keepCredentials ? path : redactLinks(path);
     j["query"] = query;
     j["headers"] = headers;
-    j["body"] = keepCredentials ? req.body : redactBody(req.body);
+    j["body"] = keepCredentials ? req.body : redactLinks(redactBody(req.body));
     return j.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
@@ -148,8 +180,27 @@ void RecordLog::write(const Request &req)
 {
     const std::string l = line(req, keepCredentials_) + "\n";
     std::lock_guard<std::mutex> g(mutex_);
+    const auto length = static_cast<std::int64_t>(l.size());
+    if (size_ > 0 && size_ + length > maxBytes_) {
+        // Moves aside; if a new file cannot be made, the old one goes on.
+        std::fclose(file_);
+        file_ = nullptr;
+        ::rename(path_.c_str(), (path_ + ".1").c_str());
+        try {
+            open();
+        } catch (const std::exception &) {
+            ::rename((path_ + ".1").c_str(), path_.c_str());
+            try {
+                open();
+            } catch (const std::exception &) {
+            }
+        }
+    }
+    if (!file_)
+        return;
     std::fwrite(l.data(), 1, l.size(), file_);
     std::fflush(file_);
+    size_ += length;
 }
 
 } // namespace vx

@@ -95,6 +95,7 @@ Server::Server(const Options &options, RecordLog *record, WriteGate &gate)
     settings.writeGate = &gate;
     settings.cacheKiB = options.dbCacheMiB * 1024;
     settings.migrate = false;
+    settings.addressIsPrivate = !options.dbFile.empty();
     pool_ = std::make_unique<WorkerPool>(
         static_cast<int>(options.workers), [&] { return std::make_unique<Db>(options.dbPath, settings); });
     passwordChecks_ = std::make_unique<TaskPool>(static_cast<int>(options.loginThreads), kLoginQueue);

@@ -254,6 +254,20 @@ void ServerEnginesTest::startIsRefusedWithAClearReason()
     QCOMPARE(refused.first, 1);
     QVERIFY2(
         refused.second.contains("PGPASSFILE") && !refused.second.contains("Geheim-77"), qPrintable(refused.second));
+
+    // The same address from a file only the server's user reads is taken;
+    // the process list does not show it.
+    QFile address(dir_.filePath("db-address"));
+    QVERIFY(address.open(QIODevice::WriteOnly));
+    address.write(withPassword.toUtf8() + "\n");
+    address.close();
+    address.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    ServerProcess fromFile;
+    QVERIFY2(
+        fromFile.start({"--listen", "127.0.0.1:0", "--db-file", address.fileName()}), qPrintable(fromFile.lastError()));
+    QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(fromFile.pid()));
+    QVERIFY(cmdline.open(QIODevice::ReadOnly) && !cmdline.readAll().contains("Geheim-77"));
+    QCOMPARE(fromFile.stop(), 0);
 }
 
 void ServerEnginesTest::newerSchemaIsRefused()

@@ -264,6 +264,8 @@ void ServerUnitTest::commandLine()
              {"--listen", "127.0.0.1:0", "--db", "x", "--seed-customers", "-5"},
              {"--listen", "127.0.0.1:0", "--db", "x", "--seed-orders"},
              {"--listen", "127.0.0.1:0", "--db", "x", "--seed", "zwei"},
+             {"--listen", "127.0.0.1:0", "--db", "x", "--db-file", "f"},
+             {"--listen", "127.0.0.1:0", "--db", "x", "--record-max-mib", "0"},
          }) {
         const auto r = parse(bad);
         QVERIFY(!r.options);
