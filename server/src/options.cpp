@@ -99,7 +99,8 @@ std::string usage()
            "                        directory is given as ?host=/DIR\n"
            "  --db-file FILE        read the --db address from the first line of FILE, which\n"
            "                        only the server's user should be able to read; such an\n"
-           "                        address may hold a password (postgresql://USER:PW@...)\n"
+           "                        address may hold a password (postgresql://USER:PW@...);\n"
+           "                        the last of --db and --db-file counts\n"
            "  --copy-from FILE      copy the SQLite database FILE into the empty PostgreSQL\n"
            "                        database of --db, then exit\n"
            "  --demo                seed demo data and the demo user (once per database)\n"
@@ -224,9 +225,13 @@ ParseResult parseOptions(const std::vector<std::string> &args)
             o.port = static_cast<int>(port);
             haveListen = true;
         } else if (a == "--db") {
+            // The last of --db and --db-file counts (the system service
+            // names its SQLite file first).
+            o.dbFile.clear();
             if (!value(o.dbPath) || o.dbPath.empty())
                 return {std::nullopt, "--db needs a file name or a postgresql:// address"};
         } else if (a == "--db-file") {
+            o.dbPath.clear();
             if (!value(o.dbFile) || o.dbFile.empty())
                 return {std::nullopt, "--db-file needs a file name"};
         } else if (a == "--copy-from") {
@@ -271,8 +276,8 @@ ParseResult parseOptions(const std::vector<std::string> &args)
     }
     if (!haveListen && o.copyFrom.empty())
         return {std::nullopt, "--listen is required"};
-    if (o.dbPath.empty() == o.dbFile.empty())
-        return {std::nullopt, "give either --db or --db-file"};
+    if (o.dbPath.empty() && o.dbFile.empty())
+        return {std::nullopt, "--db (or --db-file) is required"};
     if (!o.copyFrom.empty() && o.dbFile.empty() && !isPostgresTarget(o.dbPath))
         return {std::nullopt, "--copy-from copies into a PostgreSQL database: give --db postgresql://..."};
     if (o.tlsCert.empty() != o.tlsKey.empty())

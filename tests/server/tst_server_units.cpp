@@ -248,6 +248,11 @@ void ServerUnitTest::commandLine()
     QCOMPARE(seeded.options->seedOrders, std::int64_t(50000));
     QCOMPARE(seeded.options->seed, std::int64_t(42));
     QCOMPARE(parse({"--listen", "[::1]:8080", "--db", "x"}).options->host, std::string("::1"));
+    // The last of --db and --db-file counts: the service unit names its
+    // SQLite file before the administrator's options.
+    const auto fromFile = parse({"--listen", "h:1", "--db", "x", "--db-file", "/run/credentials/db"});
+    QVERIFY(fromFile.options && fromFile.options->dbPath.empty());
+    QCOMPARE(fromFile.options->dbFile, std::string("/run/credentials/db"));
 
     for (const auto &bad : std::vector<std::vector<std::string>> {
              {"--db", "x"},
@@ -264,7 +269,6 @@ void ServerUnitTest::commandLine()
              {"--listen", "127.0.0.1:0", "--db", "x", "--seed-customers", "-5"},
              {"--listen", "127.0.0.1:0", "--db", "x", "--seed-orders"},
              {"--listen", "127.0.0.1:0", "--db", "x", "--seed", "zwei"},
-             {"--listen", "127.0.0.1:0", "--db", "x", "--db-file", "f"},
              {"--listen", "127.0.0.1:0", "--db", "x", "--record-max-mib", "0"},
          }) {
         const auto r = parse(bad);
