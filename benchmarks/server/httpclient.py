@@ -129,11 +129,13 @@ def process_figures(pid):
 class ServerRun:
     """Starts a server binary on a free port and waits for its port line."""
 
-    def __init__(self, binary, db, args=(), stdin_text=None):
+    def __init__(self, binary, db, args=(), stdin_text=None, db_url=None):
+        """db: the SQLite file, or with db_url (a postgresql:// address) the
+        name of the log beside which nothing else is written."""
         import subprocess
 
         self.err = open(db + ".log", "w")
-        self.proc = subprocess.Popen([binary, "--listen", "127.0.0.1:0", "--db", db, *args],
+        self.proc = subprocess.Popen([binary, "--listen", "127.0.0.1:0", "--db", db_url or db, *args],
                                      stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self.err)
         if stdin_text:
             self.proc.stdin.write(stdin_text.encode())
