@@ -19,6 +19,17 @@ Measurements (names for --only):
   search    customer search p50/p99 at 250,000 customers (4 clients)
   pages     pages 1, 100 and 2,000 of 20,000 customers (median of 20 each)
   guessing  wrong passwords answered in 20 s from one client
+  lockout   while one address guesses "demo"'s password, logins with the
+            right one from another address every 2 s for 30 s; and after
+            five typos of one name, a colleague's login behind the same
+            address
+  logins    GET /taxes p50/p99 alone and while 12 clients log in in a loop
+  office    desks behind one address, six connections each (30 and 100
+            desks), all asking at once: requests without an answer
+  slowfill  connections that send a body one byte a second fill the server
+            (default limits); a fresh client's requests meanwhile
+  downloads 24 downloads of a 64 MiB update package that are never read:
+            server RSS, and a GET /taxes meanwhile
   shutdown  seconds from SIGTERM to exit with an idle and a slow client open
   durability  acknowledged writes present after rounds of kill -9 under load
   --quick   smaller data sets (25,000 customers, 13,000 orders) for a try run
@@ -360,8 +371,230 @@ async def durability(binary, work, quick):
         srv.stop(10)
 
 
+async def raw_status(port, source, head, timeout=15):
+    """The status of one request sent as `head` from the address `source`."""
+    c = await Conn.open(port, source=source)
+    try:
+        c.writer.write(head.encode())
+        return (await asyncio.wait_for(c.read_reply(), timeout))[0]
+    except Exception:
+        return 0
+    finally:
+        c.close()
+
+
+def basic_login(user, password):
+    import base64
+
+    auth = base64.b64encode(f"{user}:{password}".encode()).decode()
+    return f"POST /tokens HTTP/1.1\r\nHost: x\r\nAuthorization: Basic {auth}\r\nContent-Length: 0\r\n\r\n"
+
+
+async def lockout(binary, work, quick):
+    srv = ServerRun(binary, f"{work}/lockout.db", ["--demo"])
+    try:
+        stop = False
+        guesses = [0]
+
+        # Guesses again the moment the server takes one (Retry-After).
+        async def attacker():
+            while not stop:
+                c = await Conn.open(srv.port, source="127.0.0.2")
+                try:
+                    c.writer.write(basic_login("demo", "falsch").encode())
+                    status, headers, _ = await asyncio.wait_for(c.read_reply(), 15)
+                except Exception:
+                    status, headers = 0, {}
+                finally:
+                    c.close()
+                guesses[0] += status == 401
+                await asyncio.sleep(float(headers.get("retry-after", "0")) if status == 429 else 0)
+
+        task = asyncio.create_task(attacker())
+        await asyncio.sleep(3)
+        ok = tried = 0
+        end = time.monotonic() + (10 if quick else 30)
+        while time.monotonic() < end:
+            ok += await raw_status(srv.port, "127.0.0.3", basic_login("demo", "vendrix-demo")) == 200
+            tried += 1
+            await asyncio.sleep(2)
+        stop = True
+        await task
+        for _ in range(5):
+            await raw_status(srv.port, "127.0.0.4", basic_login("anna", "tippfehler"))
+        colleague = await raw_status(srv.port, "127.0.0.4", basic_login("demo", "vendrix-demo"))
+        print(f"lockout: {ok} of {tried} right logins from elsewhere got in while an attacker had {guesses[0]} "
+              f"guesses checked; after five typos of a colleague behind the same address, a login answered {colleague}")
+    finally:
+        srv.stop(5)
+
+
+async def logins(binary, work, quick):
+    srv = ServerRun(binary, f"{work}/logins.db", ["--demo", "--max-tokens-per-user", "100000"])
+    try:
+        token = await login(srv.port)
+        auth = {"Authorization": "Bearer " + token}
+        c = Client(srv.port)
+
+        async def sample(seconds):
+            lat = []
+            end = time.monotonic() + seconds
+            while time.monotonic() < end:
+                t = time.monotonic()
+                await c.request("GET", "/taxes", headers=auth, timeout=60)
+                lat.append(time.monotonic() - t)
+                await asyncio.sleep(0.05)
+            return lat
+
+        alone = await sample(3)
+        stop = False
+        done = [0]
+
+        async def crowd(n):
+            while not stop:
+                if await raw_status(srv.port, None, basic_login("demo", "vendrix-demo"), 60) == 200:
+                    done[0] += 1
+
+        tasks = [asyncio.create_task(crowd(n)) for n in range(12)]
+        await asyncio.sleep(1)
+        busy = await sample(5 if quick else 10)
+        stop = True
+        await asyncio.gather(*tasks)
+        c.close()
+        print(f"logins: GET /taxes alone p50 {fmt_ms(percentile(alone, 50))}, p99 {fmt_ms(percentile(alone, 99))}; "
+              f"while 12 clients log in ({done[0]} logins) p50 {fmt_ms(percentile(busy, 50))}, "
+              f"p99 {fmt_ms(percentile(busy, 99))}")
+    finally:
+        srv.stop(30)
+
+
+async def office(binary, work, quick):
+    srv = ServerRun(binary, f"{work}/office.db", ["--demo"])
+    try:
+        parts = []
+        for desks in (30, 100):
+            conns, failed = [], 0
+            for _ in range(desks * 6):
+                try:
+                    conns.append(await Conn.open(srv.port, source="127.0.4.1", timeout=5))
+                except Exception:
+                    failed += 1
+            for c in conns:
+                try:
+                    c.writer.write(b"GET /taxes HTTP/1.1\r\nHost: x\r\n\r\n")
+                except Exception:
+                    pass
+
+            async def answer(c):
+                try:
+                    return (await asyncio.wait_for(c.read_reply(), 15))[0] == 401
+                except Exception:
+                    return False
+
+            answered = sum(await asyncio.gather(*(answer(c) for c in conns)))
+            failed += len(conns) - answered
+            for c in conns:
+                c.close()
+            await asyncio.sleep(0.5)
+            parts.append(f"{desks} desks ({desks * 6} connections): {failed} without an answer")
+        print("office: one address, " + "; ".join(parts))
+    finally:
+        srv.stop(10)
+
+
+async def slowfill(binary, work, quick):
+    srv = ServerRun(binary, f"{work}/slowfill.db", ["--demo"])
+    try:
+        token = await login(srv.port)
+        auth = {"Authorization": "Bearer " + token}
+        stuck, stop = [], False
+        head = ("POST /customer HTTP/1.1\r\nHost: x\r\nAuthorization: Bearer " + token +
+                "\r\nContent-Type: application/json\r\nContent-Length: 100000\r\n\r\n").encode()
+        # More than the server holds in all (4096, or 2048 before), over
+        # addresses that each stay within the per-address limit.
+        for a in range(40):
+            for _ in range(120):
+                try:
+                    c = await Conn.open(srv.port, source=f"127.0.5.{1 + a}", timeout=2)
+                    c.writer.write(head)
+                    stuck.append(c)
+                except Exception:
+                    break
+
+        async def trickle():
+            while not stop:
+                for c in stuck:
+                    if not c.writer.transport.is_closing():
+                        c.writer.write(b" ")
+                await asyncio.sleep(1)
+
+        task = asyncio.create_task(trickle())
+        await asyncio.sleep(2)
+        served = tried = 0
+        lat = []
+        end = time.monotonic() + (10 if quick else 20)
+        while time.monotonic() < end:
+            t = time.monotonic()
+            tried += 1
+            try:
+                c = await Conn.open(srv.port, source="127.0.6.1", timeout=5)
+                status, _, _ = await c.request("GET", "/taxes", headers=auth, timeout=10)
+                c.close()
+                served += status == 200
+            except Exception:
+                pass
+            lat.append(time.monotonic() - t)
+            await asyncio.sleep(0.2)
+        stop = True
+        await task
+        for c in stuck:
+            c.close()
+        print(f"slowfill: {len(stuck)} connections sending a body a byte a second; a fresh client: {served} of "
+              f"{tried} requests answered 200, p50 {fmt_ms(percentile(lat, 50))}")
+    finally:
+        srv.stop(10)
+
+
+async def downloads(binary, work, quick):
+    updates = f"{work}/updates"
+    os.makedirs(updates, exist_ok=True)
+    with open(f"{updates}/vendrix-9.0.0-linux-x86_64.tar.gz", "wb") as f:
+        f.write(os.urandom(64 << 20))
+    with open(f"{updates}/updates.json", "w") as f:
+        f.write("{}")
+    srv = ServerRun(binary, f"{work}/downloads.db", ["--demo", "--updates", updates])
+    try:
+        token = await login(srv.port)
+        before = process_figures(srv.pid)["rss"]
+        held, statuses = [], []
+        for _ in range(24):
+            c = await Conn.open(srv.port)
+            c.writer.write(b"GET /vendrix/vendrix-9.0.0-linux-x86_64.tar.gz HTTP/1.1\r\nHost: x\r\n\r\n")
+            held.append(c)
+        for c in held:
+            try:
+                statuses.append(int((await asyncio.wait_for(c.reader.readline(), 30)).split()[1]))
+            except Exception:
+                statuses.append(0)
+        await asyncio.sleep(2)
+        figures = process_figures(srv.pid)
+        t = time.monotonic()
+        c = Client(srv.port)
+        status, _, _ = await c.request("GET", "/taxes", headers={"Authorization": "Bearer " + token}, timeout=60)
+        took = time.monotonic() - t
+        c.close()
+        for h in held:
+            h.close()
+        print(f"downloads: 24 unread downloads of a 64 MiB package ({statuses.count(200)} answered 200): server RSS "
+              f"{before:.0f} -> {figures['rss']:.0f} MiB (peak {figures['hwm']:.0f}); GET /taxes meanwhile "
+              f"{status} in {fmt_ms(took)}")
+    finally:
+        srv.stop(10)
+
+
 MEASUREMENTS = {"crowd": crowd, "memory": memory, "checkout": checkout, "search": search, "pages": pages,
-                "guessing": guessing, "shutdown": shutdown, "durability": durability}
+                "guessing": guessing, "shutdown": shutdown, "durability": durability, "lockout": lockout,
+                "logins": logins, "office": office, "slowfill": slowfill, "downloads": downloads}
 
 
 def main():
