@@ -25,6 +25,8 @@ import "../api/request.js" as Request
 //
 // Only the newest request counts: a reload or a search makes every reply of an
 // earlier one void, and at most one page request is outstanding at a time.
+// The list shows what the search field says: while a search stands, a reload
+// shows its hits again; an empty search (or the field's placeholder) ends it.
 FocusScope {
     id: _paged
 
@@ -55,8 +57,10 @@ FocusScope {
     readonly property alias currentItem: _list.currentItem
     // the last page asked for; 0: the backend has no further page and paging stops
     property int current_page: 1
-    // true while the list shows search hits; paging waits until a confirmed search for "Search"
+    // true while the list shows search hits; paging waits until the search ends
     property bool isSearching: false
+    // the keyword of the search shown while `isSearching`
+    readonly property string keyword: _keyword
     // true while a page request is outstanding
     readonly property bool loading: _pageRequest !== null
     // true while the empty text is shown
@@ -73,23 +77,35 @@ FocusScope {
     // Return or Enter on the current row
     signal activated(int index)
 
-    // Reloads from page 1 at the next token check, at most 500 ms from now, and
-    // takes the keyboard focus.
+    // Reloads what the list shows at the next token check, at most 500 ms
+    // from now: the hits of the search that stands, else from page 1. Takes
+    // the keyboard focus.
     function refresh() {
         _tokenTimer.restart()
         _list.forceActiveFocus()
     }
 
-    // A confirmed search; the placeholder "Search" lets paging resume.
+    // A confirmed search; an empty keyword or the placeholder "Search" ends
+    // searching and the list pages again from page 1.
     function modelRefresh(keyword) {
-        isSearching = keyword !== searchPlaceholder
-        search(keyword)
+        if (keyword === "" || keyword === searchPlaceholder) {
+            isSearching = false
+            _keyword = ""
+            _list.positionViewAtBeginning()
+            current_page = 1
+            loadPage(1)
+        } else {
+            isSearching = true
+            _keyword = keyword
+            search(keyword)
+        }
         _list.forceActiveFocus()
     }
 
     // A search while the user types; paging waits.
     function modelLiveRefresh(keyword) {
         isSearching = true
+        _keyword = keyword
         search(keyword)
     }
 
@@ -164,6 +180,7 @@ FocusScope {
     // {generation, page} of the outstanding page request, or null
     property var _pageRequest: null
     property bool _emptyTextShown: false
+    property string _keyword: ""
     // replies that arrive after the list is gone find it no longer alive
     readonly property var _life: ({ alive: true })
 
@@ -202,8 +219,12 @@ FocusScope {
         if (!hasToken)
             return
         // whether a token is there, never the token itself
-        console.log((objectName || "PagedList") + ": session token present, loading page 1")
         _tokenTimer.stop()
+        if (isSearching) {
+            search(_keyword)
+            return
+        }
+        console.log((objectName || "PagedList") + ": session token present, loading page 1")
         _list.positionViewAtBeginning()
         current_page = 1
         loadPage(1)

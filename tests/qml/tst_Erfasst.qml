@@ -181,6 +181,22 @@ OrdersTestCase {
         verify(!view.list.busy)
     }
 
+    // Under a search a delete leaves the search's hits in the list; clearing
+    // the search (Escape sends "") shows every order again.
+    function test_listFollowsTheSearch() {
+        var gone = listedOrder("Suchtreffer Alpha", 1)
+        var kept = addOrder("Suchtreffer Beta", 1)
+        view.modelRefresh("Suchtreffer")
+        tryVerify(function () { return shownIds(view).length === 2 }, 5000, "two hits")
+        clickAction(view, cardOf(view, gone.id), "delete")
+        tryVerify(function () { return shownIds(view).indexOf(gone.id) < 0 }, 5000, "deleted")
+        wait(700) // past the reload's token check
+        compare(shownIds(view), [kept.id], "still the search's hits")
+        view.modelRefresh("")
+        verify(!view.isSearching)
+        tryVerify(function () { return view.list.model.count > 2 }, 5000, "every order again")
+    }
+
     function test_failedDeleteIsShown() {
         var order = listedOrder("Bleibt", 1)
         cannedServer.answer("/assignment/" + order.id, 406, '{"error": "locked"}')

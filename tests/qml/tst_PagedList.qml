@@ -205,12 +205,44 @@ TestCase {
         lastRequest("search", "zzz").cb(-1, 204)
         compare(list.model.count, 0)
         verify(!findChild(list, "emptyText").visible)
-        // a confirmed search for the placeholder searches for it and lets paging resume
+        // a confirmed search for the placeholder lets paging resume from page 1
         list.modelRefresh("Search")
         verify(!list.isSearching)
-        lastRequest("search", "Search").cb(records(200, 5), 200)
+        lastRequest("page", 1).cb(records(200, 5), 200)
         scrollToEnd(list)
         lastRequest("page", 2)
+    }
+
+    // Escape in the top bar sends "", Return on the untouched field its
+    // placeholder: both end the search and page again from page 1; a reload
+    // while searching shows the hits of the search again.
+    function test_endOfASearch_data() {
+        return [
+            { tag: "cleared", keyword: "" },
+            { tag: "placeholder", keyword: "Search" }
+        ]
+    }
+
+    function test_endOfASearch(data) {
+        var list = loadedList(5)
+        list.modelLiveRefresh("abc")
+        lastRequest("search", "abc").cb(records(100, 6), 200)
+        list.refresh()
+        tryCompare(_case, "requestCount", 3, 1000)
+        lastRequest("search", "abc").cb(records(100, 5), 200)
+        compare(list.model.count, 5, "the reload shows the search's hits")
+        verify(list.isSearching)
+
+        list.modelRefresh(data.keyword)
+        verify(!list.isSearching)
+        lastRequest("page", 1).cb(records(1, 5), 200)
+        compare(list.model.get(0).id, 1)
+        scrollToEnd(list)
+        lastRequest("page", 2).cb(records(6, 5), 200)
+        compare(list.model.count, 10, "paging again")
+        list.refresh()
+        tryCompare(_case, "requestCount", 6, 1000)
+        lastRequest("page", 1)
     }
 
     function test_repliesOfSupersededRequestsAreDropped() {
@@ -238,7 +270,7 @@ TestCase {
 
         // a page answered after a reload started since
         list.modelRefresh("Search")
-        lastRequest("search", "Search").cb(records(1, 5), 200)
+        lastRequest("page", 1).cb(records(1, 5), 200)
         scrollToEnd(list)
         var page2 = lastRequest("page", 2)
         list.refresh()

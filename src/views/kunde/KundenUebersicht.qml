@@ -40,30 +40,13 @@ Item {
     function openCustomer(id) {
         _customerChangePopup.idof = id
         _customerChangePopup.open()
-        _reloadShown()
+        refresh("")
     }
 
-    // the keyword of the search the list shows
-    property var _keyword: ""
-
-    // After a change the list shows what it showed, as now stored: the hits
-    // of the current search again, or the customers from page 1.
-    function _reloadShown() {
-        if (_list.isSearching)
-            _list.search(_keyword)
-        else
-            refresh("")
-    }
-
+    // reloads show the hits of the search that stands, or the customers from page 1
     onRefresh: _list.refresh()
-    onModelRefresh: {
-        _keyword = keyword
-        _list.modelRefresh(keyword)
-    }
-    onModelLiveRefresh: {
-        _keyword = keyword
-        _list.modelLiveRefresh(keyword)
-    }
+    onModelRefresh: _list.modelRefresh(keyword)
+    onModelLiveRefresh: _list.modelLiveRefresh(keyword)
 
     Material.theme: Material.Light
     Material.accent: Material.DeepPurple
@@ -93,7 +76,8 @@ Item {
         id: _customerChangePopup
 
         objectName: "customerChangePopup"
-        onSaved: _view._reloadShown()
+        // the list shows the change: the search's hits again, or page 1
+        onSaved: _view.refresh("")
         // each message for its whole display time, also right after another
         onMessage: {
             _banner.run = false
