@@ -69,7 +69,14 @@ QSizeF windowSize(int screenWidth, int screenHeight)
 
 QString getOsName()
 {
+    // the documents draw macOS's dark drop-down lists only there
+#if defined(Q_OS_MACOS)
     return QStringLiteral("macos");
+#elif defined(Q_OS_WIN)
+    return QStringLiteral("windows");
+#else
+    return QStringLiteral("linux");
+#endif
 }
 
 QUrl mainDocument(const QDir &workingDirectory)

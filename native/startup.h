@@ -27,7 +27,8 @@ int screenIndexForCursor(const QPoint &cursor, int screenCount);
 // Initial size of the main window: 0.85 of the screen in each direction, unrounded.
 QSizeF windowSize(int screenWidth, int screenHeight);
 
-// Tag of the operating system the documents style themselves for.
+// Tag of the operating system the documents style themselves for: "macos",
+// "windows", or "linux" for every other system.
 QString getOsName();
 
 // The main document: "./src/main.qml" below the working directory when that

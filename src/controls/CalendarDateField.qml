@@ -4,6 +4,14 @@ import QtQuick.Controls 1.4 as Controls1
 import QtQuick.Controls.Styles 1.4
 import QtQuick.Layouts 1.15
 
+// Produktiv
+// import "qrc:/static"
+// import "qrc:/static/colors.js" as Colors
+
+// Testing
+import "../../static"
+import "../../static/colors.js" as Colors
+
 // A read-only date field with its label above it and a calendar that opens
 // directly below it: when the field gets the keyboard focus, and on each
 // click (which opens or closes it). Clicking a day writes it as "dd.MM.yyyy"
@@ -79,6 +87,9 @@ ColumnLayout {
 
             y: _input.height
             padding: 0
+            // exactly the calendar: no strip of the popup's own background below the days
+            contentWidth: _calendar.width
+            contentHeight: _calendar.height
             // a press on the field itself is the field's to handle
             closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutsideParent
             enter: null
@@ -93,6 +104,112 @@ ColumnLayout {
                 weekNumbersVisible: true
                 style: CalendarStyle {
                     gridVisible: false
+                    // month and year in the application's scale, never cut: the
+                    // title shrinks before it would end in an ellipsis
+                    navigationBar: Rectangle {
+                        implicitHeight: 44 * c_Scale
+                        color: "#f9f9f9"
+
+                        Text {
+                            id: _previous
+
+                            objectName: "previousMonth"
+                            anchors.left: parent.left
+                            width: parent.height
+                            height: parent.height
+                            horizontalAlignment: Text.AlignHCenter
+                            verticalAlignment: Text.AlignVCenter
+                            font.family: CustomFonts.names.fontAwesomeRegular
+                            font.bold: true
+                            font.pixelSize: 20 * c_Scale
+                            color: Colors.c_nav_font
+                            text: "\uf104"
+
+                            MouseArea {
+                                anchors.fill: parent
+                                onClicked: control.showPreviousMonth()
+                            }
+                        }
+
+                        Text {
+                            objectName: "monthTitle"
+                            anchors.left: _previous.right
+                            anchors.right: _next.left
+                            anchors.verticalCenter: parent.verticalCenter
+                            horizontalAlignment: Text.AlignHCenter
+                            textFormat: Text.PlainText
+                            fontSizeMode: Text.HorizontalFit
+                            minimumPixelSize: 8
+                            font.family: CustomFonts.names.nunitoSans
+                            font.pixelSize: 20 * c_Scale
+                            color: Colors.c_form_font
+                            text: styleData.title
+                        }
+
+                        Text {
+                            id: _next
+
+                            objectName: "nextMonth"
+                            anchors.right: parent.right
+                            width: parent.height
+                            height: parent.height
+                            horizontalAlignment: Text.AlignHCenter
+                            verticalAlignment: Text.AlignVCenter
+                            font.family: CustomFonts.names.fontAwesomeRegular
+                            font.bold: true
+                            font.pixelSize: 20 * c_Scale
+                            color: Colors.c_nav_font
+                            text: "\uf105"
+
+                            MouseArea {
+                                anchors.fill: parent
+                                onClicked: control.showNextMonth()
+                            }
+                        }
+
+                        Rectangle {
+                            anchors.bottom: parent.bottom
+                            width: parent.width
+                            height: 1
+                            color: "#dddddd"
+                        }
+                    }
+                    // days, weekdays and week numbers in one size, the application's
+                    dayDelegate: Rectangle {
+                        color: styleData.selected ? Colors.c_light_purple : "transparent"
+
+                        Text {
+                            anchors.centerIn: parent
+                            font.family: CustomFonts.names.nunitoSans
+                            font.pixelSize: 15 * c_Scale
+                            color: styleData.selected ? "#ffffff"
+                                                      : styleData.visibleMonth ? Colors.c_form_font : "#aaaaaa"
+                            text: styleData.date.getDate()
+                        }
+                    }
+                    dayOfWeekDelegate: Item {
+                        implicitHeight: 30 * c_Scale
+
+                        Text {
+                            anchors.centerIn: parent
+                            font.family: CustomFonts.names.nunitoSans
+                            font.bold: true
+                            font.pixelSize: 13 * c_Scale
+                            color: Colors.c_nav_font
+                            text: control.__locale.dayName(styleData.dayOfWeek, control.dayOfWeekFormat)
+                        }
+                    }
+                    weekNumberDelegate: Item {
+                        implicitWidth: 30 * c_Scale
+
+                        Text {
+                            anchors.centerIn: parent
+                            font.family: CustomFonts.names.nunitoSans
+                            font.pixelSize: 13 * c_Scale
+                            color: Colors.c_nav_font
+                            text: styleData.weekNumber
+                        }
+                    }
                 }
 
                 onClicked: _cell.pick(date)

@@ -14,8 +14,8 @@ Popup {
     property color backdropColor: "white"
     // the panel's colour
     property color panelColor: "white"
-    // the panel's width
-    property real panelWidth: width / (1.3 * c_Scale)
+    // the panel's width: a good part of a wide view, and never wider than the view less its margins
+    property real panelWidth: Math.min(width / (1.3 * c_Scale), width - 2 * panelPadding)
     // the smallest height of the scrollable content (it grows with the panel's content)
     property real scrollHeight: height
     // true while a request of the popup is outstanding

@@ -33,7 +33,8 @@ CardFrame {
     // the button that bills all open orders of this order's customer
     signal checkoutMultiClicked()
 
-    height: 410 * c_Scale
+    // as high as its regions, so that a value that wraps is shown whole
+    height: _body.implicitHeight + 2 * padding
     actionGlyphOpacity: 0.5
     actions: [
         { name: "modify", glyph: "\uf0ad", color: Material.color(Material.Blue) },
@@ -52,8 +53,10 @@ CardFrame {
     }
 
     OrderCardBody {
+        id: _body
+
         objectName: "body"
-        anchors.fill: parent
+        width: parent.width
         order: _card.order
         customer: _card.order ? _card.order.customer_assignment : null
         taxText: _card.order && _card.order.taxes ? _card.order.taxes.tax : ""

@@ -23,7 +23,8 @@ CardFrame {
     // the PDF button
     signal getPdfClicked()
 
-    height: 410 * c_Scale
+    // as high as its regions, so that a value that wraps is shown whole
+    height: _body.implicitHeight + 2 * padding
     actionsDimOnHover: true
     actions: [
         { name: "pdf", glyph: "\uf1c1", color: "#F40F02" }
@@ -35,8 +36,10 @@ CardFrame {
     }
 
     OrderCardBody {
+        id: _body
+
         objectName: "body"
-        anchors.fill: parent
+        width: parent.width
         order: _card.order
         customer: _card.order ? _card.order.customer_invoice : null
         taxText: _card.order && _card.order.taxes_invoice ? _card.order.taxes_invoice.tax : ""

@@ -118,7 +118,6 @@ TestCase {
         for (var i = 1; i <= 7; ++i)
             holder.model.appendRow(i, "Position " + i, "Export", "1", "eco 24", i * 10)
         tryCompare(table, "rows", 8)
-        compare(table.interactive, false, "header and seven positions: no dragging")
         waitForRendering(table)
         var header = findChild(table, "cell_0_5")
         compare(findChild(header, "cellText").font.bold, true)
@@ -130,12 +129,33 @@ TestCase {
         compare(findChild(price, "cellText").horizontalAlignment, Text.AlignRight)
         compare(String(price.color), "#efefef")
         compare(findChild(findChild(table, "cell_1_0"), "cellText").text, "1", "numbers shown as text")
-        compare(findChild(table, "cell_1_0").width, 50)
-        compare(findChild(table, "cell_1_1").width, 650 * c_Scale)
 
-        holder.model.appendRow(8, "Position 8", "Export", "1", "eco 24", 80)
+        // every value whole: a column as wide as its widest text, the
+        // description the rest (it wraps), nothing to scroll sideways
+        holder.model.appendRow(8, "Eine sehr lange Beschreibung, die in der schmalen Spalte umbricht, "
+                               + "statt eine Zahl daneben abzuschneiden", "Drittland", "1.250,5", "WW Express 12 h",
+                               "99999.50")
+        holder.width = 800
         tryCompare(table, "rows", 9)
-        compare(table.interactive, true, "nine rows scroll by dragging")
+        tryVerify(function () { return table.columnWidthList.length === 6 })
+        var sum = table.columnWidthList.reduce(function (a, b) { return a + b }, 5 * table.columnSpacing)
+        compare(sum, Math.floor(table.width))
+        tryVerify(function () { return table.contentWidth <= table.width }, 2000, "no sideways scrolling")
+        table.contentY = table.contentHeight - table.height
+        waitForRendering(table)
+        for (var column = 0; column < 6; ++column) {
+            var text = findChild(findChild(table, "cell_8_" + column), "cellText")
+            verify(text.contentWidth <= text.width - 2 * table.cellPadding + 0.5, "whole: " + text.text)
+            verify(text.contentHeight <= text.height - 2 * table.cellPadding + 0.5, "whole: " + text.text)
+        }
+        verify(findChild(table, "cell_8_1").height > findChild(table, "cell_8_2").height / 2
+               && findChild(findChild(table, "cell_8_1"), "cellText").lineCount > 1, "the description wraps")
+
+        // dragging only when the rows are higher than the table
+        holder.height = table.rowsHeight
+        compare(table.interactive, false)
+        holder.height = table.rowsHeight - 10
+        compare(table.interactive, true)
         holder.model.clearModel()
         tryCompare(table, "rows", 1)
         compare(table.interactive, false)

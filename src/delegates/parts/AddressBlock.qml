@@ -10,9 +10,9 @@ import "../../../static/colors.js" as Colors
 import "../../../static"
 import "../../../static/CountryById.js" as CountryById
 
-// A postal address on a card, one line each: street and number; postal code
-// and town; province; the country named by its stored id (an id the catalogue
-// does not know shows an empty line).
+// A postal address on a card, one line each (a long one wraps): street and
+// number; postal code and town; province; the country named by its stored id
+// (an id the catalogue does not know shows an empty line).
 Column {
     id: _address
 
@@ -52,7 +52,7 @@ Column {
         Text {
             objectName: modelData.name
             width: _address.width
-            elide: Text.ElideRight
+            wrapMode: Text.WrapAtWordBoundaryOrAnywhere
             // addresses are data from the backend: never read as markup
             textFormat: Text.PlainText
             font.family: CustomFonts.names.nunitoSans

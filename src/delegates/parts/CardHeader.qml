@@ -9,7 +9,8 @@ import "../../../static/colors.js" as Colors
 import "../../../static"
 
 // The header of a card: a name in wide bold letters with a number below it,
-// and at the right a glyph with the record's id; a rule ends it.
+// and at the right a glyph with the record's id; a rule ends it. A name
+// too long for the card ends in an ellipsis, or wraps (`wrap`).
 Item {
     id: _header
 
@@ -21,6 +22,8 @@ Item {
     property string glyph: "\uf2c2"
     // the record's id, at the right
     property var recordId: ""
+    // true: a long name wraps onto further lines, and an empty number below it takes no line
+    property bool wrap: false
 
     implicitHeight: _names.implicitHeight + 20 * c_Scale
 
@@ -35,7 +38,8 @@ Item {
         Text {
             objectName: "name"
             width: parent.width
-            elide: Text.ElideRight
+            elide: _header.wrap ? Text.ElideNone : Text.ElideRight
+            wrapMode: _header.wrap ? Text.Wrap : Text.NoWrap
             textFormat: Text.PlainText
             font.family: CustomFonts.names.nunitoSans
             font.bold: true
@@ -48,6 +52,7 @@ Item {
         Text {
             objectName: "subtitle"
             width: parent.width
+            visible: !_header.wrap || text !== ""
             elide: Text.ElideRight
             textFormat: Text.PlainText
             font.family: CustomFonts.names.nunitoSans

@@ -9,8 +9,8 @@ import "../../../static/colors.js" as Colors
 import "../../../static"
 
 // A longer text of a card, a note: a Font Awesome glyph followed by the text,
-// which wraps (anywhere, so that long words break too) instead of ending in
-// an ellipsis.
+// which wraps (between words, and inside a word longer than a line) instead
+// of ending in an ellipsis.
 Item {
     id: _note
 
@@ -47,7 +47,7 @@ Item {
         anchors.left: _glyph.right
         anchors.leftMargin: 10 * c_Scale
         anchors.right: parent.right
-        wrapMode: Text.WrapAnywhere
+        wrapMode: Text.WrapAtWordBoundaryOrAnywhere
         // notes are data from the backend: never read as markup
         textFormat: Text.PlainText
         font.family: CustomFonts.names.nunitoSans

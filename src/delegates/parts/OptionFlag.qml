@@ -11,7 +11,8 @@ import "../../../static"
 
 // One option of a card: a green check when its flag is set, a red cross when
 // not, followed by its label. An option with an amount ends in
-// "[amount]" while set and "[-]" while not.
+// "[amount]" while set and "[-]" while not. A label wider than the option
+// wraps, so that an amount is never cut.
 Item {
     id: _option
 
@@ -39,7 +40,7 @@ Item {
 
         objectName: "glyph"
         width: Math.ceil(_option.pixelSize * 1.3)
-        anchors.verticalCenter: parent.verticalCenter
+        anchors.top: parent.top
         horizontalAlignment: Text.AlignHCenter
         font.family: CustomFonts.names.fontAwesomeRegular
         font.bold: true
@@ -55,8 +56,8 @@ Item {
         anchors.left: _glyph.right
         anchors.leftMargin: 10 * c_Scale
         anchors.right: parent.right
-        anchors.verticalCenter: parent.verticalCenter
-        elide: Text.ElideRight
+        anchors.top: parent.top
+        wrapMode: Text.WrapAtWordBoundaryOrAnywhere
         textFormat: Text.PlainText
         font.family: CustomFonts.names.nunitoSans
         font.pixelSize: _option.pixelSize

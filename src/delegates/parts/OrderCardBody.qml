@@ -23,6 +23,7 @@ Column {
     CardHeader {
         objectName: "header"
         width: parent.width
+        wrap: true
         name: _body.customer ? _body.customer.surname + " " + _body.customer.lastname : ""
         subtitle: _body.customer ? _body.customer.id : ""
         recordId: _body.order ? _body.order.id : ""

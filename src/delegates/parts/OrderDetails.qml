@@ -4,7 +4,7 @@ import QtQuick.Layouts 1.15
 // The details of an order or invoice card, three rows of glyph and value:
 // date, text, shipment type, purchase price; document number, weight,
 // direction; reference, shipping partner, percentage type, sales price. The
-// two prices have glyphs twice as large.
+// two prices have glyphs twice as large. A value wider than its column wraps.
 GridLayout {
     id: _details
 
@@ -38,6 +38,7 @@ GridLayout {
         objectName: "datum"
         Layout.row: 0; Layout.column: 0
         Layout.fillWidth: true; Layout.preferredWidth: 1
+        wrap: true
         glyph: "\uf073"
         value: _details._field("datum")
     }
@@ -45,6 +46,7 @@ GridLayout {
         objectName: "textbeschreibung"
         Layout.row: 0; Layout.column: 1
         Layout.fillWidth: true; Layout.preferredWidth: 1
+        wrap: true
         glyph: "\uf036"
         value: _details._field("textbeschreibung")
     }
@@ -52,6 +54,7 @@ GridLayout {
         objectName: "sendungsart"
         Layout.row: 0; Layout.column: 2
         Layout.fillWidth: true; Layout.preferredWidth: 1
+        wrap: true
         glyph: "\uf21a"
         value: _details.keyAt(_details.shipmentTypes, _details._field("sendungsart"))
     }
@@ -59,6 +62,7 @@ GridLayout {
         objectName: "einkaufspreis"
         Layout.row: 0; Layout.column: 3; Layout.columnSpan: 2
         Layout.fillWidth: true; Layout.preferredWidth: 1
+        wrap: true
         glyph: "\uf07a"
         glyphScale: 2
         value: _details._field("einkaufspreis")
@@ -67,6 +71,7 @@ GridLayout {
         objectName: "belegnummer"
         Layout.row: 1; Layout.column: 0
         Layout.fillWidth: true; Layout.preferredWidth: 1
+        wrap: true
         glyph: "\uf543"
         value: _details._field("belegnummer")
     }
@@ -74,6 +79,7 @@ GridLayout {
         objectName: "gewicht"
         Layout.row: 1; Layout.column: 1
         Layout.fillWidth: true; Layout.preferredWidth: 1
+        wrap: true
         glyph: "\uf496"
         value: _details._field("gewicht")
     }
@@ -81,6 +87,7 @@ GridLayout {
         objectName: "richtung"
         Layout.row: 1; Layout.column: 2
         Layout.fillWidth: true; Layout.preferredWidth: 1
+        wrap: true
         glyph: "\uf362"
         value: _details.keyAt(_details.directions, _details._field("richtung"))
     }
@@ -88,6 +95,7 @@ GridLayout {
         objectName: "referenz"
         Layout.row: 2; Layout.column: 0
         Layout.fillWidth: true; Layout.preferredWidth: 1
+        wrap: true
         glyph: "\uf069"
         value: _details._field("referenz")
     }
@@ -95,6 +103,7 @@ GridLayout {
         objectName: "versandpartner"
         Layout.row: 2; Layout.column: 1
         Layout.fillWidth: true; Layout.preferredWidth: 1
+        wrap: true
         glyph: "\uf472"
         value: _details.keyAt(_details.shippingPartners, _details._field("versandpartner"))
     }
@@ -102,6 +111,7 @@ GridLayout {
         objectName: "tax"
         Layout.row: 2; Layout.column: 2
         Layout.fillWidth: true; Layout.preferredWidth: 1
+        wrap: true
         glyph: "\uf295"
         value: _details.taxText
     }
@@ -109,6 +119,7 @@ GridLayout {
         objectName: "verkaufspreis"
         Layout.row: 2; Layout.column: 3; Layout.columnSpan: 2
         Layout.fillWidth: true; Layout.preferredWidth: 1
+        wrap: true
         glyph: "\uf0d6"
         glyphScale: 2
         value: _details._field("verkaufspreis")

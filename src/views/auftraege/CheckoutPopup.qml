@@ -201,7 +201,8 @@ ViewPopup {
 
             objectName: "positionsWidget"
             Layout.fillWidth: true
-            Layout.preferredHeight: _checkout.height / 1.8
+            // as high as its rows, up to a good part of the view; more rows scroll
+            Layout.preferredHeight: Math.min(rowsHeight, _checkout.height / 1.8)
             model: _positions.tablemodel
         }
 
@@ -215,7 +216,7 @@ ViewPopup {
         // the price table, and below it at the right the total and "Abrechnen"
         Item {
             Layout.fillWidth: true
-            Layout.preferredHeight: Math.max(100 * c_Scale, _pricesWidget.contentHeight)
+            Layout.preferredHeight: Math.max(100 * c_Scale, _pricesWidget.rowsHeight)
 
             PreistabelleTblWidget {
                 id: _pricesWidget

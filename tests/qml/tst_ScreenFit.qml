@@ -1,0 +1,194 @@
+import QtQuick 2.15
+import QtQuick.Window 2.15
+import QtTest 1.15
+
+import "../../src"
+import "../../src/api/service_customer.js" as ServiceCustomer
+
+// The window as the host sizes it on the office's screens (0.85 of the
+// screen, c_Scale 0.7 below 1920 pixels), with each order, customer and shell
+// view and popup in front. Nothing shown may be cut: no text ends in an
+// ellipsis or lies beyond its view's sides, no table scrolls sideways, no
+// popup is wider than its view. Keeps a picture of each for a person to look at.
+OrdersTestCase {
+    id: _case
+    name: "ScreenFit"
+    width: 1632
+    height: 918
+
+    Component {
+        id: _panelComponent
+        MainPanel {}
+    }
+
+    // a business customer with long values, an order of theirs, and one billed
+    property var customer: null
+    property var order: null
+    readonly property string orderText: "Ersatzteile für die Druckmaschine, drei Kartons"
+
+    function prepare() {
+        var commercial = reply(ServiceCustomer.add_customer_commercial,
+                               ["Schnarrenberger Druck- und Verpackungsmaschinen GmbH & Co. KG", "DE123456789",
+                                "2,5", "Frau Dr. Konstanze Hohenstein-Wiesental", token])
+        customer = reply(ServiceCustomer.add_customer,
+                         ["Maximiliane", "Musterfrau-Schnarrenberger", "Industriestraße 144a, Hinterhaus",
+                          "70565", "Stuttgart-Vaihingen", 36, "Baden-Württemberg", "+49 711 98765-4321",
+                          "+49 711 98765-4399", "m.musterfrau-schnarrenberger@druckmaschinen-beispiel.de",
+                          "Anlieferung nur werktags zwischen 7 und 15 Uhr über Tor 3, Rampe B", true,
+                          commercial.id, token])
+        var fields = { 1: "PO-77866", 2: "Lieferschein 2026-004711", 4: "1.1", 9: "99999.50", 10: "71.00",
+                       19: true, 20: "15.00", 23: true, 24: "12.50" }
+        order = addOrder(orderText, customer.id, fields)
+        billOrder(addOrder(orderText, customer.id, fields).id)
+    }
+
+    function cleanupTestCase() {
+        testScreen.use(Screen.width, Screen.height)
+    }
+
+    // What is cut in `item` and below, as "objectName: why" lines: a text
+    // that ends in an ellipsis, runs out of its place or reaches beyond the
+    // sides of `frame`, a field whose value does not fit, a list or table
+    // that scrolls sideways.
+    function cutItems(item, frame, found) {
+        if (!item.visible || item.opacity === 0)
+            return found
+        var name = item.objectName || String(item).split("(")[0]
+        // a field's value may be longer than the field: it scrolls with the cursor
+        var isText = item.text !== undefined && item.font !== undefined && item.contentWidth !== undefined
+                && item.cursorPosition === undefined
+        if (item.truncated === true)
+            found.push(name + ": '" + item.text + "' cut")
+        if (isText && item.width > 0) {
+            var room = item.width - (item.leftPadding || 0) - (item.rightPadding || 0)
+            if (item.text !== "" && item.contentWidth > room + 1 && item.wrapMode === Text.NoWrap)
+                found.push(name + ": '" + item.text + "' wider than its place (" + item.contentWidth + " > " + room + ")")
+            var left = item.mapToItem(frame, 0, 0).x
+            if (left < -1 || left + item.width > frame.width + 1)
+                found.push(name + ": '" + item.text + "' beyond the sides (" + left + ", " + item.width + ")")
+        }
+        if (item.contentWidth !== undefined && item.flicking !== undefined && item.contentWidth > item.width + 1)
+            found.push(name + ": scrolls sideways (" + item.contentWidth + " > " + item.width + ")")
+        for (var i = 0; i < item.children.length; ++i)
+            cutItems(item.children[i], frame, found)
+        return found
+    }
+
+    // what is cut on the screen of the current row, as "view: item: why" lines
+    property var cuts: []
+
+    function verifyFits(item, what) {
+        var cut = cutItems(item, item, [])
+        for (var i = 0; i < cut.length; ++i) {
+            console.log("cut: " + what + ": " + cut[i])
+            cuts.push(what + ": " + cut[i])
+        }
+    }
+
+    // A confirmed search in `view`; waits for its hits.
+    function searchFor(view, keyword) {
+        var done = false
+        var searched = function () { done = true }
+        view.list.searched.connect(searched)
+        view.modelRefresh(keyword)
+        tryVerify(function () { return done && view.list.model.count > 0 }, 10000, "hits for " + keyword)
+        view.list.searched.disconnect(searched)
+        view.list.listView.forceLayout()
+    }
+
+    function test_screens_data() {
+        return [
+            { tag: "1366x768", width: 1366, height: 768 },
+            { tag: "1440x900", width: 1440, height: 900 },
+            { tag: "1920x1080", width: 1920, height: 1080 }
+        ]
+    }
+
+    function test_screens(data) {
+        cuts = []
+        testScreen.use(data.width, data.height)
+        _case.Window.window.width = Math.round(c_Width)
+        _case.Window.window.height = Math.round(c_Height)
+        var panel = createTemporaryObject(_panelComponent, _case, { width: c_Width, height: c_Height })
+        panel.session.login("demo", "vendrix-demo")
+        tryVerify(function () { return panel.surface && panel.surface.visible }, 10000, "logged in")
+        var surface = panel.surface
+        var state = surface.navigationState
+        var prefix = "fit-" + data.tag + "-"
+
+        state.chooseArea(0)
+        state.chooseSubView(0)
+        var erfasst = surface.container.viewAt(0, 0)
+        tryVerify(function () { return erfasst.list.model.count > 0 }, 10000)
+        saveWindowGrab(prefix + "erfasst.png")
+        verifyFits(erfasst, "Erfasst")
+        searchFor(erfasst, orderText)
+        verifyFits(erfasst, "Erfasst")
+        verifyFits(surface.navigation, "navigation")
+        verifyFits(surface.topBar, "top bar")
+
+        erfasst.changePopup.openFor(order.id)
+        tryVerify(function () { return erfasst.changePopup.currentAssignment !== null }, 10000)
+        saveWindowGrab(prefix + "auftragsaenderung.png")
+        verifyFits(erfasst.changePopup.contentItem, "Auftragsänderung")
+        erfasst.changePopup.close()
+
+        erfasst.checkout(order.id)
+        tryVerify(function () { return erfasst.checkoutPopup.checkout_id >= 0 }, 10000)
+        saveWindowGrab(prefix + "abrechnung.png")
+        var scroll = erfasst.checkoutPopup.flickable
+        scroll.contentY = scroll.contentHeight - scroll.height
+        saveWindowGrab(prefix + "abrechnung-summe.png")
+        verifyFits(erfasst.checkoutPopup.contentItem, "Abrechnung")
+        erfasst.checkoutPopup.close()
+
+        state.chooseSubView(1)
+        var abgerechnet = surface.container.viewAt(0, 1)
+        tryVerify(function () { return abgerechnet.list.model.count > 0 }, 10000)
+        searchFor(abgerechnet, orderText)
+        saveWindowGrab(prefix + "abgerechnet.png")
+        verifyFits(abgerechnet, "Abgerechnet")
+
+        state.chooseSubView(3)
+        var neuerAuftrag = surface.container.viewAt(0, 3)
+        tryCompare(neuerAuftrag, "loadingTaxes", false, 10000)
+        neuerAuftrag.form.fill(order)
+        saveWindowGrab(prefix + "neuer-auftrag.png")
+        verifyFits(neuerAuftrag, "Neuer Auftrag")
+        var datum = findChild(neuerAuftrag.form, "datum")
+        // the month with the longest name
+        datum.text = "30.09.2026"
+        datum.openCalendar()
+        saveWindowGrab(prefix + "kalender.png")
+        verifyFits(datum.calendar, "calendar")
+        datum.closeCalendar()
+        var sendungsart = findChild(neuerAuftrag.form, "sendungsart").box
+        sendungsart.popup.open()
+        tryCompare(sendungsart.popup, "opened", true)
+        saveWindowGrab(prefix + "auswahlliste.png")
+        verifyFits(sendungsart.popup.contentItem, "drop-down list")
+        sendungsart.popup.close()
+
+        state.chooseArea(2)
+        state.chooseSubView(0)
+        var kunden = surface.container.viewAt(2, 0)
+        tryVerify(function () { return kunden.list.model.count > 0 }, 10000)
+        saveWindowGrab(prefix + "kunden.png")
+        verifyFits(kunden, "Kunden Übersicht")
+        searchFor(kunden, "Maximiliane Musterfrau")
+        saveWindowGrab(prefix + "kunden-lang.png")
+        verifyFits(kunden, "Kunden Übersicht")
+        kunden.openCustomer(customer.id)
+        tryVerify(function () { return kunden.popup.currentCustomer !== null }, 10000)
+        saveWindowGrab(prefix + "kunde-bearbeiten.png")
+        verifyFits(kunden.popup.contentItem, "customer edit popup")
+        kunden.popup.close()
+
+        state.chooseSubView(1)
+        var neuerKunde = surface.container.viewAt(2, 1)
+        neuerKunde.form.commercial = true
+        saveWindowGrab(prefix + "neuer-kunde.png")
+        verifyFits(neuerKunde, "Neuer Kunde")
+        compare(cuts, [], "nothing cut")
+    }
+}
