@@ -3,6 +3,7 @@ import QtQuick.Controls 2.15
 import QtQuick.Controls 1.4 as Controls1
 import QtQuick.Controls.Styles 1.4
 import QtQuick.Layouts 1.15
+import QtQuick.Window 2.15
 
 // Produktiv
 // import "qrc:/static"
@@ -14,9 +15,10 @@ import "../../static/colors.js" as Colors
 
 // A read-only date field with its label above it and a calendar that opens
 // directly below it: when the field gets the keyboard focus, and on each
-// click (which opens or closes it). Clicking a day writes it as "dd.MM.yyyy"
-// and closes the calendar; Escape or a click elsewhere closes it as well. The
-// calendar lies above everything around it and shows the field's date.
+// click (which opens or closes it). Clicking a day, or Return on the day the
+// arrow keys chose, writes it as "dd.MM.yyyy" and closes the calendar;
+// Escape or a click elsewhere closes it as well. The calendar lies above
+// everything around it and shows the field's date.
 ColumnLayout {
     id: _cell
 
@@ -51,6 +53,14 @@ ColumnLayout {
         _popup.close()
     }
 
+    function _closeUnlessInCalendar() {
+        for (var item = _input.Window.activeFocusItem; item; item = item.parent) {
+            if (item === _input || item === _calendar)
+                return
+        }
+        closeCalendar()
+    }
+
     spacing: 2 * c_Scale
 
     FormLabel {
@@ -66,8 +76,32 @@ ColumnLayout {
         Layout.fillWidth: true
         readOnly: true
 
-        onActiveFocusChanged: if (activeFocus) _cell.openCalendar()
-        Keys.onEscapePressed: _cell.closeCalendar()
+        // Tab on to the next field closes it; a click into the calendar does not
+        onActiveFocusChanged: {
+            if (activeFocus)
+                _cell.openCalendar()
+            else
+                Qt.callLater(_cell._closeUnlessInCalendar)
+        }
+        // while the calendar is open the keys are its own: the arrows move the
+        // day, Return takes it, Escape closes the calendar (and nothing else)
+        Keys.forwardTo: _popup.visible ? [_calendar] : []
+        Keys.onEscapePressed: {
+            event.accepted = _popup.visible
+            _cell.closeCalendar()
+        }
+        Keys.onReturnPressed: {
+            if (_popup.visible)
+                _cell.pick(_calendar.selectedDate)
+            else
+                event.accepted = false
+        }
+        Keys.onEnterPressed: {
+            if (_popup.visible)
+                _cell.pick(_calendar.selectedDate)
+            else
+                event.accepted = false
+        }
 
         // a click only opens or closes the calendar (it does not take the
         // focus, which would open it a second time)

@@ -61,7 +61,9 @@ TableView {
         _widths = widths
         _heights = heights
         _rowsHeight = total
-        forceLayout()
+        // a hidden table lays itself out when it is shown
+        if (visible && count > 0)
+            forceLayout()
     }
 
     property var _widths: []
@@ -90,10 +92,19 @@ TableView {
         return row < _heights.length ? _heights[row] : 0
     }
 
-    onModelChanged: Qt.callLater(relayout)
-    onRowsChanged: Qt.callLater(relayout)
-    onColumnsChanged: Qt.callLater(relayout)
-    onWidthChanged: Qt.callLater(relayout)
+    // after the table's own layout pass, which these changes start
+    onModelChanged: _relayoutTimer.restart()
+    onRowsChanged: _relayoutTimer.restart()
+    onColumnsChanged: _relayoutTimer.restart()
+    onWidthChanged: _relayoutTimer.restart()
+    onVisibleChanged: _relayoutTimer.restart()
+
+    Timer {
+        id: _relayoutTimer
+
+        interval: 0
+        onTriggered: _table.relayout()
+    }
 
     // what a cell's text needs, measured in the cells' font
     Text {

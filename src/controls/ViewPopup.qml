@@ -4,9 +4,10 @@ import QtQuick.Controls.Material 2.15
 import QtGraphicalEffects 1.15
 
 // A modal popup that covers its view with a tinted backdrop and holds a
-// centred panel in a scrollable area; only Escape and the view close it. It
-// has its own banner and busy indicator, because the view's own lie beneath
-// it while it is open.
+// centred panel in a scrollable area; only Escape and the view close it.
+// Return presses its default button (see DefaultActionScope). The field with
+// the keyboard focus is always scrolled into sight. It has its own banner and
+// busy indicator, because the view's own lie beneath it while it is open.
 Popup {
     id: _popup
 
@@ -28,6 +29,8 @@ Popup {
     readonly property alias flickable: _flickable
     // the popup's banner
     readonly property alias banner: _banner
+    // the button Return presses (a DefaultButton shows it); null: Return does nothing
+    property alias defaultButton: _scope.defaultButton
 
     // Shows [title, text, state] on the popup's banner.
     function notify(settings) {
@@ -56,7 +59,9 @@ Popup {
         opacity: 0.8
     }
 
-    contentItem: Item {
+    contentItem: DefaultActionScope {
+        id: _scope
+
         Flickable {
             id: _flickable
 
@@ -71,12 +76,17 @@ Popup {
                 policy: ScrollBar.AlwaysOn
             }
 
+            FocusScroller {
+                flickable: _flickable
+            }
+
             Rectangle {
                 id: _panel
 
                 objectName: "panel"
                 x: Math.round((_flickable.width - width) / 2)
-                y: _popup.panelPadding
+                // a panel lower than the view stands in its middle
+                y: Math.max(_popup.panelPadding, Math.round((_flickable.height - height) / 2))
                 width: _popup.panelWidth
                 height: Math.max(_content.childrenRect.height + 2 * _popup.panelPadding,
                                  _popup.scrollHeight - 2 * _popup.panelPadding)

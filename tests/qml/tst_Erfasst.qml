@@ -129,6 +129,69 @@ OrdersTestCase {
         }, 5000, "the list shows the change")
     }
 
+    // Return presses the popup's default button, which shows the return key;
+    // an open drop-down keeps Return for its row, Escape closes without a request.
+    function test_keysOfThePopups_data() {
+        return [
+            { tag: "change saved with Return", popup: "changePopup", button: "saveButton" },
+            { tag: "billing confirmed with Return", popup: "checkoutPopup", button: "confirmButton" },
+            { tag: "Return in an open drop-down", popup: "changePopup", button: "saveButton", dropDown: true },
+            { tag: "Return in the open calendar", popup: "changePopup", button: "saveButton", calendar: true },
+            { tag: "change left with Escape", popup: "changePopup", button: "saveButton", escape: true }
+        ]
+    }
+
+    function test_keysOfThePopups(data) {
+        var order = listedOrder("Tasten " + data.tag, 1)
+        var popup = view[data.popup]
+        if (data.popup === "changePopup")
+            openChange(order)
+        else
+            openCheckout(order, "checkout")
+        var button = findChild(popup.contentItem, data.button)
+        verify(findChild(button, "returnKey").visible, "the default shows the return key")
+        testServer.clearRecords()
+        if (data.popup === "changePopup")
+            formField("text").field.forceActiveFocus()
+        if (data.calendar) {
+            var datum = formField("datum")
+            datum.field.forceActiveFocus()
+            tryCompare(datum, "calendarOpen", true)
+            keyClick(Qt.Key_Down)
+            keyClick(Qt.Key_Return)
+            compare(datum.calendarOpen, false)
+            compare(datum.text, "10.02.2025", "a week after the order's date")
+            keyClick(Qt.Key_Escape)
+            tryCompare(popup, "visible", false)
+            compare(testServer.records().filter(function (r) { return r.method !== "GET" }).length, 0)
+            return
+        }
+        if (data.dropDown) {
+            var box = formField("richtung").box
+            box.forceActiveFocus()
+            box.popup.open()
+            tryCompare(box.popup, "opened", true)
+            keyClick(Qt.Key_Down)
+            keyClick(Qt.Key_Return)
+            tryCompare(box.popup, "visible", false)
+            compare(box.currentIndex, 1, "the row Return took")
+            verify(popup.opened, "the popup stays")
+            wait(200)
+            compare(testServer.records().filter(function (r) { return r.method !== "GET" }).length, 0,
+                    "nothing sent")
+            return
+        }
+        keyClick(data.escape ? Qt.Key_Escape : Qt.Key_Return)
+        tryCompare(popup, "visible", false, 5000)
+        wait(200)
+        var sent = testServer.records().filter(function (r) { return r.method !== "GET" })
+        compare(sent.length, data.escape ? 0 : 1, "requests: " + JSON.stringify(sent))
+        if (!data.escape)
+            expectBanner(view.banner, data.popup === "changePopup"
+                         ? ["Erfolgreich", "Auftrag wurde erfolgreich geändert", 2]
+                         : ["Erfolgreich", "Auftrag wurde abgerechnet", 2])
+    }
+
     function test_refusedChangeKeepsThePopup() {
         var order = listedOrder("Abgelehnt", 1)
         openChange(order)

@@ -79,6 +79,8 @@ ShellTestCase {
     function card(index) {
         var item = null
         tryVerify(function () {
+            // the cards of a model just replaced are laid out first
+            view.list.listView.forceLayout()
             item = view.list.listView.itemAtIndex(index)
             return item !== null && findChild(item, "header").recordId === view.list.model.get(index).id
         }, 5000, "card " + index)
@@ -282,6 +284,35 @@ ShellTestCase {
         keyClick(Qt.Key_Escape)
         tryCompare(popup, "visible", false)
         compare(view.banner.parent, view)
+    }
+
+    // Return saves from a field, breaks the line in the note, and presses
+    // "Abbrechen" when that has the focus; "Speichern" shows the return key.
+    function test_keysOfTheEditPopup_data() {
+        return [
+            { tag: "Return in a field", focus: "address_town", saved: true },
+            { tag: "Return in the note", focus: "info", saved: false, open: true },
+            { tag: "Return on Abbrechen", focus: "cancelButton", saved: false }
+        ]
+    }
+
+    function test_keysOfTheEditPopup(data) {
+        var customer = createCustomer("Tasten" + data.focus, {})
+        view.openCustomer(customer.id)
+        tryVerify(function () { return view.popup.currentCustomer !== null && !view.popup.busy }, 10000)
+        verify(findChild(field("saveButton"), "returnKey").visible)
+        var target = field(data.focus)
+        ;(target.field || target).forceActiveFocus()
+        testServer.clearRecords()
+        keyClick(Qt.Key_Return)
+        if (data.saved)
+            tryCompare(view.popup, "visible", false, 10000)
+        wait(300)
+        compare(requestsTo("/customer/" + customer.id).filter(function (r) { return r.method === "PUT" }).length,
+                data.saved ? 1 : 0)
+        compare(view.popup.visible, !!data.open)
+        if (data.focus === "info")
+            compare(field("info").text, "\nNur vormittags", "a new line before the cursor")
     }
 
     function test_customerGoneMeanwhile() {

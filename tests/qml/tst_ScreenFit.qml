@@ -104,15 +104,20 @@ OrdersTestCase {
         ]
     }
 
-    function test_screens(data) {
-        cuts = []
-        testScreen.use(data.width, data.height)
+    // The window on a screen of `width` × `height`, logged in; returns the working surface.
+    function loggedInSurface(width, height) {
+        testScreen.use(width, height)
         _case.Window.window.width = Math.round(c_Width)
         _case.Window.window.height = Math.round(c_Height)
         var panel = createTemporaryObject(_panelComponent, _case, { width: c_Width, height: c_Height })
         panel.session.login("demo", "vendrix-demo")
         tryVerify(function () { return panel.surface && panel.surface.visible }, 10000, "logged in")
-        var surface = panel.surface
+        return panel.surface
+    }
+
+    function test_screens(data) {
+        cuts = []
+        var surface = loggedInSurface(data.width, data.height)
         var state = surface.navigationState
         var prefix = "fit-" + data.tag + "-"
 
@@ -190,5 +195,51 @@ OrdersTestCase {
         saveWindowGrab(prefix + "neuer-kunde.png")
         verifyFits(neuerKunde, "Neuer Kunde")
         compare(cuts, [], "nothing cut")
+    }
+
+    // Tab through every form and popup that scrolls: the field with the
+    // keyboard focus is always whole in sight.
+    function test_tabKeepsTheFieldInSight_data() {
+        return [
+            { tag: "new order", area: 0, subView: 3, first: "belegnummer" },
+            { tag: "order change", area: 0, subView: 0, first: "belegnummer", popup: "changePopup" },
+            { tag: "new customer", area: 2, subView: 1, first: "surname" },
+            { tag: "customer change", area: 2, subView: 0, first: "surname", popup: "popup" }
+        ]
+    }
+
+    function test_tabKeepsTheFieldInSight(data) {
+        var surface = loggedInSurface(1440, 900)
+        surface.navigationState.chooseArea(data.area)
+        surface.navigationState.chooseSubView(data.subView)
+        var view = surface.container.viewAt(data.area, data.subView)
+        var form = view.form
+        var flickable = findChild(view, "page") || view.form
+        if (data.popup === "changePopup") {
+            view.changePopup.openFor(order.id)
+            tryVerify(function () { return view.changePopup.currentAssignment !== null }, 10000)
+            form = view.changePopup.form
+            flickable = view.changePopup.flickable
+        } else if (data.popup === "popup") {
+            view.openCustomer(customer.id)
+            tryVerify(function () { return view.popup.currentCustomer !== null }, 10000)
+            form = view.popup.form
+            flickable = form
+        }
+        findChild(form, data.first).field.forceActiveFocus()
+        var window = _case.Window.window
+        var first = window.activeFocusItem
+        for (var i = 0; i < 40; ++i) {
+            keyClick(Qt.Key_Tab)
+            var focused = window.activeFocusItem
+            var top = focused.mapToItem(flickable, 0, 0).y
+            verify(top >= 0 && top + focused.height <= flickable.height,
+                   "Tab " + (i + 1) + ": " + (focused.objectName || focused) + " at " + top + "+" + focused.height
+                   + " in sight of " + flickable.height + " contentY " + flickable.contentY + " of " + flickable.contentHeight)
+            // round the form, not on to other pages
+            if (focused === first)
+                return
+        }
+        fail("Tab came back to the first field")
     }
 }

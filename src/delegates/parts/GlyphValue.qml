@@ -30,7 +30,7 @@ Item {
     readonly property string text: value === undefined || value === null ? "" : String(value)
 
     implicitWidth: _glyph.width + _value.implicitWidth + 10 * c_Scale
-    implicitHeight: Math.max(_glyph.implicitHeight, _value.y + _value.implicitHeight)
+    implicitHeight: Math.max(_glyph.implicitHeight, _value.anchors.topMargin + _value.implicitHeight)
 
     FontMetrics {
         id: _firstLine

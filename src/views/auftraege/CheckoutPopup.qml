@@ -23,7 +23,7 @@ import "../../controls"
 
 // "Abrechnung": the backend's billing preview of one order, or of all open
 // orders of a customer, with its positions, the amounts per tax rate and the
-// total; "Abrechnen" confirms exactly the preview shown.
+// total; "Abrechnen" (or Return) confirms exactly the preview shown.
 ViewPopup {
     id: _checkout
 
@@ -147,6 +147,8 @@ ViewPopup {
     }
 
     backdropColor: "#FFF59D"
+    // Return bills the preview shown, Escape closes
+    defaultButton: _confirm
     panelColor: "white"
     scrollHeight: 1070 * c_Scale
     busy: _pending > 0
@@ -264,13 +266,14 @@ ViewPopup {
                 color: Colors.c_nav_font
             }
 
-            Button {
+            DefaultButton {
+                id: _confirm
+
                 objectName: "confirmButton"
                 Layout.alignment: Qt.AlignRight
                 text: qsTr("Abrechnen")
                 font.capitalization: Font.AllUppercase
                 font.pixelSize: 20 * c_Scale
-                highlighted: true
                 enabled: _checkout.checkout_id >= 0 && !_checkout.confirming
                 onClicked: _checkout.confirm()
             }

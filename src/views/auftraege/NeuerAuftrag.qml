@@ -120,6 +120,11 @@ Rectangle {
             width: 10
         }
 
+        // Tab and clicks never leave the field in use below the visible part
+        FocusScroller {
+            flickable: _flick
+        }
+
         OrderForm {
             id: _form
 

@@ -110,6 +110,7 @@ ViewPopup {
     }
 
     backdropColor: "#90CAF9"
+    defaultButton: _form.saveButton
     panelColor: Colors.c_light_purple
     scrollHeight: 1380 * c_Scale
     busy: _pending > 0
@@ -128,6 +129,7 @@ ViewPopup {
         customerLabel: qsTr("Kundenname")
         labelColor: Colors.c_darker_white
         saving: _change._saving
+        saveIsDefault: true
         enabled: _change.currentAssignment !== null
         onSaveClicked: _change.save()
     }

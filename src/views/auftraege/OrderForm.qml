@@ -38,6 +38,8 @@ Item {
     property color labelColor: Colors.c_form_font
     // true while the host's save is under way: "Speichern" cannot be pressed again
     property bool saving: false
+    // true: "Speichern" shows that Return presses it (the host's popup does so)
+    property bool saveIsDefault: false
     // the picked customer's id as text; "" while none is picked (or the name was changed since)
     property string customerId: ""
     // the customer's name as the field shows it
@@ -46,6 +48,8 @@ Item {
     readonly property alias taxModel: _taxes
     // the suggestions field of the customer (when `customerEditable`)
     readonly property alias customerField: _customerSuggestions
+    // "Speichern"
+    readonly property alias saveButton: _save
 
     // the user pressed "Speichern"
     signal saveClicked()
@@ -547,15 +551,17 @@ Item {
             }
         }
 
-        Button {
+        DefaultButton {
             id: _save
 
             objectName: "saveButton"
             Layout.columnSpan: 2
             Layout.fillWidth: true
             text: qsTr("Speichern")
-            highlighted: true
+            isDefault: _form.saveIsDefault
             enabled: !_form.saving
+            // Tab goes round the form, never on to pages out of sight
+            KeyNavigation.tab: _form.customerEditable ? _customerSuggestions.textfield : _belegnummer.field
 
             onClicked: _form.saveClicked()
         }

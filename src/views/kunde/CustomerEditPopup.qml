@@ -21,7 +21,8 @@ import "../../controls"
 // form, and saves the customer (and the commercial record of a business
 // customer) on "Speichern". It closes only when everything was stored, on
 // "Abbrechen" or Escape; what went wrong stays in front of the user with
-// the input kept. Its messages go to the host's banner.
+// the input kept. Return saves, Escape closes as "Abbrechen" does. Its
+// messages go to the host's banner.
 Popup {
     id: _popup
 
@@ -151,7 +152,10 @@ Popup {
         color: Material.color(Material.Blue)
     }
 
-    contentItem: Item {
+    // Return saves (or presses the button that has the focus); Escape closes
+    contentItem: DefaultActionScope {
+        defaultButton: _form.saveButton
+
         CustomerForm {
             id: _form
 
@@ -162,6 +166,7 @@ Popup {
             businessCaptionColor: "#ffffff"
             emptyPlaceholder: "-"
             cancelVisible: true
+            saveIsDefault: true
             saveEnabled: !_popup.busy && _popup.currentCustomer !== null
             onSaveClicked: _popup.save()
             onCancelClicked: _popup.close()

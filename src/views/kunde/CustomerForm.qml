@@ -34,6 +34,10 @@ Flickable {
     property bool cancelVisible: false
     // whether "Speichern" can be pressed (hosts switch it off while a save is outstanding)
     property bool saveEnabled: true
+    // true: "Speichern" shows that Return presses it (the host's popup does so)
+    property bool saveIsDefault: false
+    // "Speichern"
+    readonly property alias saveButton: _save
     // "Gewerblich": checked shows the four business inputs
     property alias commercial: _commercialability.checked
     // the most characters the note ("Infofeld") keeps
@@ -186,6 +190,11 @@ Flickable {
     boundsBehavior: Flickable.StopAtBounds
     ScrollBar.vertical: ScrollBar {
         policy: ScrollBar.AlwaysOn
+    }
+
+    // Tab and clicks never leave the field in use below the visible part
+    FocusScroller {
+        flickable: _form
     }
 
     Countrys {
@@ -345,6 +354,9 @@ Flickable {
                 Layout.minimumHeight: 2 * implicitHeight
                 wrapMode: TextEdit.WrapAtWordBoundaryOrAnywhere
                 selectByMouse: true
+                // Tab moves on to the next input, as in every other field, instead of typing a tab
+                KeyNavigation.priority: KeyNavigation.BeforeItem
+                KeyNavigation.tab: _commercialability.checked ? _company.field : _save
                 placeholderText: _form.emptyPlaceholder
                 // the backend keeps no longer note: typing or pasting beyond it is cut off
                 onTextChanged: {
@@ -404,22 +416,29 @@ Flickable {
             Layout.topMargin: 10 * c_Scale
             spacing: 40 * c_Scale
 
-            Button {
+            DefaultButton {
+                id: _save
+
                 objectName: "saveButton"
                 Layout.fillWidth: true
                 Layout.preferredWidth: 1
                 text: qsTr("Speichern")
-                highlighted: true
+                isDefault: _form.saveIsDefault
                 enabled: _form.saveEnabled
+                // Tab goes round the form, never on to pages out of sight
+                KeyNavigation.tab: _form.cancelVisible ? _cancel : _surname.field
                 onClicked: _form.saveClicked()
             }
 
             Button {
+                id: _cancel
+
                 objectName: "cancelButton"
                 Layout.fillWidth: true
                 Layout.preferredWidth: 1
                 visible: _form.cancelVisible
                 text: qsTr("Abbrechen")
+                KeyNavigation.tab: _surname.field
                 onClicked: _form.cancelClicked()
             }
         }
