@@ -55,6 +55,59 @@ function isFailure(value) {
     return value === FAILED
 }
 
+// ---- what became of a create or a change
+
+// The backend stored it and its reply was read.
+var STORED = "stored"
+// The backend stored it (it answered 2xx), but its reply could not be read:
+// what it stored, and the new record's id, are not known.
+var STORED_UNREAD = "storedUnread"
+// The backend answered that it did not store it (the reason comes with the reply).
+var REFUSED = "refused"
+// No answer came (the connection failed or dropped): the request may or may
+// not have reached the backend.
+var UNKNOWN = "unknown"
+
+// What became of a create or a change, from what its callback received: the
+// value (FAILED for a failure) and the HTTP status. A 2xx status always means
+// stored, whatever the body.
+function storeOutcome(value, status) {
+    if (status === 0)
+        return UNKNOWN
+    if (!isSuccess(status))
+        return REFUSED
+    return isFailure(value) ? STORED_UNREAD : STORED
+}
+
+// `text`, followed by the backend's reason when it gave one.
+function withReason(text, reason) {
+    return reason ? text + ": " + reason : text
+}
+
+// ---- the reason of a refusal
+
+// The most characters of a backend's reason that reach the user.
+var REASON_LENGTH = 200
+
+// The reason an error reply gives in its body ({"error": text}), as one line
+// of plain text of at most REASON_LENGTH characters; "" for a success, no
+// answer, or a body that gives none (an error page of a proxy, for one).
+function reasonOf(xhr) {
+    if (isSuccess(xhr.status) || xhr.status === 0)
+        return ""
+    var body
+    try {
+        body = JSON.parse(xhr.responseText)
+    } catch (error) {
+        return ""
+    }
+    if (!isRecord(body) || typeof body.error !== "string")
+        return ""
+    // control characters and direction overrides would garble the line
+    var line = body.error.replace(/[\u0000-\u001f\u007f-\u009f\u2028\u2029\u202a-\u202e\u2066-\u2069]+/g, " ").trim()
+    return line.length > REASON_LENGTH ? line.substring(0, REASON_LENGTH - 1) + "\u2026" : line
+}
+
 // ---- reply rules: each reads a finished request and returns what the caller gets.
 // A rule may throw (an unparsable body); the caller then gets the rule's
 // `failure` value, or FAILED.
@@ -124,9 +177,10 @@ function logStatus(name, rule) {
 
 // ---- sending
 
-// Sends one request and calls cb(value, status) once, when it is done, if cb is given;
+// Sends one request and calls cb(value, status, reason) once, when it is done, if cb is given;
 // `status` is the HTTP status (0 when no server was reached), for callers that must tell apart
-// failures that share one value.
+// failures that share one value; `reason` is what the backend gave as the reason of an error
+// reply, as reasonOf() reads it ("" when it gave none).
 // `request`: {verb, url, headers: [[name, value], ...], body (object, optional),
 // rule, failure (optional, default FAILED), responseType (optional)}.
 function send(request, cb) {
@@ -144,7 +198,8 @@ function send(request, cb) {
                          + ") could not be read: " + error)
             value = request.failure !== undefined ? request.failure : FAILED
         }
-        cb(value, xhr.status)
+        // a binary reply has no text to read a reason from
+        cb(value, xhr.status, request.responseType ? "" : reasonOf(xhr))
     }
     xhr.open(request.verb, request.url)
     if (request.responseType)

@@ -93,7 +93,8 @@ Item {
 
         objectName: "bar"
         width: parent.width
-        height: 70 * c_Scale
+        // a longer text wraps, and the bar grows with it
+        height: Math.max(70 * c_Scale, _texts.implicitHeight + 24 * c_Scale)
         y: -height
         color: _banner.barColor
 
@@ -130,6 +131,8 @@ Item {
         }
 
         Column {
+            id: _texts
+
             anchors.left: parent.left
             anchors.leftMargin: 50 * c_Scale
             anchors.right: _icon.left
@@ -151,6 +154,8 @@ Item {
             Text {
                 objectName: "text"
                 width: parent.width
+                wrapMode: Text.Wrap
+                maximumLineCount: 4
                 elide: Text.ElideRight
                 textFormat: Text.PlainText
                 font.family: CustomFonts.names.nunitoSans

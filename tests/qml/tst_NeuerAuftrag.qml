@@ -235,14 +235,20 @@ ShellTestCase {
         tryCompare(view, "saving", false, 10000)
         compare(posts().length, 1)
         compare(posts()[0].body, expectedBody(taxes[1].id, ""))
-        compare(banner.settings, ["Nicht Erfolgreich", "Auftrag konnte nicht gespeichert werden", 4])
+        compare(banner.settings, ["Nicht Erfolgreich",
+                                  'Auftrag konnte nicht gespeichert werden: missing value for "customer_id"', 4])
         verifyKept()
     }
 
+    // A refused order keeps the form and says why, in the backend's words.
     function test_failedSaveKeepsTheForm_data() {
         return [
-            { tag: "server error", status: 500, held: false },
-            { tag: "dropped connection", status: 201, held: true }
+            { tag: "server error", status: 500, body: '{"error": "database is locked"}',
+              text: "Auftrag konnte nicht gespeichert werden: database is locked" },
+            { tag: "error without a reason", status: 500, body: '{"id": 9999}',
+              text: "Auftrag konnte nicht gespeichert werden" },
+            { tag: "a price the backend refuses", price: "abc",
+              text: 'Auftrag konnte nicht gespeichert werden: "verkaufspreis" is not an amount of money: "abc"' }
         ]
     }
 
@@ -250,19 +256,79 @@ ShellTestCase {
         refreshed()
         pickCustomer("Thomas W", "Thomas Wagner")
         fillOrder()
-        cannedServer.answer("/assignment", data.status, '{"id": 9999}', data.held)
-        var before = cannedRequests()
-        pressSave()
-        if (data.held) {
-            tryVerify(function () { return cannedRequests() > before })
-            cannedServer.dropHeld()
+        if (data.price) {
+            field("verkaufspreis").text = data.price
+        } else {
+            cannedServer.answer("/assignment", data.status, data.body)
         }
+        pressSave()
         tryCompare(view, "saving", false, 10000)
-        compare(findChild(view, "banner").settings, ["Nicht Erfolgreich", "Auftrag konnte nicht gespeichert werden", 4])
+        compare(findChild(view, "banner").settings, ["Nicht Erfolgreich", data.text, 4])
+        if (data.price) {
+            compare(posts().length, 1)
+            compare(field("verkaufspreis").text, data.price)
+            field("verkaufspreis").text = "99.90"
+        }
         verifyKept()
         compare(form.customerName, "Thomas Wagner")
         compare(form.customerId, customerId("Thomas Wagner"))
         compare(field("saveButton").enabled, true, "the user may try again")
+    }
+
+    // Stored with 201, but the reply cannot be read: stored all the same, so
+    // the form is emptied and nothing invites a second order.
+    function test_storedButUnreadable() {
+        refreshed()
+        pickCustomer("Thomas W", "Thomas Wagner")
+        fillOrder()
+        cannedServer.answer("/assignment", 201, '{"id": 99')
+        expectUnreadableReply()
+        var before = cannedRequests()
+        pressSave()
+        tryCompare(view, "saving", false, 10000)
+        compare(findChild(view, "banner").settings,
+                ["Erfolgreich", "Auftrag wurde gespeichert, die Antwort des Servers war aber nicht lesbar", 2])
+        compare(field("belegnummer").text, "", "the form is empty for the next order")
+        compare(form.customerId, "")
+        compare(cannedRequests(), before + 1)
+    }
+
+    // No answer at all: stored or not, nobody knows. The form stays, and
+    // the next "Speichern" first asks whether the user has looked.
+    function test_unknownOutcomeAsksBeforeSendingAgain() {
+        refreshed()
+        pickCustomer("Thomas W", "Thomas Wagner")
+        fillOrder()
+        cannedServer.drop("/assignment", 3)
+        pressSave()
+        tryCompare(view, "saving", false, 10000)
+        var banner = findChild(view, "banner")
+        compare(banner.settings[0], "Ergebnis unklar")
+        compare(banner.settings[2], 3)
+        verifyKept()
+        cannedServer.clearAnswers() // the backend answers again
+
+        var question = view.resendQuestion
+        pressSave()
+        tryCompare(question, "opened", true)
+        verify(findChild(question.contentItem, "acceptButton").isDefault, "the default shows the return key")
+        keyClick(Qt.Key_Escape)
+        tryCompare(question, "visible", false)
+        wait(200)
+        compare(posts().length, 0, "nothing sent again")
+
+        pressSave()
+        tryCompare(question, "opened", true)
+        keyClick(Qt.Key_Return)
+        tryCompare(view, "saving", false, 10000)
+        compare(posts().length, 1, "sent again after the user said so")
+        compare(banner.settings, ["Erfolgreich", "Auftrag wurde erfolgreich gespeichert", 2])
+        // a decided save asks nothing the next time
+        tryCompare(question, "visible", false)
+        fillOrder()
+        pressSave()
+        tryCompare(view, "saving", false, 10000)
+        verify(!question.visible)
     }
 
     function test_noSecondOrderWhileSaving() {

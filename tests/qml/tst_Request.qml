@@ -2,7 +2,9 @@ import QtQuick 2.15
 import QtTest 1.15
 
 import "../../src/api/request.js" as Request
+import "../../src/api/service_assignment.js" as ServiceAssignment
 import "../../src/api/service_customer.js" as ServiceCustomer
+import "OrderFields.js" as OrderFields
 
 // The predicates callers read replies with, on what the services really hand them.
 ServiceTestCase {
@@ -30,5 +32,39 @@ ServiceTestCase {
             verify(Request.isFailure(dead) && !Request.isList(dead))
         })
         verify(!Request.isRecord(null) && !Request.isRecord("503") && !Request.isRecord(0))
+    }
+
+    // What became of a create, and the reason a refusal gives: one line of
+    // plain text, bounded, never a page of markup.
+    function test_outcomeOfAStore_data() {
+        var longText = "<b>Zu lang</b>\n" + new Array(80).join("Grund ")
+        return [
+            { tag: "stored", status: 201, body: '{"id": 9001}', outcome: Request.STORED, reason: "" },
+            { tag: "stored, reply unreadable", status: 201, body: '{"id": 90', outcome: Request.STORED_UNREAD,
+              reason: "" },
+            { tag: "refused with a reason", status: 422, body: '{"error": "\\"verkaufspreis\\" is not an amount of money"}',
+              outcome: Request.REFUSED, reason: '"verkaufspreis" is not an amount of money' },
+            { tag: "a long reason", status: 422, body: JSON.stringify({ "error": longText }), outcome: Request.REFUSED,
+              reason: ("<b>Zu lang</b> " + new Array(80).join("Grund ")).substring(0, Request.REASON_LENGTH - 1) + "…" },
+            { tag: "an error page", status: 502, body: "<html><body>Bad Gateway</body></html>",
+              outcome: Request.REFUSED, reason: "" },
+            { tag: "no answer", dropped: true, outcome: Request.UNKNOWN, reason: "" }
+        ]
+    }
+
+    function test_outcomeOfAStore(data) {
+        cannedServer.clearAnswers()
+        if (data.dropped)
+            cannedServer.drop("/assignment", 3)
+        else
+            cannedServer.answer("/assignment", data.status, data.body)
+        if (data.outcome === Request.STORED_UNREAD)
+            expectUnreadableReply()
+        var received = null
+        ServiceAssignment.add_assignment.apply(null, OrderFields.fields("Ausgang", 1).concat(["1", token,
+            function (value, status, reason) { received = [value, status, reason] }]))
+        tryVerify(function () { return received !== null }, 10000, "answered")
+        compare(Request.storeOutcome(received[0], received[1]), data.outcome)
+        compare(received[2], data.reason)
     }
 }

@@ -44,6 +44,12 @@ void CannedServer::answerCut(const QString &path, int status, const QString &bod
     m_answers[path].append({status, body.toUtf8(), false, true});
 }
 
+void CannedServer::drop(const QString &path, int times)
+{
+    for (int i = 0; i < times; ++i)
+        m_answers[path].append({0, QByteArray(), false, false, true});
+}
+
 bool CannedServer::answers(const QString &path) const
 {
     return !m_answers.value(path).isEmpty();
@@ -117,6 +123,10 @@ void CannedServer::respond(QTcpSocket *socket, const QString &path)
     QByteArray response;
     if (answers(path)) {
         const Canned canned = m_answers[path].takeFirst();
+        if (canned.dropped) {
+            socket->disconnectFromHost();
+            return;
+        }
         response = head(QByteArray::number(canned.status) + " Canned",
                        "Content-Type: application/json\r\n" + contentLength(canned.body.size()))
             + (canned.cut ? canned.body.left(canned.body.size() / 2) : canned.body);

@@ -51,6 +51,12 @@ public:
     // after the backend had done the work (a connection closed before any
     // byte of a reply makes the network stack send the request again).
     Q_INVOKABLE void answerCut(const QString &path, int status, const QString &body);
+    // Closes the connection of each of the next `times` requests of `path`
+    // without a reply, once the request is read: a request that may or may not
+    // have been carried out. (The network layer sends a request again when its
+    // connection closes before any reply, so a drop that reaches the caller
+    // needs as many drops as it makes attempts.)
+    Q_INVOKABLE void drop(const QString &path, int times);
     // Whether a reply for `path` is queued.
     Q_INVOKABLE bool answers(const QString &path) const;
     // Forgets every queued reply and drops what is still held.
@@ -77,6 +83,7 @@ private:
         QByteArray body;
         bool held = false;
         bool cut = false;
+        bool dropped = false;
     };
 
     void accept();

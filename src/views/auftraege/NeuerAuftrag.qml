@@ -23,8 +23,11 @@ import "../../api/service_customer.js" as ServiceCustomer
 import "../../../dynamic/variables.js" as Dynamic
 
 // Neuer Auftrag: the order form on a page of its own. The user picks a
-// customer from suggestions, fills the order and saves it; a saved order
-// empties the form for the next one, a failed save keeps everything typed.
+// customer from suggestions, fills the order and saves it. An order the
+// backend stored (also when its reply could not be read) empties the form for
+// the next one; a refused save keeps everything typed and says why. When no
+// answer came, nobody knows whether it was stored: the form stays, and the
+// next "Speichern" first asks whether the user has looked.
 Rectangle {
     id: _view
 
@@ -34,6 +37,8 @@ Rectangle {
     readonly property bool saving: _private.saving
     // the order form
     readonly property alias form: _form
+    // the question before sending an order again whose last save got no answer
+    readonly property alias resendQuestion: _resendQuestion
 
     // reload the tax rows and the stored company (the container sends it when the page is chosen and after a login)
     signal refresh()
@@ -48,20 +53,11 @@ Rectangle {
             _private.loadTaxes()
             return
         }
-        _private.saving = true
-        var args = _form.collect().concat([_form.customerId, Dynamic.getToken(), function (reply) {
-            _private.saving = false
-            if (Request.isFailure(reply)) {
-                _private.show([qsTr("Nicht Erfolgreich"), qsTr("Auftrag konnte nicht gespeichert werden"),
-                               NotificationState.ERROR])
-                return
-            }
-            _form.clear()
-            _flick.contentY = 0
-            _private.show([qsTr("Erfolgreich"), qsTr("Auftrag wurde erfolgreich gespeichert"),
-                           NotificationState.SUCCESS])
-        }])
-        ServiceAssignment.add_assignment.apply(null, args)
+        if (_private.unanswered) {
+            _resendQuestion.open()
+            return
+        }
+        _private.send()
     }
 
     color: Colors.c_grayish_white
@@ -82,6 +78,39 @@ Rectangle {
         property bool loadingTaxes: false
         // an order is being sent
         property bool saving: false
+        // the last save got no answer: it may have been stored
+        property bool unanswered: false
+
+        function send() {
+            saving = true
+            unanswered = false
+            var args = _form.collect().concat([_form.customerId, Dynamic.getToken(), function (reply, status, reason) {
+                saving = false
+                var outcome = Request.storeOutcome(reply, status)
+                if (outcome === Request.REFUSED) {
+                    show([qsTr("Nicht Erfolgreich"),
+                          Request.withReason(qsTr("Auftrag konnte nicht gespeichert werden"), reason),
+                          NotificationState.ERROR])
+                    return
+                }
+                if (outcome === Request.UNKNOWN) {
+                    unanswered = true
+                    show([qsTr("Ergebnis unklar"),
+                          qsTr("Keine Antwort vom Server: ob der Auftrag gespeichert wurde, ist unklar. "
+                               + "Bitte unter „Erfasste Aufträge“ nachsehen."), NotificationState.WARNING])
+                    return
+                }
+                // a 2xx: stored, whether or not its reply could be read
+                _form.clear()
+                _flick.contentY = 0
+                if (outcome === Request.STORED && Request.isRecord(reply))
+                    show([qsTr("Erfolgreich"), qsTr("Auftrag wurde erfolgreich gespeichert"), NotificationState.SUCCESS])
+                else
+                    show([qsTr("Erfolgreich"), qsTr("Auftrag wurde gespeichert, die Antwort des Servers war aber nicht lesbar"),
+                          NotificationState.SUCCESS])
+            }])
+            ServiceAssignment.add_assignment.apply(null, args)
+        }
 
         function loadTaxes() {
             loadingTaxes = true
@@ -150,6 +179,17 @@ Rectangle {
         anchors.centerIn: parent
         z: 11
         running: _private.loadingTaxes || _private.saving
+    }
+
+    QuestionPopup {
+        id: _resendQuestion
+
+        objectName: "resendQuestion"
+        title: qsTr("Auftrag erneut speichern?")
+        text: qsTr("Auf das letzte Speichern kam keine Antwort vom Server; der Auftrag ist vielleicht schon "
+                   + "gespeichert. Bitte zuerst unter „Erfasste Aufträge“ nachsehen, damit er nicht doppelt erfasst wird.")
+        acceptText: qsTr("Erneut speichern")
+        onAccepted: _private.send()
     }
 
     NotificationBanner {
