@@ -89,20 +89,26 @@ ViewPopup {
         var request = _serial
         _confirming = true
         ++_pending
-        ServiceAssignment.confirm_checkout_assignment(checkout_id, Dynamic.getToken(), function (reply) {
+        ServiceAssignment.confirm_checkout_assignment(checkout_id, Dynamic.getToken(), function (reply, status, reason) {
             _confirming = false
             --_pending
             var shown = request === _serial
-            if (reply === 0) {
+            // any 2xx: the backend billed (a second confirmation would be refused, never bill twice)
+            if (reply === 0 || Request.isSuccess(status)) {
                 if (shown)
                     close()
                 billed()
-            } else if (shown) {
-                notify([qsTr("Nicht Erfolgreich"), qsTr("Auftrag konnte nicht abgerechnet werden"),
-                        NotificationState.ERROR])
-            } else {
-                failed(qsTr("Auftrag konnte nicht abgerechnet werden"))
+                return
             }
+            var message = status === 0
+                    ? [qsTr("Ergebnis unklar"), qsTr("Keine Antwort vom Server: ob abgerechnet wurde, ist unklar. "
+                                                     + "Bitte die erfassten Aufträge prüfen."), NotificationState.WARNING]
+                    : [qsTr("Nicht Erfolgreich"), Request.withReason(qsTr("Auftrag konnte nicht abgerechnet werden"), reason),
+                       NotificationState.ERROR]
+            if (shown)
+                notify(message)
+            else
+                failed(message[1])
         })
     }
 

@@ -5,6 +5,7 @@ import QtQuick 2.15
 // import "qrc:/static"
 // import "qrc:/static/NotificationState.js" as NotificationState
 // import "qrc:/dynamic/variables.js" as Dynamic
+// import "qrc:/src/api/request.js" as Request
 // import "qrc:/src/api/service_assignment.js" as ServiceAssignment
 // import "qrc:/src/controls"
 // import "qrc:/src/delegates"
@@ -14,6 +15,7 @@ import "../../../static/colors.js" as Colors
 import "../../../static"
 import "../../../static/NotificationState.js" as NotificationState
 import "../../../dynamic/variables.js" as Dynamic
+import "../../api/request.js" as Request
 import "../../api/service_assignment.js" as ServiceAssignment
 import "../../controls"
 import "../../delegates"
@@ -58,12 +60,17 @@ Rectangle {
     }
 
     // Deletes the order `id` at once, without a question, and reloads the list.
+    // A refusal says why; without an answer the list shows what is stored.
     function deleteOrder(id) {
         ++_pending
-        ServiceAssignment.delete_assignment(id, Dynamic.getToken(), function (reply) {
+        ServiceAssignment.delete_assignment(id, Dynamic.getToken(), function (reply, status, reason) {
             --_pending
-            if (reply !== 0)
-                notify([qsTr("Nicht Erfolgreich"), qsTr("Auftrag konnte nicht gelöscht werden"), NotificationState.ERROR])
+            if (status === 0)
+                notify([qsTr("Ergebnis unklar"), qsTr("Keine Antwort vom Server: ob der Auftrag gelöscht wurde, ist unklar"),
+                        NotificationState.WARNING])
+            else if (reply !== 0)
+                notify([qsTr("Nicht Erfolgreich"), Request.withReason(qsTr("Auftrag konnte nicht gelöscht werden"), reason),
+                        NotificationState.ERROR])
             refresh("")
         })
     }
@@ -149,7 +156,9 @@ Rectangle {
         objectName: "changePopup"
         onSaved: {
             _view.refresh("")
-            _view.notify([qsTr("Erfolgreich"), qsTr("Auftrag wurde erfolgreich geändert"), NotificationState.SUCCESS])
+            _view.notify([qsTr("Erfolgreich"), readable ? qsTr("Auftrag wurde erfolgreich geändert")
+                                                        : qsTr("Auftrag wurde geändert, die Antwort des Servers war aber nicht lesbar"),
+                          NotificationState.SUCCESS])
         }
         onFailed: _view.notify([qsTr("Nicht Erfolgreich"), text, NotificationState.ERROR])
     }

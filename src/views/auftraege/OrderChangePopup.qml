@@ -17,8 +17,10 @@ import "../../api/service_assignment.js" as ServiceAssignment
 import "../../controls"
 
 // "Auftragsänderung": the order form filled with one order. Opening it reads
-// the tax rows, then the order; "Speichern" sends the changed order. A
-// change the backend refuses keeps the popup open with what was typed.
+// the tax rows, then the order; "Speichern" (or Return) sends the changed
+// order. A change the backend refuses keeps the popup open with what was
+// typed and the backend's reason; so does a change that got no answer, which
+// may be sent again without harm.
 ViewPopup {
     id: _change
 
@@ -29,8 +31,8 @@ ViewPopup {
     // the order form
     readonly property alias form: _form
 
-    // the change was saved; the popup has closed
-    signal saved()
+    // the change was saved (`readable`: its reply could be read); the popup has closed
+    signal saved(bool readable)
     // what went wrong while the popup is closed (while open, its own banner tells)
     signal failed(string text)
 
@@ -77,19 +79,27 @@ ViewPopup {
         var request = _serial
         _saving = true
         ++_pending
-        var args = [currentAssignment.id].concat(_form.collect(), [Dynamic.getToken(), function (reply) {
+        var args = [currentAssignment.id].concat(_form.collect(), [Dynamic.getToken(), function (reply, status, reason) {
             _saving = false
             --_pending
             var shown = request === _serial
-            if (!Request.isFailure(reply)) {
+            var outcome = Request.storeOutcome(reply, status)
+            if (outcome === Request.STORED || outcome === Request.STORED_UNREAD) {
                 if (shown)
                     close()
-                saved()
-            } else if (shown) {
-                notify([qsTr("Nicht Erfolgreich"), qsTr("Auftrag konnte nicht geändert werden"), NotificationState.ERROR])
-            } else {
-                failed(qsTr("Auftrag konnte nicht geändert werden"))
+                saved(outcome === Request.STORED)
+                return
             }
+            var message = outcome === Request.UNKNOWN
+                    ? [qsTr("Ergebnis unklar"), qsTr("Keine Antwort vom Server: ob die Änderung gespeichert wurde, "
+                                                     + "ist unklar. Erneutes Speichern schadet nicht."),
+                       NotificationState.WARNING]
+                    : [qsTr("Nicht Erfolgreich"), Request.withReason(qsTr("Auftrag konnte nicht geändert werden"), reason),
+                       NotificationState.ERROR]
+            if (shown)
+                notify(message)
+            else
+                failed(message[1])
         }])
         ServiceAssignment.update_assignment.apply(null, args)
     }
