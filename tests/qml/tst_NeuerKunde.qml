@@ -154,10 +154,14 @@ ShellTestCase {
     function test_refusedSaveKeepsTheForm_data() {
         return [
             { tag: "private customer", path: "/customer", status: 422, body: '{"error":"nope"}', commercial: false,
-              text: "Kunde konnte nicht gespeichert werden", sent: [] },
+              text: "Kunde konnte nicht gespeichert werden: nope", sent: [] },
+            { tag: "commercial record refused", path: "/customer_commercial", status: 422,
+              body: '{"error":"\\"vatid\\" is too long"}', commercial: true,
+              text: 'Komerzieller Kunde konnte nicht gespeichert werden: "vatid" is too long', sent: [] },
             { tag: "commercial reply without id", path: "/customer_commercial", status: 200,
               body: '{"error":"kaputt"}', commercial: true,
-              text: "Komerzieller Kunde konnte nicht gespeichert werden", sent: [] }
+              text: "Komerzieller Kunde wurde gespeichert, die Antwort des Servers war aber nicht lesbar; "
+                    + "der Kunde wurde nicht angelegt", sent: [] }
         ]
     }
 
@@ -182,9 +186,9 @@ ShellTestCase {
         type(business("Offline"))
         whileServerIsDown(function () {
             pressSave()
-            waitForBanner(4)
+            waitForBanner(3)
         })
-        compare(banner().settings, ["Nicht Erfolgreich", "Komerzieller Kunde konnte nicht gespeichert werden", 4])
+        compare(banner().settings, ["Ergebnis unklar", "Keine Antwort vom Server: der Kunde wurde nicht angelegt", 3])
         compare(told, 1, "the window's banner tells of the connection")
         compare(field("surname").text, "Offline")
         compare(field("company").text, "Hafen GmbH")
@@ -205,7 +209,7 @@ ShellTestCase {
         cannedServer.answer("/customer", 500, '{"error":"database locked"}')
         pressSave()
         waitForBanner(4)
-        compare(banner().settings, ["Nicht Erfolgreich", "Kunde konnte nicht gespeichert werden", 4])
+        compare(banner().settings, ["Nicht Erfolgreich", "Kunde konnte nicht gespeichert werden: database locked", 4])
         compare(field("surname").text, "Nochmal")
         pressSave()
         waitForBanner(4)
@@ -220,6 +224,50 @@ ShellTestCase {
         compare(customer.surname, "Nochmal")
         compare(reply(ServiceCustomer.get_single_customer_commercial, [customer.commercial_id, token]).company,
                 "Neue Firma GmbH")
+        verifyCleared()
+    }
+
+    // Stored with 201, but the reply cannot be read: stored all the same, so
+    // the form empties and nothing invites a second customer.
+    function test_storedButUnreadable_data() {
+        return [
+            { tag: "private customer", commercial: false, sent: [] },
+            { tag: "business customer", commercial: true, sent: ["POST /customer_commercial"] }
+        ]
+    }
+
+    function test_storedButUnreadable(data) {
+        type(business("Unlesbar"))
+        field("commercialability").checked = data.commercial
+        cannedServer.answer("/customer", 201, '{"id": 4')
+        expectUnreadableReply()
+        pressSave()
+        waitForBanner(2)
+        compare(banner().settings, ["Erfolgreich", "Kunde wurde gespeichert, die Antwort des Servers war aber nicht lesbar", 2])
+        compare(requestLines(), data.sent)
+        verifyCleared()
+    }
+
+    // No answer to the customer's create: stored or not, nobody knows. The
+    // form stays, and the next "Speichern" first asks whether the user has looked.
+    function test_unknownOutcomeAsksBeforeSendingAgain() {
+        type({ "lastname": "Ungewiss" })
+        cannedServer.drop("/customer", 3)
+        pressSave()
+        waitForBanner(3)
+        compare(banner().settings[0], "Ergebnis unklar")
+        compare(field("lastname").text, "Ungewiss")
+        cannedServer.clearAnswers() // the backend answers again
+        pressSave()
+        tryCompare(view.resendQuestion, "opened", true)
+        keyClick(Qt.Key_Escape)
+        tryCompare(view.resendQuestion, "visible", false)
+        compare(requestLines(), [], "nothing sent again")
+        pressSave()
+        tryCompare(view.resendQuestion, "opened", true)
+        keyClick(Qt.Key_Return)
+        waitForBanner(2)
+        compare(requestLines(), ["POST /customer"])
         verifyCleared()
     }
 

@@ -21,8 +21,11 @@ import "../../controls"
 // "Neuer Kunde": creates one private or business customer from the customer
 // form. A business customer is two records: its commercial record first, then
 // the customer pointing to it. The values are those of the moment
-// "Speichern" is pressed; the form is cleared once the customer exists (what
-// was typed meanwhile stays), and a failed attempt keeps it for another try.
+// "Speichern" is pressed; the form is cleared once the backend stored the
+// customer (also when its reply could not be read; what was typed meanwhile
+// stays), and a refused attempt keeps it for another try and says why. When
+// the customer's create got no answer, nobody knows whether it was stored:
+// the next "Speichern" first asks whether the user has looked.
 Item {
     id: _view
 
@@ -34,12 +37,23 @@ Item {
     readonly property alias form: _form
     // the view's own banner (no object name: the window's banner is found by that name)
     readonly property alias banner: _banner
+    // the question before sending a customer again whose last create got no answer
+    readonly property alias resendQuestion: _resendQuestion
 
     // takes the form's values and creates the customer (nothing while a save is outstanding)
     function save() {
         if (_saving)
             return
+        if (_unanswered) {
+            _resendQuestion.open()
+            return
+        }
+        _send()
+    }
+
+    function _send() {
         _saving = true
+        _unanswered = false
         var values = _form.collect()
         if (values.commercialability)
             saveCustomerCommercial(values)
@@ -58,13 +72,21 @@ Item {
             return
         }
         var token = Dynamic.getToken()
-        var done = function (reply, status) {
-            if (!Request.isRecord(reply) || typeof reply.id !== "number") {
-                _fail(qsTr("Komerzieller Kunde konnte nicht gespeichert werden"), status)
-                return
+        var done = function (reply, status, reason) {
+            var outcome = Request.storeOutcome(reply, status)
+            if (outcome === Request.STORED && _hasId(reply)) {
+                _commercial = { "id": reply.id, "values": values }
+                saveCustomer(values, reply.id)
+            } else if (outcome === Request.REFUSED) {
+                _fail(Request.withReason(qsTr("Komerzieller Kunde konnte nicht gespeichert werden"), reason), status)
+            } else if (outcome === Request.UNKNOWN) {
+                // at most a commercial record without its customer: trying again makes no second customer
+                _unclear(qsTr("Keine Antwort vom Server: der Kunde wurde nicht angelegt"))
+            } else {
+                // stored, but without its id no customer can point to it
+                _fail(qsTr("Komerzieller Kunde wurde gespeichert, die Antwort des Servers war aber nicht lesbar; "
+                           + "der Kunde wurde nicht angelegt"), status)
             }
-            _commercial = { "id": reply.id, "values": values }
-            saveCustomer(values, reply.id)
         }
         if (kept)
             ServiceCustomer.update_customercommercial(kept.id, values.company, values.vatid, values.fuel_surcharge,
@@ -80,15 +102,27 @@ Item {
                                      values.address_zipcode, values.address_town, values.address_country,
                                      values.address_province, values.phone, values.fax, values.email, values.info,
                                      values.commercialability, commercialId, Dynamic.getToken(),
-                                     function (reply, status) {
-            if (!Request.isRecord(reply) || typeof reply.id !== "number") {
-                _fail(qsTr("Kunde konnte nicht gespeichert werden"), status)
+                                     function (reply, status, reason) {
+            var outcome = Request.storeOutcome(reply, status)
+            if (outcome === Request.REFUSED) {
+                _fail(Request.withReason(qsTr("Kunde konnte nicht gespeichert werden"), reason), status)
                 return
             }
+            if (outcome === Request.UNKNOWN) {
+                _unanswered = true
+                _unclear(qsTr("Keine Antwort vom Server: ob der Kunde gespeichert wurde, ist unklar. "
+                              + "Bitte in der Kunden Übersicht nachsehen."))
+                return
+            }
+            // a 2xx: stored, whether or not its reply could be read
             _commercial = null
             _form.clearSaved(values)
             _saving = false
-            _show([qsTr("Erfolgreich"), qsTr("Kunde wurde erfolgreich gespeichert"), NotificationState.SUCCESS])
+            if (outcome === Request.STORED && _hasId(reply))
+                _show([qsTr("Erfolgreich"), qsTr("Kunde wurde erfolgreich gespeichert"), NotificationState.SUCCESS])
+            else
+                _show([qsTr("Erfolgreich"), qsTr("Kunde wurde gespeichert, die Antwort des Servers war aber nicht lesbar"),
+                       NotificationState.SUCCESS])
         })
     }
 
@@ -99,8 +133,14 @@ Item {
     }
 
     property bool _saving: false
+    // the last create of the customer got no answer: it may have been stored
+    property bool _unanswered: false
     // {id, values} of a commercial record created for a customer not yet created, or null
     property var _commercial: null
+
+    function _hasId(reply) {
+        return Request.isRecord(reply) && typeof reply.id === "number"
+    }
 
     function _sameCommercial(a, b) {
         return a.company === b.company && a.vatid === b.vatid && a.fuel_surcharge === b.fuel_surcharge
@@ -120,6 +160,14 @@ Item {
         _saving = false
         _show([qsTr("Nicht Erfolgreich"), text, NotificationState.ERROR])
         if (status === 0 && notifier)
+            notifier.notifyConnectionProblem()
+    }
+
+    // no answer came: the form stays; what became of it is told in `text`
+    function _unclear(text) {
+        _saving = false
+        _show([qsTr("Ergebnis unklar"), text, NotificationState.WARNING])
+        if (notifier)
             notifier.notifyConnectionProblem()
     }
 
@@ -145,6 +193,17 @@ Item {
         anchors.centerIn: parent
         z: 2
         running: _view.saving
+    }
+
+    QuestionPopup {
+        id: _resendQuestion
+
+        objectName: "resendQuestion"
+        title: qsTr("Kunde erneut speichern?")
+        text: qsTr("Auf das letzte Speichern kam keine Antwort vom Server; der Kunde ist vielleicht schon "
+                   + "gespeichert. Bitte zuerst in der Kunden Übersicht nachsehen, damit er nicht doppelt angelegt wird.")
+        acceptText: qsTr("Erneut speichern")
+        onAccepted: _view._send()
     }
 
     NotificationBanner {
