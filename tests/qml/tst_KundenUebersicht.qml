@@ -260,8 +260,13 @@ ShellTestCase {
 
     function test_refusedChangeKeepsThePopup_data() {
         return [
-            { tag: "customer", customerFails: true, text: "Kunde konnte nicht geändert werden" },
-            { tag: "commercial record", customerFails: false, text: "Komerzieller Kunde konnte nicht geändert werden" }
+            { tag: "customer", customerFails: true,
+              message: ["Nicht Erfolgreich", "Kunde konnte nicht geändert werden: database locked", 4] },
+            { tag: "commercial record", customerFails: false,
+              message: ["Nicht Erfolgreich", "Komerzieller Kunde konnte nicht geändert werden: database locked", 4] },
+            { tag: "no answer", customerFails: true, dropped: true,
+              message: ["Ergebnis unklar", "Keine Antwort vom Server: ob die Änderung gespeichert wurde, ist unklar. "
+                        + "Erneutes Speichern schadet nicht.", 3] }
         ]
     }
 
@@ -270,11 +275,15 @@ ShellTestCase {
         search("Karl Abgewiesen" + data.tag, 1)
         var popup = openFromCard(0)
         field("surname").text = "Magda"
-        cannedServer.answer(data.customerFails ? "/customer/" + customer.id
-                                               : "/customer_commercial/" + customer.commercial_id,
-                            500, '{"error":"database locked"}')
+        var path = data.customerFails ? "/customer/" + customer.id : "/customer_commercial/" + customer.commercial_id
+        if (data.dropped) {
+            cannedServer.drop(path, 3)
+            expectUnreadableReply()
+        }
+        else
+            cannedServer.answer(path, 500, '{"error":"database locked"}')
         pressSave()
-        waitForBanner(["Nicht Erfolgreich", data.text, 4])
+        waitForBanner(data.message)
         verify(popup.visible, "the popup stays with the input")
         compare(field("surname").text, "Magda")
         compare(view.banner.parent, popup.contentItem, "the message stands above the popup")
@@ -313,6 +322,18 @@ ShellTestCase {
         compare(view.popup.visible, !!data.open)
         if (data.focus === "info")
             compare(field("info").text, "\nNur vormittags", "a new line before the cursor")
+    }
+
+    // Changed with 200, but the reply cannot be read: changed all the same.
+    function test_changeWithAnUnreadableReply() {
+        var customer = createCustomer("Unlesbar", {})
+        view.openCustomer(customer.id)
+        tryVerify(function () { return view.popup.currentCustomer !== null && !view.popup.busy }, 10000)
+        cannedServer.answer("/customer/" + customer.id, 200, "{")
+        expectUnreadableReply()
+        pressSave()
+        tryCompare(view.popup, "visible", false, 10000)
+        waitForBanner(["Erfolgreich", "Kunde wurde geändert, die Antwort des Servers war aber nicht lesbar", 2])
     }
 
     function test_customerGoneMeanwhile() {

@@ -59,56 +59,72 @@ Popup {
     }
 
     // Stores what the form holds: the customer, and for a business customer
-    // its commercial record at the same time. Closes once both are stored.
+    // its commercial record at the same time. Closes once both are stored (a
+    // 2xx whose reply cannot be read counts as stored); a refusal shows the
+    // backend's reason, no answer says that the outcome is unclear.
     function save() {
         if (_saving || !_currentCustomer)
             return
         _saving = true
         var values = _form.collect()
         var outstanding = values.commercialability ? 2 : 1
-        var customerFailed = false
-        var commercialFailed = false
+        var customer = null
+        var commercial = { outcome: Request.STORED, reason: "" }
         var finish = function () {
             if (--outstanding > 0)
                 return
             _saving = false
-            if (customerFailed) {
-                message([qsTr("Nicht Erfolgreich"), qsTr("Kunde konnte nicht geändert werden"), NotificationState.ERROR])
-            } else if (commercialFailed) {
-                message([qsTr("Nicht Erfolgreich"), qsTr("Komerzieller Kunde konnte nicht geändert werden"),
+            var outcomes = [customer.outcome, commercial.outcome]
+            if (customer.outcome === Request.REFUSED) {
+                message([qsTr("Nicht Erfolgreich"),
+                         Request.withReason(qsTr("Kunde konnte nicht geändert werden"), customer.reason),
                          NotificationState.ERROR])
+            } else if (commercial.outcome === Request.REFUSED) {
+                message([qsTr("Nicht Erfolgreich"),
+                         Request.withReason(qsTr("Komerzieller Kunde konnte nicht geändert werden"), commercial.reason),
+                         NotificationState.ERROR])
+            } else if (outcomes.indexOf(Request.UNKNOWN) >= 0) {
+                message([qsTr("Ergebnis unklar"), qsTr("Keine Antwort vom Server: ob die Änderung gespeichert wurde, "
+                                                       + "ist unklar. Erneutes Speichern schadet nicht."),
+                         NotificationState.WARNING])
             } else {
                 close()
                 saved()
-                message([qsTr("Erfolgreich"), qsTr("Kunde wurde erfolgreich geändert"), NotificationState.SUCCESS])
+                message([qsTr("Erfolgreich"), outcomes.indexOf(Request.STORED_UNREAD) >= 0
+                         ? qsTr("Kunde wurde geändert, die Antwort des Servers war aber nicht lesbar")
+                         : qsTr("Kunde wurde erfolgreich geändert"), NotificationState.SUCCESS])
             }
         }
         if (values.commercialability) {
-            updateCustomerCommercial(_currentCustomer.commercial_id, values, function (ok) {
-                commercialFailed = !ok
+            updateCustomerCommercial(_currentCustomer.commercial_id, values, function (result) {
+                commercial = result
                 finish()
             })
         }
-        updateCustomer(_currentCustomer.id, values, function (ok) {
-            customerFailed = !ok
+        updateCustomer(_currentCustomer.id, values, function (result) {
+            customer = result
             finish()
         })
     }
 
-    // PUT of the customer; done(true) when the backend stored it
+    // PUT of the customer; done({outcome, reason}) as Request.storeOutcome tells it
     function updateCustomer(p_id, values, done) {
         ServiceCustomer.update_customer(p_id, values.surname, values.lastname, values.address_street_no,
                                         values.address_zipcode, values.address_town, values.address_country,
                                         values.address_province, values.phone, values.fax, values.email,
                                         values.info, values.commercialability, Dynamic.getToken(),
-                                        function (reply) { done(!Request.isFailure(reply)) })
+                                        function (reply, status, reason) {
+            done({ outcome: Request.storeOutcome(reply, status), reason: reason })
+        })
     }
 
-    // PUT of the commercial record; done(true) when the backend stored it
+    // PUT of the commercial record; done({outcome, reason}) as Request.storeOutcome tells it
     function updateCustomerCommercial(p_id, values, done) {
         ServiceCustomer.update_customercommercial(p_id, values.company, values.vatid, values.fuel_surcharge,
                                                   values.contact_person, Dynamic.getToken(),
-                                                  function (reply) { done(!Request.isFailure(reply)) })
+                                                  function (reply, status, reason) {
+            done({ outcome: Request.storeOutcome(reply, status), reason: reason })
+        })
     }
 
     property var _currentCustomer: null
