@@ -228,7 +228,7 @@ OrdersTestCase {
 
     function test_incompleteOrderClosesTheChange_data() {
         return [
-            { tag: "not found", status: 406, body: '{"error": "no open order"}' },
+            { tag: "not found", status: 406, body: '{"error": "no open order"}', reason: ": no open order" },
             { tag: "no customer", status: 200, body: '{"id": 1, "textbeschreibung": "halb"}' },
             { tag: "unreadable", status: 200, body: "" }
         ]
@@ -240,7 +240,7 @@ OrdersTestCase {
         if (data.tag === "unreadable")
             expectUnreadableReply()
         clickAction(view, cardOf(view, order.id), "modify")
-        expectBanner(view.banner, ["Nicht Erfolgreich", "Auftrag konnte nicht geladen werden", 4])
+        expectBanner(view.banner, ["Nicht Erfolgreich", "Auftrag konnte nicht geladen werden" + (data.reason || ""), 4])
         verify(!view.changePopup.opened, "no half-filled form")
         compare(view.changePopup.currentAssignment, null)
         verify(!view.changePopup.busy)

@@ -3,6 +3,7 @@ import QtQuick.Window 2.15
 import QtTest 1.15
 
 import "../../src"
+import "../../src/api/request.js" as Request
 import "../../src/api/service_customer.js" as ServiceCustomer
 
 // The window as the host sizes it on the office's screens (0.85 of the
@@ -167,6 +168,18 @@ OrdersTestCase {
         saveWindowGrab(prefix + "kalender.png")
         verifyFits(datum.calendar, "calendar")
         datum.closeCalendar()
+        // the longest reason a refusal can bring, and the question before sending again
+        var banner = findChild(neuerAuftrag, "banner")
+        banner.settings = ["Nicht Erfolgreich", Request.withReason("Auftrag konnte nicht gespeichert werden",
+                                                                   new Array(41).join("Grund ").substring(0, 199) + "…"), 4]
+        banner.run = true
+        neuerAuftrag.resendQuestion.open()
+        tryCompare(neuerAuftrag.resendQuestion, "opened", true)
+        saveWindowGrab(prefix + "frage.png")
+        verifyFits(banner, "banner")
+        verifyFits(neuerAuftrag.resendQuestion.contentItem, "question")
+        neuerAuftrag.resendQuestion.close()
+        banner.run = false
         var sendungsart = findChild(neuerAuftrag.form, "sendungsart").box
         sendungsart.popup.open()
         tryCompare(sendungsart.popup, "opened", true)

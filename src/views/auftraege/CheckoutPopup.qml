@@ -68,13 +68,13 @@ ViewPopup {
         ++_pending
         var fn = mode === 1 ? ServiceAssignment.checkout_assignment_multiple
                             : ServiceAssignment.checkout_assignment_single
-        fn(idof, Dynamic.getToken(), function (reply) {
+        fn(idof, Dynamic.getToken(), function (reply, status, reason) {
             --_pending
             if (request !== _serial)
                 return // the popup was closed or opened for another preview meanwhile
             if (!_isPreview(reply)) {
                 close()
-                failed(qsTr("Abrechnung konnte nicht vorbereitet werden"))
+                failed(Request.withReason(qsTr("Abrechnung konnte nicht vorbereitet werden"), reason))
                 return
             }
             _show(reply)

@@ -58,12 +58,13 @@ ViewPopup {
             }
             _form.setTaxes(taxes)
             ++_pending
-            ServiceAssignment.get_assignment(idof, Dynamic.getToken(), function (record) {
+            ServiceAssignment.get_assignment(idof, Dynamic.getToken(), function (record, status, reason) {
                 --_pending
                 if (request !== _serial)
                     return
+                // (another clerk may have billed or deleted it meanwhile: the backend says so)
                 if (!_isCompleteOrder(record)) {
-                    _closeWith(qsTr("Auftrag konnte nicht geladen werden"))
+                    _closeWith(Request.withReason(qsTr("Auftrag konnte nicht geladen werden"), reason))
                     return
                 }
                 currentAssignment = record
