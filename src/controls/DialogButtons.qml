@@ -3,8 +3,8 @@ import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 
 // The buttons of a question or confirmation popup: the one that declines
-// (plain, when it has a text) and the default action (highlighted, so that
-// the user sees what Return does). The popup hands Return and Enter to
+// (plain, when it has a text) and the default action (highlighted, with the
+// return key's arrow, so that the user sees what Return does). The popup hands Return and Enter to
 // pressReturn(), which presses the button that has the keyboard focus, else
 // the default one; Escape is the popup's close policy.
 Row {
@@ -22,6 +22,8 @@ Row {
     property int acceptAccent: Material.DeepPurple
     // the buttons' text size
     property real pixelSize: 15 * c_Scale
+    // the default button (for a popup that presses it on Return itself)
+    readonly property alias acceptButton: _accept
 
     // the default button was pressed (or Return given to it)
     signal accepted()
@@ -48,9 +50,10 @@ Row {
         font.pixelSize: _buttons.pixelSize
         onClicked: _buttons.declined()
     }
-    Button {
+    DefaultButton {
+        id: _accept
+
         objectName: _buttons.acceptName
-        highlighted: true
         Material.accent: _buttons.acceptAccent
         enabled: _buttons.acceptEnabled
         text: _buttons.acceptText

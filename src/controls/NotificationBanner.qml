@@ -94,7 +94,7 @@ Item {
         objectName: "bar"
         width: parent.width
         // a longer text wraps, and the bar grows with it
-        height: Math.max(70 * c_Scale, _texts.implicitHeight + 24 * c_Scale)
+        height: Math.max(70 * c_Scale, _texts.implicitHeight + 14 * c_Scale)
         y: -height
         color: _banner.barColor
 

@@ -63,6 +63,8 @@ FocusScope {
     readonly property string keyword: _keyword
     // true while a page request is outstanding
     readonly property bool loading: _pageRequest !== null
+    // true while a reload waits for the next token check
+    readonly property bool reloadPending: _tokenTimer.running
     // true while the empty text is shown
     readonly property bool emptyTextShown: _emptyTextShown
     // the placeholder of the top bar's search field: a confirmed search for it is no search

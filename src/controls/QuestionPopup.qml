@@ -1,5 +1,4 @@
 import QtQuick 2.15
-import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
 
 // Produktiv
@@ -35,7 +34,7 @@ ViewPopup {
     backdropColor: "#cfd8dc"
     panelWidth: Math.min(640 * c_Scale, width - 2 * panelPadding)
     scrollHeight: 0
-    defaultButton: _accept
+    defaultButton: _buttons.acceptButton
 
     onAboutToShow: _accepted = false
     onClosed: {
@@ -69,28 +68,19 @@ ViewPopup {
             text: _question.text
         }
 
-        RowLayout {
+        DialogButtons {
+            id: _buttons
+
             Layout.alignment: Qt.AlignRight
-            spacing: 20 * c_Scale
-
-            Button {
-                objectName: "declineButton"
-                flat: true
-                text: _question.declineText
-                onClicked: _question.close()
+            acceptName: "acceptButton"
+            acceptText: _question.acceptText
+            declineText: _question.declineText
+            onAccepted: {
+                _question._accepted = true
+                _question.close()
+                _question.accepted()
             }
-
-            DefaultButton {
-                id: _accept
-
-                objectName: "acceptButton"
-                text: _question.acceptText
-                onClicked: {
-                    _question._accepted = true
-                    _question.close()
-                    _question.accepted()
-                }
-            }
+            onDeclined: _question.close()
         }
     }
 }

@@ -49,6 +49,8 @@ ShellTestCase {
     function cleanup() {
         view.popup.close()
         tryCompare(view.popup, "visible", false)
+        // a reload a change started must not replace the next test's list
+        tryCompare(view.list, "reloadPending", false)
     }
 
     // a customer as the service creates it; `changes` replace single values

@@ -1,5 +1,6 @@
 import QtQuick 2.15
 import QtQuick.LocalStorage 2.12
+import QtQuick.Window 2.15
 import QtTest 1.15
 import PasswordStore 1.0
 
@@ -109,6 +110,12 @@ TestCase {
         return testServer.records().filter(function (r) { return r.path === "/tokens" })
     }
 
+    // Relative luminance of a colour (as the contrast of text on a background is measured).
+    function luminance(c) {
+        var channel = function (v) { return v <= 0.03928 ? v / 12.92 : Math.pow((v + 0.055) / 1.055, 2.4) }
+        return 0.2126 * channel(c.r) + 0.7152 * channel(c.g) + 0.0722 * channel(c.b)
+    }
+
     function saveGrab(item, fileName) {
         var saved = false
         item.grabToImage(function (result) { saved = result.saveToFile(screenshotDirectory + "/" + fileName) })
@@ -188,6 +195,17 @@ TestCase {
         tryVerify(function () { return panel.companyBox.popup.opened })
         for (var i = 0; i < 2; ++i)
             compare(panel.companyBox.popup.contentItem.itemAtIndex(i).font.family, CustomFonts.names.montserrat)
+        // readable rows, whichever theme the system's tag gives the list
+        var background = panel.companyBox.popup.background.color
+        var row = panel.companyBox.popup.contentItem.itemAtIndex(0).contentItem
+        var contrast = (luminance(background) + 0.05) / (luminance(row.color) + 0.05)
+        verify(contrast >= 4.5 || contrast <= 1 / 4.5, "rows " + row.color + " on " + background)
+        wait(300)
+        var saved = false
+        _case.Window.window.contentItem.grabToImage(function (result) {
+            saved = result.saveToFile(screenshotDirectory + "/login-firmenliste.png")
+        })
+        tryVerify(function () { return saved })
         keyClick(Qt.Key_Escape)
     }
 

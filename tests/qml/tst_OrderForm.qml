@@ -114,4 +114,24 @@ ShellTestCase {
         form.fill(record({ customer_assignment: null }))
         compare(form.customerName, "")
     }
+
+    // Relative luminance of a colour (as the contrast of text on a background is measured).
+    function luminance(c) {
+        var channel = function (v) { return v <= 0.03928 ? v / 12.92 : Math.pow((v + 0.055) / 1.055, 2.4) }
+        return 0.2126 * channel(c.r) + 0.7152 * channel(c.g) + 0.0722 * channel(c.b)
+    }
+
+    // Outside macOS the drop-down lists open light, with dark, readable rows.
+    function test_dropDownListsAreLightOutsideMacos() {
+        compare(c_OsType === "macos", Qt.platform.os === "osx", "the system's own tag")
+        var box = field("sendungsart").box
+        box.popup.open()
+        tryCompare(box.popup, "opened", true)
+        var background = box.popup.background.color
+        var row = box.popup.contentItem.itemAtIndex(0).contentItem
+        verify(luminance(background) > 0.8, "a light list: " + background)
+        var contrast = (luminance(background) + 0.05) / (luminance(row.color) + 0.05)
+        verify(contrast >= 4.5, "readable rows: " + row.color + " on " + background + ", " + contrast)
+        box.popup.close()
+    }
 }
