@@ -3,7 +3,8 @@ import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
 
 // A text field with its label above it. What the user types is taken as it
-// stands (no trimming, no checks).
+// stands (no trimming, no checks). A value longer than the field is shown
+// from its first character while the user is not typing in it.
 ColumnLayout {
     id: _cell
 
@@ -31,5 +32,14 @@ ColumnLayout {
 
         Layout.fillWidth: true
         selectByMouse: true
+        // a value filled in (or left) shows its beginning, not its end: the
+        // field scrolls to where its cursor is; Tab into it goes to the end
+        onTextChanged: if (!activeFocus) cursorPosition = 0
+        onActiveFocusChanged: {
+            if (!activeFocus)
+                cursorPosition = 0
+            else if (focusReason === Qt.TabFocusReason || focusReason === Qt.BacktabFocusReason)
+                cursorPosition = length
+        }
     }
 }

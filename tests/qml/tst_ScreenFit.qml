@@ -49,10 +49,11 @@ OrdersTestCase {
 
     // What is cut in `item` and below, as "objectName: why" lines: a text
     // that ends in an ellipsis, runs out of its place or reaches beyond the
-    // sides of `frame`, a field whose value does not fit, a list or table
-    // that scrolls sideways.
+    // sides of `frame`, a field not in use that hides the beginning of its
+    // value, a list or table that scrolls sideways.
     function cutItems(item, frame, found) {
-        if (!item.visible || item.opacity === 0)
+        // (a card the list keeps for reuse has no width and is not shown)
+        if (!item.visible || item.opacity === 0 || (item.width <= 0 && item.children.length > 0))
             return found
         var name = item.objectName || String(item).split("(")[0]
         // a field's value may be longer than the field: it scrolls with the cursor
@@ -68,6 +69,10 @@ OrdersTestCase {
             if (left < -1 || left + item.width > frame.width + 1)
                 found.push(name + ": '" + item.text + "' beyond the sides (" + left + ", " + item.width + ")")
         }
+        // a field not in use shows its value from the first character on
+        if (item.cursorPosition !== undefined && !item.activeFocus && item.text !== ""
+                && item.positionToRectangle(0).x < -1)
+            found.push(name + ": '" + item.text + "' shown without its beginning")
         if (item.contentWidth !== undefined && item.flicking !== undefined && item.contentWidth > item.width + 1)
             found.push(name + ": scrolls sideways (" + item.contentWidth + " > " + item.width + ")")
         for (var i = 0; i < item.children.length; ++i)

@@ -320,6 +320,8 @@ Item {
                 Layout.fillWidth: true
                 visible: !_form.customerEditable
                 readOnly: true
+                // a long name shows its beginning
+                onTextChanged: if (!activeFocus) cursorPosition = 0
             }
         }
 
