@@ -82,6 +82,14 @@ OrdersTestCase {
 
     // what is cut on the screen of the current row, as "view: item: why" lines
     property var cuts: []
+    // the start of the current row's picture names
+    property string prefix: ""
+
+    // A picture of the window as `fileName` of the current screen, and what is cut in `item`.
+    function shot(fileName, item, what) {
+        saveWindowGrab(prefix + fileName)
+        verifyFits(item, what)
+    }
 
     function verifyFits(item, what) {
         var cut = cutItems(item, item, [])
@@ -125,23 +133,21 @@ OrdersTestCase {
         cuts = []
         var surface = loggedInSurface(data.width, data.height)
         var state = surface.navigationState
-        var prefix = "fit-" + data.tag + "-"
+        prefix = "fit-" + data.tag + "-"
 
         state.chooseArea(0)
         state.chooseSubView(0)
         var erfasst = surface.container.viewAt(0, 0)
         tryVerify(function () { return erfasst.list.model.count > 0 }, 10000)
-        saveWindowGrab(prefix + "erfasst.png")
         verifyFits(erfasst, "Erfasst")
         searchFor(erfasst, orderText)
-        verifyFits(erfasst, "Erfasst")
+        shot("erfasst.png", erfasst, "Erfasst")
         verifyFits(surface.navigation, "navigation")
         verifyFits(surface.topBar, "top bar")
 
         erfasst.changePopup.openFor(order.id)
         tryVerify(function () { return erfasst.changePopup.currentAssignment !== null }, 10000)
-        saveWindowGrab(prefix + "auftragsaenderung.png")
-        verifyFits(erfasst.changePopup.contentItem, "Auftragsänderung")
+        shot("auftragsaenderung.png", erfasst.changePopup.contentItem, "Auftragsänderung")
         erfasst.changePopup.close()
 
         erfasst.checkout(order.id)
@@ -149,29 +155,25 @@ OrdersTestCase {
         saveWindowGrab(prefix + "abrechnung.png")
         var scroll = erfasst.checkoutPopup.flickable
         scroll.contentY = scroll.contentHeight - scroll.height
-        saveWindowGrab(prefix + "abrechnung-summe.png")
-        verifyFits(erfasst.checkoutPopup.contentItem, "Abrechnung")
+        shot("abrechnung-summe.png", erfasst.checkoutPopup.contentItem, "Abrechnung")
         erfasst.checkoutPopup.close()
 
         state.chooseSubView(1)
         var abgerechnet = surface.container.viewAt(0, 1)
         tryVerify(function () { return abgerechnet.list.model.count > 0 }, 10000)
         searchFor(abgerechnet, orderText)
-        saveWindowGrab(prefix + "abgerechnet.png")
-        verifyFits(abgerechnet, "Abgerechnet")
+        shot("abgerechnet.png", abgerechnet, "Abgerechnet")
 
         state.chooseSubView(3)
         var neuerAuftrag = surface.container.viewAt(0, 3)
         tryCompare(neuerAuftrag, "loadingTaxes", false, 10000)
         neuerAuftrag.form.fill(order)
-        saveWindowGrab(prefix + "neuer-auftrag.png")
-        verifyFits(neuerAuftrag, "Neuer Auftrag")
+        shot("neuer-auftrag.png", neuerAuftrag, "Neuer Auftrag")
         var datum = findChild(neuerAuftrag.form, "datum")
         // the month with the longest name
         datum.text = "30.09.2026"
         datum.openCalendar()
-        saveWindowGrab(prefix + "kalender.png")
-        verifyFits(datum.calendar, "calendar")
+        shot("kalender.png", datum.calendar, "calendar")
         datum.closeCalendar()
         // the longest reason a refusal can bring, and the question before sending again
         var banner = findChild(neuerAuftrag, "banner")
@@ -180,38 +182,32 @@ OrdersTestCase {
         banner.run = true
         neuerAuftrag.resendQuestion.open()
         tryCompare(neuerAuftrag.resendQuestion, "opened", true)
-        saveWindowGrab(prefix + "frage.png")
-        verifyFits(banner, "banner")
+        shot("frage.png", banner, "banner")
         verifyFits(neuerAuftrag.resendQuestion.contentItem, "question")
         neuerAuftrag.resendQuestion.close()
         banner.run = false
         var sendungsart = findChild(neuerAuftrag.form, "sendungsart").box
         sendungsart.popup.open()
         tryCompare(sendungsart.popup, "opened", true)
-        saveWindowGrab(prefix + "auswahlliste.png")
-        verifyFits(sendungsart.popup.contentItem, "drop-down list")
+        shot("auswahlliste.png", sendungsart.popup.contentItem, "drop-down list")
         sendungsart.popup.close()
 
         state.chooseArea(2)
         state.chooseSubView(0)
         var kunden = surface.container.viewAt(2, 0)
         tryVerify(function () { return kunden.list.model.count > 0 }, 10000)
-        saveWindowGrab(prefix + "kunden.png")
-        verifyFits(kunden, "Kunden Übersicht")
+        shot("kunden.png", kunden, "Kunden Übersicht")
         searchFor(kunden, "Maximiliane Musterfrau")
-        saveWindowGrab(prefix + "kunden-lang.png")
-        verifyFits(kunden, "Kunden Übersicht")
+        shot("kunden-lang.png", kunden, "Kunden Übersicht")
         kunden.openCustomer(customer.id)
         tryVerify(function () { return kunden.popup.currentCustomer !== null }, 10000)
-        saveWindowGrab(prefix + "kunde-bearbeiten.png")
-        verifyFits(kunden.popup.contentItem, "customer edit popup")
+        shot("kunde-bearbeiten.png", kunden.popup.contentItem, "customer edit popup")
         kunden.popup.close()
 
         state.chooseSubView(1)
         var neuerKunde = surface.container.viewAt(2, 1)
         neuerKunde.form.commercial = true
-        saveWindowGrab(prefix + "neuer-kunde.png")
-        verifyFits(neuerKunde, "Neuer Kunde")
+        shot("neuer-kunde.png", neuerKunde, "Neuer Kunde")
         compare(cuts, [], "nothing cut")
     }
 
@@ -252,8 +248,7 @@ OrdersTestCase {
             var focused = window.activeFocusItem
             var top = focused.mapToItem(flickable, 0, 0).y
             verify(top >= 0 && top + focused.height <= flickable.height,
-                   "Tab " + (i + 1) + ": " + (focused.objectName || focused) + " at " + top + "+" + focused.height
-                   + " in sight of " + flickable.height + " contentY " + flickable.contentY + " of " + flickable.contentHeight)
+                   "Tab " + (i + 1) + ": " + (focused.objectName || focused) + " at " + top + " in sight")
             // round the form, not on to other pages
             if (focused === first)
                 return
