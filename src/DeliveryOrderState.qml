@@ -1,11 +1,5 @@
 import QtQuick 2.15
 
-// Produktiv
-// import "qrc:/dynamic/variables.js" as Dynamic
-// import "qrc:/src/api/request.js" as Request
-// import "qrc:/src/api/service_warehouse.js" as ServiceWarehouse
-
-// Testing
 import "../dynamic/variables.js" as Dynamic
 import "./api/request.js" as Request
 import "./api/service_warehouse.js" as ServiceWarehouse

@@ -3,13 +3,6 @@ import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 import QtQuick.LocalStorage 2.12
 
-// Produktiv
-// import "qrc:/static"
-// import "qrc:/static/colors.js" as Colors
-// import "qrc:/static/ConfigStorage.js" as ConfigStorage
-// import "qrc:/src/controls"
-
-// Testing
 import "../static"
 import "../static/colors.js" as Colors
 import "../static/ConfigStorage.js" as ConfigStorage

@@ -3,12 +3,6 @@ import QtQuick.Controls 2.15
 import QtQuick.Window 2.15
 import FontFaces 1.0
 
-// Produktiv
-// import "qrc:/static/colors.js" as Colors
-// import "qrc:/static/NotificationState.js" as NotificationState
-// import "qrc:/src/controls" as Controls
-
-// Testing
 import "../static/colors.js" as Colors
 import "../static/NotificationState.js" as NotificationState
 import "./controls" as Controls

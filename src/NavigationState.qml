@@ -1,9 +1,5 @@
 import QtQml 2.15
 
-// Produktiv
-// import "qrc:/src/routes.js" as Routes
-
-// Testing
 import "./routes.js" as Routes
 
 // Where the user is on the working surface: the current area and the sub-view

@@ -1,9 +1,5 @@
 import QtQml 2.15
 
-// Produktiv
-// import "qrc:/static/NotificationState.js" as NotificationState
-
-// Testing
 import "../static/NotificationState.js" as NotificationState
 
 // The working surface's one way to the banner over the whole window. Any

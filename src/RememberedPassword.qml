@@ -1,11 +1,6 @@
 import QtQml 2.15
 import PasswordStore 1.0
 
-// Produktiv
-// import "qrc:/static/ConfigStorage.js" as ConfigStorage
-// import "qrc:/static/NotificationState.js" as NotificationState
-
-// Testing
 import "../static/ConfigStorage.js" as ConfigStorage
 import "../static/NotificationState.js" as NotificationState
 

@@ -1,11 +1,5 @@
 import QtQml 2.15
 
-// Produktiv
-// import "qrc:/dynamic/variables.js" as Dynamic
-// import "qrc:/src/api/authentication.js" as ServiceAuthentication
-// import "qrc:/src/api/request.js" as Request
-
-// Testing
 import "../dynamic/variables.js" as Dynamic
 import "./api/authentication.js" as ServiceAuthentication
 import "./api/request.js" as Request

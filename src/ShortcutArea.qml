@@ -1,9 +1,5 @@
 import QtQuick 2.15
 
-// Produktiv
-// import "qrc:/src/routes.js" as Routes
-
-// Testing
 import "./routes.js" as Routes
 
 // The column of the area icons of the route table: orders, warehouse,

@@ -1,9 +1,5 @@
 import QtQuick 2.15
 
-// Produktiv
-// import "qrc:/static"
-
-// Testing
 import "../static"
 
 // One area icon of the navigation strip. A click reports it; the strip marks

@@ -2,12 +2,6 @@ import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 
-// Produktiv
-// import "qrc:/static/NotificationState.js" as NotificationState
-// import "qrc:/src/routes.js" as Routes
-// import "qrc:/src/controls"
-
-// Testing
 import "../static/NotificationState.js" as NotificationState
 import "./routes.js" as Routes
 import "./controls"

@@ -1,11 +1,6 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 
-// Produktiv
-// import "qrc:/static"
-// import "qrc:/src/controls"
-
-// Testing
 import "../static"
 import "./controls"
 

@@ -1,11 +1,6 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 
-// Produktiv
-// import "qrc:/src/routes.js" as Routes
-// import "qrc:/static/colors.js" as Colors
-
-// Testing
 import "./routes.js" as Routes
 import "../static/colors.js" as Colors
 

@@ -2,10 +2,6 @@ import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 
-// Produktiv
-// import "qrc:/static/colors.js" as Colors
-
-// Testing
 import "../static/colors.js" as Colors
 
 ApplicationWindow {

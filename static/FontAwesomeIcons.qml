@@ -1,10 +1,6 @@
 import QtQuick 2.15
 import FontAwesome 1.0
 
-// Produktiv
-// import "qrc:/static/fontAwesomeNames.js" as IconNames
-
-// Testing
 import "./fontAwesomeNames.js" as IconNames
 
 // Gallery of every icon of the FontAwesome module with its name; a tool for

@@ -5,11 +5,6 @@ import QtQuick.Controls.Styles 1.4
 import QtQuick.Layouts 1.15
 import QtQuick.Window 2.15
 
-// Produktiv
-// import "qrc:/static"
-// import "qrc:/static/colors.js" as Colors
-
-// Testing
 import "../../static"
 import "../../static/colors.js" as Colors
 

@@ -2,10 +2,6 @@ import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 
-// Produktiv
-// import "qrc:/static"
-
-// Testing
 import "../../static"
 
 // A highlighted button that can show that it is the default of its popup:

@@ -1,9 +1,5 @@
 import QtQuick 2.15
 
-// Produktiv
-// import "qrc:/static"
-
-// Testing
 import "../../static"
 
 // The label above a form field. Its text is shown exactly as given, trailing

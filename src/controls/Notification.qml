@@ -1,10 +1,5 @@
 import QtQuick 2.15
 
-// Produktiv
-// import "qrc:/static"
-// import "qrc:/static/colors.js" as Colors
-
-// Testing
 import "../../static"
 import "../../static/colors.js" as Colors
 

@@ -1,11 +1,6 @@
 import QtQuick 2.15
 import QtQuick.Controls.Material 2.15
 
-// Produktiv
-// import "qrc:/static"
-// import "qrc:/static/NotificationState.js" as NotificationState
-
-// Testing
 import "../../static"
 import "../../static/NotificationState.js" as NotificationState
 

@@ -2,14 +2,6 @@ import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 
-// Produktiv
-// import "qrc:/static/colors.js" as Colors
-// import "qrc:/static"
-// import "qrc:/static/NotificationState.js" as NotificationState
-// import "qrc:/dynamic/variables.js" as Dynamic
-// import "qrc:/src/api/request.js" as Request
-
-// Testing
 import "../../static/colors.js" as Colors
 import "../../static"
 import "../../static/NotificationState.js" as NotificationState

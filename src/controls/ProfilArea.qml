@@ -1,14 +1,6 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 
-// Produktiv
-// import "qrc:/static"
-// import "qrc:/static/colors.js" as Colors
-// import "qrc:/dynamic/variables.js" as Dynamic
-// import "qrc:/src/api/request.js" as Request
-// import "qrc:/src/api/service_user.js" as ServiceUser
-
-// Testing
 import "../../static"
 import "../../static/colors.js" as Colors
 import "../../dynamic/variables.js" as Dynamic

@@ -1,11 +1,6 @@
 import QtQuick 2.15
 import QtQuick.Layouts 1.15
 
-// Produktiv
-// import "qrc:/static/colors.js" as Colors
-// import "qrc:/static"
-
-// Testing
 import "../../static/colors.js" as Colors
 import "../../static"
 

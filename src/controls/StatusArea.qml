@@ -2,10 +2,6 @@ import QtQuick 2.15
 import QtQuick.Controls.Material 2.15
 import QtGraphicalEffects 1.15
 
-// Produktiv
-// import "qrc:/static"
-
-// Testing
 import "../../static"
 
 // The stock overview's status bar: the open delivery order's number and how

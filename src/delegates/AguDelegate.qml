@@ -1,10 +1,5 @@
 import QtQuick 2.15
 
-// Produktiv
-// import "qrc:/static/colors.js" as Colors
-// import "qrc:/src/delegates/parts"
-
-// Testing
 import "../../static/colors.js" as Colors
 import "./parts"
 

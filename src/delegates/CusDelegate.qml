@@ -1,9 +1,5 @@
 import QtQuick 2.15
 
-// Produktiv
-// import "qrc:/src/delegates/parts"
-
-// Testing
 import "parts"
 
 // The card of one customer in the customer overview: name and customer

@@ -1,11 +1,6 @@
 import QtQuick 2.15
 import QtQuick.Controls.Material 2.15
 
-// Produktiv
-// import "qrc:/static/colors.js" as Colors
-// import "qrc:/src/delegates/parts"
-
-// Testing
 import "../../static/colors.js" as Colors
 import "./parts"
 

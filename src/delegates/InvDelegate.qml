@@ -1,9 +1,5 @@
 import QtQuick 2.15
 
-// Produktiv
-// import "qrc:/src/delegates/parts"
-
-// Testing
 import "./parts"
 
 // The card of a billed order: the customer and the invoice's id, the order's

@@ -1,9 +1,5 @@
 import QtQuick 2.15
 
-// Produktiv
-// import "qrc:/static"
-
-// Testing
 import "../../../static"
 
 // The buttons at a card's right edge, stacked and sharing its height: each a

@@ -1,9 +1,5 @@
 import QtQuick 2.15
 
-// Produktiv
-// import "qrc:/static/colors.js" as Colors
-
-// Testing
 import "../../../static/colors.js" as Colors
 
 // A list card: white with a light grey border, darker under the pointer and

@@ -2,17 +2,6 @@ import QtQuick 2.15
 import example.kestrova.qml.filedownload 1.0
 import PrivateFiles 1.0
 
-// Produktiv
-// import "qrc:/static/colors.js" as Colors
-// import "qrc:/static"
-// import "qrc:/static/NotificationState.js" as NotificationState
-// import "qrc:/dynamic/variables.js" as Dynamic
-// import "qrc:/src/api/request.js" as Request
-// import "qrc:/src/api/service_invoice.js" as ServiceInvoice
-// import "qrc:/src/controls"
-// import "qrc:/src/delegates"
-
-// Testing
 import "../../../static/colors.js" as Colors
 import "../../../static"
 import "../../../static/NotificationState.js" as NotificationState

@@ -3,16 +3,6 @@ import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 import QtQuick.Layouts 1.15
 
-// Produktiv
-// import "qrc:/static/colors.js" as Colors
-// import "qrc:/static"
-// import "qrc:/static/NotificationState.js" as NotificationState
-// import "qrc:/dynamic/variables.js" as Dynamic
-// import "qrc:/src/api/request.js" as Request
-// import "qrc:/src/api/service_assignment.js" as ServiceAssignment
-// import "qrc:/src/controls"
-
-// Testing
 import "../../../static/colors.js" as Colors
 import "../../../static"
 import "../../../static/NotificationState.js" as NotificationState

@@ -2,17 +2,6 @@ import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 
-// Produktiv
-// import "qrc:/src/controls"
-// import "qrc:/static/colors.js" as Colors
-// import "qrc:/static/ConfigStorage.js" as ConfigStorage
-// import "qrc:/static/NotificationState.js" as NotificationState
-// import "qrc:/src/api/request.js" as Request
-// import "qrc:/src/api/service_assignment.js" as ServiceAssignment
-// import "qrc:/src/api/service_customer.js" as ServiceCustomer
-// import "qrc:/dynamic/variables.js" as Dynamic
-
-// Testing
 import "../../controls"
 import "../../../static/colors.js" as Colors
 import "../../../static/ConfigStorage.js" as ConfigStorage

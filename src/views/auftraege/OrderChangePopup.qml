@@ -1,14 +1,5 @@
 import QtQuick 2.15
 
-// Produktiv
-// import "qrc:/static/colors.js" as Colors
-// import "qrc:/static/NotificationState.js" as NotificationState
-// import "qrc:/dynamic/variables.js" as Dynamic
-// import "qrc:/src/api/request.js" as Request
-// import "qrc:/src/api/service_assignment.js" as ServiceAssignment
-// import "qrc:/src/controls"
-
-// Testing
 import "../../../static/colors.js" as Colors
 import "../../../static/NotificationState.js" as NotificationState
 import "../../../dynamic/variables.js" as Dynamic

@@ -3,13 +3,6 @@ import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 import QtQuick.Layouts 1.15
 
-// Produktiv
-// import "qrc:/src/controls"
-// import "qrc:/static"
-// import "qrc:/static/colors.js" as Colors
-// import "qrc:/src/api/request.js" as Request
-
-// Testing
 import "../../controls"
 import "../../../static"
 import "../../../static/colors.js" as Colors

@@ -1,9 +1,5 @@
 import QtQuick 2.15
 
-// Produktiv
-// import "qrc:/static"
-
-// Testing
 import "../../../static"
 
 // "Rechnungen": a white page with its name in the middle; nothing more yet.

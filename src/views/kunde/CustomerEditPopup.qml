@@ -2,14 +2,6 @@ import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 
-// Produktiv
-// import "qrc:/static/NotificationState.js" as NotificationState
-// import "qrc:/dynamic/variables.js" as Dynamic
-// import "qrc:/src/api/request.js" as Request
-// import "qrc:/src/api/service_customer.js" as ServiceCustomer
-// import "qrc:/src/controls"
-
-// Testing
 import "../../../static/NotificationState.js" as NotificationState
 import "../../../dynamic/variables.js" as Dynamic
 import "../../api/request.js" as Request

@@ -3,12 +3,6 @@ import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 import QtQuick.Layouts 1.15
 
-// Produktiv
-// import "qrc:/static/colors.js" as Colors
-// import "qrc:/static"
-// import "qrc:/src/controls"
-
-// Testing
 import "../../../static/colors.js" as Colors
 import "../../../static"
 import "../../controls"

@@ -1,13 +1,6 @@
 import QtQuick 2.15
 import QtQuick.Controls.Material 2.15
 
-// Produktiv
-// import "qrc:/static/colors.js" as Colors
-// import "qrc:/src/api/service_customer.js" as ServiceCustomer
-// import "qrc:/src/controls"
-// import "qrc:/src/delegates"
-
-// Testing
 import "../../../static/colors.js" as Colors
 import "../../api/service_customer.js" as ServiceCustomer
 import "../../controls"

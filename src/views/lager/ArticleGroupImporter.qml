@@ -2,14 +2,6 @@ import QtQml 2.15
 import QtQml.Models 2.15
 import ArticleGroupCsv 1.0
 
-// Produktiv
-// import "qrc:/dynamic/variables.js" as Dynamic
-// import "qrc:/src/api/request.js" as Request
-// import "qrc:/src/api/service_customer.js" as ServiceCustomer
-// import "qrc:/src/api/service_warehouse.js" as ServiceWarehouse
-// import "qrc:/src/views/lager/articlegroups.js" as ArticleGroups
-
-// Testing
 import "../../../dynamic/variables.js" as Dynamic
 import "../../api/request.js" as Request
 import "../../api/service_customer.js" as ServiceCustomer

@@ -3,18 +3,6 @@ import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 import PrivateFiles 1.0
 
-// Produktiv
-// import "qrc:/static/colors.js" as Colors
-// import "qrc:/static/NotificationState.js" as NotificationState
-// import "qrc:/static"
-// import "qrc:/dynamic/variables.js" as Dynamic
-// import "qrc:/src/api/request.js" as Request
-// import "qrc:/src/api/service_warehouse.js" as ServiceWarehouse
-// import "qrc:/src/views/lager/articlegroups.js" as ArticleGroups
-// import "qrc:/src/controls"
-// import "qrc:/src/delegates"
-
-// Testing
 import "../../../static/colors.js" as Colors
 import "../../../static/NotificationState.js" as NotificationState
 import "../../../static"

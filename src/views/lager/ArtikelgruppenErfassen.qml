@@ -5,17 +5,6 @@ import QtQuick.Layouts 1.15
 import QtQuick.Window 2.15
 import ArticleGroupCsv 1.0
 
-// Produktiv
-// import "qrc:/static/colors.js" as Colors
-// import "qrc:/static/NotificationState.js" as NotificationState
-// import "qrc:/dynamic/variables.js" as Dynamic
-// import "qrc:/src/api/request.js" as Request
-// import "qrc:/src/api/service_customer.js" as ServiceCustomer
-// import "qrc:/src/api/service_warehouse.js" as ServiceWarehouse
-// import "qrc:/src/views/lager/articlegroups.js" as ArticleGroups
-// import "qrc:/src/controls"
-
-// Testing
 import "../../../static/colors.js" as Colors
 import "../../../static/NotificationState.js" as NotificationState
 import "../../../dynamic/variables.js" as Dynamic

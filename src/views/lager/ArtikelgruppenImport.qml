@@ -3,13 +3,6 @@ import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 import QtQuick.Dialogs 1.3
 
-// Produktiv
-// import "qrc:/static/colors.js" as Colors
-// import "qrc:/static/NotificationState.js" as NotificationState
-// import "qrc:/static"
-// import "qrc:/src/controls"
-
-// Testing
 import "../../../static/colors.js" as Colors
 import "../../../static/NotificationState.js" as NotificationState
 import "../../../static"

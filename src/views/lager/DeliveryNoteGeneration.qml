@@ -1,12 +1,5 @@
 import QtQml 2.15
 
-// Produktiv
-// import "qrc:/dynamic/variables.js" as Dynamic
-// import "qrc:/src/api/request.js" as Request
-// import "qrc:/src/api/service_warehouse.js" as ServiceWarehouse
-// import "qrc:/src/views/lager/articlegroups.js" as ArticleGroups
-
-// Testing
 import "../../../dynamic/variables.js" as Dynamic
 import "../../api/request.js" as Request
 import "../../api/service_warehouse.js" as ServiceWarehouse
