@@ -177,6 +177,29 @@ function logStatus(name, rule) {
 
 // ---- sending
 
+// The engine's request object turns a finished 409 or 410 into a failed
+// connection (status 0, no body), although both arrived whole: the backend
+// refused, it did not vanish. Their status and text are still readable while
+// the reply comes in, so they are kept from then.
+var HIDDEN_STATUSES = [409, 410]
+
+// What an unfinished request shows of its reply so far; `before` when nothing yet.
+function earlyReply(xhr, responseType, before) {
+    if (xhr.readyState < XMLHttpRequest.HEADERS_RECEIVED || xhr.status === 0)
+        return before
+    var text = ""
+    if (!responseType && xhr.readyState === XMLHttpRequest.LOADING)
+        text = xhr.responseText
+    return { status: xhr.status, responseText: text }
+}
+
+// The finished reply as the rules read it (status, responseText, response).
+function finishedReply(xhr, early) {
+    if (xhr.status === 0 && HIDDEN_STATUSES.indexOf(early.status) >= 0)
+        return { status: early.status, responseText: early.responseText, response: null }
+    return xhr
+}
+
 // Sends one request and calls cb(value, status, reason) once, when it is done, if cb is given;
 // `status` is the HTTP status (0 when no server was reached), for callers that must tell apart
 // failures that share one value; `reason` is what the backend gave as the reason of an error
@@ -186,20 +209,26 @@ function logStatus(name, rule) {
 function send(request, cb) {
     var xhr = new XMLHttpRequest()
     var answered = false
+    var early = { status: 0, responseText: "" }
     xhr.onreadystatechange = function () {
-        if (xhr.readyState !== XMLHttpRequest.DONE || !cb || answered)
+        if (!cb || answered)
             return
+        if (xhr.readyState !== XMLHttpRequest.DONE) {
+            early = earlyReply(xhr, request.responseType, early)
+            return
+        }
         answered = true
+        var reply = finishedReply(xhr, early)
         var value
         try {
-            value = request.rule(xhr)
+            value = request.rule(reply)
         } catch (error) {
-            console.warn("Reply of " + request.verb + " " + request.url + " (status " + xhr.status
+            console.warn("Reply of " + request.verb + " " + request.url + " (status " + reply.status
                          + ") could not be read: " + error)
             value = request.failure !== undefined ? request.failure : FAILED
         }
         // a binary reply has no text to read a reason from
-        cb(value, xhr.status, request.responseType ? "" : reasonOf(xhr))
+        cb(value, reply.status, request.responseType ? "" : reasonOf(reply))
     }
     xhr.open(request.verb, request.url)
     if (request.responseType)

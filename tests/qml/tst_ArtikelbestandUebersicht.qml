@@ -302,8 +302,8 @@ ShellTestCase {
             { tag: "dropped, given again", first: cut, again: [pdf], opened: 1, title: "Lieferschein erstellt" },
             // the engine's request reports a 409 as no status at all: the document is asked for again
             { tag: "cut short, refused with 409", first: [200, "%PDF-1.4\n1 0 obj"],
-              again: [[409, JSON.stringify({ "error": "generated" })], pdf], title: generated[0],
-              text: "ist erstellt, sein Dokument kam aber nicht an", retry: "Dokument laden", opened: 1 },
+              again: [[409, JSON.stringify({ "error": "generated" })]], title: generated[0],
+              text: "nicht noch einmal heraus (Status 409)" },
             { tag: "unreadable, refused with 406", first: [200, "{kaputt"], again: [[406, "{}"]], title: generated[0],
               text: "nicht noch einmal heraus (Status 406)" },
             { tag: "dropped twice, then given", first: cut, again: [cut, pdf], title: generated[0],

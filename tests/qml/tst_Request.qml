@@ -48,6 +48,10 @@ ServiceTestCase {
               reason: ("<b>Zu lang</b> " + new Array(80).join("Grund ")).substring(0, Request.REASON_LENGTH - 1) + "…" },
             { tag: "an error page", status: 502, body: "<html><body>Bad Gateway</body></html>",
               outcome: Request.REFUSED, reason: "" },
+            // the engine reports these two as a lost connection unless the core keeps what arrived
+            { tag: "refused as a conflict", status: 409, body: '{"error": "delivery order 4 is still open"}',
+              outcome: Request.REFUSED, reason: "delivery order 4 is still open" },
+            { tag: "refused as gone", status: 410, body: '{"error": "gone"}', outcome: Request.REFUSED, reason: "gone" },
             { tag: "no answer", dropped: true, outcome: Request.UNKNOWN, reason: "" }
         ]
     }
