@@ -190,27 +190,28 @@ std::string issueToken(Db &db, std::int64_t userId, std::int64_t idleSeconds, st
     return token;
 }
 
-std::optional<std::int64_t> userForToken(Db &db, const std::string &token, std::int64_t idleSeconds)
+std::optional<SessionUser> userForToken(Db &db, const std::string &token, std::int64_t idleSeconds)
 {
     const std::string hash = sha256Hex(token);
     const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
-    std::int64_t userId = 0;
+    SessionUser user {0, {}};
     {
-        auto s = db.prepare("SELECT user_id, last_used FROM tokens WHERE token_hash = ?");
+        auto s = db.prepare("SELECT t.user_id AS user_id, t.last_used AS last_used, u.username AS username "
+                            "FROM tokens t JOIN users u ON u.id = t.user_id WHERE t.token_hash = ?");
         s.bind(1, hash);
         if (!s.step() || s.getInt("last_used") < now - idleSeconds)
             return std::nullopt;
-        userId = s.getInt("user_id");
+        user = SessionUser {s.getInt("user_id"), s.getText("username")};
         // Noting use is a write; once a minute (or a tenth of the idle
         // time, if that is shorter) keeps a token alive.
         const std::int64_t granularity = std::max<std::int64_t>(1, std::min<std::int64_t>(60, idleSeconds / 10));
         if (s.getInt("last_used") > now - granularity)
-            return userId;
+            return user;
     }
     Transaction tx(db);
     db.prepare("UPDATE tokens SET last_used = ? WHERE token_hash = ?").bind(1, now).bind(2, hash).run();
     tx.commit();
-    return userId;
+    return user;
 }
 
 void revokeToken(Db &db, const std::string &token)

@@ -47,7 +47,12 @@ bool verifyPassword(const std::optional<StoredSecret> &secret, const std::string
 std::string issueToken(Db &db, std::int64_t userId, std::int64_t idleSeconds, std::int64_t maxPerUser);
 // The user of a live token. A token unused for idleSeconds has expired.
 // Use is noted at most once a minute per token, so reads stay reads.
-std::optional<std::int64_t> userForToken(Db &db, const std::string &token, std::int64_t idleSeconds);
+struct SessionUser
+{
+    std::int64_t id;
+    std::string name;
+};
+std::optional<SessionUser> userForToken(Db &db, const std::string &token, std::int64_t idleSeconds);
 void revokeToken(Db &db, const std::string &token);
 
 // Extracts the token of "Bearer <token>" (scheme case-insensitive).

@@ -1,5 +1,7 @@
 #include "clock.h"
 
+#include <chrono>
+
 namespace vx {
 
 namespace {
@@ -33,6 +35,12 @@ std::string isoUtcMillis(std::time_t t)
 std::string germanDate(std::time_t t)
 {
     return formatUtc(t, "%d.%m.%Y");
+}
+
+std::int64_t steadyMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 } // namespace vx

@@ -1,6 +1,7 @@
 // Timestamps and dates as the server stores and shows them, all in UTC.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <string>
 
@@ -13,5 +14,8 @@ std::string nowIso();
 std::string isoUtcMillis(std::time_t t);
 // "01.06.2024": the shape the client's order forms write dates in.
 std::string germanDate(std::time_t t);
+// Milliseconds of the monotonic clock, for measuring and comparing times
+// within the process.
+std::int64_t steadyMs();
 
 } // namespace vx

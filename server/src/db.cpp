@@ -204,6 +204,8 @@ void Transaction::commit()
     db_.exec(depth_ == 0 ? std::string("COMMIT") : "RELEASE tx" + std::to_string(depth_));
     done_ = true;
     --db_.txDepth_;
+    if (depth_ == 0 && db_.writeGate_)
+        db_.writeGate_->lastCommitMs = steadyMs();
     if (gate_.owns_lock())
         gate_.unlock();
 }

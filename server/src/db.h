@@ -10,6 +10,7 @@
 // waits on a mutex instead of polling the database.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -46,6 +47,9 @@ private:
 struct WriteGate
 {
     std::mutex mutex;
+    // When a write transaction last committed (steadyMs(); -1: none yet):
+    // proof that the database takes writes, for the health check.
+    std::atomic<std::int64_t> lastCommitMs {-1};
 };
 
 struct DbSettings

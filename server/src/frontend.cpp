@@ -4,11 +4,12 @@
 
 #include <atomic>
 #include <chrono>
-#include <iostream>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <unordered_map>
+
+#include "logger.h"
 
 #include <boost/asio.hpp>
 #include <boost/asio/ssl.hpp>
@@ -77,6 +78,8 @@ struct HttpFrontend::Impl
 {
     FrontendLimits limits;
     Handler handler;
+    Refused refused;
+    FrontendCounts counts;
     std::atomic<bool> stopping {false};
     bool acceptErrorLogged = false;
     std::chrono::steady_clock::time_point graceEnd;
@@ -307,7 +310,21 @@ private:
         for (const auto &f : msg)
             req->headers.emplace_back(std::string(f.name_string()), std::string(f.value()));
         req->body = std::move(msg.body());
+        req->peerAddress = address;
         req->remoteAddress = address;
+        req->received = std::chrono::steady_clock::now();
+        if (front_.limits.trustedProxies.count(address)) {
+            std::string forwarded;
+            for (const auto &f : msg)
+                if (beast::iequals(f.name_string(), "X-Forwarded-For"))
+                    forwarded += (forwarded.empty() ? "" : ",") + std::string(f.value());
+            req->remoteAddress = forwardedClient(address, forwarded, front_.limits.trustedProxies);
+            const std::string id(msg["X-Request-Id"]);
+            if (plausibleRequestId(id))
+                req->id = id;
+        }
+        if (req->id.empty())
+            req->id = newRequestId();
 
         lowest().expires_never();
         // Keeps the I/O loop alive until the reply is written, also while
@@ -322,6 +339,12 @@ private:
 
     void refuse(int status, const std::string &message)
     {
+        auto &counts = front_.counts;
+        ++(status == 431        ? counts.refusedHeaderTooLarge
+                : status == 413 ? counts.refusedTooLarge
+                                : counts.refusedMalformed);
+        if (front_.refused)
+            front_.refused(address, status, message);
         enter(Other);
         keepAlive_ = false;
         head_ = false;
@@ -476,7 +499,7 @@ void HttpFrontend::Impl::onAccept(const error_code &ec, tcp::socket socket)
         // Out of descriptors or memory: try again shortly instead of
         // spinning on the error.
         if (!acceptErrorLogged) {
-            std::cerr << "vendrix-server: cannot accept connections: " << ec.message() << std::endl;
+            Logger::error("cannot accept connections", {{"cause", ec.message()}});
             acceptErrorLogged = true;
         }
         retryTimer.expires_after(std::chrono::milliseconds(100));
@@ -490,7 +513,9 @@ void HttpFrontend::Impl::onAccept(const error_code &ec, tcp::socket socket)
     error_code ignored;
     socket.set_option(tcp::no_delay(true), ignored);
     const auto remote = socket.remote_endpoint(ignored);
-    const std::string address = remote.address().to_string();
+    std::string address = canonicalAddress(remote.address().to_string());
+    if (address.empty())
+        address = remote.address().to_string();
     if (!admit(address)) {
         // Best effort, without waiting: the client may not even read it.
         if (!tlsContext) {
@@ -519,6 +544,7 @@ void HttpFrontend::Impl::onAccept(const error_code &ec, tcp::socket socket)
         connections.emplace(c->id, c);
         ++perAddress[address];
     }
+    ++counts.accepted;
     c->start();
     accept();
 }
@@ -536,12 +562,15 @@ bool HttpFrontend::Impl::admit(const std::string &address)
     constexpr std::int64_t kSlowAfterMs = 1000;
     constexpr double kSlowBytesPerSecond = 4096;
     std::shared_ptr<Connection> evict;
+    bool slow = false;
     {
         std::lock_guard<std::mutex> g(registryMutex);
         const auto it = perAddress.find(address);
         if (limits.maxConnectionsPerAddress > 0 && it != perAddress.end()
-            && it->second >= limits.maxConnectionsPerAddress)
+            && it->second >= limits.maxConnectionsPerAddress && !limits.trustedProxies.count(address)) {
+            ++counts.refusedPerAddress;
             return false;
+        }
         if (static_cast<int>(connections.size()) < limits.maxConnections)
             return true;
         const std::int64_t now = nowMs();
@@ -565,9 +594,13 @@ bool HttpFrontend::Impl::admit(const std::string &address)
             }
         }
         evict = slowest ? slowest : idlest;
+        slow = slowest != nullptr;
     }
-    if (!evict)
+    if (!evict) {
+        ++counts.refusedFull;
         return false;
+    }
+    ++(slow ? counts.closedSlowSender : counts.closedIdle);
     // Not chosen twice while it closes.
     evict->stage = Connection::Other;
     evict->closeNow();
@@ -662,6 +695,32 @@ HttpFrontend::~HttpFrontend() = default;
 bool HttpFrontend::tls() const
 {
     return d_->tlsContext.has_value();
+}
+
+void HttpFrontend::onRefused(Refused refused)
+{
+    d_->refused = std::move(refused);
+}
+
+const FrontendCounts &HttpFrontend::counts() const
+{
+    return d_->counts;
+}
+
+ConnectionStates HttpFrontend::connectionStates() const
+{
+    ConnectionStates states;
+    std::lock_guard<std::mutex> g(d_->registryMutex);
+    for (const auto &[id, weak] : d_->connections) {
+        const auto c = weak.lock();
+        if (!c)
+            continue;
+        const int stage = c->stage;
+        ++(stage == Connection::Idle             ? states.idle
+                : stage == Connection::Receiving ? states.receiving
+                                                 : states.answering);
+    }
+    return states;
 }
 
 int HttpFrontend::bind(const std::string &host, int port)

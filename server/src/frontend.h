@@ -9,8 +9,11 @@
 // number of header fields, and the body size however it is framed.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "http.h"
@@ -30,6 +33,36 @@ struct FrontendLimits
     std::size_t maxHeaderFields = 64;
     std::size_t maxBodyBytes = 1024 * 1024;
     int shutdownGraceSeconds = 5;
+    // Load balancers in front (canonical addresses): the client address
+    // comes from their X-Forwarded-For, the request id from their
+    // X-Request-Id, and their connections are not held to the limit per
+    // address.
+    std::set<std::string> trustedProxies;
+};
+
+// What the front has done since it started, for the metrics.
+struct FrontendCounts
+{
+    std::atomic<std::uint64_t> accepted {0};
+    // Connections turned away: the client's address had its share, or the
+    // server was full and no connection could make room.
+    std::atomic<std::uint64_t> refusedPerAddress {0};
+    std::atomic<std::uint64_t> refusedFull {0};
+    // Connections closed to make room for a new one.
+    std::atomic<std::uint64_t> closedSlowSender {0};
+    std::atomic<std::uint64_t> closedIdle {0};
+    // Requests answered by the front itself, by status (400, 413, 431).
+    std::atomic<std::uint64_t> refusedMalformed {0};
+    std::atomic<std::uint64_t> refusedTooLarge {0};
+    std::atomic<std::uint64_t> refusedHeaderTooLarge {0};
+};
+
+// Open connections by what they are doing.
+struct ConnectionStates
+{
+    int idle = 0; // waiting for a request
+    int receiving = 0; // a request arriving
+    int answering = 0; // a request being answered, or closing
 };
 
 class HttpFrontend
@@ -39,6 +72,9 @@ public:
     // exactly once, from any thread.
     using Done = std::function<void(Response)>;
     using Handler = std::function<void(std::shared_ptr<Request>, Done)>;
+    // A request the front answered itself (malformed, too large): the
+    // client's address, the status and why.
+    using Refused = std::function<void(const std::string &client, int status, const std::string &message)>;
 
     // Throws std::runtime_error when TLS material cannot be loaded.
     HttpFrontend(const FrontendLimits &limits, const std::string &tlsCert, const std::string &tlsKey, Handler handler);
@@ -56,6 +92,10 @@ public:
     void stop();
 
     bool tls() const;
+
+    void onRefused(Refused refused);
+    const FrontendCounts &counts() const;
+    ConnectionStates connectionStates() const;
 
     struct Impl;
 

@@ -1,9 +1,11 @@
 #include "http.h"
 
+#include <arpa/inet.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "money.h"
@@ -123,6 +125,60 @@ std::string percentDecode(const std::string &s)
         }
     }
     return out;
+}
+
+std::string canonicalAddress(const std::string &address)
+{
+    in_addr v4 {};
+    in6_addr v6 {};
+    char buf[INET6_ADDRSTRLEN] = {};
+    if (::inet_pton(AF_INET, address.c_str(), &v4) == 1)
+        return ::inet_ntop(AF_INET, &v4, buf, sizeof buf);
+    if (::inet_pton(AF_INET6, address.c_str(), &v6) != 1)
+        return {};
+    if (IN6_IS_ADDR_V4MAPPED(&v6)) {
+        std::memcpy(&v4, &v6.s6_addr[12], 4);
+        return ::inet_ntop(AF_INET, &v4, buf, sizeof buf);
+    }
+    return ::inet_ntop(AF_INET6, &v6, buf, sizeof buf);
+}
+
+std::string forwardedClient(
+    const std::string &peer, const std::string &forwardedFor, const std::set<std::string> &trustedProxies)
+{
+    std::string client = canonicalAddress(peer);
+    if (client.empty())
+        client = peer;
+    std::size_t end = forwardedFor.size();
+    while (trustedProxies.count(client) && end > 0) {
+        const std::size_t comma = forwardedFor.rfind(',', end - 1);
+        const std::size_t begin = comma == std::string::npos ? 0 : comma + 1;
+        std::string entry = forwardedFor.substr(begin, end - begin);
+        while (!entry.empty() && (entry.front() == ' ' || entry.front() == '\t'))
+            entry.erase(0, 1);
+        while (!entry.empty() && (entry.back() == ' ' || entry.back() == '\t'))
+            entry.pop_back();
+        const std::string address = canonicalAddress(entry);
+        // A forged or broken entry ends the trust: the last trusted hop
+        // stands for the client.
+        if (address.empty())
+            break;
+        client = address;
+        if (comma == std::string::npos)
+            break;
+        end = comma;
+    }
+    return client;
+}
+
+bool plausibleRequestId(const std::string &id)
+{
+    if (id.empty() || id.size() > 64)
+        return false;
+    for (char c : id)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_' && c != ':')
+            return false;
+    return true;
 }
 
 std::string Request::get_header_value(const std::string &name) const
@@ -275,7 +331,11 @@ std::vector<std::string> splitPath(const std::string &path)
 
 void Router::add(const std::string &method, const std::string &pattern, Handler h)
 {
-    routes_.push_back(Route {method, splitPath(pattern), std::move(h)});
+    const auto segments = splitPath(pattern);
+    std::string shown;
+    for (const auto &s : segments)
+        shown += "/" + s;
+    routes_.push_back(Route {method, shown, segments, std::move(h)});
 }
 
 Router::Match Router::match(const std::string &methodIn, const std::string &path) const
@@ -318,6 +378,7 @@ Router::Match Router::match(const std::string &methodIn, const std::string &path
         return m;
     }
     const Route *chosen = nullptr;
+    m.pattern = candidates.front()->pattern;
     for (const Route *r : candidates) {
         if (r->method == method)
             chosen = r;
@@ -340,6 +401,7 @@ Router::Match Router::match(const std::string &methodIn, const std::string &path
         m.ids.push_back(std::stoll(segs[i]));
     }
     m.handler = &chosen->handler;
+    m.pattern = chosen->pattern;
     return m;
 }
 

@@ -3,10 +3,12 @@
 // reading and checking request bodies.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,7 +43,19 @@ struct Request
     std::string query; // as received, without the "?"
     HeaderList headers; // in arrival order, names as sent
     std::string body;
+    // The client's address: the connection's other end, or for a trusted
+    // proxy the address it forwards for (forwardedClient).
     std::string remoteAddress;
+    std::string peerAddress; // the connection's other end
+    // The request id: a trusted proxy's X-Request-Id, or one made here.
+    std::string id;
+    // When the request had arrived whole.
+    std::chrono::steady_clock::time_point received;
+    // Filled in while it is answered, for its log line and the metrics:
+    // the route pattern and the user's name (of the session, or the name
+    // a login tries).
+    mutable std::string route = "(unmatched)";
+    mutable std::string user;
 
     // The first header of that name (case-insensitive), or "".
     std::string get_header_value(const std::string &name) const;
@@ -88,6 +102,18 @@ struct Response
 };
 
 std::string percentDecode(const std::string &s);
+
+// An address in one spelling ("::ffff:10.0.0.1" is "10.0.0.1"), or "" when
+// it is none.
+std::string canonicalAddress(const std::string &address);
+// The client behind trusted proxies: X-Forwarded-For read from its end as
+// long as the hop that added an entry is trusted; the peer itself when it
+// is not trusted.
+std::string forwardedClient(
+    const std::string &peer, const std::string &forwardedFor, const std::set<std::string> &trustedProxies);
+// A request id as a proxy may send it: 1 to 64 characters of letters,
+// digits and ".-_:".
+bool plausibleRequestId(const std::string &id);
 
 // What all requests share.
 struct AppState
@@ -142,6 +168,8 @@ public:
         int status = 0; // 404 / 405 / 400 when handler is null
         std::string message;
         std::string allow;
+        // The matched route's pattern ("/customer/{id}"); empty when none fits.
+        std::string pattern;
     };
     Match match(const std::string &method, const std::string &path) const;
 
@@ -149,6 +177,7 @@ private:
     struct Route
     {
         std::string method;
+        std::string pattern;
         std::vector<std::string> segments;
         Handler handler;
     };

@@ -93,6 +93,19 @@ void LoginThrottle::succeeded(const std::string &user, const std::string &addres
     pairs_.erase(pairKey(user, address));
 }
 
+LoginThrottle::Figures LoginThrottle::figures(Clock::time_point now)
+{
+    std::lock_guard<std::mutex> g(mutex_);
+    Figures f;
+    f.pairs = pairs_.size();
+    f.addresses = addresses_.size();
+    for (const auto &[key, p] : pairs_)
+        f.waitingPairs += p.blockedUntil > now;
+    for (const auto &[key, a] : addresses_)
+        f.waitingAddresses += addressWait(a, now).count() > 0;
+    return f;
+}
+
 // Drops what no longer counts, and if that is not enough, the older half.
 void LoginThrottle::prune(Clock::time_point now)
 {

@@ -43,6 +43,17 @@ public:
     bool failed(const std::string &user, const std::string &address, Clock::time_point now = Clock::now());
     void succeeded(const std::string &user, const std::string &address);
 
+    // What the throttle holds now, for the metrics: pairs and addresses it
+    // remembers, and of them those whose logins wait.
+    struct Figures
+    {
+        std::size_t pairs = 0;
+        std::size_t addresses = 0;
+        std::size_t waitingPairs = 0;
+        std::size_t waitingAddresses = 0;
+    };
+    Figures figures(Clock::time_point now = Clock::now());
+
     static constexpr std::chrono::seconds kPairCap {60};
     static constexpr std::size_t kMaxEntries = 20000;
 

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -13,9 +14,11 @@
 #include <memory>
 
 #include "auth.h"
+#include "backup.h"
 #include "db.h"
 #include "db_copy.h"
 #include "demo.h"
+#include "logger.h"
 #include "options.h"
 #include "record_log.h"
 #include "seed.h"
@@ -127,6 +130,7 @@ int main(int argc, char **argv)
         return 2;
     }
     Options options = *parsed.options;
+    Logger::setFormat(options.logFormat == "json" ? LogFormat::Json : LogFormat::Text);
     if (!options.dbFile.empty()) {
         std::ifstream file(options.dbFile);
         std::string line;
@@ -145,6 +149,27 @@ int main(int argc, char **argv)
             return 2;
         }
     }
+    if (!options.backupPath.empty()) {
+        if (isPostgresTarget(options.dbPath)) {
+            Logger::error("--backup copies an SQLite database; a PostgreSQL database is backed up with pg_dump "
+                          "(see the manual)");
+            return 2;
+        }
+        try {
+            const BackupResult b = backupDatabase(options.dbPath, options.backupPath, options.backupKeep);
+            Logger::info("backup of " + options.dbPath + " written to " + b.file,
+                {{"records", b.records}, {"tables", b.tables}, {"bytes", b.bytes}, {"check", "integrity ok"},
+                    {"seconds", std::round(b.seconds * 100) / 100}, {"removed_backups", b.removed.size()}});
+            for (const auto &name : b.removed)
+                Logger::info("removed the older backup " + name);
+            return 0;
+        } catch (const std::exception &e) {
+            Logger::error("backup of " + options.dbPath + " failed; nothing was written under " + options.backupPath,
+                {{"cause", e.what()}});
+            return 1;
+        }
+    }
+
     DbSettings dbSettings;
     dbSettings.cacheKiB = options.dbCacheMiB * 1024;
     dbSettings.addressIsPrivate = !options.dbFile.empty();
@@ -157,12 +182,12 @@ int main(int argc, char **argv)
     const std::int64_t reserve = 64 + options.workers * 4;
     if (options.maxConnections > descriptors - reserve) {
         options.maxConnections = std::max<std::int64_t>(16, descriptors - reserve);
-        std::fprintf(stderr, "vendrix-server: only %lld file descriptors; at most %lld connections\n",
-            static_cast<long long>(descriptors), static_cast<long long>(options.maxConnections));
+        Logger::warning("only " + std::to_string(descriptors) + " file descriptors; at most "
+            + std::to_string(options.maxConnections) + " connections");
     }
     std::string error;
     if (!readPasswords(options, error)) {
-        std::cerr << "vendrix-server: " << error << std::endl;
+        Logger::error(error);
         return 2;
     }
 
@@ -170,8 +195,7 @@ int main(int argc, char **argv)
         // Opening a missing file would create an empty database and copy
         // nothing, reported as success.
         if (::access(options.copyFrom.c_str(), R_OK | W_OK) != 0) {
-            std::cerr << "vendrix-server: cannot copy " << options.copyFrom << ": " << std::strerror(errno)
-                      << std::endl;
+            Logger::error("cannot copy " + options.copyFrom + ": " + std::strerror(errno));
             return 1;
         }
         try {
@@ -180,12 +204,13 @@ int main(int argc, char **argv)
             const auto started = std::chrono::steady_clock::now();
             const CopyResult copied = copyDatabase(from, to);
             const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
-            std::fprintf(stderr, "vendrix-server: copied %lld records of %lld tables from %s in %.2f s\n",
-                static_cast<long long>(copied.rows), static_cast<long long>(copied.tables), options.copyFrom.c_str(),
-                took.count());
+            char text[128];
+            std::snprintf(text, sizeof text, "copied %lld records of %lld tables", static_cast<long long>(copied.rows),
+                static_cast<long long>(copied.tables));
+            Logger::info(text + (" from " + options.copyFrom), {{"seconds", std::round(took.count() * 100) / 100}});
             return 0;
         } catch (const std::exception &e) {
-            std::cerr << "vendrix-server: copy failed, nothing was copied: " << e.what() << std::endl;
+            Logger::error("copy failed, nothing was copied", {{"cause", e.what()}});
             return 1;
         }
     }
@@ -212,16 +237,16 @@ int main(int argc, char **argv)
                 const SeedResult seeded = seedDatabase(db,
                     SeedRequest {options.seedCustomers, options.seedOrders, static_cast<std::uint64_t>(options.seed)});
                 const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+                char text[160];
                 if (seeded.seeded)
-                    std::fprintf(stderr,
-                        "vendrix-server: seeded %lld customers (%lld business) and %lld orders in %.2f s (seed "
-                        "%lld)\n",
+                    std::snprintf(text, sizeof text,
+                        "seeded %lld customers (%lld business) and %lld orders in %.2f s (seed %lld)",
                         static_cast<long long>(seeded.customers), static_cast<long long>(seeded.businessCustomers),
                         static_cast<long long>(seeded.orders), took.count(), static_cast<long long>(options.seed));
                 else
-                    std::fprintf(stderr,
-                        "vendrix-server: seed %lld was applied to this database before; nothing added\n",
+                    std::snprintf(text, sizeof text, "seed %lld was applied to this database before; nothing added",
                         static_cast<long long>(options.seed));
+                Logger::info(text);
             }
         }
 
@@ -240,13 +265,18 @@ int main(int argc, char **argv)
             std::printf("demo login: user \"%s\" password \"%s\"\n", kDemoUser, kDemoPassword);
         std::printf("vendrix-server listening on %s://%s:%d\n", options.tlsCert.empty() ? "http" : "https",
             options.host.c_str(), port);
+        if (server.metricsPort() > 0)
+            std::printf("vendrix-server metrics on http://%s:%d/metrics\n",
+                options.metricsHost.find(':') == std::string::npos ? options.metricsHost.c_str()
+                                                                   : ("[" + options.metricsHost + "]").c_str(),
+                server.metricsPort());
         std::fflush(stdout);
-        std::fprintf(stderr, "vendrix-server: links point to %s\n", server.publicUrl().c_str());
+        Logger::info("links point to " + server.publicUrl());
 
         server.run();
-        std::fprintf(stderr, "vendrix-server: stopped\n");
+        Logger::info("stopped");
     } catch (const std::exception &e) {
-        std::cerr << "vendrix-server: " << e.what() << std::endl;
+        Logger::error(e.what());
         if (created && !serving)
             removeDatabaseFiles(options.dbPath);
         return 1;

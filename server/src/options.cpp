@@ -2,6 +2,8 @@
 
 #include "db.h"
 
+#include <arpa/inet.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
@@ -61,7 +63,28 @@ const NumberOption kNumbers[] = {
     {"--db-cache-mib", &Options::dbCacheMiB, 1, 64 * 1024},
     {"--max-downloads", &Options::maxDownloads, 1, 100000},
     {"--record-max-mib", &Options::recordMaxMiB, 1, 1024 * 1024},
+    {"--backup-keep", &Options::backupKeep, 0, 100000},
 };
+
+// "HOST:PORT" (an IPv6 host in brackets) into its parts.
+bool parseHostPort(const std::string &v, std::string &host, int &port)
+{
+    const auto colon = v.rfind(':');
+    std::int64_t p = 0;
+    if (colon == std::string::npos || colon == 0 || !parseInt(v.substr(colon + 1), 0, 65535, p))
+        return false;
+    host = v.substr(0, colon);
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    port = static_cast<int>(p);
+    return true;
+}
+
+bool isIpAddress(const std::string &s)
+{
+    unsigned char buf[16];
+    return ::inet_pton(AF_INET, s.c_str(), buf) == 1 || ::inet_pton(AF_INET6, s.c_str(), buf) == 1;
+}
 
 bool plausiblePublicUrl(const std::string &url)
 {
@@ -87,6 +110,7 @@ std::string usage()
 {
     return "usage: vendrix-server --listen HOST:PORT --db FILE|postgresql://USER@HOST/NAME [options]\n"
            "       vendrix-server --copy-from FILE --db postgresql://USER@HOST/NAME\n"
+           "       vendrix-server --backup FILE|DIR/ [--backup-keep N] --db FILE\n"
            "\n"
            "  --listen HOST:PORT    address to serve on; port 0 picks a free port,\n"
            "                        which is printed as the first line of output\n"
@@ -103,6 +127,16 @@ std::string usage()
            "                        the last of --db and --db-file counts\n"
            "  --copy-from FILE      copy the SQLite database FILE into the empty PostgreSQL\n"
            "                        database of --db, then exit\n"
+           "  --backup FILE         write a copy of the SQLite database of --db to FILE while\n"
+           "                        servers go on using it, check it (integrity, records per\n"
+           "                        table), then exit; the copy is readable by its owner\n"
+           "                        only and appears under its name only when complete.\n"
+           "                        Restoring is starting a server on the copy. A directory\n"
+           "                        (DIR/) gets a file named vendrix-YYYYMMDD-HHMMSS.sqlite\n"
+           "                        (UTC). PostgreSQL: use pg_dump (see the manual)\n"
+           "  --backup-keep N       after a backup into a directory, remove the oldest of\n"
+           "                        its vendrix-*.sqlite backups beyond N (default 0: keep\n"
+           "                        all)\n"
            "  --demo                seed demo data and the demo user (once per database)\n"
            "  --tls-cert FILE       serve HTTPS with this certificate (PEM) ...\n"
            "  --tls-key FILE        ... and this private key (PEM)\n"
@@ -132,6 +166,18 @@ std::string usage()
            "  --seed S              random seed of the generated data (default 1); the same\n"
            "                        seed gives the same data, and a database takes each seed\n"
            "                        once, so a restart with the same options adds nothing\n"
+           "  --metrics-listen HOST:PORT\n"
+           "                        serve Prometheus metrics at /metrics on this address of\n"
+           "                        its own (default: none); keep it off the clients' network\n"
+           "  --log-format text|json\n"
+           "                        one line per request (request id, route, status,\n"
+           "                        duration, user) and errors with their cause on standard\n"
+           "                        error, as text (default) or as JSON objects\n"
+           "  --trusted-proxy ADDR  a load balancer or reverse proxy in front (repeatable):\n"
+           "                        requests from ADDR are counted, throttled and logged by\n"
+           "                        the client address its X-Forwarded-For names, its\n"
+           "                        X-Request-Id is kept, and its connections are not held\n"
+           "                        to --max-connections-per-address\n"
            "  --updates DIR         serve DIR's update feed (updates.json) and packages\n"
            "                        under /vendrix/, without a session; the directory is\n"
            "                        read at every request, so a new package needs no restart\n"
@@ -213,17 +259,23 @@ ParseResult parseOptions(const std::vector<std::string> &args)
         } else if (a == "--help" || a == "-h") {
             return {std::nullopt, ""};
         } else if (a == "--listen") {
-            if (!value(v))
-                return {std::nullopt, "--listen needs HOST:PORT"};
-            const auto colon = v.rfind(':');
-            std::int64_t port = 0;
-            if (colon == std::string::npos || colon == 0 || !parseInt(v.substr(colon + 1), 0, 65535, port))
+            if (!value(v) || !parseHostPort(v, o.host, o.port))
                 return {std::nullopt, "--listen needs HOST:PORT with a port from 0 to 65535, got \"" + v + "\""};
-            o.host = v.substr(0, colon);
-            if (o.host.size() > 2 && o.host.front() == '[' && o.host.back() == ']')
-                o.host = o.host.substr(1, o.host.size() - 2);
-            o.port = static_cast<int>(port);
             haveListen = true;
+        } else if (a == "--metrics-listen") {
+            if (!value(v) || !parseHostPort(v, o.metricsHost, o.metricsPort))
+                return {
+                    std::nullopt, "--metrics-listen needs HOST:PORT with a port from 0 to 65535, got \"" + v + "\""};
+        } else if (a == "--log-format") {
+            if (!value(o.logFormat) || (o.logFormat != "text" && o.logFormat != "json"))
+                return {std::nullopt, "--log-format needs text or json"};
+        } else if (a == "--trusted-proxy") {
+            if (!value(v) || !isIpAddress(v))
+                return {std::nullopt, "--trusted-proxy needs an IP address"};
+            o.trustedProxies.push_back(v);
+        } else if (a == "--backup") {
+            if (!value(o.backupPath) || o.backupPath.empty())
+                return {std::nullopt, "--backup needs a file name or a directory"};
         } else if (a == "--db") {
             // The last of --db and --db-file counts (the system service
             // names its SQLite file first).
@@ -274,8 +326,14 @@ ParseResult parseOptions(const std::vector<std::string> &args)
             return {std::nullopt, "unknown argument \"" + a + "\""};
         }
     }
-    if (!haveListen && o.copyFrom.empty())
+    if (!o.backupPath.empty()) {
+        if (!o.copyFrom.empty() || o.demo || !o.addUsers.empty() || o.seedCustomers > 0 || o.seedOrders > 0)
+            return {std::nullopt,
+                "--backup only reads the database; it does not go with --copy-from, --demo, "
+                "--add-user or --seed-..."};
+    } else if (!haveListen && o.copyFrom.empty()) {
         return {std::nullopt, "--listen is required"};
+    }
     if (o.dbPath.empty() && o.dbFile.empty())
         return {std::nullopt, "--db (or --db-file) is required"};
     if (!o.copyFrom.empty() && o.dbFile.empty() && !isPostgresTarget(o.dbPath))

@@ -76,6 +76,21 @@ struct Options
 
     // Database.
     std::int64_t dbCacheMiB = 32;
+
+    // Operation.
+    // Write a checked copy of the SQLite database here and exit; a
+    // directory (an existing one, or a name ending in "/") gets a file
+    // named after the time, and the oldest of those beyond backupKeep go.
+    std::string backupPath;
+    std::int64_t backupKeep = 0; // 0: keep every backup
+    // "HOST:PORT" of the Prometheus metrics; empty: none.
+    std::string metricsHost;
+    int metricsPort = -1;
+    // Request and error lines on standard error: "text" or "json".
+    std::string logFormat = "text";
+    // Load balancers and reverse proxies whose X-Forwarded-For and
+    // X-Request-Id are believed (exact addresses).
+    std::vector<std::string> trustedProxies;
 };
 
 // Returns the options, or an error text (empty text with no options means

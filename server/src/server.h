@@ -9,8 +9,11 @@
 #include <string>
 
 #include "frontend.h"
+#include "health.h"
 #include "http.h"
 #include "login_throttle.h"
+#include "metrics.h"
+#include "metrics_listener.h"
 #include "options.h"
 #include "paging.h"
 #include "record_log.h"
@@ -32,9 +35,12 @@ public:
     Server(const Options &options, RecordLog *record, WriteGate &gate);
     ~Server();
 
-    // Binds the listening socket; returns the port (useful with port 0).
-    // Throws when the address is taken or invalid.
+    // Binds the listening socket (and the metrics' own, when asked for);
+    // returns the port (useful with port 0). Throws when an address is
+    // taken or invalid.
     int bind();
+    // The port of the metrics' address, or 0 without one.
+    int metricsPort() const;
     // Serves until SIGINT/SIGTERM or stop(); returns when the last request
     // is answered (or its grace time is over).
     void run();
@@ -42,6 +48,9 @@ public:
 
     // Where links to this server point: --public-url, or the listen address.
     const std::string &publicUrl() const { return state_.publicUrl; }
+
+    // The metrics in Prometheus' text format.
+    std::string metricsText();
 
 private:
     using RequestPtr = std::shared_ptr<const Request>;
@@ -64,6 +73,9 @@ private:
     void finishLogin(const RequestPtr &req, Db &db, const HttpFrontend::Done &done, const std::string &user,
         const LoginCheck &check);
     void serveDocument(Ctx &c, const std::string &capability, const std::string &fileName);
+    void serveHealth(Ctx &c);
+    // A reply is on its way: counted, and logged.
+    void answered(const Request &req, int status);
 
     const Options &options_;
     RecordLog *record_;
@@ -71,6 +83,9 @@ private:
     Router router_;
     std::unique_ptr<UpdateFiles> updates_; // served without a session
     LoginThrottle throttle_;
+    Metrics metrics_;
+    HealthCheck health_;
+    std::unique_ptr<MetricsListener> metricsListener_;
     std::unique_ptr<WorkerPool> pool_;
     std::unique_ptr<TaskPool> passwordChecks_;
     std::unique_ptr<HttpFrontend> front_;

@@ -1,6 +1,6 @@
 #include "workers.h"
 
-#include <iostream>
+#include "logger.h"
 
 namespace vx {
 
@@ -24,6 +24,12 @@ void WorkerPool::post(Job job)
         jobs_.push_back(std::move(job));
     }
     wake_.notify_one();
+}
+
+std::size_t WorkerPool::queued()
+{
+    std::lock_guard<std::mutex> g(mutex_);
+    return jobs_.size();
 }
 
 void WorkerPool::stop()
@@ -53,12 +59,14 @@ void WorkerPool::run(Db &db)
             job = std::move(jobs_.front());
             jobs_.pop_front();
         }
+        ++busy_;
         try {
             job(db);
         } catch (const std::exception &e) {
             // Handlers answer their own errors; this is a last line.
-            std::cerr << "vendrix-server: worker: " << e.what() << std::endl;
+            Logger::error("a worker's job failed", {{"cause", e.what()}});
         }
+        --busy_;
     }
 }
 
@@ -83,6 +91,12 @@ bool TaskPool::tryPost(std::function<void()> task)
     }
     wake_.notify_one();
     return true;
+}
+
+std::size_t TaskPool::queued()
+{
+    std::lock_guard<std::mutex> g(mutex_);
+    return tasks_.size();
 }
 
 void TaskPool::stop()
@@ -112,7 +126,7 @@ void TaskPool::run()
         try {
             task();
         } catch (const std::exception &e) {
-            std::cerr << "vendrix-server: task: " << e.what() << std::endl;
+            Logger::error("a task failed", {{"cause", e.what()}});
         }
     }
 }

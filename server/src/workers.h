@@ -3,6 +3,7 @@
 // readers proceed side by side.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -34,6 +35,9 @@ public:
     void stop();
 
     std::size_t size() const { return threads_.size(); }
+    // Jobs waiting for a worker, and workers running one.
+    std::size_t queued();
+    int busy() const { return busy_; }
 
 private:
     void run(Db &db);
@@ -44,6 +48,7 @@ private:
     std::condition_variable wake_;
     std::deque<Job> jobs_;
     bool stopping_ = false;
+    std::atomic<int> busy_ {0};
 };
 
 // A few threads for work that is slow on purpose and needs no database
@@ -62,6 +67,7 @@ public:
     bool tryPost(std::function<void()> task);
     // Runs what is queued, then ends the threads.
     void stop();
+    std::size_t queued();
 
 private:
     void run();
