@@ -119,6 +119,10 @@ bool readPasswords(Options &options, std::string &error)
 
 int main(int argc, char **argv)
 {
+    signal(SIGPIPE, SIG_IGN);
+    // A file size limit makes writes fail (503 with a reason, or a backup
+    // that reports it) instead of killing the server.
+    signal(SIGXFSZ, SIG_IGN);
     const auto parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     hidePasswordArguments(argc, argv);
     if (!parsed.options) {
@@ -173,10 +177,6 @@ int main(int argc, char **argv)
     DbSettings dbSettings;
     dbSettings.cacheKiB = options.dbCacheMiB * 1024;
     dbSettings.addressIsPrivate = !options.dbFile.empty();
-    signal(SIGPIPE, SIG_IGN);
-    // A file size limit makes writes fail (503 with a reason) instead of
-    // killing the server.
-    signal(SIGXFSZ, SIG_IGN);
 
     const std::int64_t descriptors = raiseDescriptorLimit();
     const std::int64_t reserve = 64 + options.workers * 4;

@@ -180,6 +180,21 @@ QString PgInstance::unreachableAddress() const
     return QStringLiteral("postgresql://%1@/nowhere?host=%2&port=5999").arg(kSuperuser, dir_->path());
 }
 
+bool PgInstance::client(const QString &program, const QStringList &args)
+{
+    return run(program, args);
+}
+
+QStringList PgInstance::clientOptions(const QString &name) const
+{
+    return {"-h", dir_->path(), "-p", kPort, "-U", kSuperuser, "-d", dbName(name)};
+}
+
+QString PgInstance::filePath(const QString &name) const
+{
+    return dir_->filePath(name);
+}
+
 QString PgInstance::log() const
 {
     QFile f(dir_->filePath("server.log"));

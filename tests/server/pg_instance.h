@@ -41,6 +41,17 @@ public:
     // The address of a socket directory where no server listens.
     QString unreachableAddress() const;
 
+    // Runs one of PostgreSQL's client programs of the server's version
+    // (pg_dump, pg_restore) with `args`, as the user the server runs as;
+    // false with its output in lastError().
+    bool client(const QString &program, const QStringList &args);
+    // The options that connect a client program to database `name` (as
+    // given to database()).
+    QStringList clientOptions(const QString &name) const;
+    // A file in the server's private directory, where its client programs
+    // may write.
+    QString filePath(const QString &name) const;
+
     QString lastError() const { return error_; }
     QString log() const;
 

@@ -79,10 +79,10 @@ ServerProcess::~ServerProcess()
 bool ServerProcess::start(const QStringList &args, const QByteArray &input)
 {
     stop();
-    stderr_.clear();
     extra_.clear();
     proc_ = std::make_unique<QProcess>();
     proc_->setProcessChannelMode(QProcess::SeparateChannels);
+    proc_->setStandardErrorFile(logDir_.filePath("stderr.log"));
     proc_->start(serverBinary(), args);
     if (!proc_->waitForStarted(5000)) {
         error_ = QStringLiteral("cannot start server: ") + proc_->errorString();
@@ -122,9 +122,8 @@ bool ServerProcess::start(const QStringList &args, const QByteArray &input)
 
 QString ServerProcess::errorOutput()
 {
-    if (proc_)
-        stderr_ += proc_->readAllStandardError();
-    return QString::fromUtf8(stderr_);
+    QFile log(logDir_.filePath("stderr.log"));
+    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
 }
 
 int ServerProcess::stop()
@@ -144,7 +143,6 @@ int ServerProcess::stop()
     } else {
         code = proc_->exitStatus() == QProcess::NormalExit ? proc_->exitCode() : -1;
     }
-    errorOutput();
     proc_.reset();
     return code;
 }
@@ -155,7 +153,6 @@ int ServerProcess::waitForExit(int ms)
         return -1;
     if (proc_->state() != QProcess::NotRunning && !proc_->waitForFinished(ms))
         return -1;
-    errorOutput();
     return proc_->exitStatus() == QProcess::NormalExit ? proc_->exitCode() : -1;
 }
 
@@ -328,6 +325,41 @@ Reply Api::login(const std::string &user, const std::string &password)
     if (r.status == 200)
         token_ = r.json().value("token", "");
     return r;
+}
+
+Json walkLists(Api &api)
+{
+    const auto withoutOrigin = [](Json &record) {
+        if (!record.is_object() || !record.contains("attachement_link") || !record["attachement_link"].is_string())
+            return;
+        const std::string link = record["attachement_link"];
+        const auto files = link.find("/files/");
+        record["attachement_link"] = files == std::string::npos ? link : link.substr(files);
+    };
+    Json walk = Json::object();
+    for (const char *resource :
+        {"me", "taxes", "articlegroups", "articlegroups/category", "articleinventory", "deliveryorder"}) {
+        const Reply r = api.get(std::string("/") + resource);
+        walk[resource] = r.status == 200 ? r.json() : Json(r.status);
+    }
+    for (const char *resource : {"customer", "assignment", "invoice"}) {
+        Json all = Json::array();
+        for (int page = 1; page < 10000; ++page) {
+            const Reply r = api.get("/" + std::string(resource) + "?page=" + std::to_string(page));
+            if (r.status == 400)
+                break;
+            if (r.status != 200) {
+                all = Json(r.status);
+                break;
+            }
+            for (auto record : r.json()) {
+                withoutOrigin(record);
+                all.push_back(record);
+            }
+        }
+        walk[resource] = all;
+    }
+    return walk;
 }
 
 std::string basic(const std::string &user, const std::string &password)

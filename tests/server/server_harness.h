@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <memory>
 #include <string>
@@ -48,7 +49,8 @@ public:
     QString lastError() const { return error_; }
     // Lines the server printed after the port line (up to start's return).
     QStringList extraOutput() const { return extra_; }
-    // What it wrote to standard error so far.
+    // What it wrote to standard error so far (in a file: a server that
+    // logs every request never waits for the test to read a pipe).
     QString errorOutput();
 
 private:
@@ -56,7 +58,7 @@ private:
     int port_ = 0;
     QString error_;
     QStringList extra_;
-    QByteArray stderr_;
+    QTemporaryDir logDir_;
 };
 
 // A small keep-alive client with an optional bearer token.
@@ -114,6 +116,14 @@ private:
 };
 
 std::string basic(const std::string &user, const std::string &password);
+
+// The black-box walk of a logged-in client through every area: the user's
+// record, taxes, every page of customers, orders and invoices, article
+// groups, categories, stock and delivery orders, in one object keyed by
+// request. Document links keep their path only, so that servers on other
+// addresses over the same data walk alike; a list that is not answered 200
+// holds its status instead.
+Json walkLists(Api &api);
 
 // The text of a PDF (written to `file` first), or an empty text without
 // pdftotext.
