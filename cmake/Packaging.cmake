@@ -102,8 +102,14 @@ install(CODE "
     set(VENDRIX_SERVER_BINARY \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/vendrix-server\")
     configure_file(\"${VENDRIX_PACKAGING_DIR}/vendrix-server.service.in\"
         \"${VENDRIX_PACKAGING_BINARY_DIR}/vendrix-server.service\" @ONLY)
+    configure_file(\"${VENDRIX_PACKAGING_DIR}/vendrix-server-backup.service.in\"
+        \"${VENDRIX_PACKAGING_BINARY_DIR}/vendrix-server-backup.service\" @ONLY)
     " COMPONENT server)
+# The nightly backup: a service that writes one and a timer that starts it,
+# pulled in by the server's unit.
 install(FILES ${VENDRIX_PACKAGING_BINARY_DIR}/vendrix-server.service
+    ${VENDRIX_PACKAGING_BINARY_DIR}/vendrix-server-backup.service
+    ${VENDRIX_PACKAGING_DIR}/vendrix-server-backup.timer
     DESTINATION lib/systemd/system COMPONENT server)
 
 # ---- Debian packages
@@ -149,7 +155,7 @@ file(WRITE ${VENDRIX_PACKAGING_BINARY_DIR}/server-scripts/postinst
 file(WRITE ${VENDRIX_PACKAGING_BINARY_DIR}/server-scripts/postrm
     "#!/bin/sh\nset -e\nif [ -d /run/systemd/system ]; then\n    systemctl daemon-reload || true\nfi\n")
 file(WRITE ${VENDRIX_PACKAGING_BINARY_DIR}/server-scripts/prerm
-    "#!/bin/sh\nset -e\nif [ \"$1\" = remove ] && [ -d /run/systemd/system ]; then\n    systemctl stop vendrix-server.service || true\nfi\n")
+    "#!/bin/sh\nset -e\nif [ \"$1\" = remove ] && [ -d /run/systemd/system ]; then\n    systemctl stop vendrix-server-backup.timer vendrix-server.service || true\nfi\n")
 file(CHMOD ${VENDRIX_PACKAGING_BINARY_DIR}/server-scripts/postinst ${VENDRIX_PACKAGING_BINARY_DIR}/server-scripts/postrm
     ${VENDRIX_PACKAGING_BINARY_DIR}/server-scripts/prerm
     PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

@@ -134,6 +134,7 @@ expected_client=$(
     } | sort
 )
 expected_server=$(printf '%s\n' /usr/bin/vendrix-server /usr/lib/systemd/system/vendrix-server.service \
+    /usr/lib/systemd/system/vendrix-server-backup.service /usr/lib/systemd/system/vendrix-server-backup.timer \
     /usr/share/man/man1/vendrix-server.1.gz | sort)
 [ "$(list "$client")" = "$expected_client" ] \
     || fail "files of vendrix:"$'\n'"$(diff <(echo "$expected_client") <(list "$client"))"
@@ -159,14 +160,22 @@ unit=$root/usr/lib/systemd/system/vendrix-server.service
 grep -qx 'ExecStart=/usr/bin/vendrix-server --db %S/vendrix-server/vendrix.sqlite $VENDRIX_SERVER_ARGS' "$unit" \
     || fail "the unit does not start /usr/bin/vendrix-server: $(grep ExecStart "$unit")"
 zcat "$root/usr/share/man/man1/vendrix-server.1.gz" | grep -q 'tls\\-cert' || fail "the server's manual lacks its options"
+backup_unit=$root/usr/lib/systemd/system/vendrix-server-backup.service
+grep -qx 'ExecStart=/usr/bin/vendrix-server --backup %S/vendrix-server/backups/ --backup-keep ${VENDRIX_BACKUP_KEEP} --db %S/vendrix-server/vendrix.sqlite' \
+    "$backup_unit" || fail "the backup unit does not back up the service's database: $(grep ExecStart "$backup_unit")"
+grep -qx 'Wants=vendrix-server-backup.timer' "$unit" || fail "the server's unit does not bring the backup timer"
 if command -v systemd-analyze >/dev/null 2>&1; then
     # the unit as it stands in the root, its binary and manual found there
     mkdir -p "$work/unit"
-    sed "s|^ExecStart=/usr/bin/|ExecStart=$root/usr/bin/|" "$unit" >"$work/unit/vendrix-server.service"
+    for name in vendrix-server.service vendrix-server-backup.service; do
+        sed "s|^ExecStart=/usr/bin/|ExecStart=$root/usr/bin/|" "$root/usr/lib/systemd/system/$name" >"$work/unit/$name"
+    done
+    cp "$root/usr/lib/systemd/system/vendrix-server-backup.timer" "$work/unit/"
     # its manual is looked up where man finds it, when man is there
     man_check=--man=no
     command -v man >/dev/null 2>&1 && man_check=--man=yes
     MANPATH=$root/usr/share/man systemd-analyze verify "$man_check" "$work/unit/vendrix-server.service" \
+        "$work/unit/vendrix-server-backup.service" "$work/unit/vendrix-server-backup.timer" \
         || fail "systemd-analyze verify"
 else
     echo "systemd-analyze is not installed: the unit is not verified"
@@ -190,6 +199,18 @@ request = urllib.request.Request("http://127.0.0.1:%s/tokens" % sys.argv[1], met
 with urllib.request.urlopen(request, timeout=10) as reply:
     assert reply.status == 200 and json.load(reply)["token"]
 EOF
+
+# ---- the installed server is healthy, and backs up its database
+python3 - "$port" <<'EOF' || fail "the installed server is not healthy"
+import json, sys, urllib.request
+with urllib.request.urlopen("http://127.0.0.1:%s/health" % sys.argv[1], timeout=10) as reply:
+    assert reply.status == 200 and json.load(reply)["status"] == "ok"
+EOF
+"$root/usr/bin/vendrix-server" --backup "$work/backups/" --backup-keep 1 --db "$work/server.sqlite" \
+    2>"$work/backup.log" || { cat "$work/backup.log"; fail "the installed server's backup failed"; }
+backups=("$work"/backups/vendrix-*.sqlite)
+[ "${#backups[@]}" -eq 1 ] && [ "$(stat -c %a "${backups[0]}")" = 600 ] \
+    || fail "the backup is not one file for its owner: $(ls -l "$work/backups")"
 
 # ---- the installed client comes up to its login panel, pointed at that server
 home=$work/home

@@ -45,6 +45,8 @@ private slots:
     void loginThrottleRules();
     void misusedStatementsFailLoudly_data();
     void misusedStatementsFailLoudly();
+    void clientBehindTrustedProxies_data();
+    void clientBehindTrustedProxies();
 };
 
 void ServerUnitTest::moneyParsing_data()
@@ -270,11 +272,20 @@ void ServerUnitTest::commandLine()
              {"--listen", "127.0.0.1:0", "--db", "x", "--seed-orders"},
              {"--listen", "127.0.0.1:0", "--db", "x", "--seed", "zwei"},
              {"--listen", "127.0.0.1:0", "--db", "x", "--record-max-mib", "0"},
+             {"--listen", "127.0.0.1:0", "--db", "x", "--metrics-listen", "9470"},
+             {"--listen", "127.0.0.1:0", "--db", "x", "--log-format", "xml"},
+             {"--listen", "127.0.0.1:0", "--db", "x", "--trusted-proxy", "balancer.example"},
+             {"--backup", "b.sqlite", "--db", "x", "--demo"},
+             {"--backup", "b.sqlite", "--db", "x", "--backup-keep", "-1"},
          }) {
         const auto r = parse(bad);
         QVERIFY(!r.options);
         QVERIFY(!r.error.empty());
     }
+    // A backup needs no address to serve on.
+    const auto backup = parse({"--backup", "backups/", "--backup-keep", "7", "--db", "x"});
+    QVERIFY(backup.options);
+    QCOMPARE(backup.options->backupKeep, std::int64_t(7));
     const auto help = parse({"--help"});
     QVERIFY(!help.options && help.error.empty());
 }
@@ -466,6 +477,44 @@ void ServerUnitTest::misusedStatementsFailLoudly()
     QVERIFY(refused);
     Transaction tx(db); // nothing was left open
     tx.commit();
+}
+
+void ServerUnitTest::clientBehindTrustedProxies_data()
+{
+    QTest::addColumn<QString>("peer");
+    QTest::addColumn<QString>("forwardedFor");
+    QTest::addColumn<QString>("client");
+    QTest::newRow("no proxy: the peer, whatever it claims") << "203.0.113.9"
+                                                            << "10.9.9.9"
+                                                            << "203.0.113.9";
+    QTest::newRow("the balancer forwards") << "10.0.0.5"
+                                           << "198.51.100.7"
+                                           << "198.51.100.7";
+    QTest::newRow("a client's own claim before it is not believed") << "10.0.0.5"
+                                                                    << "1.2.3.4, 198.51.100.7"
+                                                                    << "198.51.100.7";
+    QTest::newRow("two trusted hops") << "10.0.0.5"
+                                      << "198.51.100.7, 10.0.0.6"
+                                      << "198.51.100.7";
+    QTest::newRow("a broken entry ends the trust") << "10.0.0.5"
+                                                   << "198.51.100.7, bogus"
+                                                   << "10.0.0.5";
+    QTest::newRow("nothing forwarded") << "10.0.0.5"
+                                       << ""
+                                       << "10.0.0.5";
+    QTest::newRow("one spelling of an address") << "::ffff:10.0.0.5"
+                                                << " 2001:DB8:0:0::7 "
+                                                << "2001:db8::7";
+}
+
+// The client address that logins are throttled and logged by.
+void ServerUnitTest::clientBehindTrustedProxies()
+{
+    QFETCH(QString, peer);
+    QFETCH(QString, forwardedFor);
+    QFETCH(QString, client);
+    const std::set<std::string> trusted {"10.0.0.5", "10.0.0.6"};
+    QCOMPARE(QString::fromStdString(forwardedClient(peer.toStdString(), forwardedFor.toStdString(), trusted)), client);
 }
 
 QTEST_GUILESS_MAIN(ServerUnitTest)
