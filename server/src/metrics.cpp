@@ -58,8 +58,15 @@ const std::vector<double> &Metrics::latencyBuckets()
     return buckets;
 }
 
-void Metrics::request(const std::string &method, const std::string &route, int status, double seconds)
+void Metrics::request(const std::string &methodSent, const std::string &route, int status, double seconds)
 {
+    // A client may send any word as its method; each would become series
+    // of its own, without end.
+    static const char *const kMethods[] = {"GET", "HEAD", "POST", "PUT", "DELETE", "PATCH", "OPTIONS"};
+    std::string method = "other";
+    for (const char *known : kMethods)
+        if (methodSent == known)
+            method = known;
     const auto &bounds = latencyBuckets();
     std::size_t bucket = 0;
     while (bucket < bounds.size() && seconds > bounds[bucket])

@@ -7,7 +7,6 @@
 
 #include "auth.h"
 #include "billing.h"
-#include "clock.h"
 #include "logger.h"
 #include "pdf.h"
 #include "routes.h"
