@@ -354,9 +354,13 @@ void ServerOpsTest::healthSaysWhatIsWrong()
     const QString db = onPostgres ? pg_->database(name) : dir_.filePath(name + ".db");
     ServerProcess s;
     QVERIFY2(s.start(args(db) << "--workers"
-                              << "2"),
+                              << "2"
+                              << "--demo"),
         qPrintable(s.lastError()));
     Api api(s.port());
+    CHECK_STATUS(api.login(kUser, kPassword), 200);
+    const std::string link = api.get("/invoice?page=1").json()[0]["attachement_link"];
+    const std::string document = link.substr(link.find("/files/"));
     const Reply healthy = api.get("/health");
     CHECK_STATUS(healthy, 200);
     QCOMPARE(healthy.json()["status"], Json("ok"));
@@ -395,9 +399,16 @@ void ServerOpsTest::healthSaysWhatIsWrong()
     QVERIFY2(
         sick.json()["error"].get<std::string>().find(reason.toStdString()) != std::string::npos, sick.body.c_str());
     QCOMPARE(sick.header("Retry-After"), std::string("5"));
+    // The error line names the route of a document, not its path, which
+    // is the permission to read it.
+    if (trouble == "stopped")
+        CHECK_STATUS(api.get(document), 503);
     QVERIFY(inflict(false));
     QTRY_COMPARE_WITH_TIMEOUT(api.get("/health").status, 200, 15000);
     QCOMPARE(s.stop(), 0);
+    const QString log = s.errorOutput();
+    QVERIFY2(trouble != "stopped" || log.contains("route=/files/{capability}/{name} status=503"), qPrintable(log));
+    QVERIFY2(!log.contains(QString::fromStdString(document.substr(7, 32))), qPrintable(log));
 }
 
 void ServerOpsTest::metricsCountByRouteWithoutUserData()
