@@ -1,16 +1,37 @@
 .pragma library
 
-// Session state shared by every document of the engine (one instance per engine).
+// The way to the session for the documents that are not handed it (one
+// instance per engine). It holds no token of its own: the session object
+// (src/Session.qml) registers itself here when it is created and leaves when
+// it is destroyed, and getToken() asks it at the moment of each request. So
+// the token has one holder, a later session can never be served an older
+// session's copy, and the request side can reach the session object itself.
 
-// The bearer token of the last successful login; "" until then. Logging out keeps it.
-var token = ""
+// the registered sessions, the newest last (the application has one; a test
+// may make its own beside a root panel's)
+var sessions = []
 
-// Returns the session token.
-function getToken() {
-    return token
+// Makes `session` the one the documents use, until it leaves.
+function register(session) {
+    unregister(session)
+    sessions.push(session)
 }
 
-// Replaces the session token.
-function setToken(p_Token) {
-    token = p_Token
+// `session` is gone; the one registered before it, if any, is used again.
+function unregister(session) {
+    var at = sessions.indexOf(session)
+    if (at >= 0)
+        sessions.splice(at, 1)
+}
+
+// The session the documents use (loggedIn, token, userName, ...), or null before there is one.
+function session() {
+    return sessions.length > 0 ? sessions[sessions.length - 1] : null
+}
+
+// Returns the session's token: that of its last successful login, "" before
+// one. Logging out keeps it.
+function getToken() {
+    var current = session()
+    return current ? current.token : ""
 }

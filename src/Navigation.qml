@@ -11,8 +11,12 @@ Rectangle {
 
     // the current area and sub-view, shared with the view container
     required property NavigationState navigationState
+    // the login state (loggedIn, token), for the submenu's customer picker
+    property var session: null
     // the window banner's notifier, for the submenu's messages
     property var notifier: null
+    // the open delivery order and its workflows, for the warehouse submenu
+    property var warehouse: null
     // the submenu beside the strip
     readonly property alias submenuarea: _submenu
     // the strip of area icons
@@ -45,7 +49,9 @@ Rectangle {
         anchors.top: parent.top
         anchors.bottom: parent.bottom
         navigationState: _navigation.navigationState
+        session: _navigation.session
         notifier: _navigation.notifier
+        warehouse: _navigation.warehouse
     }
 
     // a soft shadow that the strip casts onto the submenu

@@ -5,8 +5,10 @@ import "./api/authentication.js" as ServiceAuthentication
 import "./api/request.js" as Request
 
 // The login state of the application, and its only owner: logs in and out
-// against the backend and keeps the session token where every request reads
-// it (Dynamic). The login panel and the working surface bind to it.
+// against the backend and holds the session token. The login panel, the
+// working surface and what it hands the session to bind to it; documents that
+// are not handed it reach it through Dynamic, with which it registers itself.
+// Lists and checks start when `loggedIn` turns true and stop when it turns false.
 QtObject {
     id: _session
 
@@ -33,7 +35,6 @@ QtObject {
         ServiceAuthentication.get_token(Qt.btoa(user + ":" + password), function (reply, status) {
             _busy = false
             if (Request.isRecord(reply) && typeof reply.token === "string") {
-                Dynamic.setToken(reply.token)
                 _token = reply.token
                 _userName = user
                 _loggedIn = true
@@ -50,10 +51,13 @@ QtObject {
 
     // Revokes the token on the backend; logged out once it has answered, whatever it says.
     function logout() {
-        ServiceAuthentication.revoke_token(Dynamic.getToken(), function (status) {
+        ServiceAuthentication.revoke_token(_token, function (status) {
             _loggedIn = false
         })
     }
+
+    Component.onCompleted: Dynamic.register(_session)
+    Component.onDestruction: Dynamic.unregister(_session)
 
     property bool _loggedIn: false
     property bool _busy: false

@@ -8,18 +8,23 @@ import "./controls"
 
 // The submenu beside the area icons: one page per area of the route table
 // with its header, action button and entries; the page of the current area
-// is shown. The warehouse page also opens delivery orders.
+// is shown. The warehouse page follows the warehouse's open delivery order
+// and opens new ones through the customer picker.
 Item {
     id: _submenu
 
     // the current area and sub-view, shared with the rest of the working surface
     required property NavigationState navigationState
+    // the login state (loggedIn, token), for the customer picker
+    property var session: null
     // the window banner's notifier, for what goes wrong with delivery orders
     property var notifier: null
+    // the open delivery order and its workflows
+    property var warehouse: null
     // the area whose page is shown; -1: none
     readonly property int currentSubmenu: navigationState.area !== undefined ? navigationState.area : -1
     // true: a delivery order is open; false: none is; undefined: not known yet
-    readonly property var deliveryOrderOpen: _deliveryOrders.open
+    readonly property var deliveryOrderOpen: warehouse ? warehouse.open : undefined
     // the customer picker of the warehouse page, for tests
     readonly property alias customerPicker: _picker
 
@@ -27,23 +32,16 @@ Item {
     signal changeSubmenu(int submenu)
     // asks for the sub-view with this index in the current area
     signal subItemChange(int index)
-    // checks the open delivery order again at the next token poll
-    signal refresh()
 
     // the page of one area, for tests
     function pageAt(index) {
         return _pages.itemAt(index)
     }
 
-    function _notifyError(title, text) {
-        if (notifier)
-            notifier.notify([title, text, NotificationState.ERROR])
-    }
-
     // The action button: the booking needs an open delivery order, so without
     // one (or while that is not known) it opens one first.
     function _onAction(action) {
-        if (action.deliveryOrder && _deliveryOrders.open !== true)
+        if (action.deliveryOrder && deliveryOrderOpen !== true)
             _picker.open()
         else
             subItemChange(action.subView)
@@ -54,7 +52,6 @@ Item {
 
     onChangeSubmenu: navigationState.chooseArea(submenu)
     onSubItemChange: navigationState.chooseSubView(index)
-    onRefresh: _deliveryOrders.restartPoll()
 
     Repeater {
         id: _pages
@@ -72,40 +69,49 @@ Item {
             actionText: {
                 if (modelData.action === null)
                     return ""
-                if (forDeliveryOrder && _deliveryOrders.open === false)
+                if (forDeliveryOrder && _submenu.deliveryOrderOpen === false)
                     return qsTr("Neuer Lieferschein")
                 return modelData.action.text
             }
-            actionEnabled: !forDeliveryOrder || !_deliveryOrders.creating
-            busy: forDeliveryOrder && _deliveryOrders.busy
+            actionEnabled: !forDeliveryOrder || !_submenu.warehouse || !_submenu.warehouse.creating
+            busy: forDeliveryOrder && !!_submenu.warehouse && _submenu.warehouse.checking
             entries: modelData.entries
             onActionClicked: _submenu._onAction(modelData.action)
             onEntryClicked: _submenu.subItemChange(subView)
             // the warehouse page checks whenever it comes into view
             onVisibleChanged: {
-                if (forDeliveryOrder && visible)
-                    _deliveryOrders.check()
+                if (forDeliveryOrder && visible && _submenu.warehouse)
+                    _submenu.warehouse.check()
             }
         }
     }
 
-    DeliveryOrderState {
-        id: _deliveryOrders
-        onFailed: _submenu._notifyError(title, text)
-        onCheckFailed: {
-            if (_submenu.notifier)
+    // what goes wrong reading or opening delivery orders goes to the window's banner
+    Connections {
+        target: _submenu.warehouse
+        function onReported(workflow, settings) {
+            if (!_submenu.notifier)
+                return
+            if (workflow === "check")
                 _submenu.notifier.notifyConnectionProblem()
+            else if (workflow === "opening")
+                _submenu.notifier.notify(settings)
         }
     }
 
     CustomerPicker {
         id: _picker
         objectName: "customerPicker"
+        session: _submenu.session
         onCustomerChosen: {
-            _deliveryOrders.create(customer.id)
+            if (_submenu.warehouse)
+                _submenu.warehouse.openDeliveryOrder(customer.id)
             _submenu.subItemChange(1)
         }
-        onLoadFailed: _submenu._notifyError(qsTr("Kundenliste nicht geladen"),
-                                            qsTr("Die Kunden konnten nicht geladen werden"))
+        onLoadFailed: {
+            if (_submenu.notifier)
+                _submenu.notifier.notify([qsTr("Kundenliste nicht geladen"),
+                                          qsTr("Die Kunden konnten nicht geladen werden"), NotificationState.ERROR])
+        }
     }
 }

@@ -6,22 +6,24 @@ import "../static/colors.js" as Colors
 
 // Holds every view of the route table at once: the areas one below the other,
 // the pages of an area side by side. Shows the area and sub-view the
-// navigation state names, tells views when to reload and hands the top bar's
-// searches to the page in front when it takes them.
+// navigation state names, tells views when to reload, hands the top bar's
+// searches to the page in front when it takes them, and hands each view the
+// session, the notifier and the warehouse when it declares them.
 Item {
     id: _container
 
     // the current area and sub-view, shared with the navigation
     required property NavigationState navigationState
+    // the login state (loggedIn, token), handed to every view that declares `session`
+    property var session: null
     // the window banner's notifier, handed to every view that declares `notifier`
     property var notifier: null
+    // the open delivery order and its workflows, handed to every view that declares `warehouse`
+    property var warehouse: null
     // the current area (0 orders, 1 warehouse, 2 customers, 3 user manager, 4 settings); undefined until one is chosen
     readonly property var _curViewIndex: navigationState.area
     // the sub-view index chosen last, in whichever area
     readonly property int _curSubViewIndex: navigationState.subView
-
-    // asks the navigation to bring the submenu of this area up to date
-    signal navigationRefresh(int index)
 
     // makes the area current; it shows the page it showed before, and nothing is reloaded
     function changeView(viewIndex) {
@@ -115,9 +117,6 @@ Item {
                 SwipeView {
                     id: _area
 
-                    // the area's index in the route table
-                    readonly property int areaIndex: index
-
                     objectName: "area_" + index
                     interactive: modelData.swipe === true
 
@@ -126,20 +125,15 @@ Item {
                         onItemAdded: _area.setCurrentIndex(0)
 
                         Loader {
-                            id: _page
-
                             source: Qt.resolvedUrl(modelData.document)
                             onLoaded: {
                                 item.objectName = Routes.viewName(modelData)
+                                if ("session" in item)
+                                    item.session = Qt.binding(function () { return _container.session })
                                 if ("notifier" in item)
                                     item.notifier = Qt.binding(function () { return _container.notifier })
-                            }
-
-                            Connections {
-                                target: modelData.announcesRefresh ? _page.item : null
-                                function onRefresh() {
-                                    _container.navigationRefresh(_area.areaIndex)
-                                }
+                                if ("warehouse" in item)
+                                    item.warehouse = Qt.binding(function () { return _container.warehouse })
                             }
                         }
                     }

@@ -1,13 +1,16 @@
 import QtQuick 2.15
 
 // The working surface behind the login: the navigation on the left, the top
-// bar along the top and the view container below it, on one navigation state
-// and one notifier. The root panel shows it while the session is logged in;
-// tests create it on its own.
+// bar along the top and the view container below it, on one navigation state,
+// one notifier and one warehouse. The root panel shows it while the session
+// is logged in; tests create it on its own. It hands the session, the
+// notifier and the warehouse to the navigation and the container, which hand
+// them on to the views.
 Item {
     id: _surface
 
-    // the login state; each login re-selects the sub-view chosen last (null: no session, as in tests)
+    // the login state (loggedIn, token); each login re-selects the sub-view
+    // chosen last, which refreshes it (null: no session, as in some tests)
     property var session: null
     // the one way to the window's banner, for the navigation and every view that
     // asks for it; its own unless the root panel hands it the window's
@@ -20,6 +23,8 @@ Item {
     readonly property alias topBar: _snarea
     // the views
     readonly property alias container: _container
+    // the open delivery order and the warehouse's workflows
+    readonly property alias warehouse: _warehouse
 
     // the user signed out in the profile
     signal signOut()
@@ -45,6 +50,11 @@ Item {
         id: _ownNotifier
     }
 
+    Warehouse {
+        id: _warehouse
+        session: _surface.session
+    }
+
     Navigation {
         id: _navigation
 
@@ -53,7 +63,9 @@ Item {
         anchors.top: parent.top
         anchors.bottom: parent.bottom
         navigationState: _navigationState
+        session: _surface.session
         notifier: _surface.notifier
+        warehouse: _warehouse
     }
 
     SearchNotificationArea {
@@ -78,7 +90,8 @@ Item {
         width: parent.width - _navigation.width
         height: parent.height - _snarea.height
         navigationState: _navigationState
+        session: _surface.session
         notifier: _surface.notifier
-        onNavigationRefresh: _navigation.submenuarea.refresh()
+        warehouse: _warehouse
     }
 }

@@ -15,12 +15,15 @@
 //   confirmed search; the keyword "Search" means no search) and
 //   `signal modelLiveRefresh(var keyword)` (while the user types); the top
 //   bar's keywords reach the page in front through them.
-// - `announcesRefresh: true`: every `refresh` of the view (also one it emits
-//   itself) makes the submenu check its own state again.
-// - The session token: `Dynamic.getToken()` (import
-//   "../../../dynamic/variables.js" as Dynamic) at the moment of each request.
-//   It is "" until the first login, so a view that loads on its own polls it
-//   every 500 ms before its first request.
+// - The session: a view that loads on its own, or hands it to a PagedList,
+//   declares `property var session`; the container fills it with the working
+//   surface's session, whose `loggedIn` says when to load and whose `token`
+//   goes with each request. Other documents take the token of each request
+//   from `Dynamic.getToken()` (import "../../../dynamic/variables.js" as
+//   Dynamic), which asks the session. Nothing waits on a timer for a login.
+// - The warehouse: a view that shows the open delivery order or runs a
+//   warehouse workflow declares `property var warehouse`; the container fills
+//   it with the working surface's one Warehouse, which the submenu follows too.
 // - A banner over the whole window: the view declares `property var notifier`;
 //   the container fills it with the working surface's notifier, and the view
 //   calls `notifier.notify([title, text, NotificationState.ERROR])` (a display
@@ -37,7 +40,7 @@
 //   `deliveryOrder: true` makes it depend on the open delivery order (booking
 //   when one is open, a new delivery order through the customer picker when not).
 // - entries: the submenu's entries, {icon, label, subView}
-// - pages: the sub-views, {document (relative to src/), refresh, search, announcesRefresh}
+// - pages: the sub-views, {document (relative to src/), refresh, search}
 // - swipe: whether the user may swipe between the area's pages
 var areas = [
     {
@@ -70,8 +73,7 @@ var areas = [
         ],
         pages: [
             { document: "views/lager/ArtikelbestandBuchen.qml" },
-            // its reloads may mean a delivery order was opened or closed
-            { document: "views/lager/ArtikelbestandUebersicht.qml", refresh: true, announcesRefresh: true },
+            { document: "views/lager/ArtikelbestandUebersicht.qml", refresh: true },
             { document: "views/lager/ArtikelgruppenUebersicht.qml", refresh: true },
             { document: "views/lager/ArtikelgruppenErfassen.qml" },
             { document: "views/lager/ArtikelgruppenImport.qml" }

@@ -4,7 +4,6 @@ import QtQuick.Controls.Material 2.15
 
 import "../../static/colors.js" as Colors
 import "../../static"
-import "../../dynamic/variables.js" as Dynamic
 import "../api/request.js" as Request
 import "../api/service_customer.js" as ServiceCustomer
 
@@ -19,6 +18,8 @@ import "../api/service_customer.js" as ServiceCustomer
 Popup {
     id: _picker
 
+    // must set: the session (token) the customers are asked for with
+    property var session: null
     // the rows of the drop-down: the placeholder first, then one per customer
     // that passes the filter ({ name, id })
     readonly property alias customers: _customers
@@ -88,10 +89,6 @@ Popup {
     property int _endPage: -1
     property int _outstanding: 0
 
-    function _matches(key, needle) {
-        return needle === "" || key.indexOf(needle) >= 0
-    }
-
     // Sends page requests until `pagesInFlight` are outstanding or the end is known.
     function _requestMore(serial) {
         while (_loading && _outstanding < Math.max(1, pagesInFlight)
@@ -103,7 +100,7 @@ Popup {
     // first page that does not come is a failure).
     function _loadPage(page, serial) {
         ++_outstanding
-        ServiceCustomer.get_customers(page, Dynamic.getToken(), function (reply) {
+        ServiceCustomer.get_customers(page, session ? session.token : "", function (reply) {
             if (serial !== _loadSerial)
                 return // the picker was opened again meanwhile
             --_outstanding
@@ -136,37 +133,35 @@ Popup {
 
     // Appends the pages that are next in order, one model insertion per page.
     function _appendArrived() {
-        var needle = foldCase(_filter.text)
         while (_arrived[_nextToAppend] !== undefined) {
             var rows = _arrived[_nextToAppend]
             delete _arrived[_nextToAppend]
             ++_nextToAppend
-            var shown = []
-            for (var i = 0; i < rows.length; ++i) {
-                _rows.push(rows[i])
-                if (_matches(rows[i].key, needle))
-                    shown.push({ "name": rows[i].name, "id": rows[i].id })
-            }
+            Array.prototype.push.apply(_rows, rows)
             _rowCount = _rows.length
-            if (shown.length > 0)
-                _customers.append(shown)
+            _appendShown(rows)
         }
     }
 
     // Shows the rows that pass the filter, after the placeholder.
     function _applyFilter() {
-        var needle = foldCase(_filter.text)
-        var shown = []
-        for (var i = 0; i < _rows.length; ++i) {
-            if (_matches(_rows[i].key, needle))
-                shown.push({ "name": _rows[i].name, "id": _rows[i].id })
-        }
         _combo.currentIndex = 0
         if (_customers.count > 1)
             _customers.remove(1, _customers.count - 1)
+        _appendShown(_rows)
+        _combo.currentIndex = 0
+    }
+
+    // Appends those of `rows` that pass the filter, in one model insertion.
+    function _appendShown(rows) {
+        var needle = foldCase(_filter.text)
+        var shown = []
+        for (var i = 0; i < rows.length; ++i) {
+            if (needle === "" || rows[i].key.indexOf(needle) >= 0)
+                shown.push({ "name": rows[i].name, "id": rows[i].id })
+        }
         if (shown.length > 0)
             _customers.append(shown)
-        _combo.currentIndex = 0
     }
 
     width: 600 * c_Scale

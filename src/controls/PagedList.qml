@@ -5,23 +5,24 @@ import QtQuick.Controls.Material 2.15
 import "../../static/colors.js" as Colors
 import "../../static"
 import "../../static/NotificationState.js" as NotificationState
-import "../../dynamic/variables.js" as Dynamic
 import "../api/request.js" as Request
 
 // A list of backend records loaded page by page, with the top bar's search.
-// It waits for the session token, loads page 1, loads the next page each time
-// the user scrolls exactly to the end, and stops when the backend has no
-// further page. The caller gives the page and search functions, the card and
-// the text for an empty list; the list owns the model, the paging state, the
-// busy indicator, the current-row bar and the keyboard and wheel handling.
+// It loads page 1 while its session is logged in, the next page each time the
+// user scrolls exactly to the end, and stops when the backend has no further
+// page. The caller gives the session, the page and search functions, the card
+// and the text for an empty list; the list owns the model, the paging state,
+// the busy indicator, the current-row bar and the keyboard and wheel handling.
 //
-// Only the newest request counts: a reload or a search makes every reply of an
-// earlier one void, and at most one page request is outstanding at a time.
+// Only the newest request counts: a reload, a search or a logout makes every
+// reply of an earlier one void, and at most one page request is outstanding.
 // The list shows what the search field says: while a search stands, a reload
 // shows its hits again; an empty search (or the field's placeholder) ends it.
 FocusScope {
     id: _paged
 
+    // must set: the session (loggedIn, token); the list loads only while it is logged in
+    property var session: null
     // must set: function(page, token, cb) of a service library; cb gets one page (a list) or -1 past the last page
     property var pageFunction: null
     // must set: function(keyword, token, cb) of a service library; cb gets the hits (a list) or -1 without hits
@@ -36,7 +37,7 @@ FocusScope {
     property var failureMessage: [qsTr("Liste nicht geladen"), qsTr("Die Liste konnte nicht geladen werden")]
     // may set: the caller's own requests are outstanding (shows the busy indicator too)
     property bool busy: false
-    // may set: false keeps the list from waiting for the token on its own until refresh()
+    // may set: false: the list loads first on refresh(), not at the first login
     property bool loadOnStart: true
 
     // the records shown, one element per record as received (nested objects stay objects)
@@ -55,8 +56,8 @@ FocusScope {
     readonly property string keyword: _keyword
     // true while a page request is outstanding
     readonly property bool loading: _pageRequest !== null
-    // true while a reload waits for the next token check
-    readonly property bool reloadPending: _tokenTimer.running
+    // true while a reload waits: for the session's login, or for the end of the current event
+    readonly property bool reloadPending: _reloadPending
     // true while the empty text is shown
     readonly property bool emptyTextShown: _emptyTextShown
     // the placeholder of the top bar's search field: a confirmed search for it is no search
@@ -71,11 +72,14 @@ FocusScope {
     // Return or Enter on the current row
     signal activated(int index)
 
-    // Reloads what the list shows at the next token check, at most 500 ms
-    // from now: the hits of the search that stands, else from page 1. Takes
-    // the keyboard focus.
+    // Reloads what the list shows (the hits of the search that stands, else
+    // page 1) after the current event, or at the login; takes the keyboard focus.
     function refresh() {
-        _tokenTimer.restart()
+        // what was asked for before no longer counts, also if it answers first
+        _supersede()
+        _reloadPending = true
+        if (_loggedIn)
+            Qt.callLater(_reload)
         _list.forceActiveFocus()
     }
 
@@ -85,13 +89,9 @@ FocusScope {
         if (keyword === "" || keyword === searchPlaceholder) {
             isSearching = false
             _keyword = ""
-            _list.positionViewAtBeginning()
-            current_page = 1
-            loadPage(1)
+            _fromPageOne()
         } else {
-            isSearching = true
-            _keyword = keyword
-            search(keyword)
+            modelLiveRefresh(keyword)
         }
         _list.forceActiveFocus()
     }
@@ -107,10 +107,12 @@ FocusScope {
     // The empty text and the page counter stay as they are.
     function search(keyword) {
         var request = _supersede()
+        _searchRequest = request
         var life = _life
-        searchFunction(keyword, Dynamic.getToken(), function (reply, status) {
+        searchFunction(keyword, _token(), function (reply, status) {
             if (!life.alive || request !== _generation)
                 return
+            _searchRequest = 0
             if (Request.isList(reply)) {
                 _model.clear()
                 _model.append(reply)
@@ -134,7 +136,7 @@ FocusScope {
         var request = { generation: _generation, page: page }
         _pageRequest = request
         var life = _life
-        pageFunction(page, Dynamic.getToken(), function (reply, status) {
+        pageFunction(page, _token(), function (reply, status) {
             if (!life.alive || _pageRequest !== request)
                 return
             _pageRequest = null
@@ -173,7 +175,11 @@ FocusScope {
     property int _generation: 0
     // {generation, page} of the outstanding page request, or null
     property var _pageRequest: null
+    // the generation of the outstanding search, 0: none
+    property int _searchRequest: 0
     property bool _emptyTextShown: false
+    property bool _reloadPending: loadOnStart
+    readonly property bool _loggedIn: !!session && session.loggedIn === true
     property string _keyword: ""
     // replies that arrive after the list is gone find it no longer alive
     readonly property var _life: ({ alive: true })
@@ -181,7 +187,12 @@ FocusScope {
     // Voids the replies of every earlier reload, search and page request.
     function _supersede() {
         _pageRequest = null
+        _searchRequest = 0
         return ++_generation
+    }
+
+    function _token() {
+        return session ? session.token : ""
     }
 
     function _fail(status) {
@@ -208,32 +219,39 @@ FocusScope {
         return end > _list.originY && Math.abs(_list.contentY - end) < 0.5
     }
 
-    function _tokenCheck() {
-        var hasToken = Dynamic.getToken() !== ""
-        if (!hasToken)
+    // the reload asked for, once the session is logged in
+    function _reload() {
+        if (!_reloadPending || !_loggedIn)
             return
-        // whether a token is there, never the token itself
-        _tokenTimer.stop()
+        _reloadPending = false
         if (isSearching) {
             search(_keyword)
             return
         }
-        console.log((objectName || "PagedList") + ": session token present, loading page 1")
+        console.log((objectName || "PagedList") + ": logged in, loading page 1")
+        _fromPageOne()
+    }
+
+    function _fromPageOne() {
         _list.positionViewAtBeginning()
         current_page = 1
         loadPage(1)
     }
 
-    Component.onDestruction: _life.alive = false
-
-    Timer {
-        id: _tokenTimer
-
-        interval: 500
-        repeat: true
-        running: _paged.loadOnStart
-        onTriggered: _paged._tokenCheck()
+    // A logout voids what is on its way; what it would have shown loads at the next login.
+    on_LoggedInChanged: {
+        if (_loggedIn) {
+            Qt.callLater(_reload)
+        } else if (_pageRequest !== null || _searchRequest !== 0) {
+            _supersede()
+            _reloadPending = true
+        }
     }
+    Component.onCompleted: {
+        if (_loggedIn)
+            Qt.callLater(_reload)
+    }
+    Component.onDestruction: _life.alive = false
 
     // Roles follow each record: the backend sends a field as text in one
     // record and as a number or null in the next (prices as typed), and a
@@ -244,20 +262,12 @@ FocusScope {
         dynamicRoles: true
     }
 
-    ListView {
+    CardList {
         id: _list
 
         objectName: "list"
         anchors.fill: parent
-        clip: true
-        focus: true
         model: _model
-        keyNavigationEnabled: true
-        boundsBehavior: Flickable.StopAtBounds
-        // the cards ahead of the view are built while the user reads, and
-        // cards that scroll out of sight are used again for the next records
-        cacheBuffer: 2 * height
-        reuseItems: true
 
         onContentYChanged: {
             if (!_paged.isSearching && _paged.current_page !== 0 && _paged._atEnd())
@@ -266,42 +276,6 @@ FocusScope {
 
         Keys.onReturnPressed: _paged.activated(currentIndex)
         Keys.onEnterPressed: _paged.activated(currentIndex)
-
-        // The current card's bar at its left edge, above the cards; it
-        // springs to each new current card.
-        Rectangle {
-            objectName: "currentBar"
-            parent: _list.contentItem
-            z: 10
-            width: 8 * c_Scale
-            height: _list.currentItem ? _list.currentItem.height : 0
-            y: _list.currentItem ? _list.currentItem.y : 0
-            visible: _list.currentItem !== null
-            color: Colors.c_light_purple
-
-            Behavior on y {
-                SpringAnimation { spring: 1; damping: 0.1; mass: 0.5 }
-            }
-        }
-
-        ScrollBar.vertical: ScrollBar {
-            objectName: "scrollBar"
-            policy: ScrollBar.AsNeeded
-            stepSize: _list.contentHeight > 0 ? 30 * c_Scale / _list.contentHeight : 0
-        }
-    }
-
-    // Each notch of the wheel moves the list by 30 (× scale), up to its end.
-    MouseArea {
-        objectName: "wheelArea"
-        anchors.fill: _list
-        acceptedButtons: Qt.NoButton
-        onWheel: {
-            var notches = wheel.pixelDelta.y !== 0 ? wheel.pixelDelta.y / (30 * c_Scale) : wheel.angleDelta.y / 120
-            var top = _list.originY
-            var bottom = Math.max(top, _list.originY + _list.contentHeight - _list.height)
-            _list.contentY = Math.max(top, Math.min(bottom, _list.contentY - notches * 30 * c_Scale))
-        }
     }
 
     Text {

@@ -4,11 +4,10 @@ import QtTest 1.15
 import "../../src/api/service_assignment.js" as ServiceAssignment
 import "../../src/api/service_invoice.js" as ServiceInvoice
 import "../../src/api/service_customer.js" as ServiceCustomer
-import "../../dynamic/variables.js" as Dynamic
 import "OrderFields.js" as OrderFields
 
 // The fixture of the order views' tests: a logged-in session on the
-// reference server (its token where the views read it), orders captured and
+// reference server (the views are handed it, or read it through Dynamic), orders captured and
 // billed over the wire, and the cards, banners and pictures of a view.
 ShellTestCase {
     id: _ordersCase
@@ -24,8 +23,7 @@ ShellTestCase {
         verify(testServer.running, "the reference server runs")
         if (serverArguments.length > 0)
             verify(testServer.restart(serverArguments), "server restarted with " + serverArguments)
-        token = login()
-        Dynamic.setToken(token)
+        token = logInSession()
         taxes = reply(ServiceAssignment.get_taxes, [token])
         prepare()
     }

@@ -1,6 +1,7 @@
 import QtQuick 2.15
 import QtTest 1.15
 
+import "../../src"
 import "../../src/api/authentication.js" as ServiceAuthentication
 
 // A test case that talks to the reference server: calls a service function,
@@ -39,6 +40,45 @@ TestCase {
         var answer = reply(ServiceAuthentication.get_token, [demoLogin])
         verify(answer && typeof answer.token === "string" && answer.token.length > 0, "demo login")
         return answer.token
+    }
+
+    // The session of the documents under test, as the root panel's: they
+    // read its token (the views it is handed, and Dynamic). Null until a test
+    // asks for it, so that a case with a root panel of its own has that
+    // panel's session alone.
+    property Session session: null
+
+    // The session, made logged out when there is none yet.
+    function useSession() {
+        if (session === null)
+            session = _sessionComponent.createObject(this)
+        return session
+    }
+
+    // Logs the session in as the demo user (again, when it is logged in:
+    // a fresh token); returns its token.
+    function logInSession() {
+        var s = useSession()
+        var done = false
+        var succeeded = function () { done = true }
+        s.succeeded.connect(succeeded)
+        s.login("demo", "vendrix-demo")
+        tryVerify(function () { return done }, 10000, "the session logged in")
+        s.succeeded.disconnect(succeeded)
+        return s.token
+    }
+
+    // Logs the session out (the backend revokes its token) and waits until it is.
+    function logOutSession() {
+        if (session === null || !session.loggedIn)
+            return
+        session.logout()
+        tryCompare(session, "loggedIn", false, 10000, "the session logged out")
+    }
+
+    Component {
+        id: _sessionComponent
+        Session {}
     }
 
     // The value of the header `name` of a recorded request, or undefined.
@@ -85,12 +125,12 @@ TestCase {
         ignoreWarning(new RegExp("^Reply of .* could not be read: "))
     }
 
-    // The demo user's session token for the whole test case.
+    // The demo user's session token for the whole test case: the session's.
     property string token: ""
 
-    // Asserts that a test runs against a live server, and logs in once.
+    // Asserts that a test runs against a live server, and logs the session in once.
     function initTestCase() {
         verify(testServer.running, "the reference server runs")
-        token = login()
+        token = logInSession()
     }
 }

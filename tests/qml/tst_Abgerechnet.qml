@@ -26,6 +26,7 @@ OrdersTestCase {
 
     Abgerechnet {
         id: view
+        session: _case.session
         width: _case.width
         height: _case.height
         opener: function (fileUrl) {

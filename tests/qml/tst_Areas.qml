@@ -4,7 +4,6 @@ import QtTest 1.15
 
 import "../../src"
 import "../../src/api/service_warehouse.js" as ServiceWarehouse
-import "../../dynamic/variables.js" as Dynamic
 
 // The whole working surface after a real login: every area can be reached
 // from its icon, the view in front is the one the submenu names, and the
@@ -60,9 +59,9 @@ ShellTestCase {
 
     function test_warehouseFailuresShowOnTheBanner() {
         // nothing open, so the action button opens the picker
-        var open = reply(ServiceWarehouse.check_last_item, [Dynamic.getToken()])
+        var open = reply(ServiceWarehouse.check_last_item, [panel.session.token])
         for (var i = 0; i < open.length; ++i)
-            reply(ServiceWarehouse.generate_transaction, [open[i].id, Dynamic.getToken()])
+            reply(ServiceWarehouse.generate_transaction, [open[i].id, panel.session.token])
         mouseClick(findChild(navigation(), "bt_Lagermanager"))
         var submenu = navigation().submenuarea
         tryCompare(submenu, "deliveryOrderOpen", false)

@@ -4,7 +4,6 @@ import QtTest 1.15
 
 import "../../src"
 import "../../src/api/service_warehouse.js" as ServiceWarehouse
-import "../../dynamic/variables.js" as Dynamic
 
 // Every warehouse view and popup in the window as the host sizes it on the
 // office's screens (0.85 of the screen, c_Scale 0.7 below 1920 pixels), with
@@ -20,7 +19,7 @@ ShellTestCase {
 
     Component {
         id: _surfaceComponent
-        WorkingSurface {}
+        WorkingSurface { session: _case.session }
     }
 
     TextMetrics {
@@ -148,7 +147,6 @@ ShellTestCase {
         testScreen.use(data.width, data.height)
         _case.Window.window.width = Math.round(c_Width)
         _case.Window.window.height = Math.round(c_Height)
-        Dynamic.setToken(token)
         surface = createTemporaryObject(_surfaceComponent, _case, { width: c_Width, height: c_Height })
         var prefix = "warehouse-" + data.tag + "-"
 

@@ -4,7 +4,6 @@ import QtTest 1.15
 import "../../src"
 import "../../src/views/lager"
 import "../../src/api/service_warehouse.js" as ServiceWarehouse
-import "../../dynamic/variables.js" as Dynamic
 
 // Booking stock against the reference server: what a booking sends and in
 // which order, that a failed lowering of the group takes the stock entry
@@ -25,8 +24,14 @@ ShellTestCase {
     }
 
     Component {
+        id: _warehouseComponent
+        Warehouse {}
+    }
+
+    Component {
         id: _surfaceComponent
         WorkingSurface {
+            session: _case.session
             width: _case.width
             height: _case.height
         }
@@ -35,7 +40,6 @@ ShellTestCase {
     property var view: null
 
     function init() {
-        Dynamic.setToken(token)
         testServer.clearRecords()
     }
 
@@ -44,7 +48,8 @@ ShellTestCase {
     }
 
     function createView() {
-        view = createTemporaryObject(_viewComponent, _case)
+        var warehouse = createTemporaryObject(_warehouseComponent, _case, { session: session })
+        view = createTemporaryObject(_viewComponent, _case, { warehouse: warehouse })
         waitForRendering(view)
         return view
     }

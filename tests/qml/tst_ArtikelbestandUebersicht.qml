@@ -1,9 +1,9 @@
 import QtQuick 2.15
 import QtTest 1.15
 
+import "../../src"
 import "../../src/views/lager"
 import "../../src/api/service_warehouse.js" as ServiceWarehouse
-import "../../dynamic/variables.js" as Dynamic
 
 // The stock overview against the reference server: the status bar follows the
 // open delivery order; removing a booking or cancelling the delivery order
@@ -15,6 +15,11 @@ ShellTestCase {
     name: "ArtikelbestandUebersicht"
     width: 1632
     height: 918
+
+    Component {
+        id: _warehouseComponent
+        Warehouse {}
+    }
 
     Component {
         id: _viewComponent
@@ -42,14 +47,15 @@ ShellTestCase {
     SignalSpy { id: _loadedSpy; signalName: "pageLoaded" }
 
     property var view: null
+    property var warehouse: null
     // the file URLs handed to the opener
     property var opened: []
 
     function init() {
-        Dynamic.setToken(token)
         opened = []
-        view = createTemporaryObject(_viewComponent, _case)
-        view.openFile = function (url) {
+        warehouse = createTemporaryObject(_warehouseComponent, _case, { session: session })
+        view = createTemporaryObject(_viewComponent, _case, { session: session, warehouse: warehouse })
+        warehouse.openFile = function (url) {
             opened = opened.concat([url])
             return true
         }

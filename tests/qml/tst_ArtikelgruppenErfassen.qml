@@ -3,7 +3,6 @@ import QtTest 1.15
 
 import "../../src/views/lager"
 import "../../src/api/service_warehouse.js" as ServiceWarehouse
-import "../../dynamic/variables.js" as Dynamic
 
 // Capturing an article group against the reference server: the category is
 // the one of exactly the typed name, created only when there is none and then
@@ -25,7 +24,6 @@ ShellTestCase {
     property var view: null
 
     function init() {
-        Dynamic.setToken(token)
         view = createTemporaryObject(_viewComponent, _case)
         waitForRendering(view)
         testServer.clearRecords()

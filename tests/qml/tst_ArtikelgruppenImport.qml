@@ -3,7 +3,6 @@ import QtTest 1.15
 
 import "../../src/views/lager"
 import "../../src/api/service_warehouse.js" as ServiceWarehouse
-import "../../dynamic/variables.js" as Dynamic
 
 // The CSV import against the reference server: the preview marks what cannot
 // be imported before anything is sent, a run creates each category once and
@@ -26,7 +25,6 @@ ShellTestCase {
     property var view: null
 
     function init() {
-        Dynamic.setToken(token)
         view = createTemporaryObject(_viewComponent, _case)
         waitForRendering(view)
         testServer.clearRecords()

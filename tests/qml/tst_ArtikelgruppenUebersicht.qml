@@ -3,7 +3,6 @@ import QtTest 1.15
 
 import "../../src/views/lager"
 import "../../src/api/service_warehouse.js" as ServiceWarehouse
-import "../../dynamic/variables.js" as Dynamic
 
 // The article group overview against the reference server: every group is
 // listed, a group is deleted from its card, and a group the backend keeps
@@ -17,6 +16,7 @@ ShellTestCase {
     Component {
         id: _viewComponent
         ArtikelgruppenUebersicht {
+            session: _case.session
             width: _case.width
             height: _case.height
         }
@@ -27,7 +27,6 @@ ShellTestCase {
     property var view: null
 
     function init() {
-        Dynamic.setToken(token)
         view = createTemporaryObject(_viewComponent, _case)
         _refreshSpy.target = view
         // as the container does when the page is chosen

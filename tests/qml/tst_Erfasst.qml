@@ -21,6 +21,7 @@ OrdersTestCase {
 
     Erfasst {
         id: view
+        session: _case.session
         width: _case.width
         height: _case.height
     }
@@ -266,7 +267,7 @@ OrdersTestCase {
         tryVerify(function () { return shownIds(view).length === 2 }, 5000, "two hits")
         clickAction(view, cardOf(view, gone.id), "delete")
         tryVerify(function () { return shownIds(view).indexOf(gone.id) < 0 }, 5000, "deleted")
-        wait(700) // past the reload's token check
+        wait(700) // past the reload after the delete
         compare(shownIds(view), [kept.id], "still the search's hits")
         view.modelRefresh("")
         verify(!view.isSearching)

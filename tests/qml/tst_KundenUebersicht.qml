@@ -3,7 +3,6 @@ import QtTest 1.15
 
 import "../../src/views/kunde"
 import "../../src/api/service_customer.js" as ServiceCustomer
-import "../../dynamic/variables.js" as Dynamic
 
 // The customer overview against the reference server: what its cards show,
 // and changing a customer in the edit popup: what is sent, that an untouched
@@ -20,6 +19,7 @@ ShellTestCase {
     // one view for every test, as in the application; each test searches for its own customers
     KundenUebersicht {
         id: view
+        session: _case.session
         width: _case.width
         height: _case.height
     }
@@ -32,12 +32,11 @@ ShellTestCase {
 
     function initTestCase() {
         verify(testServer.running, "the reference server runs")
-        token = login()
         testLog.start()
-        Dynamic.setToken(token)
+        token = logInSession()
         tryCompare(view.list.model, "count", 10, 10000)
         testLog.stop()
-        // waiting for the session token, the view says that it has one, never which
+        // loading after the login, the view says that it is logged in, never with which token
         verify(testLog.messages().join("\n").indexOf(token) < 0, "the token in the log")
     }
 

@@ -5,7 +5,6 @@ import "../../src/views/auftraege"
 import "../../src/api/service_assignment.js" as ServiceAssignment
 import "../../src/api/service_customer.js" as ServiceCustomer
 import "../../static/ConfigStorage.js" as ConfigStorage
-import "../../dynamic/variables.js" as Dynamic
 
 // The new-order page against the reference server: the tax rows and their
 // preselection, picking a customer, what a save sends, what the user sees
@@ -32,8 +31,7 @@ ShellTestCase {
 
     function initTestCase() {
         verify(testServer.running, "the reference server runs")
-        token = login()
-        Dynamic.setToken(token)
+        token = logInSession()
         taxes = reply(ServiceAssignment.get_taxes, [token])
         verify(taxes.length >= 3, "the demo data has three tax rows")
     }

@@ -3,7 +3,6 @@ import QtTest 1.15
 
 import "../../src/views/kunde"
 import "../../src/api/service_customer.js" as ServiceCustomer
-import "../../dynamic/variables.js" as Dynamic
 
 // Creating customers from the "Neuer Kunde" form against the reference
 // server: which requests go out, in which order, with which values, and what
@@ -25,7 +24,6 @@ ShellTestCase {
     property var view: null
 
     function init() {
-        Dynamic.setToken(token)
         cannedServer.clearAnswers()
         view = createTemporaryObject(viewComponent, _case)
         testServer.clearRecords()
@@ -192,8 +190,7 @@ ShellTestCase {
         compare(told, 1, "the window's banner tells of the connection")
         compare(field("surname").text, "Offline")
         compare(field("company").text, "Hafen GmbH")
-        token = login()
-        Dynamic.setToken(token)
+        token = logInSession()
         pressSave()
         waitForBanner(2)
         compare(lastBody("/customer").surname, "Offline")

@@ -4,7 +4,6 @@ import QtTest 1.15
 import "../../src/views/auftraege"
 import "../../src/api/service_assignment.js" as ServiceAssignment
 import "../../static/colors.js" as Colors
-import "../../dynamic/variables.js" as Dynamic
 
 // Pictures of the order form for a person to look at: the new-order page
 // filled in, with its calendar open, and the form as the change of an order
@@ -49,8 +48,7 @@ ShellTestCase {
     }
 
     function initTestCase() {
-        token = login()
-        Dynamic.setToken(token)
+        token = logInSession()
     }
 
     function fill(form) {

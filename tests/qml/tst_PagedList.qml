@@ -2,11 +2,11 @@ import QtQuick 2.15
 import QtTest 1.15
 
 import "../../src/controls"
-import "../../dynamic/variables.js" as Dynamic
 
 // The shared paged list on a fake backend whose replies the test hands out
-// when it chooses: the token wait, paging to the end of the pages, the empty
-// text, searching, and replies that arrive after newer requests.
+// when it chooses, with a stand-in session: loading at the login and voiding
+// at the logout, paging to the end of the pages, the empty text, searching,
+// and replies that arrive after newer requests.
 TestCase {
     id: _case
     name: "PagedList"
@@ -51,6 +51,13 @@ TestCase {
         return requests.filter(function (r) { return r.kind === "page" }).map(function (r) { return r.arg })
     }
 
+    // what the list needs of a session
+    QtObject {
+        id: _session
+        property bool loggedIn: true
+        property string token: "t0ken"
+    }
+
     QtObject {
         id: _notifier
         property var messages: []
@@ -68,6 +75,7 @@ TestCase {
             pageFunction: _case.fakePage
             searchFunction: _case.fakeSearch
             emptyText: "- NICHTS DA -"
+            session: _session
             notifier: _notifier
             delegate: Rectangle {
                 // the cards of this list: 100 high, so three fill the view
@@ -86,7 +94,8 @@ TestCase {
         requestCount = 0
         _notifier.messages = []
         _notifier.connectionProblems = 0
-        Dynamic.setToken("t0ken")
+        _session.token = "t0ken"
+        _session.loggedIn = true
     }
 
     // A list that has loaded page 1 with `count` records.
@@ -107,21 +116,64 @@ TestCase {
         view.contentY = view.originY + view.contentHeight - view.height
     }
 
-    function test_firstPageFollowsTheToken() {
-        Dynamic.setToken("")
+    function test_firstPageFollowsTheLogin() {
+        _session.loggedIn = false
+        _session.token = ""
         var list = createTemporaryObject(_listComponent, _case)
         wait(1100)
         compare(requests.length, 0, "nothing before a login")
         var loggedIn = Date.now()
-        Dynamic.setToken("t0ken")
+        _session.token = "t0ken"
+        _session.loggedIn = true
         tryCompare(_case, "requestCount", 1, 1000)
-        verify(Date.now() - loggedIn <= 600, "page 1 within 500 ms of the token")
+        verify(Date.now() - loggedIn <= 600, "page 1 within 500 ms of the login")
         compare(lastRequest("page", 1).token, "t0ken")
         verify(list.loading)
         requests[0].cb(records(1, 5), 200)
         verify(!list.loading)
         compare(list.model.get(4).label, "record 5")
         compare(list.current_page, 1)
+    }
+
+    // A logout voids the replies on their way, and nothing is asked until the
+    // next login, which shows again what the list would have shown; the
+    // container's refresh in the same moment as the login loads no second time.
+    function test_logoutVoidsAndTheLoginReloads_data() {
+        return [
+            { tag: "page on its way", start: "page", kind: "page", arg: 1 },
+            { tag: "search on its way", start: "search", kind: "search", arg: "abc" },
+            { tag: "refresh while logged out", start: "refresh", kind: "page", arg: 1 }
+        ]
+    }
+
+    function test_logoutVoidsAndTheLoginReloads(data) {
+        var list = loadedList(5)
+        if (data.start === "page") {
+            list.refresh()
+            tryCompare(_case, "requestCount", 2, 1000)
+        } else if (data.start === "search") {
+            list.modelLiveRefresh("abc")
+        }
+        var onItsWay = requests[requests.length - 1]
+        _session.loggedIn = false
+        if (data.start === "refresh")
+            list.refresh()
+        else
+            onItsWay.cb(records(100, 2), 200)
+        compare(list.model.count, 5, "nothing arrives after the logout")
+        var asked = requestCount
+        wait(100)
+        compare(requestCount, asked, "nothing asked while logged out")
+        verify(list.reloadPending)
+
+        _session.loggedIn = true
+        list.refresh()
+        tryCompare(_case, "requestCount", asked + 1, 1000)
+        lastRequest(data.kind, data.arg).cb(records(200, 3), 200)
+        compare(list.model.count, 3)
+        verify(!list.reloadPending)
+        wait(100)
+        compare(requestCount, asked + 1, "loaded once")
     }
 
     function test_pagesUntilTheBackendHasNoMore() {

@@ -3,7 +3,6 @@ import QtTest 1.15
 
 import "../../src"
 import "../../src/controls"
-import "../../dynamic/variables.js" as Dynamic
 
 // Names from the backend are shown as they are: never read as markup, "&"
 // never taken as a shortcut mark, and an image tag in them never makes the
@@ -26,7 +25,7 @@ ShellTestCase {
 
     Component {
         id: _pickerComponent
-        CustomerPicker {}
+        CustomerPicker { session: _case.session }
     }
 
     Component {
@@ -42,10 +41,6 @@ ShellTestCase {
     Component {
         id: _metricsComponent
         TextMetrics {}
-    }
-
-    function initTestCase() {
-        Dynamic.setToken(login())
     }
 
     function cleanup() {

@@ -2,16 +2,12 @@ import QtQuick 2.15
 import QtTest 1.15
 
 import "../../src"
-import "../../src/api/authentication.js" as ServiceAuthentication
-import "../../dynamic/variables.js" as Dynamic
 
 // The profile side of the top bar against the reference server: the user's
 // name after each appearance of the bar, and the delayed sign-out.
-TestCase {
+ShellTestCase {
     id: _case
     name: "Profil"
-    when: windowShown
-    visible: true
     width: 1400
     height: 300
 
@@ -22,13 +18,6 @@ TestCase {
     }
 
     SignalSpy { id: _signOutSpy; signalName: "signOut" }
-
-    function initTestCase() {
-        var token = null
-        ServiceAuthentication.get_token(Qt.btoa("demo:vendrix-demo"), function (reply) { token = reply.token })
-        tryVerify(function () { return token !== null }, 5000, "demo login")
-        Dynamic.setToken(token)
-    }
 
     function init() {
         _signOutSpy.clear()
@@ -60,7 +49,7 @@ TestCase {
         var requests = meRequests()
         compare(requests.length, 1)
         var authorization = requests[0].headers.filter(function (h) { return h[0].toLowerCase() === "authorization" })
-        compare(authorization[0][1], "Bearer " + Dynamic.getToken())
+        compare(authorization[0][1], "Bearer " + session.token)
         // let the busy indicator fade out
         wait(400)
         saveGrab(bar, "topbar.png")

@@ -76,17 +76,23 @@ ServiceTestCase {
         compare(x.value.lastname, "Mustermann")
     }
 
+    // Every document reads the token of one session: the newest one made that
+    // is still there (the application has one). The session registers
+    // itself; nothing else holds or sets a token.
     function test_sessionTokenIsOneForTheWholeEngine() {
-        compare(Dynamic.getToken(), "")
-        Dynamic.setToken("abc")
-        var other = Qt.createQmlObject(
+        var probe = Qt.createQmlObject(
                     'import QtQml 2.15; import "../../dynamic/variables.js" as Dynamic; '
                     + 'QtObject { function token() { return Dynamic.getToken() } '
-                    + 'function setToken(t) { Dynamic.setToken(t) } }',
+                    + 'function session() { return Dynamic.session() } }',
                     this, Qt.resolvedUrl("SessionProbe.qml"))
-        compare(other.token(), "abc")
-        other.setToken("def")
-        compare(Dynamic.getToken(), "def")
-        other.destroy()
+        compare(Dynamic.session(), session)
+        compare(probe.token(), token)
+        var newer = Qt.createQmlObject('import "../../src"; Session {}', this, Qt.resolvedUrl("NewerSession.qml"))
+        compare(probe.session(), newer)
+        compare(probe.token(), "", "not logged in yet")
+        newer.destroy()
+        tryVerify(function () { return probe.session() === session }, 1000, "the older session again")
+        compare(Dynamic.getToken(), token)
+        probe.destroy()
     }
 }

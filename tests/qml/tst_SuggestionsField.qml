@@ -2,17 +2,14 @@ import QtQuick 2.15
 import QtTest 1.15
 
 import "../../src/controls"
-import "../../src/api/authentication.js" as ServiceAuthentication
 import "../../src/api/service_customer.js" as ServiceCustomer
 import "../../dynamic/variables.js" as Dynamic
 
 // The suggestions field typed into with the keyboard: when it asks its host,
 // how the arrow keys move, and what Return, Escape and a click choose.
-TestCase {
+ShellTestCase {
     id: _case
     name: "SuggestionsField"
-    when: windowShown
-    visible: true
     width: 600
     height: 400
 
@@ -51,13 +48,6 @@ TestCase {
 
     SignalSpy { id: _clickedSpy; signalName: "itemclicked" }
     SignalSpy { id: _notCorrectSpy; signalName: "item_not_correct" }
-
-    function initTestCase() {
-        var token = null
-        ServiceAuthentication.get_token(Qt.btoa("demo:vendrix-demo"), function (reply) { token = reply.token })
-        tryVerify(function () { return token !== null }, 5000, "demo login")
-        Dynamic.setToken(token)
-    }
 
     function init() {
         _clickedSpy.clear()

@@ -3,8 +3,8 @@ import QtTest 1.15
 
 import "../../src"
 
-// Which view the container shows, which it tells to reload, and where the top
-// bar's searches go.
+// Which view the container shows, which it tells to reload, where the top
+// bar's searches go, and what it hands the views.
 TestCase {
     id: _case
     name: "ViewContainer"
@@ -19,15 +19,43 @@ TestCase {
             width: _case.width
             height: _case.height
             navigationState: NavigationState {}
+            session: _session
+            notifier: _notifier
+            warehouse: _warehouse
         }
+    }
+
+    // stand-ins for what the working surface hands down; the session is
+    // logged out, so that no list loads
+    QtObject {
+        id: _session
+        property bool loggedIn: false
+        property string token: ""
+    }
+    Notifier { id: _notifier }
+    QtObject {
+        id: _warehouse
+        property var open: undefined
+        property var openOrder: null
+        property bool busy: false
+        property bool booking: false
+        property bool generating: false
+        property var pendingNote: null
+        property bool pendingNoteKnown: false
+        // how often the open delivery order was to be read
+        property int checks: 0
+        signal reported(string workflow, var settings)
+        signal booked()
+        signal cancelQuestion(string question)
+        signal noteDelivered(var order)
+        signal stockChanged()
+        function check() { ++checks }
     }
 
     Component {
         id: _spyComponent
         SignalSpy {}
     }
-
-    SignalSpy { id: _navigationRefreshSpy; signalName: "navigationRefresh" }
 
     property var container: null
     // a spy on every view signal there is, keyed "<view>.<signal>"
@@ -45,8 +73,7 @@ TestCase {
 
     function init() {
         container = createTemporaryObject(_containerComponent, _case)
-        _navigationRefreshSpy.clear()
-        _navigationRefreshSpy.target = container
+        _warehouse.checks = 0
         var watched = {}
         for (var i = 0; i < pages.length; ++i) {
             var view = container.viewAt(pages[i][0], pages[i][1])
@@ -104,19 +131,19 @@ TestCase {
 
     function test_refreshTable_data() {
         return [
-            { tag: "orders 0", area: 0, sub: 0, view: "Erfasst", keyword: "", navigation: 0 },
-            { tag: "orders 1", area: 0, sub: 1, view: "Abgerechnet", keyword: "", navigation: 0 },
-            { tag: "orders 2", area: 0, sub: 2, view: "", navigation: 0 },
-            { tag: "orders 3", area: 0, sub: 3, view: "NeuerAuftrag", keyword: undefined, navigation: 0 },
-            { tag: "warehouse 0", area: 1, sub: 0, view: "", navigation: 0 },
-            { tag: "warehouse 1", area: 1, sub: 1, view: "ArtikelbestandUebersicht", keyword: undefined, navigation: 1 },
-            { tag: "warehouse 2", area: 1, sub: 2, view: "ArtikelgruppenUebersicht", keyword: undefined, navigation: 0 },
-            { tag: "warehouse 3", area: 1, sub: 3, view: "", navigation: 0 },
-            { tag: "warehouse 4", area: 1, sub: 4, view: "", navigation: 0 },
-            { tag: "customers 0", area: 2, sub: 0, view: "KundenUebersicht", keyword: "", navigation: 0 },
-            { tag: "customers 1", area: 2, sub: 1, view: "", navigation: 0 },
-            { tag: "users 0", area: 3, sub: 0, view: "", navigation: 0 },
-            { tag: "settings 0", area: 4, sub: 0, view: "", navigation: 0 }
+            { tag: "orders 0", area: 0, sub: 0, view: "Erfasst", keyword: "", checks: 0 },
+            { tag: "orders 1", area: 0, sub: 1, view: "Abgerechnet", keyword: "", checks: 0 },
+            { tag: "orders 2", area: 0, sub: 2, view: "", checks: 0 },
+            { tag: "orders 3", area: 0, sub: 3, view: "NeuerAuftrag", keyword: undefined, checks: 0 },
+            { tag: "warehouse 0", area: 1, sub: 0, view: "", checks: 0 },
+            { tag: "warehouse 1", area: 1, sub: 1, view: "ArtikelbestandUebersicht", keyword: undefined, checks: 1 },
+            { tag: "warehouse 2", area: 1, sub: 2, view: "ArtikelgruppenUebersicht", keyword: undefined, checks: 0 },
+            { tag: "warehouse 3", area: 1, sub: 3, view: "", checks: 0 },
+            { tag: "warehouse 4", area: 1, sub: 4, view: "", checks: 0 },
+            { tag: "customers 0", area: 2, sub: 0, view: "KundenUebersicht", keyword: "", checks: 0 },
+            { tag: "customers 1", area: 2, sub: 1, view: "", checks: 0 },
+            { tag: "users 0", area: 3, sub: 0, view: "", checks: 0 },
+            { tag: "settings 0", area: 4, sub: 0, view: "", checks: 0 }
         ]
     }
 
@@ -130,15 +157,35 @@ TestCase {
         compare(refreshes(), only(data.view, 1))
         if (data.view !== "")
             compare(spy(data.view, "refresh").signalArguments[0][0], data.keyword)
-        compare(_navigationRefreshSpy.count, data.navigation)
-        if (data.navigation)
-            compare(_navigationRefreshSpy.signalArguments[0][0], 1)
+        // the open delivery order is read where the page shows it; the submenu reads the same
+        compare(_warehouse.checks, data.checks)
     }
 
-    function test_stockOverviewReloadingItselfRefreshesTheNavigation() {
-        container.viewAt(1, 1).refresh()
-        compare(_navigationRefreshSpy.count, 1)
-        compare(_navigationRefreshSpy.signalArguments[0][0], 1)
+    // What the warehouse changed, the stock overview shows again: the list
+    // and the open delivery order, which the submenu follows as well.
+    function test_stockOverviewReloadsWhatTheWarehouseChanged() {
+        var refreshes = spy("ArtikelbestandUebersicht", "refresh")
+        _warehouse.stockChanged()
+        compare(refreshes.count, 1)
+        compare(_warehouse.checks, 1)
+    }
+
+    // Each view gets the session, the notifier and the warehouse when it declares them.
+    function test_viewsGetWhatTheyDeclare_data() {
+        return pages.map(function (p) { return { tag: p[2], area: p[0], sub: p[1] } })
+    }
+
+    function test_viewsGetWhatTheyDeclare(data) {
+        var view = container.viewAt(data.area, data.sub)
+        var handed = { "session": _session, "notifier": _notifier, "warehouse": _warehouse }
+        for (var name in handed) {
+            if (name in view)
+                verify(view[name] === handed[name], data.tag + "." + name)
+        }
+        var warehouseViews = ["ArtikelbestandBuchen", "ArtikelbestandUebersicht"]
+        compare("warehouse" in view, warehouseViews.indexOf(data.tag) >= 0)
+        compare("session" in view, ["Erfasst", "Abgerechnet", "KundenUebersicht", "ArtikelbestandUebersicht",
+                                    "ArtikelgruppenUebersicht"].indexOf(data.tag) >= 0)
     }
 
     function test_areasKeepTheirPageAndTheSubViewIndexIsShared() {

@@ -18,6 +18,8 @@ import "../../delegates"
 Rectangle {
     id: _view
 
+    // the login state (loggedIn, token): the list loads while logged in
+    property var session: null
     // the window banner's notifier (filled by the container)
     property var notifier: null
     // the last page asked for; 0: no further page
@@ -165,6 +167,7 @@ Rectangle {
         pageFunction: ServiceInvoice.get_invoices
         searchFunction: ServiceInvoice.get_search_invoice
         emptyText: qsTr("- KEIN AUFTRAG VORHANDEN -")
+        session: _view.session
         notifier: _view.notifier
         failureMessage: [qsTr("Rechnungen nicht geladen"), qsTr("Die abgerechneten Aufträge konnten nicht geladen werden")]
         busy: _view._pending > 0

@@ -15,6 +15,8 @@ import "../../delegates"
 Rectangle {
     id: _view
 
+    // the login state (loggedIn, token): the list loads while logged in
+    property var session: null
     // the window banner's notifier (filled by the container)
     property var notifier: null
     // the last page asked for; 0: no further page
@@ -112,6 +114,7 @@ Rectangle {
         pageFunction: ServiceAssignment.get_assignments
         searchFunction: ServiceAssignment.get_search_assignment
         emptyText: qsTr("- KEIN AUFTRAG VORHANDEN -")
+        session: _view.session
         notifier: _view.notifier
         failureMessage: [qsTr("Aufträge nicht geladen"), qsTr("Die erfassten Aufträge konnten nicht geladen werden")]
         busy: _view._pending > 0

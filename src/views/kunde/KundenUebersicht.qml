@@ -12,6 +12,8 @@ import "../../delegates"
 Item {
     id: _view
 
+    // the login state (loggedIn, token): the list loads while logged in
+    property var session: null
     // the window's banner (set by the container), told when the list cannot be loaded
     property var notifier: null
     // the paged list, for tests
@@ -56,6 +58,7 @@ Item {
         pageFunction: ServiceCustomer.get_customers
         searchFunction: ServiceCustomer.get_search_customer_fullname
         emptyText: qsTr("- KEIN KUNDE VORHANDEN -")
+        session: _view.session
         notifier: _view.notifier
         failureMessage: [qsTr("Kundenliste nicht geladen"), qsTr("Die Kunden konnten nicht geladen werden")]
         delegate: CusDelegate {

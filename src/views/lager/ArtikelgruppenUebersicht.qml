@@ -15,6 +15,8 @@ import "../../delegates"
 Rectangle {
     id: _view
 
+    // the login state (loggedIn, token): the list loads while logged in
+    property var session: null
     // the window banner's notifier, for a list that does not load
     property var notifier: null
     // the article groups, as the backend lists them
@@ -26,7 +28,7 @@ Rectangle {
     // whether the list has loaded since the view was created
     readonly property bool loaded: _loaded
 
-    // (re)loads the list at the next token check; the container emits it when
+    // (re)loads the list (once logged in); the container emits it when
     // the page is chosen and after a login while it is the page chosen last,
     // so the list loads when it is first shown, not at start
     signal refresh()
@@ -82,6 +84,7 @@ Rectangle {
         // every group comes at once
         pageFunction: ArticleGroups.allAtOnce(ServiceWarehouse.get_all_articlegroup)
         emptyText: qsTr("- KEINE ARTIKELGRUPPE VORHANDEN -")
+        session: _view.session
         notifier: _view.notifier
         failureMessage: [qsTr("Artikelgruppen nicht geladen"), qsTr("Die Artikelgruppen konnten nicht geladen werden")]
         busy: _view._pending > 0

@@ -1,21 +1,28 @@
 import QtQml 2.15
+import PrivateFiles 1.0
 
-import "../../../dynamic/variables.js" as Dynamic
+import "../../../static/NotificationState.js" as NotificationState
 import "../../api/request.js" as Request
 import "../../api/service_warehouse.js" as ServiceWarehouse
 import "./articlegroups.js" as ArticleGroups
 
-// Generates the open delivery order's note and fetches its document. Asking
+// The generation of the delivery note (part of Warehouse, which the views
+// call): generates the open delivery order's note and fetches its document. Asking
 // to generate closes the delivery order on the backend, so a reply that does
 // not arrive whole (a dropped connection, an unreadable or cut body) says
 // nothing about what happened: then the delivery order is looked at again.
 // Still open: it was not generated. Generated (or no longer open): its
 // document is asked for again, which a backend answers with the same note;
 // one that refuses is named as such. Until the document is there, `pending`
-// holds the delivery order and fetchAgain() tries once more.
+// holds the delivery order and fetchAgain() tries once more. A note that
+// arrived is saved as a PDF in the private temporary directory and opened.
 QtObject {
     id: _generation
 
+    // must set: the session (token) the requests are made with
+    property var session: null
+    // must set: hands a saved note (a file URL) to the desktop; true when it could
+    property var openFile: null
     // true while a request is outstanding
     readonly property bool busy: _busy
     // the delivery order ({id, deliveryorders_no}) whose note was generated, or
@@ -24,19 +31,19 @@ QtObject {
     // whether `pending` is known to be generated (false: that is still unclear)
     readonly property bool pendingKnown: _pendingKnown
 
-    // the note of `order` arrived whole; `again`: only after looking again
-    signal delivered(var order, var bytes, bool again)
-    // there is no open delivery order to generate
-    signal nothingOpen()
-    // something went wrong; title and text say what happened, for the user
-    signal failed(string title, string text)
+    // the note of `order` arrived whole; it is saved and opened next
+    signal delivered(var order)
+    // what the user should know: [title, text, state]
+    signal reported(var settings)
+    // the delivery order was closed, or may have been: what shows it loads again
+    signal stockChanged()
 
     // Generates the note of the delivery order that is open now.
     function generate() {
         if (_busy)
             return
         _busy = true
-        ServiceWarehouse.check_last_item(Dynamic.getToken(), function (reply, status) {
+        ServiceWarehouse.check_last_item(_token(), function (reply, status) {
             if (!Request.isList(reply)) {
                 _fail(qsTr("Lieferschein nicht erstellt"),
                       ArticleGroups.failureReason(status, qsTr("Der offene Lieferschein konnte nicht gelesen werden")))
@@ -44,11 +51,12 @@ QtObject {
             }
             if (reply.length === 0 || !Request.isRecord(reply[0])) {
                 _busy = false
-                nothingOpen()
+                reported([qsTr("Kein offener Lieferschein"), qsTr("Es gibt keinen Lieferschein, der erstellt werden kann"),
+                          NotificationState.WARNING])
                 return
             }
             var order = reply[0]
-            ServiceWarehouse.generate_transaction(order.id, Dynamic.getToken(), function (bytes, status) {
+            ServiceWarehouse.generate_transaction(order.id, _token(), function (bytes, status) {
                 if (isWholePdf(bytes))
                     _deliver(order, bytes, false)
                 else
@@ -86,7 +94,7 @@ QtObject {
     // After a reply that was no document: is the delivery order still open?
     // `status` is that reply's (0: none came).
     function _lookAgain(order, status) {
-        ServiceWarehouse.get_last_deliveryno(Dynamic.getToken(), function (reply) {
+        ServiceWarehouse.get_last_deliveryno(_token(), function (reply) {
             if (!Request.isList(reply)) {
                 _keep(order, false, qsTr("Lieferschein unklar"),
                       qsTr("Die Antwort auf „Erstellen“ kam nicht vollständig an, und der Server gibt keine Auskunft: "
@@ -108,7 +116,7 @@ QtObject {
     // Asks for the document of a delivery order that is no longer open;
     // `known`: it is known to be generated.
     function _fetch(order, known) {
-        ServiceWarehouse.generate_transaction(order.id, Dynamic.getToken(), function (bytes, status) {
+        ServiceWarehouse.generate_transaction(order.id, _token(), function (bytes, status) {
             if (isWholePdf(bytes)) {
                 _deliver(order, bytes, true)
                 return
@@ -140,23 +148,50 @@ QtObject {
         return qsTr(" (Status %1)").arg(status)
     }
 
+    function _token() {
+        return session ? session.token : ""
+    }
+
     function _deliver(order, bytes, again) {
         _busy = false
         _pending = null
-        delivered(order, bytes, again)
+        delivered(order)
+        if (again)
+            reported([qsTr("Lieferschein erstellt"),
+                      qsTr("Der Lieferschein %1 ist erstellt; die erste Antwort kam nicht vollständig an, "
+                           + "sein Dokument wurde noch einmal geholt").arg(order.deliveryorders_no),
+                      NotificationState.SUCCESS])
+        // the delivery order is closed now
+        stockChanged()
+        _open(order, bytes)
+    }
+
+    function _open(order, bytes) {
+        var url = PrivateFiles.save(qsTr("Lieferschein-%1.pdf").arg(order.deliveryorders_no), bytes)
+        if (String(url) === "") {
+            reported([qsTr("Lieferschein nicht gespeichert"),
+                      qsTr("Der Lieferschein %1 ist erstellt, konnte aber nicht gespeichert werden").arg(order.deliveryorders_no),
+                      NotificationState.ERROR])
+            return
+        }
+        if (!openFile(url))
+            reported([qsTr("Lieferschein nicht geöffnet"),
+                      qsTr("Der Lieferschein liegt unter %1").arg(decodeURIComponent(String(url).replace(/^file:\/\//, ""))),
+                      NotificationState.ERROR])
     }
 
     // the document is still to be had: fetchAgain() asks for it
     function _keep(order, known, title, text) {
-        _busy = false
         _pending = order
         _pendingKnown = known
-        failed(title, text)
+        _fail(title, text)
     }
 
+    // the delivery order may be closed now
     function _fail(title, text) {
         _busy = false
-        failed(title, text)
+        reported([title, text, NotificationState.ERROR])
+        stockChanged()
     }
 
     property bool _busy: false

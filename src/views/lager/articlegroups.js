@@ -2,9 +2,10 @@
 .import "../../api/request.js" as Request
 .import "../../api/service_warehouse.js" as ServiceWarehouse
 
-// What the warehouse views share: finding a category by its name (creating it
-// only when there is none of that name), telling whether an article group
-// exists already, and reading backend replies into their lists and forms.
+// What the warehouse views and workflows share: finding a category by its
+// name (creating it only when there is none of that name), telling whether an
+// article group exists already, the next delivery order's number, and
+// reading backend replies into their lists and forms.
 
 // Whether two names are the same, ignoring case.
 function sameName(a, b) {
@@ -130,6 +131,17 @@ function keepInView(flickable, item, margin) {
         flickable.contentY = Math.max(0, top)
     else if (bottom > flickable.contentY + flickable.height)
         flickable.contentY = Math.min(last, bottom - flickable.height)
+}
+
+// The number of the next delivery order from the reply of get_last_deliveryno:
+// the last one's plus 1, 1 for the first ever; undefined when the reply is unusable.
+function nextDeliveryOrderNumber(reply) {
+    if (!Request.isList(reply))
+        return undefined
+    if (reply.length === 0)
+        return 1
+    var last = Request.isRecord(reply[0]) ? Number(reply[0].deliveryorders_no) : NaN
+    return isFinite(last) ? last + 1 : undefined
 }
 
 // A text for the user: `what` failed, and why, as far as the status tells.
