@@ -2,9 +2,8 @@ import QtQuick 2.15
 import QtQuick.Window 2.15
 import QtTest 1.15
 
+import "../../src"
 import "../../src/views/auftraege"
-import "../../src/api/authentication.js" as ServiceAuthentication
-import "../../dynamic/variables.js" as Dynamic
 
 // Pages "Erfasste Aufträge" to the end by scrolling, against the reference
 // server with many generated orders, and prints the figures: per page the
@@ -43,8 +42,13 @@ TestCase {
     // when the first frame after that was drawn; -1: not yet
     property real _drawn: -1
 
+    Session {
+        id: _session
+    }
+
     Erfasst {
         id: _view
+        session: _session
         width: _bench.width
         height: _bench.height
     }
@@ -122,10 +126,8 @@ TestCase {
         var seedStart = Date.now()
         verify(testServer.restart(["--seed-customers", String(seedCustomers), "--seed-orders", String(seedOrders)]))
         console.log("PAGING server seeded and started in " + (Date.now() - seedStart) + " ms")
-        var login = null
-        ServiceAuthentication.get_token(Qt.btoa("demo:vendrix-demo"), function (reply) { login = reply })
-        tryVerify(function () { return login !== null }, 10000)
-        Dynamic.setToken(login.token)
+        _session.login("demo", "vendrix-demo")
+        tryCompare(_session, "loggedIn", true, 10000)
 
         var list = _view.list
         var loadedPages = 0

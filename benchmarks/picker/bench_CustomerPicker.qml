@@ -2,9 +2,8 @@ import QtQuick 2.15
 import QtQuick.Window 2.15
 import QtTest 1.15
 
+import "../../src"
 import "../../src/controls"
-import "../../dynamic/variables.js" as Dynamic
-import "../../src/api/authentication.js" as ServiceAuthentication
 
 // Fills the "Kunde auswählen" picker from the reference server at 1,000, 5,000
 // and 20,000 customers and prints, per size and as medians of a few openings:
@@ -21,7 +20,11 @@ TestCase {
 
     Component {
         id: _pickerComponent
-        CustomerPicker {}
+        CustomerPicker { session: _session }
+    }
+
+    Session {
+        id: _session
     }
 
     // timestamps of the opening under way
@@ -42,14 +45,14 @@ TestCase {
         }
     }
 
+    // logs the session in as the demo user (anew after a restart of the server)
     function login() {
-        var token = ""
-        ServiceAuthentication.get_token(Qt.btoa("demo:vendrix-demo"), function (reply) {
-            if (reply && typeof reply.token === "string")
-                token = reply.token
-        })
-        tryVerify(function () { return token !== "" }, 10000, "login")
-        return token
+        var done = false
+        var succeeded = function () { done = true }
+        _session.succeeded.connect(succeeded)
+        _session.login("demo", "vendrix-demo")
+        tryVerify(function () { return done }, 10000, "login")
+        _session.succeeded.disconnect(succeeded)
     }
 
     function median(values) {
@@ -95,12 +98,12 @@ TestCase {
     }
 
     function test_fill() {
-        Dynamic.setToken(login())
+        login()
         var sizes = [[1000, 1000, "71"], [5000, 4000, "72"], [20000, 15000, "73"]]
         var rounds = 3
         for (var s = 0; s < sizes.length; ++s) {
             verify(testServer.restart(["--seed-customers", String(sizes[s][1]), "--seed", sizes[s][2]]))
-            Dynamic.setToken(login())
+            login()
             var results = []
             for (var r = 0; r < rounds; ++r)
                 results.push(openOnce(r === 0))
