@@ -73,22 +73,7 @@ QtObject {
                 else
                     seen[key] = record.line
             }
-            rows.append({
-                "line": record.line,
-                "articlename": record.articlename,
-                "articleno": record.articleno,
-                "typ": record.typ,
-                "farbe": record.farbe,
-                "size": record.size,
-                "quantity": record.quantity,
-                "quantityText": record.quantityText,
-                "storage_location": record.storage_location,
-                "category": record.category,
-                "customer_id": record.customer_id,
-                "problems": problems.join("; "),
-                "state": problems.length > 0 ? "problem" : "ready",
-                "result": problems.length > 0 ? problems.join("; ") : qsTr("bereit")
-            })
+            rows.append(ArticleGroups.importRow(record, problems))
             ++counts[problems.length > 0 ? "problem" : "ready"]
         }
         _counts = counts
@@ -114,7 +99,7 @@ QtObject {
                 failed(ArticleGroups.failureReason(status, qsTr("Die vorhandenen Artikelgruppen konnten nicht gelesen werden; nichts wurde angelegt")))
                 return
             }
-            var existing = _keysOf(groups)
+            var existing = ArticleGroups.groupKeys(groups)
             var todo = []
             for (var i = 0; i < rows.count; ++i) {
                 var row = rows.get(i)
@@ -149,7 +134,7 @@ QtObject {
             if (serial !== _serial)
                 return
             if (Request.isList(groups)) {
-                var existing = _keysOf(groups)
+                var existing = ArticleGroups.groupKeys(groups)
                 for (var r = 0; r < rows.count; ++r) {
                     if (rows.get(r).state === "ready" && existing[ArticleGroups.groupKey(rows.get(r))])
                         _mark(r, "exists", qsTr("bereits vorhanden"))
@@ -278,15 +263,6 @@ QtObject {
     }
 
     // ---- helpers
-
-    function _keysOf(groups) {
-        var keys = ({})
-        for (var i = 0; i < groups.length; ++i) {
-            if (Request.isRecord(groups[i]))
-                keys[ArticleGroups.groupKey(groups[i])] = true
-        }
-        return keys
-    }
 
     // Sets a row's state and result; `addProblem` adds the result to its problems.
     function _mark(index, state, result, addProblem) {

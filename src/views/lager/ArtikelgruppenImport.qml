@@ -29,7 +29,7 @@ Rectangle {
         fileUrl = String(url)
         if (!_importer.load(url))
             _notify(qsTr("Datei nicht gelesen"), _importer.error, NotificationState.ERROR)
-        _measure()
+        _preview.measure()
     }
 
     // "Importieren"
@@ -52,100 +52,12 @@ Rectangle {
         _banner.run = true
     }
 
-    // Measures the preview's data columns (all but the result): the width
-    // each needs to show its heading and values on one line, and the width
-    // of its longest word (the least it may get: a cell wraps at its words).
-    // Of many rows only the first are measured; a longer value later wraps.
-    function _measure() {
-        var full = []
-        var least = []
-        var rows = Math.min(_importer.rows.count, 500)
-        for (var c = 0; c < _columns.length; ++c) {
-            var need = _headingMetrics.advanceWidth(_headings[c])
-            var word = need
-            for (var r = 0; r < rows; ++r) {
-                var text = String(_importer.rows.get(r)[_columns[c]])
-                need = Math.max(need, _cellMetrics.advanceWidth(text))
-                var words = text.split(/\s+/)
-                for (var w = 0; w < words.length; ++w)
-                    word = Math.max(word, _cellMetrics.advanceWidth(words[w]))
-            }
-            var padding = 2 * 6 + 1
-            full.push(Math.ceil(Math.min(need, 240)) + padding)
-            least.push(Math.ceil(Math.min(word, 240)) + padding)
-        }
-        _full = full
-        _least = least
-    }
-
-    // a preview row's cells in the order shown: the line, the result, then the data
-    function _cells(row) {
-        var cells = [row.line, row.result]
-        for (var c = 1; c < _columns.length; ++c)
-            cells.push(row[_columns[c]])
-        return cells
-    }
-
-    // the preview's data columns: their headings and the row fields they show
-    readonly property var _headings: [qsTr("Zeile"), qsTr("Artikelname"), qsTr("Artikelnr."), qsTr("Typ"), qsTr("Farbe"),
-                                      qsTr("Größe"), qsTr("Menge"), qsTr("Lagerplatz"), qsTr("Kategorie"), qsTr("Kunde")]
-    readonly property var _columns: ["line", "articlename", "articleno", "typ", "farbe", "size", "quantityText",
-                                     "storage_location", "category", "customer_id"]
-    // what those columns need on one line, and at least (their longest words)
-    property var _full: []
-    property var _least: []
-    // every column's width, in the order shown. The result, second after the
-    // line so that it is always in sight, gets about a third; the data
-    // columns share the rest, giving up room down to their longest words, all
-    // in the same proportion (below that the preview scrolls sideways); room
-    // they leave goes to the result.
-    readonly property var _widths: {
-        if (_full.length === 0)
-            return []
-        var result = Math.max(200, Math.min(360, _table.width * 0.3))
-        var full = 0
-        var least = 0
-        for (var i = 0; i < _full.length; ++i) {
-            full += _full[i]
-            least += _least[i]
-        }
-        var room = _table.width - result
-        var share = full > least ? Math.max(0, Math.min(1, (room - least) / (full - least))) : 1
-        var data = []
-        var sum = 0
-        for (var c = 0; c < _full.length; ++c) {
-            data.push(Math.ceil(_least[c] + (_full[c] - _least[c]) * share))
-            sum += data[c]
-        }
-        result = Math.max(result, _table.width - sum)
-        return [data[0], result].concat(data.slice(1))
-    }
-    // the preview's whole width
-    readonly property real _tableWidth: {
-        var sum = 0
-        for (var i = 0; i < _widths.length; ++i)
-            sum += _widths[i]
-        return sum
-    }
     // the file dialog, made by chooseFile()
     property var _fileDialog: null
 
     color: Colors.c_grayish_white
     Material.theme: Material.Light
     Material.accent: Material.DeepPurple
-
-    FontMetrics {
-        id: _cellMetrics
-        font.family: CustomFonts.names.nunitoSans
-        font.pixelSize: 14
-    }
-
-    FontMetrics {
-        id: _headingMetrics
-        font.family: CustomFonts.names.nunitoSans
-        font.pixelSize: 14
-        font.bold: true
-    }
 
     ArticleGroupImporter {
         id: _importer
@@ -275,8 +187,8 @@ Rectangle {
         }
     }
 
-    Rectangle {
-        id: _frame
+    ImportPreview {
+        id: _preview
 
         anchors.left: parent.left
         anchors.right: parent.right
@@ -285,75 +197,7 @@ Rectangle {
         anchors.margins: 40
         anchors.topMargin: 20
         visible: _importer.rows.count > 0
-        color: "white"
-        border.color: "#dddddd"
-
-        // the columns take the width they need; when that is more than there
-        // is, the preview scrolls sideways, heading and rows together
-        Flickable {
-            id: _table
-
-            objectName: "previewTable"
-            anchors.fill: parent
-            anchors.margins: 1
-            contentWidth: _view._tableWidth
-            contentHeight: height
-            flickableDirection: Flickable.HorizontalFlick
-            boundsBehavior: Flickable.StopAtBounds
-            clip: true
-            ScrollBar.horizontal: ScrollBar {
-                id: _sideways
-
-                policy: _table.contentWidth > _table.width ? ScrollBar.AlwaysOn : ScrollBar.AsNeeded
-            }
-
-            ImportTableRow {
-                id: _heading
-
-                width: _table.contentWidth
-                heading: true
-                color: Colors.c_darker_white
-                widths: _view._widths
-                cells: [_view._headings[0], qsTr("Ergebnis")].concat(_view._headings.slice(1))
-            }
-
-            ListView {
-                id: _preview
-
-                objectName: "preview"
-                y: _heading.height
-                width: _table.contentWidth
-                // above the sideways scroll bar, which would cover the last row
-                height: _table.height - _heading.height - (_table.contentWidth > _table.width ? _sideways.height : 0)
-                clip: true
-                model: _importer.rows
-                boundsBehavior: Flickable.StopAtBounds
-                // at the frame's right edge, wherever the rows are scrolled to
-                ScrollBar.vertical: ScrollBar {
-                    parent: _frame
-                    x: _frame.width - width - 1
-                    y: _heading.height + 1
-                    height: _preview.height
-                }
-
-                delegate: ImportTableRow {
-                    objectName: "previewRow_" + index
-                    width: ListView.view.width
-                    widths: _view._widths
-                    color: {
-                        switch (model.state) {
-                        case "problem":
-                        case "failed": return "#fde7ea"
-                        case "created": return "#e6f4ea"
-                        case "exists": return "#eeeeee"
-                        default: return index % 2 ? "#fafafa" : "white"
-                        }
-                    }
-                    textColor: model.state === "problem" || model.state === "failed" ? Colors.c_dark_red : Colors.c_form_font
-                    cells: _view._cells(model)
-                }
-            }
-        }
+        rows: _importer.rows
     }
 
     NotificationBanner {

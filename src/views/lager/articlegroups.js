@@ -162,6 +162,37 @@ function groupKey(group) {
                            asText(group.farbe), asText(group.size), asText(group.storage_location)])
 }
 
+// The groupKey()s of the backend's article groups `groups`, as the names of an object.
+function groupKeys(groups) {
+    var keys = {}
+    for (var i = 0; i < groups.length; ++i) {
+        if (Request.isRecord(groups[i]))
+            keys[groupKey(groups[i])] = true
+    }
+    return keys
+}
+
+// The import preview's row of the file's record `record` with its `problems`
+// (texts; none: the row is ready to be imported).
+function importRow(record, problems) {
+    return {
+        "line": record.line,
+        "articlename": record.articlename,
+        "articleno": record.articleno,
+        "typ": record.typ,
+        "farbe": record.farbe,
+        "size": record.size,
+        "quantity": record.quantity,
+        "quantityText": record.quantityText,
+        "storage_location": record.storage_location,
+        "category": record.category,
+        "customer_id": record.customer_id,
+        "problems": problems.join("; "),
+        "state": problems.length > 0 ? "problem" : "ready",
+        "result": problems.length > 0 ? problems.join("; ") : qsTr("bereit")
+    }
+}
+
 function asText(value) {
     return value === undefined || value === null ? "" : String(value)
 }
