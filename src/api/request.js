@@ -175,6 +175,27 @@ function logStatus(name, rule) {
     }
 }
 
+// ---- bodies
+
+// A request body: the values of `record` under `keys`, in the order of `keys`
+// (the backend's), each as given. A value left undefined leaves its key out,
+// as JSON has no undefined.
+function bodyOf(keys, record) {
+    var body = {}
+    for (var i = 0; i < keys.length; ++i)
+        body[keys[i]] = record[keys[i]]
+    return body
+}
+
+// The record a function that takes a body's values by position was given:
+// `args[first + i]` under `keys[i]`.
+function recordOf(keys, args, first) {
+    var record = {}
+    for (var i = 0; i < keys.length; ++i)
+        record[keys[i]] = args[first + i]
+    return record
+}
+
 // ---- sending
 
 // The engine's request object turns a finished 409 or 410 into a failed

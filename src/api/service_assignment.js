@@ -6,51 +6,26 @@
 
 var BASE = BASES.URL
 
-// The order body, keys in the backend's order; `p_customer_id` undefined leaves
-// "customer_id" out (updates never move an order to another customer).
-// Invoices are sent with the same body.
-function order_body(p_datum, p_belegnummer, p_referenz, p_text, p_gewicht, p_sendungsart, p_versandpartner,
-                    p_richtung, p_prozentsatz, p_verkaufspreis, p_einkaufspreis, p_zustellung_im_aussengebiet,
-                    p_abholung_im_aussengebiet, p_versand_oversized, p_versandHeavyWeight,
-                    p_versand_nicht_stapelbare_palette, p_zustellung_samstags, p_abholung_samstags,
-                    p_gebuehr_fuer_zusaetzliche_handhabung, p_praemie_fuer_transportversicherung,
-                    p_betrag_fuer_praemie_fuer_transportversicherung, p_gebuehr_fuer_erstellung_einer_ae,
-                    p_gebuehr_fuer_kein_envelope, p_zeitfensterzustellung, p_betrag_fuer_zeitfenstereinstellungen,
-                    p_customer_id) {
-    return {
-        "datum": p_datum,
-        "belegnummer": p_belegnummer,
-        "referenz": p_referenz,
-        "textbeschreibung": p_text,
-        "gewicht": p_gewicht,
-        "sendungsart": p_sendungsart,
-        "versandpartner": p_versandpartner,
-        "richtung": p_richtung,
-        "prozentsatz_id": p_prozentsatz,
-        "verkaufspreis": p_verkaufspreis,
-        "einkaufspreis": p_einkaufspreis,
-        "zustellung_im_aussengebiet": p_zustellung_im_aussengebiet,
-        "abholung_im_aussengebiet": p_abholung_im_aussengebiet,
-        "versand_oversized": p_versand_oversized,
-        "versand_heavy_weight": p_versandHeavyWeight,
-        "versand_nicht_stapelbare_palette": p_versand_nicht_stapelbare_palette,
-        "zustellung_samstags": p_zustellung_samstags,
-        "abholung_samstags": p_abholung_samstags,
-        "gebuehr_fuer_zusaetzliche_handhabung": p_gebuehr_fuer_zusaetzliche_handhabung,
-        "praemie_fuer_transportversicherung": p_praemie_fuer_transportversicherung,
-        "betrag_fuer_praemie_fuer_transportversicherung": p_betrag_fuer_praemie_fuer_transportversicherung,
-        "gebuehr_fuer_erstellung_einer_ae": p_gebuehr_fuer_erstellung_einer_ae,
-        "gebuehr_fuer_kein_envelope": p_gebuehr_fuer_kein_envelope,
-        "zeitfensterzustellung": p_zeitfensterzustellung,
-        "betrag_fuer_zeitfenstereinstellungen": p_betrag_fuer_zeitfenstereinstellungen,
-        "customer_id": p_customer_id
-    }
-}
+// The keys of the order body, in the backend's order. An order travels as a
+// record under these keys (the order form's controller collects one); the
+// functions that take the order's values by position take them in this order.
+// Invoices carry the same body.
+var ORDER_KEYS = ["datum", "belegnummer", "referenz", "textbeschreibung", "gewicht", "sendungsart",
+                  "versandpartner", "richtung", "prozentsatz_id", "verkaufspreis", "einkaufspreis",
+                  "zustellung_im_aussengebiet", "abholung_im_aussengebiet", "versand_oversized",
+                  "versand_heavy_weight", "versand_nicht_stapelbare_palette", "zustellung_samstags",
+                  "abholung_samstags", "gebuehr_fuer_zusaetzliche_handhabung", "praemie_fuer_transportversicherung",
+                  "betrag_fuer_praemie_fuer_transportversicherung", "gebuehr_fuer_erstellung_einer_ae",
+                  "gebuehr_fuer_kein_envelope", "zeitfensterzustellung", "betrag_fuer_zeitfenstereinstellungen"]
 
-// The order body from the arguments of a request function whose order fields
-// start at position `first`; a create also carries the customer id after them.
-function order_body_from(args, first, withCustomer) {
-    return order_body.apply(null, Array.prototype.slice.call(args, first, first + (withCustomer ? 26 : 25)))
+// The order body of the record `p_order`, with "customer_id" last when
+// `p_customer_id` is given: a create names the customer, a change never moves
+// an order to another one.
+function order_body(p_order, p_customer_id) {
+    var body = Request.bodyOf(ORDER_KEYS, p_order)
+    if (p_customer_id !== undefined)
+        body.customer_id = p_customer_id
+    return body
 }
 
 // One page of orders (pages count from 1); -1 past the last page. Logs the status.
@@ -64,30 +39,30 @@ function get_assignment(id, p_Token, cb) {
     Request.get(BASE + "/assignment/" + id, p_Token, Request.parse, cb)
 }
 
-// Captures an order for the customer `p_customer_id`; the new record, or -1 when it was not created.
-function add_assignment(p_datum, p_belegnummer, p_referenz, p_text, p_gewicht, p_sendungsart, p_versandpartner,
-                        p_richtung, p_prozentsatz, p_verkaufspreis, p_einkaufspreis, p_zustellung_im_aussengebiet,
-                        p_abholung_im_aussengebiet, p_versand_oversized, p_versandHeavyWeight,
-                        p_versand_nicht_stapelbare_palette, p_zustellung_samstags, p_abholung_samstags,
-                        p_gebuehr_fuer_zusaetzliche_handhabung, p_praemie_fuer_transportversicherung,
-                        p_betrag_fuer_praemie_fuer_transportversicherung, p_gebuehr_fuer_erstellung_einer_ae,
-                        p_gebuehr_fuer_kein_envelope, p_zeitfensterzustellung, p_betrag_fuer_zeitfenstereinstellungen,
-                        p_customer_id, p_Token, cb) {
-    Request.post(BASE + "/assignment", order_body_from(arguments, 0, true),
-                 p_Token, Request.created, cb)
+// Captures the order `p_order` (a record under ORDER_KEYS) for the customer
+// `p_customer_id`; the new record, or -1 when it was not created.
+function add_assignment_record(p_order, p_customer_id, p_Token, cb) {
+    Request.post(BASE + "/assignment", order_body(p_order, p_customer_id), p_Token, Request.created, cb)
 }
 
-// Changes an order (its customer stays); the reply for 200, else -1.
-function update_assignment(p_id, p_datum, p_belegnummer, p_referenz, p_text, p_gewicht, p_sendungsart,
-                           p_versandpartner, p_richtung, p_prozentsatz, p_verkaufspreis, p_einkaufspreis,
-                           p_zustellung_im_aussengebiet, p_abholung_im_aussengebiet, p_versand_oversized,
-                           p_versandHeavyWeight, p_versand_nicht_stapelbare_palette, p_zustellung_samstags,
-                           p_abholung_samstags, p_gebuehr_fuer_zusaetzliche_handhabung,
-                           p_praemie_fuer_transportversicherung, p_betrag_fuer_praemie_fuer_transportversicherung,
-                           p_gebuehr_fuer_erstellung_einer_ae, p_gebuehr_fuer_kein_envelope,
-                           p_zeitfensterzustellung, p_betrag_fuer_zeitfenstereinstellungen, p_Token, cb) {
-    Request.put(BASE + "/assignment/" + p_id, order_body_from(arguments, 1, false),
-                p_Token, Request.updated, cb)
+// add_assignment(the order's values in the order of ORDER_KEYS, p_customer_id, p_Token, cb):
+// add_assignment_record with the values by position.
+function add_assignment() {
+    var next = ORDER_KEYS.length
+    add_assignment_record(Request.recordOf(ORDER_KEYS, arguments, 0), arguments[next], arguments[next + 1],
+                          arguments[next + 2])
+}
+
+// Changes the order `p_id` to the record `p_order` (its customer stays); the reply for 200, else -1.
+function update_assignment_record(p_id, p_order, p_Token, cb) {
+    Request.put(BASE + "/assignment/" + p_id, order_body(p_order), p_Token, Request.updated, cb)
+}
+
+// update_assignment(p_id, the order's values in the order of ORDER_KEYS, p_Token, cb):
+// update_assignment_record with the values by position.
+function update_assignment(p_id) {
+    var next = 1 + ORDER_KEYS.length
+    update_assignment_record(p_id, Request.recordOf(ORDER_KEYS, arguments, 1), arguments[next], arguments[next + 1])
 }
 
 // Deletes an order: 0 when done, -1 otherwise.

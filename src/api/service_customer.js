@@ -17,46 +17,44 @@ function get_customer(id, p_Token, cb) {
     Request.get(BASE + "/customer/" + id, p_Token, Request.recordOrNotFound, cb)
 }
 
-// Creates a customer; a private customer has no `p_commercial_id` (the key is then left out).
-// Hands the new record, or -1 when it was not created.
-function add_customer(p_surname, p_lastname, p_address_street_no, p_address_zipcode, p_address_town,
-                      p_address_country, p_address_province, p_phone, p_fax, p_email, p_info,
-                      p_commercialability, p_commercial_id, p_Token, cb) {
-    Request.post(BASE + "/customer", {
-        "surname": p_surname,
-        "lastname": p_lastname,
-        "address_street_no": p_address_street_no,
-        "address_zipcode": p_address_zipcode,
-        "address_town": p_address_town,
-        "address_country": p_address_country,
-        "address_province": p_address_province,
-        "phone": p_phone,
-        "fax": p_fax,
-        "email": p_email,
-        "info": p_info,
-        "commercialability": p_commercialability,
-        "commercial_id": p_commercial_id
-    }, p_Token, Request.created, cb)
+// The keys of the customer body, in the backend's order. A customer travels
+// as a record under these keys (the customer form's controller collects one);
+// the functions that take its values by position take them in this order.
+var CUSTOMER_KEYS = ["surname", "lastname", "address_street_no", "address_zipcode", "address_town",
+                     "address_country", "address_province", "phone", "fax", "email", "info", "commercialability"]
+
+// The keys of the commercial body, in the backend's order (the same for a create and a change).
+var COMMERCIAL_KEYS = ["company", "vatid", "fuel_surcharge", "contact_person"]
+
+// Creates the customer `p_customer` (a record under CUSTOMER_KEYS); a private
+// customer has no `p_commercial_id` (the key "commercial_id" is then left out,
+// else it comes last). Hands the new record, or -1 when it was not created.
+function add_customer_record(p_customer, p_commercial_id, p_Token, cb) {
+    var body = Request.bodyOf(CUSTOMER_KEYS, p_customer)
+    if (p_commercial_id !== undefined)
+        body.commercial_id = p_commercial_id
+    Request.post(BASE + "/customer", body, p_Token, Request.created, cb)
 }
 
-// Changes a customer (the link to its commercial record stays); the reply for 200, else -1.
-function update_customer(p_id, p_surname, p_lastname, p_address_street_no, p_address_zipcode, p_address_town,
-                         p_address_country, p_address_province, p_phone, p_fax, p_email, p_info,
-                         p_commercialability, p_Token, cb) {
-    Request.put(BASE + "/customer/" + p_id, {
-        "surname": p_surname,
-        "lastname": p_lastname,
-        "address_street_no": p_address_street_no,
-        "address_zipcode": p_address_zipcode,
-        "address_town": p_address_town,
-        "address_country": p_address_country,
-        "address_province": p_address_province,
-        "phone": p_phone,
-        "fax": p_fax,
-        "email": p_email,
-        "info": p_info,
-        "commercialability": p_commercialability
-    }, p_Token, Request.updated, cb)
+// add_customer(the customer's values in the order of CUSTOMER_KEYS, p_commercial_id, p_Token, cb):
+// add_customer_record with the values by position.
+function add_customer() {
+    var next = CUSTOMER_KEYS.length
+    add_customer_record(Request.recordOf(CUSTOMER_KEYS, arguments, 0), arguments[next], arguments[next + 1],
+                        arguments[next + 2])
+}
+
+// Changes the customer `p_id` to the record `p_customer` (the link to its
+// commercial record stays); the reply for 200, else -1.
+function update_customer_record(p_id, p_customer, p_Token, cb) {
+    Request.put(BASE + "/customer/" + p_id, Request.bodyOf(CUSTOMER_KEYS, p_customer), p_Token, Request.updated, cb)
+}
+
+// update_customer(p_id, the customer's values in the order of CUSTOMER_KEYS, p_Token, cb):
+// update_customer_record with the values by position.
+function update_customer(p_id) {
+    var next = 1 + CUSTOMER_KEYS.length
+    update_customer_record(p_id, Request.recordOf(CUSTOMER_KEYS, arguments, 1), arguments[next], arguments[next + 1])
 }
 
 // Deletes a customer: 0 when done, -1 otherwise.
@@ -64,14 +62,19 @@ function delete_item_customer(id, p_Token, cb) {
     Request.del(BASE + "/customer/" + id, p_Token, Request.deleted, cb)
 }
 
-// Creates a commercial record; hands it with its "id", or -1 when it was not created.
-function add_customer_commercial(p_company, p_vatid, p_fuel_surcharge, p_contact_person, p_Token, cb) {
-    Request.post(BASE + "/customer_commercial", {
-        "company": p_company,
-        "vatid": p_vatid,
-        "fuel_surcharge": p_fuel_surcharge,
-        "contact_person": p_contact_person
-    }, p_Token, Request.created, cb)
+// Creates the commercial record `p_commercial` (a record under
+// COMMERCIAL_KEYS); hands it with its "id", or -1 when it was not created.
+function add_customer_commercial_record(p_commercial, p_Token, cb) {
+    Request.post(BASE + "/customer_commercial", Request.bodyOf(COMMERCIAL_KEYS, p_commercial),
+                 p_Token, Request.created, cb)
+}
+
+// add_customer_commercial(p_company, p_vatid, p_fuel_surcharge, p_contact_person, p_Token, cb):
+// add_customer_commercial_record with the values by position.
+function add_customer_commercial() {
+    var next = COMMERCIAL_KEYS.length
+    add_customer_commercial_record(Request.recordOf(COMMERCIAL_KEYS, arguments, 0), arguments[next],
+                                   arguments[next + 1])
 }
 
 // One commercial record.
@@ -79,14 +82,18 @@ function get_single_customer_commercial(id, p_Token, cb) {
     Request.get(BASE + "/customer_commercial/" + id, p_Token, Request.parse, cb)
 }
 
-// Changes a commercial record; the reply for 200, else -1.
-function update_customercommercial(p_id, p_company, p_vatid, p_fuel_surcharge, p_contact_person, p_Token, cb) {
-    Request.put(BASE + "/customer_commercial/" + p_id, {
-        "company": p_company,
-        "vatid": p_vatid,
-        "fuel_surcharge": p_fuel_surcharge,
-        "contact_person": p_contact_person
-    }, p_Token, Request.updated, cb)
+// Changes the commercial record `p_id` to the record `p_commercial`; the reply for 200, else -1.
+function update_customercommercial_record(p_id, p_commercial, p_Token, cb) {
+    Request.put(BASE + "/customer_commercial/" + p_id, Request.bodyOf(COMMERCIAL_KEYS, p_commercial),
+                p_Token, Request.updated, cb)
+}
+
+// update_customercommercial(p_id, p_company, p_vatid, p_fuel_surcharge, p_contact_person, p_Token, cb):
+// update_customercommercial_record with the values by position.
+function update_customercommercial(p_id) {
+    var next = 1 + COMMERCIAL_KEYS.length
+    update_customercommercial_record(p_id, Request.recordOf(COMMERCIAL_KEYS, arguments, 1), arguments[next],
+                                     arguments[next + 1])
 }
 
 // Customers whose first name matches.

@@ -18,30 +18,33 @@ function get_invoice(id, p_Token, cb) {
     Request.get(BASE + "/invoice/" + id, p_Token, Request.parse, cb)
 }
 
-// Creates an invoice for the customer `p_customer_id`; the new record, or -1 when it was not created.
-function add_invoice(p_datum, p_belegnummer, p_referenz, p_text, p_gewicht, p_sendungsart, p_versandpartner,
-                     p_richtung, p_prozentsatz, p_verkaufspreis, p_einkaufspreis, p_zustellung_im_aussengebiet,
-                     p_abholung_im_aussengebiet, p_versand_oversized, p_versandHeavyWeight,
-                     p_versand_nicht_stapelbare_palette, p_zustellung_samstags, p_abholung_samstags,
-                     p_gebuehr_fuer_zusaetzliche_handhabung, p_praemie_fuer_transportversicherung,
-                     p_betrag_fuer_praemie_fuer_transportversicherung, p_gebuehr_fuer_erstellung_einer_ae,
-                     p_gebuehr_fuer_kein_envelope, p_zeitfensterzustellung, p_betrag_fuer_zeitfenstereinstellungen,
-                     p_customer_id, p_Token, cb) {
-    Request.post(BASE + "/invoice", ServiceAssignment.order_body_from(arguments, 0, true),
+// Creates the invoice `p_invoice` (a record under the order body's keys,
+// ServiceAssignment.ORDER_KEYS) for the customer `p_customer_id`; the new
+// record, or -1 when it was not created.
+function add_invoice_record(p_invoice, p_customer_id, p_Token, cb) {
+    Request.post(BASE + "/invoice", ServiceAssignment.order_body(p_invoice, p_customer_id),
                  p_Token, Request.created, cb)
 }
 
-// Changes an invoice (its customer stays); the reply for 200, else -1.
-function update_invoice(p_id, p_datum, p_belegnummer, p_referenz, p_text, p_gewicht, p_sendungsart,
-                        p_versandpartner, p_richtung, p_prozentsatz, p_verkaufspreis, p_einkaufspreis,
-                        p_zustellung_im_aussengebiet, p_abholung_im_aussengebiet, p_versand_oversized,
-                        p_versandHeavyWeight, p_versand_nicht_stapelbare_palette, p_zustellung_samstags,
-                        p_abholung_samstags, p_gebuehr_fuer_zusaetzliche_handhabung,
-                        p_praemie_fuer_transportversicherung, p_betrag_fuer_praemie_fuer_transportversicherung,
-                        p_gebuehr_fuer_erstellung_einer_ae, p_gebuehr_fuer_kein_envelope,
-                        p_zeitfensterzustellung, p_betrag_fuer_zeitfenstereinstellungen, p_Token, cb) {
-    Request.put(BASE + "/invoice/" + p_id, ServiceAssignment.order_body_from(arguments, 1, false),
-                p_Token, Request.updated, cb)
+// add_invoice(the invoice's values in the order of ServiceAssignment.ORDER_KEYS, p_customer_id, p_Token, cb):
+// add_invoice_record with the values by position.
+function add_invoice() {
+    var keys = ServiceAssignment.ORDER_KEYS
+    var next = keys.length
+    add_invoice_record(Request.recordOf(keys, arguments, 0), arguments[next], arguments[next + 1], arguments[next + 2])
+}
+
+// Changes the invoice `p_id` to the record `p_invoice` (its customer stays); the reply for 200, else -1.
+function update_invoice_record(p_id, p_invoice, p_Token, cb) {
+    Request.put(BASE + "/invoice/" + p_id, ServiceAssignment.order_body(p_invoice), p_Token, Request.updated, cb)
+}
+
+// update_invoice(p_id, the invoice's values in the order of ServiceAssignment.ORDER_KEYS, p_Token, cb):
+// update_invoice_record with the values by position.
+function update_invoice(p_id) {
+    var keys = ServiceAssignment.ORDER_KEYS
+    var next = 1 + keys.length
+    update_invoice_record(p_id, Request.recordOf(keys, arguments, 1), arguments[next], arguments[next + 1])
 }
 
 // Deletes an invoice: 0 when done, -1 otherwise.
