@@ -4,7 +4,7 @@ import QtTest 1.15
 import "../../src/api/request.js" as Request
 import "../../src/api/service_assignment.js" as ServiceAssignment
 import "../../src/api/service_customer.js" as ServiceCustomer
-import "OrderFields.js" as OrderFields
+import "OrderRecords.js" as OrderRecords
 
 // The predicates callers read replies with, on what the services really hand them.
 ServiceTestCase {
@@ -65,8 +65,8 @@ ServiceTestCase {
         if (data.outcome === Request.STORED_UNREAD)
             expectUnreadableReply()
         var received = null
-        ServiceAssignment.add_assignment.apply(null, OrderFields.fields("Ausgang", 1).concat(["1", token,
-            function (value, status, reason) { received = [value, status, reason] }]))
+        ServiceAssignment.add_assignment_record(OrderRecords.order("Ausgang", 1), "1", token,
+                                                function (value, status, reason) { received = [value, status, reason] })
         tryVerify(function () { return received !== null }, 10000, "answered")
         compare(Request.storeOutcome(received[0], received[1]), data.outcome)
         compare(received[2], data.reason)

@@ -2,7 +2,7 @@ import QtQuick 2.15
 import QtTest 1.15
 
 import "../../src/api/service_invoice.js" as ServiceInvoice
-import "OrderFields.js" as OrderFields
+import "OrderRecords.js" as OrderRecords
 
 // Invoices (billed orders), checked over the wire.
 ServiceTestCase {
@@ -16,7 +16,7 @@ ServiceTestCase {
     }
 
     function addInvoice(text) {
-        var created = reply(ServiceInvoice.add_invoice, OrderFields.fields(text, taxes[0].id).concat(["2", token]))
+        var created = reply(ServiceInvoice.add_invoice_record, [OrderRecords.order(text, taxes[0].id), "2", token])
         verify(created.id > 0, "created: " + JSON.stringify(created))
         return created
     }
@@ -33,21 +33,21 @@ ServiceTestCase {
     }
 
     function test_createAndUpdate() {
-        var x = exchange(ServiceInvoice.add_invoice, OrderFields.fields("Rechnung", taxes[0].id).concat(["2", token]))
+        var x = exchange(ServiceInvoice.add_invoice_record, [OrderRecords.order("Rechnung", taxes[0].id), "2", token])
         verifyRequest(x.request, "POST", "/invoice", "", token)
-        compare(x.request.body, OrderFields.bodyText("Rechnung", taxes[0].id) + ',"customer_id":"2"}')
+        compare(x.request.body, OrderRecords.bodyText("Rechnung", taxes[0].id) + ',"customer_id":"2"}')
         compare(x.value.customer_invoice.id, 2)
 
-        var y = exchange(ServiceInvoice.update_invoice,
-                         [x.value.id].concat(OrderFields.fields("Korrigiert", taxes[0].id), [token]))
+        var y = exchange(ServiceInvoice.update_invoice_record,
+                         [x.value.id, OrderRecords.order("Korrigiert", taxes[0].id), token])
         verifyRequest(y.request, "PUT", "/invoice/" + x.value.id, "", token)
-        compare(y.request.body, OrderFields.bodyText("Korrigiert", taxes[0].id) + "}")
+        compare(y.request.body, OrderRecords.bodyText("Korrigiert", taxes[0].id) + "}")
         compare(y.value.textbeschreibung, "Korrigiert")
 
-        compare(reply(ServiceInvoice.update_invoice,
-                      [987654].concat(OrderFields.fields("X", taxes[0].id), [token])), -1, "406 with a JSON body")
-        compare(reply(ServiceInvoice.add_invoice,
-                      OrderFields.fields("X", 987654).concat(["2", token])), -1, "refused create (422)")
+        compare(reply(ServiceInvoice.update_invoice_record,
+                      [987654, OrderRecords.order("X", taxes[0].id), token]), -1, "406 with a JSON body")
+        compare(reply(ServiceInvoice.add_invoice_record,
+                      [OrderRecords.order("X", 987654), "2", token]), -1, "refused create (422)")
     }
 
     function test_delete() {
