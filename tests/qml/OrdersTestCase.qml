@@ -4,7 +4,7 @@ import QtTest 1.15
 import "../../src/api/service_assignment.js" as ServiceAssignment
 import "../../src/api/service_invoice.js" as ServiceInvoice
 import "../../src/api/service_customer.js" as ServiceCustomer
-import "OrderFields.js" as OrderFields
+import "OrderRecords.js" as OrderRecords
 
 // The fixture of the order views' tests: a logged-in session on the
 // reference server (the views are handed it, or read it through Dynamic), orders captured and
@@ -50,23 +50,34 @@ ShellTestCase {
         }
     }
 
-    // Creates a private customer; returns its record.
-    function addCustomer(surname, lastname) {
-        var created = reply(ServiceCustomer.add_customer, [surname, lastname, "Hafenstraße 1", "20457", "Hamburg",
-                                                           36, "", "040 123", "", "", "", false, undefined, token])
+    // Creates a customer: a private one in Hamburg, with the values `changes`
+    // names (keys of the customer body) in place of the fixture's; with
+    // `commercial` (a record under the commercial body's keys), a business
+    // customer with that commercial record. Returns the customer's record.
+    function addCustomer(changes, commercial) {
+        var customer = OrderRecords.changed({
+            "surname": "", "lastname": "", "address_street_no": "Hafenstraße 1", "address_zipcode": "20457",
+            "address_town": "Hamburg", "address_country": 36, "address_province": "", "phone": "040 123", "fax": "",
+            "email": "", "info": "", "commercialability": commercial !== undefined
+        }, changes)
+        var commercialId
+        if (commercial !== undefined) {
+            var record = reply(ServiceCustomer.add_customer_commercial_record, [commercial, token])
+            verify(record && record.id > 0, "commercial record created: " + JSON.stringify(record))
+            commercialId = record.id
+        }
+        var created = reply(ServiceCustomer.add_customer_record, [customer, commercialId, token])
         verify(created && created.id > 0, "customer created: " + JSON.stringify(created))
         return created
     }
 
-    // Captures an order with the text `text` for the customer `customerId`
-    // ("1" if not given); `changes` overrides fields by position (see
-    // OrderFields.js). Returns the created record.
-    function addOrder(text, customerId, changes) {
-        var fields = OrderFields.fields(text, taxes[0].id)
-        for (var position in changes)
-            fields[position] = changes[position]
-        var created = reply(ServiceAssignment.add_assignment,
-                            fields.concat([customerId === undefined ? "1" : String(customerId), token]))
+    // Captures the fixture's order (OrderRecords.order) with the values
+    // `changes` names in place of its own: keys of the order body, and
+    // "customer_id" (customer 1 when it names none). Returns the created record.
+    function addOrder(changes) {
+        var order = OrderRecords.changed(OrderRecords.order("Auftrag", taxes[0].id), changes)
+        var customerId = changes.customer_id === undefined ? "1" : String(changes.customer_id)
+        var created = reply(ServiceAssignment.add_assignment_record, [order, customerId, token])
         verify(created && created.id > 0, "created: " + JSON.stringify(created))
         return created
     }

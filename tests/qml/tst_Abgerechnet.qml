@@ -39,7 +39,7 @@ OrdersTestCase {
     function prepare() {
         // more invoices than one page holds
         for (var i = 0; i < 6; ++i) {
-            var billed = billOrder(addOrder("Abgerechnet " + i, 3).id)
+            var billed = billOrder(addOrder({ textbeschreibung: "Abgerechnet " + i, customer_id: 3 }).id)
             if (i === 0)
                 invoice = billed
         }

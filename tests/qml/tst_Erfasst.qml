@@ -4,7 +4,7 @@ import QtTest 1.15
 import "../../src/views/auftraege"
 import "../../src/api/service_assignment.js" as ServiceAssignment
 import "../../src/api/service_invoice.js" as ServiceInvoice
-import "OrderFields.js" as OrderFields
+import "OrderRecords.js" as OrderRecords
 
 // "Erfasste Aufträge" over the wire: the cards and their states, changing an
 // order in the order form, deleting, and billing one order or all orders of a
@@ -40,9 +40,9 @@ OrdersTestCase {
         tryCompare(view.checkoutPopup, "visible", false, 3000)
     }
 
-    // A new order with `text`, listed.
-    function listedOrder(text, customerId, changes) {
-        var order = addOrder(text, customerId, changes)
+    // A new order (see addOrder), listed.
+    function listedOrder(changes) {
+        var order = addOrder(changes)
         reload(view)
         verify(shownIds(view).indexOf(order.id) >= 0, "listed")
         return order
@@ -77,7 +77,8 @@ OrdersTestCase {
     }
 
     function test_cardStates() {
-        var order = listedOrder("Karte", 1, { 19: true, 20: "3,50" })
+        var order = listedOrder({ textbeschreibung: "Karte", praemie_fuer_transportversicherung: true,
+                                  betrag_fuer_praemie_fuer_transportversicherung: "3,50" })
         var card = cardOf(view, order.id)
         compare(findChild(card, "header").name.length > 0, true)
         compare(findChild(findChild(card, "details"), "sendungsart").text, "eco 24", "the catalogue's name")
@@ -107,7 +108,7 @@ OrdersTestCase {
 
     function test_changeRoundTrip() {
         // the second tax row, although the shipment type is no worldwide express
-        var order = listedOrder("Zu ändern", 1, { 8: taxes[1].id })
+        var order = listedOrder({ textbeschreibung: "Zu ändern", prozentsatz_id: taxes[1].id })
         openChange(order)
         compare(formField("text").text, "Zu ändern")
         compare(formField("prozentart").currentIndex, 1)
@@ -123,7 +124,7 @@ OrdersTestCase {
         expectBanner(view.banner, ["Erfolgreich", "Auftrag wurde erfolgreich geändert", 2])
         var put = testServer.records()[0]
         compare([put.method, put.path], ["PUT", "/assignment/" + order.id])
-        compare(put.body, OrderFields.bodyText("Geändert", taxes[1].id) + "}")
+        compare(put.body, OrderRecords.bodyText("Geändert", taxes[1].id) + "}")
         tryVerify(function () {
             var i = shownIds(view).indexOf(order.id)
             return i >= 0 && view.list.model.get(i).textbeschreibung === "Geändert"
@@ -143,7 +144,7 @@ OrdersTestCase {
     }
 
     function test_keysOfThePopups(data) {
-        var order = listedOrder("Tasten " + data.tag, 1)
+        var order = listedOrder({ textbeschreibung: "Tasten " + data.tag })
         var popup = view[data.popup]
         if (data.popup === "changePopup")
             openChange(order)
@@ -194,7 +195,7 @@ OrdersTestCase {
     }
 
     function test_refusedChangeKeepsThePopup() {
-        var order = listedOrder("Abgelehnt", 1)
+        var order = listedOrder({ textbeschreibung: "Abgelehnt" })
         openChange(order)
         formField("text").text = "Getippt"
         cannedServer.answer("/assignment/" + order.id, 422, '{"error": "prozentsatz_id names no tax row"}')
@@ -218,7 +219,7 @@ OrdersTestCase {
 
     // Changed with 200, but the reply cannot be read: changed all the same.
     function test_changeWithAnUnreadableReply() {
-        var order = listedOrder("Unlesbar geändert", 1)
+        var order = listedOrder({ textbeschreibung: "Unlesbar geändert" })
         openChange(order)
         cannedServer.answer("/assignment/" + order.id, 200, "{")
         expectUnreadableReply()
@@ -236,7 +237,7 @@ OrdersTestCase {
     }
 
     function test_incompleteOrderClosesTheChange(data) {
-        var order = listedOrder("Unvollständig " + data.tag, 1)
+        var order = listedOrder({ textbeschreibung: "Unvollständig " + data.tag })
         cannedServer.answer("/assignment/" + order.id, data.status, data.body)
         if (data.tag === "unreadable")
             expectUnreadableReply()
@@ -248,7 +249,7 @@ OrdersTestCase {
     }
 
     function test_deleteAsksNothing() {
-        var order = listedOrder("Weg damit", 1)
+        var order = listedOrder({ textbeschreibung: "Weg damit" })
         testServer.clearRecords()
         clickAction(view, cardOf(view, order.id), "delete")
         verify(!view.changePopup.opened && !view.checkoutPopup.opened, "no question")
@@ -261,8 +262,8 @@ OrdersTestCase {
     // Under a search a delete leaves the search's hits in the list; clearing
     // the search (Escape sends "") shows every order again.
     function test_listFollowsTheSearch() {
-        var gone = listedOrder("Suchtreffer Alpha", 1)
-        var kept = addOrder("Suchtreffer Beta", 1)
+        var gone = listedOrder({ textbeschreibung: "Suchtreffer Alpha" })
+        var kept = addOrder({ textbeschreibung: "Suchtreffer Beta" })
         view.modelRefresh("Suchtreffer")
         tryVerify(function () { return shownIds(view).length === 2 }, 5000, "two hits")
         clickAction(view, cardOf(view, gone.id), "delete")
@@ -275,7 +276,7 @@ OrdersTestCase {
     }
 
     function test_failedDeleteIsShown() {
-        var order = listedOrder("Bleibt", 1)
+        var order = listedOrder({ textbeschreibung: "Bleibt" })
         cannedServer.answer("/assignment/" + order.id, 406, '{"error": "locked"}')
         clickAction(view, cardOf(view, order.id), "delete")
         expectBanner(view.banner, ["Nicht Erfolgreich", "Auftrag konnte nicht gelöscht werden: locked", 4])
@@ -293,7 +294,7 @@ OrdersTestCase {
     }
 
     function test_singlePreviewAndConfirm() {
-        var order = listedOrder("Einzeln abrechnen", 1)
+        var order = listedOrder({ textbeschreibung: "Einzeln abrechnen" })
         openCheckout(order, "checkout")
         var rows = positionRows()
         compare(rows.length, 2, "the header and one position")
@@ -321,9 +322,10 @@ OrdersTestCase {
     }
 
     function test_customerPreviewAndConfirm() {
-        var customer = addCustomer("Mia", "Mehrfach")
-        var first = addOrder("Erste Sendung", customer.id, { 9: "20.00" })
-        var second = listedOrder("Zweite Sendung", customer.id, { 9: "30.00", 7: 3, 5: 11 })
+        var customer = addCustomer({ surname: "Mia", lastname: "Mehrfach" })
+        var first = addOrder({ textbeschreibung: "Erste Sendung", customer_id: customer.id, verkaufspreis: "20.00" })
+        var second = listedOrder({ textbeschreibung: "Zweite Sendung", customer_id: customer.id, verkaufspreis: "30.00",
+                                   richtung: 3, sendungsart: 11 })
         openCheckout(second, "checkoutMulti")
         compare(view.checkoutPopup.mode, 1)
         compare(view.checkoutPopup.idof, customer.id)
@@ -343,8 +345,8 @@ OrdersTestCase {
     }
 
     function test_confirmOnlyWhatIsShown() {
-        var held = listedOrder("Vorschau kommt spät", 1)
-        var other = listedOrder("Andere Vorschau", 1)
+        var held = listedOrder({ textbeschreibung: "Vorschau kommt spät" })
+        var other = listedOrder({ textbeschreibung: "Andere Vorschau" })
         var heldPreview = reply(ServiceAssignment.checkout_assignment_single, [held.id, token])
         cannedServer.answer("/assignment/checkout/single/" + held.id, 200, JSON.stringify(heldPreview), true)
         clickAction(view, cardOf(view, held.id), "checkout")
@@ -377,7 +379,7 @@ OrdersTestCase {
     }
 
     function test_failedConfirmKeepsThePopup() {
-        var order = listedOrder("Abrechnung scheitert", 1)
+        var order = listedOrder({ textbeschreibung: "Abrechnung scheitert" })
         openCheckout(order, "checkout")
         // (the reference server's 409 for the same never reaches the documents: the
         // engine's request object reports 409 and 410 as a failed connection)

@@ -352,7 +352,7 @@ ShellTestCase {
     function test_pastedNoteKeeps254Characters() {
         openFromCard(1)
         field("info").text = ""
-        field("info").insert(0, letters(300))
+        field("info").field.insert(0, letters(300))
         compare(field("info").text, letters(254))
         keyClick(Qt.Key_Escape)
         tryCompare(view.popup, "visible", false)

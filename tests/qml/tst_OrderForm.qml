@@ -5,8 +5,9 @@ import "../../src/views/auftraege"
 import "../../src/api/service_assignment.js" as ServiceAssignment
 import "../../static/colors.js" as Colors
 
-// The order form as the change of an order uses it: filled from an order
-// record of the reference server, and collected again.
+// The order form as the change of an order uses it, with its controller:
+// filled from an order record of the reference server, and collected again
+// as an order record.
 ShellTestCase {
     id: _case
     name: "OrderForm"
@@ -15,16 +16,28 @@ ShellTestCase {
 
     Component {
         id: _formComponent
-        OrderForm {
+        Item {
+            property alias form: _form
+            property alias controller: _controller
             width: 1100
-            title: "Auftragsänderung"
-            customerEditable: false
-            customerLabel: "Kundenname"
-            labelColor: Colors.c_darker_white
+            height: _form.implicitHeight
+            OrderForm {
+                id: _form
+                width: 1100
+                title: "Auftragsänderung"
+                customerEditable: false
+                customerLabel: "Kundenname"
+                labelColor: Colors.c_darker_white
+            }
+            OrderFormController {
+                id: _controller
+                form: _form
+            }
         }
     }
 
     property var form: null
+    property var controller: null
     property var taxes: []
     property var order: null
 
@@ -40,8 +53,10 @@ ShellTestCase {
     }
 
     function init() {
-        form = createTemporaryObject(_formComponent, _case)
-        form.setTaxes(taxes)
+        var host = createTemporaryObject(_formComponent, _case)
+        form = host.form
+        controller = host.controller
+        controller.setTaxes(taxes)
     }
 
     function field(name) {
@@ -66,10 +81,10 @@ ShellTestCase {
     }
 
     function test_fillTakesTheRecordsTaxRowWhateverTheShipmentType(data) {
-        form.fill(record({ sendungsart: data.sendungsart, taxes: { id: taxes[data.tax].id, tax: taxes[data.tax].tax } }))
+        controller.fill(record({ sendungsart: data.sendungsart, taxes: { id: taxes[data.tax].id, tax: taxes[data.tax].tax } }))
         compare(field("sendungsart").currentIndex, data.sendungsart)
         compare(field("prozentart").currentIndex, data.tax)
-        compare(form.collect()[8], taxes[data.tax].id)
+        compare(controller.collect().prozentsatz_id, taxes[data.tax].id)
         // the shipment type chosen afterwards preselects again
         field("sendungsart").currentIndex = 13
         compare(field("prozentart").currentIndex, 1)
@@ -88,7 +103,7 @@ ShellTestCase {
             zeitfensterzustellung: true, betrag_fuer_zeitfenstereinstellungen: "4.20",
             taxes: { id: taxes[2].id, tax: taxes[2].tax }
         })
-        form.fill(filled)
+        controller.fill(filled)
         var customer = order.customer_assignment
         compare(form.customerName, customer.surname + " " + customer.lastname)
         compare(findChild(form, "customerReadOnly").visible, true)
@@ -98,21 +113,31 @@ ShellTestCase {
         compare(field("dox").checked, true, "dox and nox are no part of an order")
         // the amount of an unchecked box is there, but not sent
         compare(field("praemie_fuer_transportversicherung").amount, "12.5")
-        compare(form.collect(), ["07.01.2026", "B-9", "Ref 9", "Palette", "300", 3, 6, 4, taxes[2].id, "120.5", "80",
-                                 false, true, true, true, false, true, false, true, false, "", true, false, true, "4.20"])
+        compare(controller.collect(), {
+            datum: "07.01.2026", belegnummer: "B-9", referenz: "Ref 9", textbeschreibung: "Palette", gewicht: "300",
+            sendungsart: 3, versandpartner: 6, richtung: 4, prozentsatz_id: taxes[2].id, verkaufspreis: "120.5",
+            einkaufspreis: "80", zustellung_im_aussengebiet: false, abholung_im_aussengebiet: true,
+            versand_oversized: true, versand_heavy_weight: true, versand_nicht_stapelbare_palette: false,
+            zustellung_samstags: true, abholung_samstags: false, gebuehr_fuer_zusaetzliche_handhabung: true,
+            praemie_fuer_transportversicherung: false, betrag_fuer_praemie_fuer_transportversicherung: "",
+            gebuehr_fuer_erstellung_einer_ae: true, gebuehr_fuer_kein_envelope: false, zeitfensterzustellung: true,
+            betrag_fuer_zeitfenstereinstellungen: "4.20"
+        })
+        compare(controller.customerId, String(customer.id))
         // until its box is checked again
         mouseClick(field("praemie_fuer_transportversicherung").box)
-        compare(form.collect()[20], "12.5")
+        compare(controller.collect().betrag_fuer_praemie_fuer_transportversicherung, "12.5")
     }
 
     function test_fillWithoutAWholeCustomerOrAKnownTaxRow() {
-        form.fill(record({ customer_assignment: { id: 3, surname: "Anna", lastname: "" },
-                           taxes: { id: 99, tax: "7%" }, sendungsart: 11 }))
+        controller.fill(record({ customer_assignment: { id: 3, surname: "Anna", lastname: "" },
+                                 taxes: { id: 99, tax: "7%" }, sendungsart: 11 }))
         compare(form.customerName, "")
         compare(field("prozentart").currentIndex, -1, "no row has the record's tax text")
-        compare(form.collect()[8], null)
-        form.fill(record({ customer_assignment: null }))
+        compare(controller.collect().prozentsatz_id, null)
+        controller.fill(record({ customer_assignment: null }))
         compare(form.customerName, "")
+        compare(controller.customerId, "")
     }
 
     // Relative luminance of a colour (as the contrast of text on a background is measured).

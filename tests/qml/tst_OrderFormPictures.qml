@@ -27,6 +27,7 @@ ShellTestCase {
         id: _changeComponent
         Rectangle {
             property alias form: _form
+            property alias controller: _controller
             width: _case.width
             height: _case.height
             color: Colors.c_light_purple
@@ -43,6 +44,10 @@ ShellTestCase {
                     customerLabel: "Kundenname"
                     labelColor: Colors.c_darker_white
                 }
+            }
+            OrderFormController {
+                id: _controller
+                form: _form
             }
         }
     }
@@ -93,10 +98,10 @@ ShellTestCase {
         view.visible = false
 
         var change = createTemporaryObject(_changeComponent, _case)
-        change.form.setTaxes(taxes)
+        change.controller.setTaxes(taxes)
         var order = reply(ServiceAssignment.get_assignment, [
             reply(ServiceAssignment.get_assignments, [1, token])[0].id, token])
-        change.form.fill(order)
+        change.controller.fill(order)
         saveWindowGrab("order-form-change.png")
     }
 }

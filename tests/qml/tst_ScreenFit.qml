@@ -4,7 +4,6 @@ import QtTest 1.15
 
 import "../../src"
 import "../../src/api/request.js" as Request
-import "../../src/api/service_customer.js" as ServiceCustomer
 
 // The window as the host sizes it on the office's screens (0.85 of the
 // screen, c_Scale 0.7 below 1920 pixels), with each order, customer and shell
@@ -28,19 +27,24 @@ OrdersTestCase {
     readonly property string orderText: "Ersatzteile für die Druckmaschine, drei Kartons"
 
     function prepare() {
-        var commercial = reply(ServiceCustomer.add_customer_commercial,
-                               ["Schnarrenberger Druck- und Verpackungsmaschinen GmbH & Co. KG", "DE123456789",
-                                "2,5", "Frau Dr. Konstanze Hohenstein-Wiesental", token])
-        customer = reply(ServiceCustomer.add_customer,
-                         ["Maximiliane", "Musterfrau-Schnarrenberger", "Industriestraße 144a, Hinterhaus",
-                          "70565", "Stuttgart-Vaihingen", 36, "Baden-Württemberg", "+49 711 98765-4321",
-                          "+49 711 98765-4399", "m.musterfrau-schnarrenberger@druckmaschinen-beispiel.de",
-                          "Anlieferung nur werktags zwischen 7 und 15 Uhr über Tor 3, Rampe B", true,
-                          commercial.id, token])
-        var fields = { 1: "PO-77866", 2: "Lieferschein 2026-004711", 4: "1.1", 9: "99999.50", 10: "71.00",
-                       19: true, 20: "15.00", 23: true, 24: "12.50" }
-        order = addOrder(orderText, customer.id, fields)
-        billOrder(addOrder(orderText, customer.id, fields).id)
+        customer = addCustomer({
+            surname: "Maximiliane", lastname: "Musterfrau-Schnarrenberger",
+            address_street_no: "Industriestraße 144a, Hinterhaus", address_zipcode: "70565",
+            address_town: "Stuttgart-Vaihingen", address_province: "Baden-Württemberg", phone: "+49 711 98765-4321",
+            fax: "+49 711 98765-4399", email: "m.musterfrau-schnarrenberger@druckmaschinen-beispiel.de",
+            info: "Anlieferung nur werktags zwischen 7 und 15 Uhr über Tor 3, Rampe B"
+        }, {
+            company: "Schnarrenberger Druck- und Verpackungsmaschinen GmbH & Co. KG", vatid: "DE123456789",
+            fuel_surcharge: "2,5", contact_person: "Frau Dr. Konstanze Hohenstein-Wiesental"
+        })
+        var details = {
+            textbeschreibung: orderText, customer_id: customer.id, belegnummer: "PO-77866",
+            referenz: "Lieferschein 2026-004711", gewicht: "1.1", verkaufspreis: "99999.50", einkaufspreis: "71.00",
+            praemie_fuer_transportversicherung: true, betrag_fuer_praemie_fuer_transportversicherung: "15.00",
+            zeitfensterzustellung: true, betrag_fuer_zeitfenstereinstellungen: "12.50"
+        }
+        order = addOrder(details)
+        billOrder(addOrder(details).id)
     }
 
     function cleanupTestCase() {
@@ -167,7 +171,7 @@ OrdersTestCase {
         state.chooseSubView(3)
         var neuerAuftrag = surface.container.viewAt(0, 3)
         tryCompare(neuerAuftrag, "loadingTaxes", false, 10000)
-        neuerAuftrag.form.fill(order)
+        neuerAuftrag.controller.fill(order)
         shot("neuer-auftrag.png", neuerAuftrag, "Neuer Auftrag")
         var datum = findChild(neuerAuftrag.form, "datum")
         // the month with the longest name

@@ -26,6 +26,8 @@ Rectangle {
     readonly property bool saving: _private.saving
     // the order form
     readonly property alias form: _form
+    // what the form holds, as an order record (and the picked customer)
+    readonly property alias controller: _controller
     // the question before sending an order again whose last save got no answer
     readonly property alias resendQuestion: _resendQuestion
 
@@ -73,7 +75,8 @@ Rectangle {
         function send() {
             saving = true
             unanswered = false
-            var args = _form.collect().concat([_form.customerId, Dynamic.getToken(), function (reply, status, reason) {
+            ServiceAssignment.add_assignment_record(_controller.collect(), _controller.customerId, Dynamic.getToken(),
+                                                    function (reply, status, reason) {
                 saving = false
                 var outcome = Request.storeOutcome(reply, status)
                 if (outcome === Request.REFUSED) {
@@ -90,15 +93,14 @@ Rectangle {
                     return
                 }
                 // a 2xx: stored, whether or not its reply could be read
-                _form.clear()
+                _controller.clear()
                 _flick.contentY = 0
                 if (outcome === Request.STORED && Request.isRecord(reply))
                     show([qsTr("Erfolgreich"), qsTr("Auftrag wurde erfolgreich gespeichert"), NotificationState.SUCCESS])
                 else
                     show([qsTr("Erfolgreich"), qsTr("Auftrag wurde gespeichert, die Antwort des Servers war aber nicht lesbar"),
                           NotificationState.SUCCESS])
-            }])
-            ServiceAssignment.add_assignment.apply(null, args)
+            })
         }
 
         function loadTaxes() {
@@ -106,7 +108,7 @@ Rectangle {
             ServiceAssignment.get_taxes(Dynamic.getToken(), function (reply) {
                 loadingTaxes = false
                 if (Request.isList(reply))
-                    _form.setTaxes(reply)
+                    _controller.setTaxes(reply)
                 else
                     warnTaxesMissing()
             })
@@ -156,11 +158,17 @@ Rectangle {
             onSaveClicked: _view.save()
             onCustomerSearch: {
                 ServiceCustomer.get_search_customer_fullname(text, Dynamic.getToken(), function (reply) {
-                    if (_form)
-                        _form.offerCustomers(reply)
+                    if (_controller)
+                        _controller.offerCustomers(reply)
                 })
             }
         }
+    }
+
+    OrderFormController {
+        id: _controller
+
+        form: _form
     }
 
     BusySpinner {

@@ -21,6 +21,8 @@ ViewPopup {
     property var currentAssignment: null
     // the order form
     readonly property alias form: _form
+    // what the form holds, as an order record
+    readonly property alias controller: _controller
 
     // the change was saved (`readable`: its reply could be read); the popup has closed
     signal saved(bool readable)
@@ -47,7 +49,7 @@ ViewPopup {
                 _closeWith(qsTr("Auftrag konnte nicht geladen werden"))
                 return
             }
-            _form.setTaxes(taxes)
+            _controller.setTaxes(taxes)
             ++_pending
             ServiceAssignment.get_assignment(idof, Dynamic.getToken(), function (record, status, reason) {
                 --_pending
@@ -59,7 +61,7 @@ ViewPopup {
                     return
                 }
                 currentAssignment = record
-                _form.fill(record)
+                _controller.fill(record)
             })
         })
     }
@@ -71,7 +73,8 @@ ViewPopup {
         var request = _serial
         _saving = true
         ++_pending
-        var args = [currentAssignment.id].concat(_form.collect(), [Dynamic.getToken(), function (reply, status, reason) {
+        ServiceAssignment.update_assignment_record(currentAssignment.id, _controller.collect(), Dynamic.getToken(),
+                                                   function (reply, status, reason) {
             _saving = false
             --_pending
             var shown = request === _serial
@@ -92,8 +95,7 @@ ViewPopup {
                 notify(message)
             else
                 failed(message[1])
-        }])
-        ServiceAssignment.update_assignment.apply(null, args)
+        })
     }
 
     // the number of the opening whose replies still count
@@ -134,5 +136,11 @@ ViewPopup {
         saveIsDefault: true
         enabled: _change.currentAssignment !== null
         onSaveClicked: _change.save()
+    }
+
+    OrderFormController {
+        id: _controller
+
+        form: _form
     }
 }

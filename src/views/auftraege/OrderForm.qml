@@ -6,16 +6,15 @@ import QtQuick.Layouts 1.15
 import "../../controls"
 import "../../../static"
 import "../../../static/colors.js" as Colors
-import "../../api/request.js" as Request
 
 // The fields of one order, laid out in two columns, for capturing a new order
-// and for changing one. The host places it (and scrolls it), loads the tax
-// rows into it, and sends what `collect()` returns when `saveClicked` comes.
-// The form itself sends nothing.
-// - New order: `customerEditable` true; answer `customerSearch(text)` with the
-//   search reply through `offerCustomers`; send collect() and `customerId`.
+// and for changing one. It is layout only: each field is named by the key of
+// the order body it fills, and an OrderFormController beside it fills the
+// fields from an order record and collects them again. The host places the
+// form (and scrolls it) and sends the order when `saveClicked` comes.
+// - New order: `customerEditable` true; the host answers `customerSearch(text)`.
 // - Change of an order: `customerEditable` false, `customerLabel`
-//   "Kundenname", a `title`; setTaxes(rows), then fill(record); send collect().
+//   "Kundenname", a `title`.
 Item {
     id: _form
 
@@ -25,7 +24,7 @@ Item {
     property bool customerEditable: true
     // the customer field's label
     property string customerLabel: qsTr("Name")
-    // whether the boxes "dox" and "nox" are shown (they are never sent)
+    // whether the boxes "dox" and "nox" are shown (they belong to no order)
     property bool showDoxNox: true
     // the colour of every label
     property color labelColor: Colors.c_form_font
@@ -33,193 +32,51 @@ Item {
     property bool saving: false
     // true: "Speichern" shows that Return presses it (the host's popup does so)
     property bool saveIsDefault: false
-    // the picked customer's id as text; "" while none is picked (or the name was changed since)
-    property string customerId: ""
     // the customer's name as the field shows it
-    readonly property string customerName: customerEditable ? _customerSuggestions.controlText : _customerReadOnly.text
-    // the percentage types ("id", "key"), filled by setTaxes()
+    readonly property alias customerName: _customer.name
+    // the text inputs (the date among them) by the order body's key they fill
+    readonly property var texts: ({
+        "datum": _datum, "belegnummer": _belegnummer, "referenz": _referenz, "textbeschreibung": _text,
+        "gewicht": _gewicht, "verkaufspreis": _verkaufspreis, "einkaufspreis": _einkaufspreis
+    })
+    // the drop-downs over a catalogue by the order body's key they fill (with a position)
+    readonly property var catalogues: ({
+        "sendungsart": _sendungsart, "versandpartner": _versandpartner, "richtung": _richtung
+    })
+    // the drop-down of the percentage types, over taxModel
+    readonly property alias taxField: _prozentart
+    // the percentage types ("id", "key")
     readonly property alias taxModel: _taxes
     // the suggestions field of the customer (when `customerEditable`)
-    readonly property alias customerField: _customerSuggestions
+    readonly property alias customerField: _customer.suggestions
     // "Speichern"
     readonly property alias saveButton: _save
 
     // the user pressed "Speichern"
     signal saveClicked()
-    // the customer field wants suggestions for `text`; answer with offerCustomers()
+    // the customer field wants suggestions for `text`
     signal customerSearch(string text)
 
-    // The 25 order values in the order of the order body, customer excluded:
-    // date, document number, reference, text, weight, the positions of shipment
-    // type, shipping partner and direction, the chosen tax row's id (null when
-    // none is chosen), sales and purchase price, then the options; each amount
-    // only while its box is checked, else "".
-    function collect() {
-        return [_datum.text, _belegnummer.text, _referenz.text, _text.text, _gewicht.text,
-                _sendungsart.currentIndex, _versandpartner.currentIndex, _richtung.currentIndex,
-                _private.chosenTaxId(), _verkaufspreis.text, _einkaufspreis.text,
-                _zustellungAussen.checked, _abholungAussen.checked, _oversized.checked, _heavyWeight.checked,
-                _palette.checked, _zustellungSamstags.checked, _abholungSamstags.checked, _handhabung.checked,
-                _praemie.checked, _praemie.checked ? _praemie.amount : "",
-                _ae.checked, _envelope.checked,
-                _zeitfenster.checked, _zeitfenster.checked ? _zeitfenster.amount : ""]
+    // Shows `name` as the customer's, in the field the form shows.
+    function showCustomerName(name) {
+        _customer.show(name)
     }
 
-    // Empties every field and box, puts every drop-down on its first row and
-    // forgets the picked customer.
-    function clear() {
-        _private.pickedName = ""
-        customerId = ""
-        _customerSuggestions.controlText = ""
-        _customerSuggestions.searchListModel.clear()
-        _customerSuggestions.searchfield.visible = false
-        _customerReadOnly.text = ""
-        var texts = [_belegnummer, _datum, _referenz, _text, _gewicht, _verkaufspreis, _einkaufspreis]
-        for (var i = 0; i < texts.length; ++i)
-            texts[i].text = ""
-        _datum.closeCalendar()
-        _sendungsart.currentIndex = 0
-        _versandpartner.currentIndex = 0
-        _richtung.currentIndex = 0
-        _prozentart.currentIndex = _taxes.count > 0 ? 0 : -1
-        var boxes = _private.checkBoxes()
-        for (var j = 0; j < boxes.length; ++j) {
-            boxes[j].checked = false
-            boxes[j].amount = ""
+    // The option box named `name`: a key of the order body, or "dox" or "nox"
+    // (which fill none); null when there is none.
+    function option(name) {
+        var repeaters = [_options, _surcharges]
+        for (var r = 0; r < repeaters.length; ++r) {
+            for (var i = 0; i < repeaters[r].count; ++i) {
+                if (repeaters[r].itemAt(i).objectName === name)
+                    return repeaters[r].itemAt(i)
+            }
         }
-    }
-
-    // Fills the form from an order record: customer name (only when both names
-    // are there), texts, positions, the tax row whose text is the record's
-    // (none when no row has it), the options and both amounts (also when their
-    // box is unchecked, so that they are back when it is checked). "dox" and
-    // "nox" stay as they are.
-    function fill(record) {
-        var customer = record.customer_assignment
-        var name = customer && _private.text(customer.surname) !== "" && _private.text(customer.lastname) !== ""
-                ? customer.surname + " " + customer.lastname : ""
-        _private.pickedName = name
-        if (customerEditable)
-            _customerSuggestions.controlText = name
-        else
-            _customerReadOnly.text = name
-        customerId = customer && customer.id !== undefined && customer.id !== null ? String(customer.id) : ""
-        _belegnummer.text = _private.text(record.belegnummer)
-        _datum.text = _private.text(record.datum)
-        _referenz.text = _private.text(record.referenz)
-        _text.text = _private.text(record.textbeschreibung)
-        _gewicht.text = _private.text(record.gewicht)
-        _verkaufspreis.text = _private.text(record.verkaufspreis)
-        _einkaufspreis.text = _private.text(record.einkaufspreis)
-        _versandpartner.currentIndex = _private.position(record.versandpartner, _versandpartner.box.count)
-        // this preselects a tax row; the record's own row replaces it below
-        _sendungsart.currentIndex = _private.position(record.sendungsart, _sendungsart.box.count)
-        _richtung.currentIndex = _private.position(record.richtung, _richtung.box.count)
-        _prozentart.currentIndex = _private.taxIndexOfText(record.taxes ? record.taxes.tax : undefined)
-        _zustellungAussen.checked = record.zustellung_im_aussengebiet === true
-        _abholungAussen.checked = record.abholung_im_aussengebiet === true
-        _zustellungSamstags.checked = record.zustellung_samstags === true
-        _abholungSamstags.checked = record.abholung_samstags === true
-        _praemie.checked = record.praemie_fuer_transportversicherung === true
-        _praemie.amount = _private.text(record.betrag_fuer_praemie_fuer_transportversicherung)
-        _ae.checked = record.gebuehr_fuer_erstellung_einer_ae === true
-        _envelope.checked = record.gebuehr_fuer_kein_envelope === true
-        _zeitfenster.checked = record.zeitfensterzustellung === true
-        _zeitfenster.amount = _private.text(record.betrag_fuer_zeitfenstereinstellungen)
-        _oversized.checked = record.versand_oversized === true
-        _heavyWeight.checked = record.versand_heavy_weight === true
-        _handhabung.checked = record.gebuehr_fuer_zusaetzliche_handhabung === true
-        _palette.checked = record.versand_nicht_stapelbare_palette === true
-    }
-
-    // Replaces the percentage types with the tax rows `rows` ("id", "tax"), in
-    // their order. The chosen row stays chosen when it is among them; otherwise
-    // the choice follows the shipment type (see preselectTax).
-    function setTaxes(rows) {
-        var previous = _private.chosenTaxId()
-        _taxes.clear()
-        for (var i = 0; i < rows.length; ++i)
-            _taxes.append({ "id": rows[i].id, "key": _private.text(rows[i].tax) })
-        var kept = -1
-        for (var j = 0; previous !== null && j < _taxes.count; ++j) {
-            if (_taxes.get(j).id === previous)
-                kept = j
-        }
-        if (kept >= 0)
-            _prozentart.currentIndex = kept
-        else
-            preselectTax()
-    }
-
-    // Chooses the tax row that goes with the shipment type: the second row for
-    // a worldwide express type ("WW Express" in its name), else the first; the
-    // last row that exists when there are fewer; none without rows.
-    function preselectTax() {
-        var wanted = _sendungsart.displayText.indexOf("WW Express") >= 0 ? 1 : 0
-        _prozentart.currentIndex = Math.min(wanted, _taxes.count - 1)
-    }
-
-    // Shows the customers of a search reply as suggestions: a list of
-    // customer records, or anything else for none (no hits, or a failure).
-    // A single hit that is the name typed closes the box.
-    function offerCustomers(reply) {
-        var field = _customerSuggestions
-        field.searchListModel.clear()
-        if (!Request.isList(reply) || reply.length === 0) {
-            field.searchfield.visible = false
-            return
-        }
-        // a row holds what the suggestion shows and what picking it needs; whole
-        // records would give the list roles of changing types (and nulls it
-        // cannot hold)
-        for (var i = 0; i < reply.length; ++i) {
-            field.searchListModel.append({ "id": reply[i].id, "surname": _private.text(reply[i].surname),
-                                           "lastname": _private.text(reply[i].lastname) })
-        }
-        if (reply.length === 1 && field.keyText(reply[0]) === field.controlText)
-            field.searchfield.visible = false
+        return null
     }
 
     implicitWidth: _grid.implicitWidth
     implicitHeight: _grid.implicitHeight
-
-    QtObject {
-        id: _private
-
-        // the customer name the picked id belongs to
-        property string pickedName: ""
-
-        // A record's value as field text ("" for none).
-        function text(value) {
-            return value === undefined || value === null ? "" : String(value)
-        }
-
-        // A catalogue position of a record, or -1 when the catalogue has no such row.
-        function position(value, count) {
-            return typeof value === "number" && value >= 0 && value < count ? value : -1
-        }
-
-        // The id of the chosen tax row, or null.
-        function chosenTaxId() {
-            var index = _prozentart.currentIndex
-            return index >= 0 && index < _taxes.count ? _taxes.get(index).id : null
-        }
-
-        // The position of the tax row with the text `tax`, or -1.
-        function taxIndexOfText(tax) {
-            for (var i = 0; tax !== undefined && i < _taxes.count; ++i) {
-                if (_taxes.get(i).key === String(tax))
-                    return i
-            }
-            return -1
-        }
-
-        // Every option box, "dox" and "nox" included.
-        function checkBoxes() {
-            return [_dox, _nox, _zustellungAussen, _abholungAussen, _zustellungSamstags, _abholungSamstags,
-                    _praemie, _ae, _envelope, _zeitfenster, _oversized, _heavyWeight, _handhabung, _palette]
-        }
-    }
 
     ListModel {
         id: _taxes
@@ -269,53 +126,17 @@ Item {
         }
 
         // the customer; its suggestions lie above the fields below
-        ColumnLayout {
+        OrderCustomerField {
+            id: _customer
+
             Layout.columnSpan: 2
             Layout.fillWidth: true
-            spacing: 2 * c_Scale
             z: 3
+            label: _form.customerLabel
+            labelColor: _form.labelColor
+            editable: _form.customerEditable
 
-            FormLabel {
-                Layout.fillWidth: true
-                text: _form.customerLabel
-                color: _form.labelColor
-            }
-
-            SuggestionsField {
-                id: _customerSuggestions
-
-                objectName: "customerField"
-                Layout.fillWidth: true
-                Layout.preferredHeight: 53 * c_Scale
-                visible: _form.customerEditable
-                delegate_name: "customer_fullname"
-
-                function makeRequest(text) {
-                    _form.customerSearch(text)
-                }
-
-                onItemclicked: {
-                    var row = searchListModel.get(index)
-                    _private.pickedName = keyText(row)
-                    _form.customerId = String(row.id)
-                }
-                // an order goes to the customer whose name the field shows, or to none
-                onControlTextChanged: {
-                    if (controlText !== _private.pickedName)
-                        _form.customerId = ""
-                }
-            }
-
-            TextField {
-                id: _customerReadOnly
-
-                objectName: "customerReadOnly"
-                Layout.fillWidth: true
-                visible: !_form.customerEditable
-                readOnly: true
-                // a long name shows its beginning
-                onTextChanged: if (!activeFocus) cursorPosition = 0
-            }
+            onSearch: _form.customerSearch(text)
         }
 
         FormTextField {
@@ -374,8 +195,6 @@ Item {
             label: qsTr("Sendungsart")
             labelColor: _form.labelColor
             model: _sendungsarten
-
-            onDisplayTextChanged: _form.preselectTax()
         }
 
         FormComboBox {
@@ -415,88 +234,33 @@ Item {
             labelColor: _form.labelColor
         }
 
-        FormCheckBox {
-            id: _dox
-            objectName: "dox"
-            Layout.preferredWidth: _grid.cellWidth
-            visible: _form.showDoxNox
-            text: qsTr("dox")
-            labelColor: _form.labelColor
-        }
+        // the option boxes, two to a row: the name each has (the order body's
+        // key it fills), its text, and whether an amount goes with it
+        Repeater {
+            id: _options
 
-        FormCheckBox {
-            id: _nox
-            objectName: "nox"
-            Layout.preferredWidth: _grid.cellWidth
-            visible: _form.showDoxNox
-            text: qsTr("nox")
-            labelColor: _form.labelColor
-        }
+            model: [
+                { name: "dox", text: qsTr("dox") },
+                { name: "nox", text: qsTr("nox") },
+                { name: "zustellung_im_aussengebiet", text: qsTr("Zustellung im Aussengebiet") },
+                { name: "abholung_im_aussengebiet", text: qsTr("Abholung im Aussengebiet") },
+                { name: "zustellung_samstags", text: qsTr("Zustellung Samstags ") },
+                { name: "abholung_samstags", text: qsTr("Abholung Samstags ") },
+                { name: "praemie_fuer_transportversicherung", text: qsTr("Prämie für Transportversicherung "),
+                  amount: true },
+                { name: "gebuehr_fuer_erstellung_einer_ae", text: qsTr("Gebühr für Erstellung einer AE ") },
+                { name: "gebuehr_fuer_kein_envelope", text: qsTr("Falsche Option ausgewählt, kein Envelope ") },
+                { name: "zeitfensterzustellung", text: qsTr("Zeitfensterzustellung "), amount: true }
+            ]
 
-        FormCheckBox {
-            id: _zustellungAussen
-            objectName: "zustellung_im_aussengebiet"
-            Layout.preferredWidth: _grid.cellWidth
-            text: qsTr("Zustellung im Aussengebiet")
-            labelColor: _form.labelColor
-        }
-
-        FormCheckBox {
-            id: _abholungAussen
-            objectName: "abholung_im_aussengebiet"
-            Layout.preferredWidth: _grid.cellWidth
-            text: qsTr("Abholung im Aussengebiet")
-            labelColor: _form.labelColor
-        }
-
-        FormCheckBox {
-            id: _zustellungSamstags
-            objectName: "zustellung_samstags"
-            Layout.preferredWidth: _grid.cellWidth
-            text: qsTr("Zustellung Samstags ")
-            labelColor: _form.labelColor
-        }
-
-        FormCheckBox {
-            id: _abholungSamstags
-            objectName: "abholung_samstags"
-            Layout.preferredWidth: _grid.cellWidth
-            text: qsTr("Abholung Samstags ")
-            labelColor: _form.labelColor
-        }
-
-        FormCheckBox {
-            id: _praemie
-            objectName: "praemie_fuer_transportversicherung"
-            Layout.preferredWidth: _grid.cellWidth
-            text: qsTr("Prämie für Transportversicherung ")
-            labelColor: _form.labelColor
-            hasAmount: true
-        }
-
-        FormCheckBox {
-            id: _ae
-            objectName: "gebuehr_fuer_erstellung_einer_ae"
-            Layout.preferredWidth: _grid.cellWidth
-            text: qsTr("Gebühr für Erstellung einer AE ")
-            labelColor: _form.labelColor
-        }
-
-        FormCheckBox {
-            id: _envelope
-            objectName: "gebuehr_fuer_kein_envelope"
-            Layout.preferredWidth: _grid.cellWidth
-            text: qsTr("Falsche Option ausgewählt, kein Envelope ")
-            labelColor: _form.labelColor
-        }
-
-        FormCheckBox {
-            id: _zeitfenster
-            objectName: "zeitfensterzustellung"
-            Layout.preferredWidth: _grid.cellWidth
-            text: qsTr("Zeitfensterzustellung ")
-            labelColor: _form.labelColor
-            hasAmount: true
+            FormCheckBox {
+                objectName: modelData.name
+                Layout.preferredWidth: _grid.cellWidth
+                visible: _form.showDoxNox || (modelData.name !== "dox" && modelData.name !== "nox")
+                text: modelData.text
+                labelColor: _form.labelColor
+                hasAmount: modelData.amount === true
+            }
         }
 
         GroupBox {
@@ -512,36 +276,22 @@ Item {
                 columns: 2
                 columnSpacing: 40 * c_Scale
 
-                FormCheckBox {
-                    id: _oversized
-                    objectName: "versand_oversized"
-                    Layout.fillWidth: true
-                    text: qsTr("Versand Oversized ")
-                    labelColor: _form.labelColor
-                }
+                Repeater {
+                    id: _surcharges
 
-                FormCheckBox {
-                    id: _heavyWeight
-                    objectName: "versand_heavy_weight"
-                    Layout.fillWidth: true
-                    text: qsTr("Versand Heavy Weight ")
-                    labelColor: _form.labelColor
-                }
+                    model: [
+                        { name: "versand_oversized", text: qsTr("Versand Oversized ") },
+                        { name: "versand_heavy_weight", text: qsTr("Versand Heavy Weight ") },
+                        { name: "gebuehr_fuer_zusaetzliche_handhabung", text: qsTr("Gebühr für zusätzliche Handhabung ") },
+                        { name: "versand_nicht_stapelbare_palette", text: qsTr("Versand nicht stapelbare Palette ") }
+                    ]
 
-                FormCheckBox {
-                    id: _handhabung
-                    objectName: "gebuehr_fuer_zusaetzliche_handhabung"
-                    Layout.fillWidth: true
-                    text: qsTr("Gebühr für zusätzliche Handhabung ")
-                    labelColor: _form.labelColor
-                }
-
-                FormCheckBox {
-                    id: _palette
-                    objectName: "versand_nicht_stapelbare_palette"
-                    Layout.fillWidth: true
-                    text: qsTr("Versand nicht stapelbare Palette ")
-                    labelColor: _form.labelColor
+                    FormCheckBox {
+                        objectName: modelData.name
+                        Layout.fillWidth: true
+                        text: modelData.text
+                        labelColor: _form.labelColor
+                    }
                 }
             }
         }
@@ -556,8 +306,7 @@ Item {
             isDefault: _form.saveIsDefault
             enabled: !_form.saving
             // Tab goes round the form, never on to pages out of sight
-            KeyNavigation.tab: _form.customerEditable ? _customerSuggestions.textfield : _belegnummer.field
-
+            KeyNavigation.tab: _form.customerEditable ? _customer.suggestions.textfield : _belegnummer.field
             onClicked: _form.saveClicked()
         }
     }

@@ -26,6 +26,8 @@ Popup {
     readonly property bool busy: _loading || _saving
     // the form, for tests
     readonly property alias form: _form
+    // what the form holds, as a customer record
+    readonly property alias controller: _controller
 
     // a message for the host's banner: [title, text, state]
     signal message(var settings)
@@ -38,7 +40,7 @@ Popup {
         _loading = false
         if (Request.isRecord(res)) {
             _currentCustomer = res
-            _form.fill(res)
+            _controller.fill(res)
             return
         }
         close()
@@ -58,7 +60,7 @@ Popup {
         if (_saving || !_currentCustomer)
             return
         _saving = true
-        var values = _form.collect()
+        var values = _controller.collect()
         var outstanding = values.commercialability ? 2 : 1
         var customer = null
         var commercial = { outcome: Request.STORED, reason: "" }
@@ -101,20 +103,15 @@ Popup {
 
     // PUT of the customer; done({outcome, reason}) as Request.storeOutcome tells it
     function updateCustomer(p_id, values, done) {
-        ServiceCustomer.update_customer(p_id, values.surname, values.lastname, values.address_street_no,
-                                        values.address_zipcode, values.address_town, values.address_country,
-                                        values.address_province, values.phone, values.fax, values.email,
-                                        values.info, values.commercialability, Dynamic.getToken(),
-                                        function (reply, status, reason) {
+        ServiceCustomer.update_customer_record(p_id, values, Dynamic.getToken(), function (reply, status, reason) {
             done({ outcome: Request.storeOutcome(reply, status), reason: reason })
         })
     }
 
     // PUT of the commercial record; done({outcome, reason}) as Request.storeOutcome tells it
     function updateCustomerCommercial(p_id, values, done) {
-        ServiceCustomer.update_customercommercial(p_id, values.company, values.vatid, values.fuel_surcharge,
-                                                  values.contact_person, Dynamic.getToken(),
-                                                  function (reply, status, reason) {
+        ServiceCustomer.update_customercommercial_record(p_id, values, Dynamic.getToken(),
+                                                         function (reply, status, reason) {
             done({ outcome: Request.storeOutcome(reply, status), reason: reason })
         })
     }
@@ -178,6 +175,12 @@ Popup {
             saveEnabled: !_popup.busy && _popup.currentCustomer !== null
             onSaveClicked: _popup.save()
             onCancelClicked: _popup.close()
+        }
+
+        CustomerFormController {
+            id: _controller
+
+            form: _form
         }
 
         BusySpinner {

@@ -9,10 +9,10 @@ import "../../controls"
 
 // The customer form: every input of a customer and, behind "Gewerblich", of
 // its commercial record, in a scrolling two-column grid with the buttons at
-// the end. It is layout only: the host fills it from a record, collects what
-// the user entered when "Speichern" is pressed, sends it, and clears it.
-// A value the user left alone goes back exactly as it came from the record,
-// so saving an untouched customer changes nothing.
+// the end. It is layout only: each input is named by the body key it fills,
+// and a CustomerFormController beside it fills the inputs from a record and
+// collects them again; the host sends what it collects when "Speichern" is
+// pressed.
 Flickable {
     id: _form
 
@@ -47,132 +47,32 @@ Flickable {
     // content height added while the business inputs are shown (unscaled)
     property real incDecValueCommercialStateChanged: 100
 
-    // "Speichern" was pressed
-    signal saveClicked()
-    // "Abbrechen" was pressed
-    signal cancelClicked()
-
-    // What the user entered, keyed as the customer and commercial bodies are:
-    // the customer's twelve values ("surname" ... "commercialability") and the
-    // commercial record's four ("company", "vatid", "fuel_surcharge",
-    // "contact_person"). Texts are sent as typed; a value the user did not
-    // change since fill() is the record's own, and so is the country while
-    // the user has not picked one.
-    function collect() {
-        var values = {}
-        for (var key in _texts)
-            values[key] = _untouched(key) ? _record[key] : _texts[key].text
-        var commercial = _record && _record.commercial ? _record.commercial : null
-        for (key in _businessTexts) {
-            var field = _businessTexts[key]
-            var stored = commercial ? commercial[key] : undefined
-            var keepStored = commercial && field.text === _filled[key]
-                    && (typeof stored === "string" || typeof stored === "number")
-            values[key] = keepStored ? stored : field.text
-        }
-        var storedCountry = _record ? _record.address_country : undefined
-        values.address_country = !_countryChosen && typeof storedCountry === "number"
-                ? storedCountry : _country.currentIndex
-        values.commercialability = _commercialability.checked
-        return values
-    }
-
-    // Back to a new form: every text empty, "Treibstoffzuschlag" "0.0",
-    // "Land" "Deutschland", "Gewerblich" unchecked.
-    function clear() {
-        _record = null
-        _filled = ({})
-        for (var key in _texts)
-            _texts[key].text = ""
-        for (key in _businessTexts)
-            _businessTexts[key].text = ""
-        _fuel_surcharge.text = defaultFuelSurcharge
-        _country.currentIndex = defaultCountry
-        _countryChosen = false
-        _commercialability.checked = false
-        contentY = 0
-    }
-
-    // Clears what was saved: every input that still holds the value of
-    // `values` (what collect() returned) goes back to a new form's; an input
-    // the user changed since keeps its text, as typing for the next customer.
-    function clearSaved(values) {
-        _record = null
-        _filled = ({})
-        for (var key in _texts) {
-            if (_texts[key].text === values[key])
-                _texts[key].text = ""
-        }
-        for (key in _businessTexts) {
-            if (_businessTexts[key].text === values[key])
-                _businessTexts[key].text = key === "fuel_surcharge" ? defaultFuelSurcharge : ""
-        }
-        if (_country.currentIndex === values.address_country) {
-            _country.currentIndex = defaultCountry
-            _countryChosen = false
-        }
-        if (_commercialability.checked === values.commercialability)
-            _commercialability.checked = false
-        contentY = 0
-    }
-
-    // Shows a customer record (with its embedded "commercial" record): empty
-    // values stay empty (the placeholder shows), a country id 0 or one the
-    // catalogue does not know selects no country, and an empty or zero fuel
-    // surcharge shows as the "0.0" placeholder.
-    function fill(record) {
-        _record = record
-        var filled = {}
-        for (var key in _texts) {
-            _texts[key].text = _textOf(record[key])
-            filled[key] = _texts[key].text // as shown: a long note is cut
-        }
-        var country = record.address_country
-        _country.currentIndex = typeof country === "number" && country > 0 && country < _countries.count
-                ? country : -1
-        _countryChosen = false
-        _commercialability.checked = record.commercialability === true
-        var commercial = _commercialability.checked && record.commercial ? record.commercial : {}
-        for (key in _businessTexts) {
-            var value = commercial[key]
-            if (key === "fuel_surcharge" && (value === "" || Number(value) === 0))
-                value = ""
-            _businessTexts[key].text = _textOf(value)
-            filled[key] = _businessTexts[key].text
-        }
-        _filled = filled
-        contentY = 0
-    }
-
-    // the record shown by fill(), or null for a new customer
-    property var _record: null
-    // the texts fill() left in the inputs, by key
-    property var _filled: ({})
-    // the height the grid needs, with a margin below the buttons
-    property real _gridBottom: 0
-    // whether the user picked a country since fill() or clear()
-    property bool _countryChosen: false
-    // the customer's text inputs by the key they become
-    readonly property var _texts: ({
+    // the customer's text inputs by the key of the customer body they fill
+    readonly property var texts: ({
         "surname": _surname, "lastname": _lastname, "address_street_no": _address_street_no,
         "address_zipcode": _address_zipcode, "address_town": _address_town,
         "address_province": _address_province, "phone": _phone, "fax": _fax, "email": _email,
         "info": _info
     })
-    // the commercial record's text inputs by the key they become
-    readonly property var _businessTexts: ({
-        "company": _company, "vatid": _vatid, "fuel_surcharge": _fuel_surcharge,
-        "contact_person": _contact_person
-    })
+    // "Land", over the country catalogue
+    readonly property alias country: _country
 
-    function _textOf(value) {
-        return value === undefined || value === null ? "" : String(value)
+    // "Speichern" was pressed
+    signal saveClicked()
+    // "Abbrechen" was pressed
+    signal cancelClicked()
+
+    // The business input that fills the commercial body's key `key`; null for none.
+    function businessText(key) {
+        for (var i = 0; i < _business.count; ++i) {
+            if (_business.itemAt(i).objectName === key)
+                return _business.itemAt(i)
+        }
+        return null
     }
 
-    // a customer text the record had as a string and the user left as fill() showed it
-    function _untouched(key) {
-        return _record !== null && typeof _record[key] === "string" && _texts[key].text === _filled[key]
-    }
+    // the height the grid needs, with a margin below the buttons
+    property real _gridBottom: 0
 
     clip: true
     contentWidth: width
@@ -273,14 +173,6 @@ Flickable {
             labelColor: _form.captionColor
             model: _countries
             currentIndex: _form.defaultCountry
-
-            Connections {
-                target: _country.box
-                // only a country the user picks replaces the stored one
-                function onActivated() {
-                    _form._countryChosen = true
-                }
-            }
         }
 
         FormTextField {
@@ -329,79 +221,44 @@ Flickable {
             }
         }
 
-        ColumnLayout {
+        // the backend keeps no longer note than infoMaxLength
+        FormTextArea {
+            id: _info
+            objectName: "info"
             Layout.fillWidth: true
             Layout.columnSpan: 2
             Layout.rowSpan: 2
-            spacing: 2 * c_Scale
+            label: qsTr("Infofeld")
+            labelColor: _form.captionColor
+            placeholderText: _form.emptyPlaceholder
+            maxLength: _form.infoMaxLength
+            nextItem: _commercialability.checked && _business.count > 0 ? _business.itemAt(0).field : _save
+        }
 
-            FormLabel {
-                Layout.fillWidth: true
-                text: qsTr("Infofeld")
-                color: _form.captionColor
+        // the inputs of a business customer's commercial record, each named by
+        // the commercial body's key it fills
+        Repeater {
+            id: _business
+
+            model: [
+                { name: "company", label: qsTr("Firma") },
+                { name: "contact_person", label: qsTr("Ansprechpartner") },
+                { name: "vatid", label: qsTr("UstIdNr") },
+                { name: "fuel_surcharge", label: qsTr("Treibstoffzuschlag") }
+            ]
+
+            FormTextField {
+                // what the input starts with, and shows while it is empty: "0.0" for the fuel surcharge
+                readonly property string initial: modelData.name === "fuel_surcharge" ? _form.defaultFuelSurcharge : ""
+
+                objectName: modelData.name
+                Layout.preferredWidth: _grid.cellWidth
+                visible: _commercialability.checked
+                label: modelData.label
+                labelColor: _form.businessCaptionColor
+                text: initial
+                field.placeholderText: initial !== "" ? initial : _form.emptyPlaceholder
             }
-
-            TextArea {
-                id: _info
-                objectName: "info"
-                Layout.fillWidth: true
-                Layout.minimumHeight: 2 * implicitHeight
-                wrapMode: TextEdit.WrapAtWordBoundaryOrAnywhere
-                selectByMouse: true
-                // Tab moves on to the next input, as in every other field, instead of typing a tab
-                KeyNavigation.priority: KeyNavigation.BeforeItem
-                KeyNavigation.tab: _commercialability.checked ? _company.field : _save
-                placeholderText: _form.emptyPlaceholder
-                // the backend keeps no longer note: typing or pasting beyond it is cut off
-                onTextChanged: {
-                    if (length > _form.infoMaxLength) {
-                        var position = cursorPosition
-                        text = text.substring(0, _form.infoMaxLength)
-                        cursorPosition = Math.min(position, _form.infoMaxLength)
-                    }
-                }
-            }
-        }
-
-        FormTextField {
-            id: _company
-            objectName: "company"
-            Layout.preferredWidth: _grid.cellWidth
-            visible: _commercialability.checked
-            label: qsTr("Firma")
-            labelColor: _form.businessCaptionColor
-            field.placeholderText: _form.emptyPlaceholder
-        }
-
-        FormTextField {
-            id: _contact_person
-            objectName: "contact_person"
-            Layout.preferredWidth: _grid.cellWidth
-            visible: _commercialability.checked
-            label: qsTr("Ansprechpartner")
-            labelColor: _form.businessCaptionColor
-            field.placeholderText: _form.emptyPlaceholder
-        }
-
-        FormTextField {
-            id: _vatid
-            objectName: "vatid"
-            Layout.preferredWidth: _grid.cellWidth
-            visible: _commercialability.checked
-            label: qsTr("UstIdNr")
-            labelColor: _form.businessCaptionColor
-            field.placeholderText: _form.emptyPlaceholder
-        }
-
-        FormTextField {
-            id: _fuel_surcharge
-            objectName: "fuel_surcharge"
-            Layout.preferredWidth: _grid.cellWidth
-            visible: _commercialability.checked
-            label: qsTr("Treibstoffzuschlag")
-            labelColor: _form.businessCaptionColor
-            text: _form.defaultFuelSurcharge
-            field.placeholderText: _form.defaultFuelSurcharge
         }
 
         RowLayout {

@@ -26,6 +26,8 @@ Item {
     readonly property bool saving: _saving
     // the form, for hosts and tests
     readonly property alias form: _form
+    // what the form holds, as a customer record
+    readonly property alias controller: _controller
     // the view's own banner (no object name: the window's banner is found by that name)
     readonly property alias banner: _banner
     // the question before sending a customer again whose last create got no answer
@@ -45,7 +47,7 @@ Item {
     function _send() {
         _saving = true
         _unanswered = false
-        var values = _form.collect()
+        var values = _controller.collect()
         if (values.commercialability)
             saveCustomerCommercial(values)
         else
@@ -80,20 +82,14 @@ Item {
             }
         }
         if (kept)
-            ServiceCustomer.update_customercommercial(kept.id, values.company, values.vatid, values.fuel_surcharge,
-                                                      values.contact_person, token, done)
+            ServiceCustomer.update_customercommercial_record(kept.id, values, token, done)
         else
-            ServiceCustomer.add_customer_commercial(values.company, values.vatid, values.fuel_surcharge,
-                                                    values.contact_person, token, done)
+            ServiceCustomer.add_customer_commercial_record(values, token, done)
     }
 
     // Creates the customer; `commercialId` undefined for a private customer.
     function saveCustomer(values, commercialId) {
-        ServiceCustomer.add_customer(values.surname, values.lastname, values.address_street_no,
-                                     values.address_zipcode, values.address_town, values.address_country,
-                                     values.address_province, values.phone, values.fax, values.email, values.info,
-                                     values.commercialability, commercialId, Dynamic.getToken(),
-                                     function (reply, status, reason) {
+        ServiceCustomer.add_customer_record(values, commercialId, Dynamic.getToken(), function (reply, status, reason) {
             var outcome = Request.storeOutcome(reply, status)
             if (outcome === Request.REFUSED) {
                 _fail(Request.withReason(qsTr("Kunde konnte nicht gespeichert werden"), reason), status)
@@ -107,7 +103,7 @@ Item {
             }
             // a 2xx: stored, whether or not its reply could be read
             _commercial = null
-            _form.clearSaved(values)
+            _controller.clearSaved(values)
             _saving = false
             if (outcome === Request.STORED && _hasId(reply))
                 _show([qsTr("Erfolgreich"), qsTr("Kunde wurde erfolgreich gespeichert"), NotificationState.SUCCESS])
@@ -120,7 +116,7 @@ Item {
     // the form back to a new customer; a kept commercial record is forgotten
     function clear_fields() {
         _commercial = null
-        _form.clear()
+        _controller.clear()
     }
 
     property bool _saving: false
@@ -177,6 +173,12 @@ Item {
         anchors.fill: parent
         saveEnabled: !_view.saving
         onSaveClicked: _view.save()
+    }
+
+    CustomerFormController {
+        id: _controller
+
+        form: _form
     }
 
     BusySpinner {
