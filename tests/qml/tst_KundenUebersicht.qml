@@ -59,15 +59,11 @@ ShellTestCase {
                   "address_province": "", "phone": "+43 1 1", "fax": "", "email": "", "info": "Nur vormittags" }
         for (var key in changes)
             v[key] = changes[key]
+        v.commercialability = !!commercial
         var commercialId
         if (commercial)
-            commercialId = reply(ServiceCustomer.add_customer_commercial,
-                                 [commercial.company, commercial.vatid, commercial.fuel_surcharge,
-                                  commercial.contact_person, token]).id
-        var created = reply(ServiceCustomer.add_customer,
-                            [v.surname, v.lastname, v.address_street_no, v.address_zipcode, v.address_town,
-                             v.address_country, v.address_province, v.phone, v.fax, v.email, v.info,
-                             !!commercial, commercialId, token])
+            commercialId = reply(ServiceCustomer.add_customer_commercial_record, [commercial, token]).id
+        var created = reply(ServiceCustomer.add_customer_record, [v, commercialId, token])
         verify(created.id > 0, JSON.stringify(created))
         return created
     }

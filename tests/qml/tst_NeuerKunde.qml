@@ -131,7 +131,8 @@ ShellTestCase {
     // once the customer exists, keeping what was typed meanwhile.
     function test_valuesOfThePressAndOneSave() {
         type(business("Gedrueckt"))
-        var commercial = reply(ServiceCustomer.add_customer_commercial, ["Hafen GmbH", "DE999", "0.0", "Herr Kai", token])
+        var stored = { company: "Hafen GmbH", vatid: "DE999", fuel_surcharge: "0.0", contact_person: "Herr Kai" }
+        var commercial = reply(ServiceCustomer.add_customer_commercial_record, [stored, token])
         cannedServer.answer("/customer_commercial", 201, JSON.stringify(commercial), true)
         testServer.clearRecords()
         var before = cannedServer.requestedPaths().length
