@@ -12,7 +12,8 @@ import "../../../static/colors.js" as Colors
 // the order body it fills, and an OrderFormController beside it fills the
 // fields from an order record and collects them again. The host places the
 // form (and scrolls it) and sends the order when `saveClicked` comes.
-// - New order: `customerEditable` true; the host answers `customerSearch(text)`.
+// - New order: `customerEditable` true; the host answers `customerSearch(text)`
+//   with the search reply, through the controller's offerCustomers().
 // - Change of an order: `customerEditable` false, `customerLabel`
 //   "Kundenname", a `title`.
 Item {
@@ -80,18 +81,6 @@ Item {
 
     ListModel {
         id: _taxes
-    }
-
-    Sendungsart {
-        id: _sendungsarten
-    }
-
-    Versandpartner {
-        id: _versandpartnerListe
-    }
-
-    Richtungen {
-        id: _richtungen
     }
 
     GridLayout {
@@ -185,7 +174,7 @@ Item {
             Layout.preferredWidth: _grid.cellWidth
             label: qsTr("Versandpartner")
             labelColor: _form.labelColor
-            model: _versandpartnerListe
+            model: Versandpartner {}
         }
 
         FormComboBox {
@@ -194,7 +183,7 @@ Item {
             Layout.preferredWidth: _grid.cellWidth
             label: qsTr("Sendungsart")
             labelColor: _form.labelColor
-            model: _sendungsarten
+            model: Sendungsart {}
         }
 
         FormComboBox {
@@ -203,7 +192,7 @@ Item {
             Layout.preferredWidth: _grid.cellWidth
             label: qsTr("Richtung")
             labelColor: _form.labelColor
-            model: _richtungen
+            model: Richtungen {}
         }
 
         FormComboBox {
