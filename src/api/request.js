@@ -187,13 +187,17 @@ function bodyOf(keys, record) {
     return body
 }
 
-// The record a function that takes a body's values by position was given:
-// `args[first + i]` under `keys[i]`.
-function recordOf(keys, args, first) {
+// Calls `fn`, which takes a body as one record, for a function that takes the
+// body's values by position and was called with `args`: the arguments before
+// `first` as they are, the values from `first` on as one record under `keys`,
+// then the arguments after them.
+function callWithRecord(fn, keys, args, first) {
     var record = {}
     for (var i = 0; i < keys.length; ++i)
         record[keys[i]] = args[first + i]
-    return record
+    var before = Array.prototype.slice.call(args, 0, first)
+    var after = Array.prototype.slice.call(args, first + keys.length)
+    return fn.apply(null, before.concat([record], after))
 }
 
 // ---- sending

@@ -48,9 +48,7 @@ function add_assignment_record(p_order, p_customer_id, p_Token, cb) {
 // add_assignment(the order's values in the order of ORDER_KEYS, p_customer_id, p_Token, cb):
 // add_assignment_record with the values by position.
 function add_assignment() {
-    var next = ORDER_KEYS.length
-    add_assignment_record(Request.recordOf(ORDER_KEYS, arguments, 0), arguments[next], arguments[next + 1],
-                          arguments[next + 2])
+    Request.callWithRecord(add_assignment_record, ORDER_KEYS, arguments, 0)
 }
 
 // Changes the order `p_id` to the record `p_order` (its customer stays); the reply for 200, else -1.
@@ -60,9 +58,8 @@ function update_assignment_record(p_id, p_order, p_Token, cb) {
 
 // update_assignment(p_id, the order's values in the order of ORDER_KEYS, p_Token, cb):
 // update_assignment_record with the values by position.
-function update_assignment(p_id) {
-    var next = 1 + ORDER_KEYS.length
-    update_assignment_record(p_id, Request.recordOf(ORDER_KEYS, arguments, 1), arguments[next], arguments[next + 1])
+function update_assignment() {
+    Request.callWithRecord(update_assignment_record, ORDER_KEYS, arguments, 1)
 }
 
 // Deletes an order: 0 when done, -1 otherwise.

@@ -39,9 +39,7 @@ function add_customer_record(p_customer, p_commercial_id, p_Token, cb) {
 // add_customer(the customer's values in the order of CUSTOMER_KEYS, p_commercial_id, p_Token, cb):
 // add_customer_record with the values by position.
 function add_customer() {
-    var next = CUSTOMER_KEYS.length
-    add_customer_record(Request.recordOf(CUSTOMER_KEYS, arguments, 0), arguments[next], arguments[next + 1],
-                        arguments[next + 2])
+    Request.callWithRecord(add_customer_record, CUSTOMER_KEYS, arguments, 0)
 }
 
 // Changes the customer `p_id` to the record `p_customer` (the link to its
@@ -52,9 +50,8 @@ function update_customer_record(p_id, p_customer, p_Token, cb) {
 
 // update_customer(p_id, the customer's values in the order of CUSTOMER_KEYS, p_Token, cb):
 // update_customer_record with the values by position.
-function update_customer(p_id) {
-    var next = 1 + CUSTOMER_KEYS.length
-    update_customer_record(p_id, Request.recordOf(CUSTOMER_KEYS, arguments, 1), arguments[next], arguments[next + 1])
+function update_customer() {
+    Request.callWithRecord(update_customer_record, CUSTOMER_KEYS, arguments, 1)
 }
 
 // Deletes a customer: 0 when done, -1 otherwise.
@@ -72,9 +69,7 @@ function add_customer_commercial_record(p_commercial, p_Token, cb) {
 // add_customer_commercial(p_company, p_vatid, p_fuel_surcharge, p_contact_person, p_Token, cb):
 // add_customer_commercial_record with the values by position.
 function add_customer_commercial() {
-    var next = COMMERCIAL_KEYS.length
-    add_customer_commercial_record(Request.recordOf(COMMERCIAL_KEYS, arguments, 0), arguments[next],
-                                   arguments[next + 1])
+    Request.callWithRecord(add_customer_commercial_record, COMMERCIAL_KEYS, arguments, 0)
 }
 
 // One commercial record.
@@ -90,10 +85,8 @@ function update_customercommercial_record(p_id, p_commercial, p_Token, cb) {
 
 // update_customercommercial(p_id, p_company, p_vatid, p_fuel_surcharge, p_contact_person, p_Token, cb):
 // update_customercommercial_record with the values by position.
-function update_customercommercial(p_id) {
-    var next = 1 + COMMERCIAL_KEYS.length
-    update_customercommercial_record(p_id, Request.recordOf(COMMERCIAL_KEYS, arguments, 1), arguments[next],
-                                     arguments[next + 1])
+function update_customercommercial() {
+    Request.callWithRecord(update_customercommercial_record, COMMERCIAL_KEYS, arguments, 1)
 }
 
 // Customers whose first name matches.

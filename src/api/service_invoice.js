@@ -29,9 +29,7 @@ function add_invoice_record(p_invoice, p_customer_id, p_Token, cb) {
 // add_invoice(the invoice's values in the order of ServiceAssignment.ORDER_KEYS, p_customer_id, p_Token, cb):
 // add_invoice_record with the values by position.
 function add_invoice() {
-    var keys = ServiceAssignment.ORDER_KEYS
-    var next = keys.length
-    add_invoice_record(Request.recordOf(keys, arguments, 0), arguments[next], arguments[next + 1], arguments[next + 2])
+    Request.callWithRecord(add_invoice_record, ServiceAssignment.ORDER_KEYS, arguments, 0)
 }
 
 // Changes the invoice `p_id` to the record `p_invoice` (its customer stays); the reply for 200, else -1.
@@ -41,10 +39,8 @@ function update_invoice_record(p_id, p_invoice, p_Token, cb) {
 
 // update_invoice(p_id, the invoice's values in the order of ServiceAssignment.ORDER_KEYS, p_Token, cb):
 // update_invoice_record with the values by position.
-function update_invoice(p_id) {
-    var keys = ServiceAssignment.ORDER_KEYS
-    var next = 1 + keys.length
-    update_invoice_record(p_id, Request.recordOf(keys, arguments, 1), arguments[next], arguments[next + 1])
+function update_invoice() {
+    Request.callWithRecord(update_invoice_record, ServiceAssignment.ORDER_KEYS, arguments, 1)
 }
 
 // Deletes an invoice: 0 when done, -1 otherwise.
