@@ -75,6 +75,7 @@ ShellTestCase {
     // `changes` names in place of its own: keys of the order body, and
     // "customer_id" (customer 1 when it names none). Returns the created record.
     function addOrder(changes) {
+        changes = changes || {}
         var order = OrderRecords.changed(OrderRecords.order("Auftrag", taxes[0].id), changes)
         var customerId = changes.customer_id === undefined ? "1" : String(changes.customer_id)
         var created = reply(ServiceAssignment.add_assignment_record, [order, customerId, token])
