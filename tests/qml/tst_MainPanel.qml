@@ -207,7 +207,8 @@ TestCase {
             wait(300) // slid in
             // the window's content: the banner stands in its overlay layer
             saveGrab(banner().parent.parent, "keyring-warning.png")
-            banner().run = false
+            banner().run = false // it would cover the sign-out icon
+            tryCompare(banner(), "show", false, 2000)
             tryCompare(loginPanel(), "visible", false, 2000)
             tryCompare(snarea().profilArea.busyIndicator, "running", false, 5000)
             mouseClick(findChild(snarea(), "signoutIcon"))
