@@ -29,6 +29,17 @@ function session() {
     return sessions.length > 0 ? sessions[sessions.length - 1] : null
 }
 
+// The registered session that handed out `token` (its current one, or one that
+// ended by the backend's word and has been renewed since), or null: a request
+// sent with a token of no session here is not one the sessions answer for.
+function sessionOf(token) {
+    for (var i = sessions.length - 1; i >= 0; --i) {
+        if (typeof sessions[i].owns === "function" && sessions[i].owns(token))
+            return sessions[i]
+    }
+    return null
+}
+
 // Returns the session's token: that of its last successful login, "" before
 // one. Logging out keeps it.
 function getToken() {

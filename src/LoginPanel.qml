@@ -14,6 +14,9 @@ import "./controls"
 // itself: it asks its host with loginButtonClicked, and follows the session
 // (busy while the button's login is outstanding, folded away while logged in).
 // States: "open" (full size) and "close" (folded away, then invisible).
+// When the backend has ended the session it opens as the renewal: over the
+// working surface, which shows through, with the line why, the user name of
+// the session fixed, the password to type again, and "Abmelden" to give up.
 Rectangle {
     id: _loginPanel
 
@@ -38,6 +41,10 @@ Rectangle {
     readonly property alias loginButton: _login
     // "", "user_need" or "pass_need": the field whose icon is marked red
     readonly property alias fieldMark: _fields.state
+    // true while it asks to renew the session the backend has ended
+    readonly property bool renewing: session !== null && session.expired === true
+    // the button "Abmelden" of the renewal
+    readonly property alias giveUpButton: _giveUp
 
     // the user asked to log in
     signal loginButtonClicked(string username, string password)
@@ -94,12 +101,44 @@ Rectangle {
         }
     }
 
+    // The renewal is given up: the session logs out.
+    function giveUpRenewal() {
+        if (renewing)
+            session.endRenewal()
+    }
+
+    // opened when the session is out, folded while it is in force
+    function _follow() {
+        state = session.loggedIn && !session.expired ? "close" : "open"
+    }
+
+    // The renewal starts: the session's user, the password typed again (or
+    // recalled from the keyring where the user keeps it there).
+    function _startRenewal() {
+        var user = session.userName
+        _user.text = user
+        _password.text = ""
+        _passwordTyped = false
+        _fields.state = ""
+        _memory.recall(user, _remember.checked, function (password) {
+            if (!_passwordTyped && renewing)
+                _password.text = password
+        })
+        _password.forceActiveFocus()
+    }
+
     // whether the login under way was asked for with the button, which shows the indicator
     property bool _indicateBusy: false
     // {user, password} to remember once the button's login succeeds; null: nothing
     property var _pendingPassword: null
     // the user has typed into the password field: a late answer of the keyring leaves it alone
     property bool _passwordTyped: false
+
+    function _rememberPending() {
+        if (_pendingPassword)
+            _memory.remember(_pendingPassword.user, _pendingPassword.password)
+        _pendingPassword = null
+    }
 
     // a stored flag: true, or "1" as the settings store gives it back
     function _isTicked(value) {
@@ -109,7 +148,8 @@ Rectangle {
     height: 0
     opacity: 0
     clip: true
-    color: Colors.c_darker_purple
+    // the renewal lets the working surface show through
+    color: renewing ? "transparent" : Colors.c_darker_purple
 
     Material.theme: Material.Dark
     Material.accent: Material.DeepPurple
@@ -117,12 +157,18 @@ Rectangle {
     Connections {
         target: _loginPanel.session
         function onLoggedInChanged() {
-            _loginPanel.state = _loginPanel.session.loggedIn ? "close" : "open"
+            _loginPanel._follow()
+        }
+        function onExpiredChanged() {
+            _loginPanel._follow()
+            if (_loginPanel.session.expired)
+                _loginPanel._startRenewal()
         }
         function onSucceeded() {
-            if (_loginPanel._pendingPassword)
-                _memory.remember(_loginPanel._pendingPassword.user, _loginPanel._pendingPassword.password)
-            _loginPanel._pendingPassword = null
+            _loginPanel._rememberPending()
+        }
+        function onRenewed() {
+            _loginPanel._rememberPending()
         }
         function onFailed() {
             _loginPanel._pendingPassword = null
@@ -184,6 +230,41 @@ Rectangle {
         anchors.fill: parent
     }
 
+    // the surface below, dimmed, and a card under the form
+    Rectangle {
+        anchors.fill: parent
+        visible: _loginPanel.renewing
+        color: Colors.c_darker_purple
+        opacity: 0.6
+    }
+    Rectangle {
+        anchors.fill: _fields
+        anchors.margins: -40 * c_Scale
+        anchors.topMargin: -60 * c_Scale - _expiredLine.height
+        anchors.bottomMargin: -50 * c_Scale - _giveUp.height
+        visible: _loginPanel.renewing
+        radius: 6 * c_Scale
+        color: Colors.c_darker_purple
+    }
+
+    Text {
+        id: _expiredLine
+
+        objectName: "expiredLine"
+        anchors.bottom: _fields.top
+        anchors.bottomMargin: 30 * c_Scale
+        anchors.horizontalCenter: _fields.horizontalCenter
+        width: _fields.width
+        visible: _loginPanel.renewing
+        horizontalAlignment: Text.AlignHCenter
+        wrapMode: Text.WordWrap
+        text: qsTr("Sitzung abgelaufen – bitte erneut anmelden")
+        color: Colors.c_grayish_white
+        font.family: CustomFonts.names.nunitoSans
+        font.bold: true
+        font.pixelSize: 20 * c_Scale
+    }
+
     Column {
         id: _fields
 
@@ -208,6 +289,8 @@ Rectangle {
                 width: parent.width - _userIcon.width - parent.spacing
                 placeholderText: qsTr("Username")
                 selectByMouse: true
+                // a renewal is for the session's own user
+                readOnly: _loginPanel.renewing
                 onAccepted: _loginPanel.submitFrom(_user)
             }
         }
@@ -273,6 +356,23 @@ Rectangle {
             font.family: CustomFonts.names.montserrat
             onClicked: _loginPanel.login()
         }
+
+        Keys.onEscapePressed: _loginPanel.giveUpRenewal()
+    }
+
+    Button {
+        id: _giveUp
+
+        objectName: "giveUpButton"
+        anchors.top: _fields.bottom
+        anchors.topMargin: 20 * c_Scale
+        anchors.horizontalCenter: _fields.horizontalCenter
+        width: _fields.width
+        visible: _loginPanel.renewing
+        flat: true
+        text: qsTr("Abmelden")
+        font.family: CustomFonts.names.montserrat
+        onClicked: _loginPanel.giveUpRenewal()
     }
 
     BusySpinner {

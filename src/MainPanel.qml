@@ -10,7 +10,9 @@ import "./controls" as Controls
 // The root of the user interface: the login panel until a login succeeds, then
 // the working surface until the user signs out, and the banner above both.
 // The session owns the login state; both panels follow it. Views keep their
-// contents across logout and login.
+// contents across logout and login. When the backend ends the session the
+// login panel opens over the working surface, above its popups too, and the
+// keyboard goes back where it was once the session is renewed.
 // The first frame shows the login panel alone. Right after it the remaining
 // typefaces are registered and the working surface (navigation, top bar,
 // container and every view) is built in the background, a slice per frame,
@@ -79,6 +81,50 @@ Item {
         id: _notifier
     }
 
+    // Above every popup of the surface while the session is renewed: a modal
+    // layer of its own, which the login panel moves into and out of again.
+    Popup {
+        id: _renewalLayer
+
+        objectName: "renewalLayer"
+        parent: _mainPanel
+        x: 0
+        y: 0
+        width: _mainPanel.width
+        height: _mainPanel.height
+        z: 10
+        padding: 0
+        modal: true
+        dim: false
+        focus: true
+        closePolicy: Popup.NoAutoClose
+        background: null
+        enter: null
+        exit: null
+
+        // the item that had the keyboard when the session ended
+        property Item _focusBefore: null
+    }
+
+    Connections {
+        target: _session
+        function onExpiredChanged() {
+            var window = _mainPanel.Window.window
+            if (_session.expired) {
+                _renewalLayer._focusBefore = window ? window.activeFocusItem : null
+                _loginPanel.parent = _renewalLayer.contentItem
+                _renewalLayer.open()
+                _loginPanel.passwordField.forceActiveFocus()
+                return
+            }
+            _renewalLayer.close()
+            _loginPanel.parent = _mainPanel
+            if (_session.loggedIn && _renewalLayer._focusBefore)
+                _renewalLayer._focusBefore.forceActiveFocus()
+            _renewalLayer._focusBefore = null
+        }
+    }
+
     Session {
         id: _session
 
@@ -108,7 +154,7 @@ Item {
     Shortcut {
         sequence: "Ctrl+F"
         context: Qt.ApplicationShortcut
-        enabled: _mainPanel.surface !== null && _mainPanel.surface.visible
+        enabled: _mainPanel.surface !== null && _mainPanel.surface.visible && !_session.expired
         onActivated: _mainPanel.surface.activateSearchBar()
     }
 

@@ -1,4 +1,5 @@
 .pragma library
+.import "../../dynamic/variables.js" as Dynamic
 
 // The one place where the service libraries talk to the backend: it opens the
 // request, sets the headers, sends, reads the reply by the rule the calling
@@ -205,8 +206,10 @@ function callWithRecord(fn, keys, args, first) {
 // The engine's request object turns a finished 409 or 410 into a failed
 // connection (status 0, no body), although both arrived whole: the backend
 // refused, it did not vanish. Their status and text are still readable while
-// the reply comes in, so they are kept from then.
-var HIDDEN_STATUSES = [409, 410]
+// the reply comes in, so they are kept from then. A 401 is kept the same way
+// should the engine ever hide it: mistaken for a lost connection, an ended
+// session would never be renewed.
+var HIDDEN_STATUSES = [401, 409, 410]
 
 // What an unfinished request shows of its reply so far; `before` when nothing yet.
 function earlyReply(xhr, responseType, before) {
@@ -225,18 +228,85 @@ function finishedReply(xhr, early) {
     return xhr
 }
 
+// The bearer token a request carries, or null for one without (the login).
+function bearerOf(request) {
+    for (var i = 0; i < request.headers.length; ++i) {
+        var header = request.headers[i]
+        if (header[0] === "Authorization" && String(header[1]).indexOf("Bearer ") === 0)
+            return String(header[1]).substring(7)
+    }
+    return null
+}
+
+// `request` as it was, with the bearer token `token` in place of its own.
+function withToken(request, token) {
+    var copy = {}
+    for (var key in request)
+        copy[key] = request[key]
+    copy.headers = request.headers.map(function (header) {
+        return header[0] === "Authorization" && String(header[1]).indexOf("Bearer ") === 0
+                ? [header[0], "Bearer " + token] : header
+    })
+    return copy
+}
+
+// What a request that waited for a renewed session gets when the user logs out
+// instead: the refusal it would have met with its ended token.
+var SESSION_ENDED = { status: 401, responseText: "", response: null, ended: true }
+
+// Hands cb what `rule` reads from `reply`, as send() describes.
+function deliver(request, reply, cb) {
+    if (!cb)
+        return
+    var value
+    try {
+        value = request.rule(reply)
+    } catch (error) {
+        // a request that was never sent has no reply to complain about
+        if (!reply.ended)
+            console.warn("Reply of " + request.verb + " " + request.url + " (status " + reply.status
+                         + ") could not be read: " + error)
+        value = request.failure !== undefined ? request.failure : FAILED
+    }
+    // a binary reply has no text to read a reason from
+    cb(value, reply.status, request.responseType ? "" : reasonOf(reply))
+}
+
+// Leaves `request` with its session when the session has ended (a 401 says
+// the backend did nothing with it): true when the session takes it and sends
+// it again with the token of the next login, or fails it if the user logs out
+// instead. A request of no session here (the login, a token of another) is
+// answered as it is.
+function waitForRenewal(request, token, cb, reply) {
+    var session = token === null ? null : Dynamic.sessionOf(token)
+    if (!session)
+        return false
+    return session.waitForRenewal(token, function (renewed) {
+        send(withToken(request, renewed), cb)
+    }, function () {
+        deliver(request, reply, cb)
+    })
+}
+
 // Sends one request and calls cb(value, status, reason) once, when it is done, if cb is given;
 // `status` is the HTTP status (0 when no server was reached), for callers that must tell apart
 // failures that share one value; `reason` is what the backend gave as the reason of an error
 // reply, as reasonOf() reads it ("" when it gave none).
 // `request`: {verb, url, headers: [[name, value], ...], body (object, optional),
 // rule, failure (optional, default FAILED), responseType (optional)}.
+// A request of a session that the backend has ended (401) waits for the
+// login that renews it and is then sent once more with the new token, as is
+// one started while the session waits; the caller sees only the final answer.
 function send(request, cb) {
+    var token = bearerOf(request)
+    var owner = token === null ? null : Dynamic.sessionOf(token)
+    if (owner && owner.expired && waitForRenewal(request, token, cb, SESSION_ENDED))
+        return
     var xhr = new XMLHttpRequest()
     var answered = false
     var early = { status: 0, responseText: "" }
     xhr.onreadystatechange = function () {
-        if (!cb || answered)
+        if (answered)
             return
         if (xhr.readyState !== XMLHttpRequest.DONE) {
             early = earlyReply(xhr, request.responseType, early)
@@ -244,16 +314,9 @@ function send(request, cb) {
         }
         answered = true
         var reply = finishedReply(xhr, early)
-        var value
-        try {
-            value = request.rule(reply)
-        } catch (error) {
-            console.warn("Reply of " + request.verb + " " + request.url + " (status " + reply.status
-                         + ") could not be read: " + error)
-            value = request.failure !== undefined ? request.failure : FAILED
-        }
-        // a binary reply has no text to read a reason from
-        cb(value, reply.status, request.responseType ? "" : reasonOf(reply))
+        if (reply.status === 401 && waitForRenewal(request, token, cb, reply))
+            return
+        deliver(request, reply, cb)
     }
     xhr.open(request.verb, request.url)
     if (request.responseType)
