@@ -66,6 +66,9 @@ ServiceTestCase {
             } },
             { tag: "a 401 from in between", spoil: function () {
                 cannedServer.answer("/me", 401, '{"error": "token expired"}')
+            } },
+            { tag: "a 401 without a body", spoil: function () {
+                cannedServer.answer("/me", 401, "")
             } }
         ]
     }
