@@ -113,7 +113,8 @@ Rectangle {
     }
 
     // The renewal starts: the session's user, the password typed again (or
-    // recalled from the keyring where the user keeps it there).
+    // recalled from the keyring where the user keeps it there). The host
+    // moves the keyboard here once it has noted where it was.
     function _startRenewal() {
         var user = session.userName
         _user.text = user
@@ -124,7 +125,6 @@ Rectangle {
             if (!_passwordTyped && renewing)
                 _password.text = password
         })
-        _password.forceActiveFocus()
     }
 
     // whether the login under way was asked for with the button, which shows the indicator

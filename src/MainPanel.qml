@@ -104,6 +104,13 @@ Item {
 
         // the item that had the keyboard when the session ended
         property Item _focusBefore: null
+
+        // the closed layer hands the keyboard on: back where it was, once renewed
+        onClosed: {
+            if (_session.loggedIn && _focusBefore)
+                _focusBefore.forceActiveFocus()
+            _focusBefore = null
+        }
     }
 
     Connections {
@@ -117,11 +124,8 @@ Item {
                 _loginPanel.passwordField.forceActiveFocus()
                 return
             }
-            _renewalLayer.close()
             _loginPanel.parent = _mainPanel
-            if (_session.loggedIn && _renewalLayer._focusBefore)
-                _renewalLayer._focusBefore.forceActiveFocus()
-            _renewalLayer._focusBefore = null
+            _renewalLayer.close()
         }
     }
 

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import QtQuick.Window 2.15
 import QtTest 1.15
 
 import "../../src"
@@ -158,11 +159,17 @@ ShellTestCase {
         logIn()
         cannedServer.answer(data.path, 401, '{"error": "the session token is not valid"}')
         var view = data.start(prepared)
+        // the refusal is still on its way
+        var focused = _case.Window.window.activeFocusItem
+        verify(focused !== null)
         expectRenewal()
         if (data.after)
             data.after(view)
         testServer.clearRecords()
         typePasswordAndReturn()
+        // (the booking and the list move the keyboard on by themselves as they go)
+        if (data.tag === "save")
+            verify(_case.Window.window.activeFocusItem === focused, "the keyboard is back where it was")
         data.done(view, prepared)
         wait(300)
         verify(!panel.session.expired)
