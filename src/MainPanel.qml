@@ -124,9 +124,21 @@ Item {
                 _loginPanel.passwordField.forceActiveFocus()
                 return
             }
-            _loginPanel.parent = _mainPanel
-            _renewalLayer.close()
+            // given up: the plain login stays above what the surface left open
+            if (_session.loggedIn)
+                _mainPanel._leaveRenewalLayer()
         }
+        function onLoggedInChanged() {
+            if (_session.loggedIn)
+                _mainPanel._leaveRenewalLayer()
+        }
+    }
+
+    function _leaveRenewalLayer() {
+        if (!_renewalLayer.opened)
+            return
+        _loginPanel.parent = _mainPanel
+        _renewalLayer.close()
     }
 
     Session {

@@ -92,8 +92,9 @@ QtObject {
             return
         var waiting = _waiting
         _waiting = []
-        _expired = false
+        // logged out first: what follows `expired` sees a session given up, not renewed
         _loggedIn = false
+        _expired = false
         _endedTokens = []
         for (var i = 0; i < waiting.length; ++i)
             waiting[i].giveUp()

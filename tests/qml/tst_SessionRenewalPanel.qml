@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import QtQuick.Controls 2.15
 import QtQuick.Window 2.15
 import QtTest 1.15
 
@@ -22,6 +23,11 @@ ShellTestCase {
     }
 
     property var panel: null
+
+    Component {
+        id: _popupComponent
+        Popup { modal: true; width: 300; height: 200 }
+    }
 
     // a token of the test's own, for preparing data beside the panel's session
     function initTestCase() {
@@ -182,11 +188,16 @@ ShellTestCase {
         logIn()
         cannedServer.answer("/assignment", 401, '{"error": "the session token is not valid"}')
         var view = startSave()
+        // a modal popup of a view is open when the session ends
+        var popup = createTemporaryObject(_popupComponent, view)
+        popup.open()
         expectRenewal()
+        // the panel takes the clicks above it, and the popup stays
         mouseClick(loginPanel().giveUpButton)
         tryCompare(view, "saving", false, 5000)
         compare(findChild(view, "banner").settings[0], "Nicht Erfolgreich")
         compare(field(view.form, "belegnummer").text, "B-401", "the form keeps the order")
+        verify(popup.opened)
         verify(!panel.session.loggedIn)
         tryCompare(panel.surface, "visible", false, 5000)
         verify(!loginPanel().renewing)
@@ -196,6 +207,8 @@ ShellTestCase {
         loginPanel().passwordField.text = "vendrix-demo"
         mouseClick(loginPanel().loginButton)
         tryCompare(loginPanel(), "visible", false, 5000)
+        verify(popup.opened, "what the surface had open is there again")
+        popup.close()
         panel.stopApi()
         tryCompare(loginPanel(), "opacity", 1, 5000)
         verify(!findChild(loginPanel(), "expiredLine").visible)
