@@ -212,11 +212,14 @@ ShellTestCase {
         })
     }
 
-    // a session whose token the backend no longer takes (it was revoked behind the client's back)
+    // a session whose token the backend no longer takes (it was revoked behind the client's back),
+    // and the user gives up renewing it
     function test_zzRejectedTokenIsReported() {
         compare(reply(ServiceAuthentication.revoke_token, [session.token]), 200)
         try {
             picker.open()
+            tryVerify(function () { return session.expired }, 10000, "the session has ended")
+            session.endRenewal()
             tryCompare(_failedSpy, "count", 1, 10000)
             compare(picker.customers.count, 1)
         } finally {
