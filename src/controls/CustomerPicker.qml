@@ -12,7 +12,11 @@ import "../api/service_customer.js" as ServiceCustomer
 // their rows appended a page at a time, always in page order; a row keeps only
 // its text and the customer's id. Typing into the filter field narrows the list
 // (case-insensitive, umlauts included, as the backend's search) while it fills;
-// the placeholder stays the first row. Return confirms, as "OK" does (the
+// the placeholder stays the first row. While pages are still coming, a typed
+// filter also asks the backend's full-name search, so that a customer whose
+// page has not arrived yet shows at once: its hits join the rows (never twice),
+// and once every page is in, the list is the filtered pages alone, in page
+// order. Return confirms, as "OK" does (the
 // highlighted button), unless "Abbrechen" has the keyboard focus; in the filter
 // field it first takes the only customer left. Escape closes without a choice.
 Popup {
@@ -33,6 +37,8 @@ Popup {
     readonly property int loadedCount: _rowCount
     // how many page requests may be outstanding at once
     property int pagesInFlight: 4
+    // how long (ms) the filter must rest before the backend is asked while pages are still coming
+    property int searchDelay: 80
 
     // the user confirmed this customer ({ id, name }) with "OK"
     signal customerChosen(var customer)
@@ -52,6 +58,10 @@ Popup {
         _nextToRequest = 1
         _endPage = -1
         _outstanding = 0
+        _arrivedIds = ({})
+        ++_searchSerial
+        _searchTimer.stop()
+        _dropFound()
         _customers.clear()
         _customers.append({ "name": placeholderText, "id": -1 })
         _combo.currentIndex = 0
@@ -88,6 +98,14 @@ Popup {
     // the first page past the end (-1: not known yet)
     property int _endPage: -1
     property int _outstanding: 0
+    // ids of the customers in _rows
+    property var _arrivedIds: ({})
+    // ids of the rows shown after the placeholder
+    property var _shownIds: ({})
+    // how many shown rows came from the full-name search, ahead of their page
+    property int _foundShown: 0
+    // counts filter changes and openings: a search reply for an older one is stale
+    property int _searchSerial: 0
 
     // Sends page requests until `pagesInFlight` are outstanding or the end is known.
     function _requestMore(serial) {
@@ -125,7 +143,7 @@ Popup {
             }
             _appendArrived()
             if (_endPage > 0 && _nextToAppend >= _endPage)
-                _loading = false
+                _finishLoading()
             else
                 _requestMore(serial)
         })
@@ -137,31 +155,94 @@ Popup {
             var rows = _arrived[_nextToAppend]
             delete _arrived[_nextToAppend]
             ++_nextToAppend
+            for (var i = 0; i < rows.length; ++i)
+                _arrivedIds[rows[i].id] = true
             Array.prototype.push.apply(_rows, rows)
             _rowCount = _rows.length
             _appendShown(rows)
         }
     }
 
-    // Shows the rows that pass the filter, after the placeholder.
+    // Every page is in: rows the search showed ahead of their page go back to
+    // page order (the chosen row stays chosen).
+    function _finishLoading() {
+        _loading = false
+        ++_searchSerial
+        _searchTimer.stop()
+        if (_foundShown > 0)
+            _showFiltered(false)
+    }
+
+    // The filter changed: shows the arrived rows that pass it, and asks the
+    // backend for the rest while pages are still coming.
     function _applyFilter() {
+        ++_searchSerial
+        _searchTimer.stop()
+        _showFiltered(true)
+        if (_loading && foldCase(_filter.text) !== "")
+            _searchTimer.restart()
+    }
+
+    // Shows the arrived rows that pass the filter, after the placeholder; the
+    // placeholder is chosen again with `reset`, else the chosen customer stays.
+    function _showFiltered(reset) {
+        var chosenId = !reset && _combo.currentIndex > 0 ? _customers.get(_combo.currentIndex).id : -1
         _combo.currentIndex = 0
+        _dropFound()
         if (_customers.count > 1)
             _customers.remove(1, _customers.count - 1)
         _appendShown(_rows)
-        _combo.currentIndex = 0
+        var chosen = 0
+        if (chosenId >= 0) {
+            for (var i = 1; i < _customers.count && chosen === 0; ++i) {
+                if (_customers.get(i).id === chosenId)
+                    chosen = i
+            }
+        }
+        _combo.currentIndex = chosen
     }
 
-    // Appends those of `rows` that pass the filter, in one model insertion.
+    function _dropFound() {
+        _shownIds = ({})
+        _foundShown = 0
+    }
+
+    // Appends those of `rows` that pass the filter and are not shown yet, in
+    // one model insertion.
     function _appendShown(rows) {
         var needle = foldCase(_filter.text)
         var shown = []
         for (var i = 0; i < rows.length; ++i) {
-            if (needle === "" || rows[i].key.indexOf(needle) >= 0)
-                shown.push({ "name": rows[i].name, "id": rows[i].id })
+            var id = rows[i].id
+            if ((needle === "" || rows[i].key.indexOf(needle) >= 0) && !_shownIds[id]) {
+                _shownIds[id] = true
+                shown.push({ "name": rows[i].name, "id": id })
+            }
         }
         if (shown.length > 0)
             _customers.append(shown)
+        return shown.length
+    }
+
+    // Asks the full-name search for the filter; only the reply to the newest
+    // filter of this opening counts, and only while pages are still coming.
+    function _search() {
+        var serial = _searchSerial
+        var text = _filter.text
+        ServiceCustomer.get_search_customer_fullname(text, session ? session.token : "", function (reply) {
+            if (serial !== _searchSerial || !_loading || !Request.isList(reply))
+                return
+            var needle = foldCase(text)
+            var rows = []
+            for (var i = 0; i < reply.length; ++i) {
+                var id = reply[i].id
+                if (_arrivedIds[id])
+                    continue // its page shows it (or will, filtered as it is)
+                var name = reply[i].surname + " " + reply[i].lastname
+                rows.push({ "name": name, "id": id, "key": foldCase(name) })
+            }
+            _foundShown += _appendShown(rows)
+        })
     }
 
     width: 600 * c_Scale
@@ -188,6 +269,12 @@ Popup {
 
     ListModel {
         id: _customers
+    }
+
+    Timer {
+        id: _searchTimer
+        interval: _picker.searchDelay
+        onTriggered: _picker._search()
     }
 
     contentItem: FocusScope {
