@@ -25,6 +25,7 @@ ShellTestCase {
     property var picker: null
 
     function init() {
+        cannedServer.clearAnswers()
         picker = createTemporaryObject(_pickerComponent, _case)
         _chosenSpy.clear()
         _failedSpy.clear()
@@ -116,6 +117,91 @@ ShellTestCase {
             keyClick(Qt.Key_Return)
             compare(picker.currentIndex, 1)
         }
+    }
+
+    // the shown rows' ids, without the placeholder
+    function shownIds() {
+        var ids = []
+        for (var r = 1; r < picker.customers.count; ++r)
+            ids.push(picker.customers.get(r).id)
+        return ids
+    }
+
+    // While pages are held back, a typed name is found through the full-name
+    // search; its row is never listed twice, a reply to an older filter is
+    // dropped, and the filled list is the filtered pages alone, in page order,
+    // each page asked for once.
+    function test_typedNameFoundBeforeItsPage_data() {
+        return [
+            { tag: "not arrived yet", pagesFirst: 0, typed: "last" },
+            { tag: "arrived and found alike", pagesFirst: 1, typed: "first" },
+            { tag: "older reply dropped", pagesFirst: 0, typed: "last", staleBefore: "first" }
+        ]
+    }
+
+    function test_typedNameFoundBeforeItsPage(data) {
+        var customers = allCustomers()
+        var pages = []
+        for (var p = 0; p * 10 < customers.length; ++p)
+            pages.push(customers.slice(p * 10, p * 10 + 10))
+        verify(pages.length >= 2 && pages.length < picker.pagesInFlight, "the demo data fills a few pages")
+        var nameOf = function (c) { return c.surname + " " + c.lastname }
+        var wanted = data.typed === "last" ? customers[customers.length - 1] : customers[0]
+        var other = customers[0]
+        // every page request of the opening is answered here, held back but the first `pagesFirst`
+        for (p = 0; p < pages.length; ++p)
+            cannedServer.answer("/customer", 200, JSON.stringify(pages[p]), p >= data.pagesFirst)
+        cannedServer.answer("/customer", 400, "{}", true)
+        if (data.staleBefore)
+            cannedServer.answer("/customer/search", 200, JSON.stringify([other]), true)
+        var pageRequests = function () {
+            return cannedServer.requestedPaths().filter(function (path) { return path === "/customer" }).length
+        }
+        var pageRequestsBefore = pageRequests()
+        testServer.clearRecords()
+        picker.open()
+        tryCompare(picker, "opened", true)
+        if (data.pagesFirst > 0)
+            tryCompare(picker, "loadedCount", data.pagesFirst * 10)
+        if (data.staleBefore) {
+            picker.filterText = nameOf(other)
+            tryVerify(function () { return cannedServer.requestedPaths().indexOf("/customer/search") >= 0 })
+        }
+        picker.filterText = nameOf(wanted)
+        // from here on, every row listed must pass the filter, and no customer is listed twice
+        var listed = []
+        var twice = []
+        var watch = function (parent, first, last) {
+            for (var i = first; i <= last; ++i)
+                listed.push(picker.customers.get(i).name)
+            var ids = shownIds()
+            twice = twice.concat(ids.filter(function (id, at) { return ids.indexOf(id) !== at }))
+        }
+        picker.customers.rowsInserted.connect(watch)
+        tryVerify(function () { return shownIds().indexOf(wanted.id) >= 0 }, 5000, "found while filling")
+        // the search is answered while the pages are still held
+        tryVerify(function () { return testServer.records().some(function (r) { return r.path === "/customer/search" }) })
+        wait(200)
+        verify(picker.busy)
+        compare(shownIds().filter(function (id) { return id === wanted.id }).length, 1, "listed once")
+        cannedServer.release()
+        tryCompare(picker, "busy", false, 10000)
+        picker.customers.rowsInserted.disconnect(watch)
+        compare(listed.filter(function (name) { return fold(name).indexOf(fold(nameOf(wanted))) < 0 }), [])
+        compare(twice, [], "listed twice")
+        var expected = customers.filter(function (c) { return fold(nameOf(c)).indexOf(fold(nameOf(wanted))) >= 0 })
+        compare(shownIds(), expected.map(function (c) { return c.id }))
+        // every page once, from the first, and no more than were under way
+        // past the end; one search, for the name typed last
+        var requests = testServer.records()
+        var later = requests.filter(function (r) { return r.path === "/customer" })
+        verify(later.length < picker.pagesInFlight, "requests past the end: " + later.length)
+        for (var l = 0; l < later.length; ++l)
+            compare(later[l].query, "page=" + (pages.length + 2 + l))
+        var searches = requests.filter(function (r) { return r.path === "/customer/search" })
+        compare(searches.length, 1)
+        compare(JSON.parse(searches[0].body).fullname, nameOf(wanted))
+        compare(pageRequests() - pageRequestsBefore, pages.length + 1)
     }
 
     function test_reopeningLoadsAfresh() {
