@@ -35,8 +35,11 @@ Popup {
     property alias filterText: _filter.text
     // how many customers have arrived, filtered or not
     readonly property int loadedCount: _rowCount
-    // how many page requests may be outstanding at once
-    property int pagesInFlight: 4
+    // how many page requests may be outstanding at once: an opening starts
+    // with four and allows one more for every page that arrived, so a short
+    // list is not asked far past its end while a long one fills without
+    // waiting on each reply in turn
+    property int pagesInFlight: 16
     // how long (ms) the filter must rest before the backend is asked while pages are still coming
     property int searchDelay: 80
 
@@ -109,7 +112,8 @@ Popup {
 
     // Sends page requests until `pagesInFlight` are outstanding or the end is known.
     function _requestMore(serial) {
-        while (_loading && _outstanding < Math.max(1, pagesInFlight)
+        var limit = Math.max(1, Math.min(pagesInFlight, 4 + _nextToAppend - 1))
+        while (_loading && _outstanding < limit
                && (_endPage < 0 || _nextToRequest < _endPage))
             _loadPage(_nextToRequest++, serial)
     }
