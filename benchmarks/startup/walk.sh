@@ -23,8 +23,13 @@ while [ $# -gt 0 ]; do
         *) break ;;
     esac
 done
-build=${1:-$root/build}
+build=$(cd "${1:-$root/build}" && pwd)
 client=${client:-$build/native/vendrix}
+# the client runs in a directory of its own
+case $client in
+    /*) ;;
+    *) client=$(pwd)/$client ;;
+esac
 server=$build/server/vendrix-server
 for exe in "$client" "$server"; do
     if [ ! -x "$exe" ]; then
