@@ -135,7 +135,8 @@ ShellTestCase {
         return [
             { tag: "not arrived yet", pagesFirst: 0, typed: "last" },
             { tag: "arrived and found alike", pagesFirst: 1, typed: "first" },
-            { tag: "older reply dropped", pagesFirst: 0, typed: "last", staleBefore: "first" }
+            { tag: "older reply dropped", pagesFirst: 0, typed: "last", staleBefore: "first" },
+            { tag: "chosen before its page stays chosen", pagesFirst: 0, typed: "last", choose: true }
         ]
     }
 
@@ -180,8 +181,12 @@ ShellTestCase {
         wait(200)
         verify(picker.busy)
         compare(shownIds().filter(function (id) { return id === wanted.id }).length, 1, "listed once")
+        if (data.choose)
+            picker.currentIndex = shownIds().indexOf(wanted.id) + 1
         cannedServer.release()
         tryCompare(picker, "busy", false, 10000)
+        if (data.choose)
+            compare(picker.customers.get(picker.currentIndex).id, wanted.id, "still chosen")
         picker.customers.rowsInserted.disconnect(watch)
         compare(listed.filter(function (name) { return fold(name).indexOf(fold(nameOf(wanted))) < 0 }), [])
         compare(twice, [], "listed twice")
