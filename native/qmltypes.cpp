@@ -2,6 +2,7 @@
 
 #include "articlegroupcsv.h"
 #include "calculator.h"
+#include "draftstore.h"
 #include "filedownload.h"
 #include "fontfaces.h"
 #include "generatepdf.h"
@@ -30,6 +31,9 @@ void registerAll()
     // where invoices and delivery notes are written; the engine owns the instance
     qmlRegisterSingletonType<PrivateFiles>(
         "PrivateFiles", 1, 0, "PrivateFiles", [](QQmlEngine *, QJSEngine *) -> QObject * { return new PrivateFiles; });
+    // what was typed into forms not yet saved; the engine owns the instance
+    qmlRegisterSingletonType<DraftStore>(
+        "DraftStore", 1, 0, "DraftStore", [](QQmlEngine *, QJSEngine *) -> QObject * { return new DraftStore; });
     qmlRegisterType<ArticleGroupCsv>("ArticleGroupCsv", 1, 0, "ArticleGroupCsv");
     // the embedded typefaces, registered in stages while the window starts
     qmlRegisterSingletonType<FontFaces>(

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 
 import "../../static"
@@ -11,7 +12,8 @@ import "../../static/NotificationState.js" as NotificationState
 Item {
     id: _banner
 
-    // [title, text, state]; title, text and state follow it at once
+    // [title, text, state] or [title, text, state, action]; they follow it at
+    // once; `action` is the text of a button on the bar
     property var settings: ["", "", -1]
     // true starts the display time and opens the banner; false stops it and closes it
     property bool run: false
@@ -24,6 +26,8 @@ Item {
 
     // the display time a message started now would get
     readonly property int displayTime: delay === -1 ? 5000 : delay
+    // the text of the current message's button; "" for none
+    readonly property string actionText: settings && settings.length > 3 ? settings[3] : ""
     // the state of the current settings (a NotificationState value)
     readonly property int barState: settings && settings.length > 2 ? settings[2] : -1
     // colour of the bar for the current state; transparent for an unknown state
@@ -49,12 +53,16 @@ Item {
         }
     }
 
+    // the button of the current message was pressed; the banner closes
+    signal actionTriggered()
+
     visible: show
 
     onRunChanged: {
         if (run) {
             if (!_timer.running) {
-                _timer.interval = displayTime
+                // a message with a button stays long enough to reach it
+                _timer.interval = actionText !== "" ? Math.max(displayTime, 15000) : displayTime
                 _timer.start()
             }
         } else {
@@ -130,7 +138,7 @@ Item {
 
             anchors.left: parent.left
             anchors.leftMargin: 50 * c_Scale
-            anchors.right: _icon.left
+            anchors.right: _action.visible ? _action.left : _icon.left
             anchors.rightMargin: 20 * c_Scale
             anchors.verticalCenter: parent.verticalCenter
 
@@ -157,6 +165,26 @@ Item {
                 font.pixelSize: 17 * c_Scale
                 color: _banner.textColor
                 text: _banner.settings ? _banner.settings[1] : ""
+            }
+        }
+
+        Button {
+            id: _action
+
+            objectName: "action"
+            anchors.right: _icon.left
+            anchors.rightMargin: 20 * c_Scale
+            anchors.verticalCenter: parent.verticalCenter
+            visible: _banner.actionText !== ""
+            text: _banner.actionText
+            flat: true
+            font.family: CustomFonts.names.nunitoSans
+            font.bold: true
+            font.pixelSize: 17 * c_Scale
+            Material.foreground: _banner.textColor
+            onClicked: {
+                _banner.run = false
+                _banner.actionTriggered()
             }
         }
 

@@ -9,6 +9,7 @@
 #include "testserver.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -48,6 +49,9 @@ class Setup : public QObject
 public Q_SLOTS:
     void applicationAvailable()
     {
+        // the application's data directory (drafts) lies in the temporary
+        // directory too, never in the home of whoever runs the tests
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_storage.filePath(QStringLiteral("data"))));
         Startup::setApplicationIdentity();
         Startup::registerFontResources();
         // documents under test are drawn without the root panel that registers

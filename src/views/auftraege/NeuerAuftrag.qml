@@ -16,7 +16,8 @@ import "../../../dynamic/variables.js" as Dynamic
 // backend stored (also when its reply could not be read) empties the form for
 // the next one; a refused save keeps everything typed and says why. When no
 // answer came, nobody knows whether it was stored: the form stays, and the
-// next "Speichern" first asks whether the user has looked.
+// next "Speichern" first asks whether the user has looked. What is typed is
+// kept as a draft until the order is stored (see Draft).
 Rectangle {
     id: _view
 
@@ -30,6 +31,8 @@ Rectangle {
     readonly property alias controller: _controller
     // the question before sending an order again whose last save got no answer
     readonly property alias resendQuestion: _resendQuestion
+    // what is typed, kept until the order is stored
+    readonly property alias draft: _draft
 
     // reload the tax rows and the stored company (the container sends it when the page is chosen and after a login)
     signal refresh()
@@ -94,6 +97,7 @@ Rectangle {
                 }
                 // a 2xx: stored, whether or not its reply could be read
                 _controller.clear()
+                _draft.remove()
                 _flick.contentY = 0
                 if (outcome === Request.STORED && Request.isRecord(reply))
                     show([qsTr("Erfolgreich"), qsTr("Auftrag wurde erfolgreich gespeichert"), NotificationState.SUCCESS])
@@ -108,7 +112,7 @@ Rectangle {
             ServiceAssignment.get_taxes(Dynamic.getToken(), function (reply) {
                 loadingTaxes = false
                 if (Request.isList(reply))
-                    _controller.setTaxes(reply)
+                    _draft.hostChange(function () { _controller.setTaxes(reply) })
                 else
                     warnTaxesMissing()
             })
@@ -169,6 +173,21 @@ Rectangle {
         id: _controller
 
         form: _form
+    }
+
+    Draft {
+        id: _draft
+
+        owner: Dynamic.session() ? Dynamic.session().userName : ""
+        name: "new-order"
+        banner: _banner
+        capture: function () { return _controller.draftFields() }
+        apply: function (fields) { _controller.applyDraft(fields) }
+        reset: function () {
+            _controller.clear()
+            _controller.preselectTax()
+            _flick.contentY = 0
+        }
     }
 
     BusySpinner {

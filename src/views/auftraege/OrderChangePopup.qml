@@ -11,7 +11,9 @@ import "../../controls"
 // the tax rows, then the order; "Speichern" (or Return) sends the changed
 // order. A change the backend refuses keeps the popup open with what was
 // typed and the backend's reason; so does a change that got no answer, which
-// may be sent again without harm.
+// may be sent again without harm. A change typed and not yet stored is kept
+// as a draft of that order; closing the popup keeps it, and the next opening
+// of the same order offers it again.
 ViewPopup {
     id: _change
 
@@ -23,6 +25,8 @@ ViewPopup {
     readonly property alias form: _form
     // what the form holds, as an order record
     readonly property alias controller: _controller
+    // the change typed, kept until it is stored
+    readonly property alias draft: _draft
 
     // the change was saved (`readable`: its reply could be read); the popup has closed
     signal saved(bool readable)
@@ -49,7 +53,7 @@ ViewPopup {
                 _closeWith(qsTr("Auftrag konnte nicht geladen werden"))
                 return
             }
-            _controller.setTaxes(taxes)
+            _draft.hostChange(function () { _controller.setTaxes(taxes) })
             ++_pending
             ServiceAssignment.get_assignment(idof, Dynamic.getToken(), function (record, status, reason) {
                 --_pending
@@ -60,8 +64,9 @@ ViewPopup {
                     _closeWith(Request.withReason(qsTr("Auftrag konnte nicht geladen werden"), reason))
                     return
                 }
-                currentAssignment = record
+                // filled first: the draft takes the filled form as untouched
                 _controller.fill(record)
+                currentAssignment = record
             })
         })
     }
@@ -71,6 +76,7 @@ ViewPopup {
         if (!currentAssignment || _saving)
             return
         var request = _serial
+        var draft = _draft.watched
         _saving = true
         ++_pending
         ServiceAssignment.update_assignment_record(currentAssignment.id, _controller.collect(), Dynamic.getToken(),
@@ -80,6 +86,7 @@ ViewPopup {
             var shown = request === _serial
             var outcome = Request.storeOutcome(reply, status)
             if (outcome === Request.STORED || outcome === Request.STORED_UNREAD) {
+                _draft.remove(draft)
                 if (shown)
                     close()
                 saved(outcome === Request.STORED)
@@ -142,5 +149,17 @@ ViewPopup {
         id: _controller
 
         form: _form
+    }
+
+    Draft {
+        id: _draft
+
+        active: _change.opened && _change.currentAssignment !== null
+        owner: active && Dynamic.session() ? Dynamic.session().userName : ""
+        name: active ? "order-" + _change.currentAssignment.id : ""
+        banner: _change.banner
+        capture: function () { return _controller.draftFields() }
+        apply: function (fields) { _controller.applyDraft(fields) }
+        reset: function () { _controller.fill(_change.currentAssignment) }
     }
 }

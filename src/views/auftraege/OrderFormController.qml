@@ -41,6 +41,7 @@ QtObject {
     // Empties every field and box, puts every drop-down on its first row and
     // forgets the picked customer.
     function clear() {
+        _wantedTaxId = null
         _pickedName = ""
         customerId = ""
         form.showCustomerName("")
@@ -90,11 +91,52 @@ QtObject {
         form.taxField.currentIndex = _taxIndexOfText(record.taxes ? record.taxes.tax : undefined)
     }
 
+    // What the user typed, for a draft: the order as collect() gives it,
+    // the amounts also while their box is unchecked, and the customer's name and id.
+    function draftFields() {
+        var fields = collect()
+        for (var key in _amounts)
+            fields[key] = _box(key).amount
+        fields.customer_name = form.customerName
+        fields.customer_id = customerId
+        return fields
+    }
+
+    // Fills the form from what draftFields() returned. A tax row that is not
+    // loaded yet is chosen once setTaxes() brings it.
+    function applyDraft(fields) {
+        _pickedName = _text(fields.customer_name)
+        form.showCustomerName(_pickedName)
+        customerId = _text(fields.customer_id)
+        if (form.customerField)
+            form.customerField.searchfield.visible = false
+        var keys = ServiceAssignment.ORDER_KEYS
+        for (var i = 0; i < keys.length; ++i) {
+            var key = keys[i]
+            if (!(key in fields))
+                continue
+            var catalogue = form.catalogues[key]
+            switch (_kindOf(key)) {
+            case "text": form.texts[key].text = _text(fields[key]); break
+            case "catalogue": catalogue.currentIndex = _position(fields[key], catalogue.box.count); break
+            case "amount": _box(key).amount = _text(fields[key]); break
+            case "option": _box(key).checked = fields[key] === true; break
+            }
+        }
+        // after the shipment type, which preselects a row
+        var wanted = fields.prozentsatz_id === undefined ? null : fields.prozentsatz_id
+        var index = _taxIndexOfId(wanted)
+        if (index >= 0 || form.taxModel.count > 0)
+            form.taxField.currentIndex = index
+        _wantedTaxId = index < 0 && form.taxModel.count === 0 ? wanted : null
+    }
+
     // Replaces the percentage types with the tax rows `rows` ("id", "tax"), in
     // their order. The chosen row stays chosen when it is among them; otherwise
     // the choice follows the shipment type (see preselectTax).
     function setTaxes(rows) {
-        var previous = _chosenTaxId()
+        var previous = _wantedTaxId !== null ? _wantedTaxId : _chosenTaxId()
+        _wantedTaxId = null
         var taxes = form.taxModel
         taxes.clear()
         for (var i = 0; i < rows.length; ++i)
@@ -139,6 +181,8 @@ QtObject {
             field.searchfield.visible = false
     }
 
+    // the tax row a draft chose before the rows were loaded, or null
+    property var _wantedTaxId: null
     // the customer name the picked id belongs to
     property string _pickedName: ""
     // the amounts by key, each with the option box it stands beside
@@ -177,6 +221,15 @@ QtObject {
     function _chosenTaxId() {
         var index = form.taxField.currentIndex
         return index >= 0 && index < form.taxModel.count ? form.taxModel.get(index).id : null
+    }
+
+    // The position of the tax row with the id `id`, or -1.
+    function _taxIndexOfId(id) {
+        for (var i = 0; id !== null && i < form.taxModel.count; ++i) {
+            if (form.taxModel.get(i).id === id)
+                return i
+        }
+        return -1
     }
 
     // The position of the tax row with the text `tax`, or -1.

@@ -14,7 +14,9 @@ import "../../controls"
 // customer) on "Speichern". It closes only when everything was stored, on
 // "Abbrechen" or Escape; what went wrong stays in front of the user with
 // the input kept. Return saves, Escape closes as "Abbrechen" does. Its
-// messages go to the host's banner.
+// messages go to the host's banner. A change typed and not yet stored is kept
+// as a draft of that customer; "Abbrechen" and Escape keep it, and the next
+// opening of the same customer offers it on the popup's own banner.
 Popup {
     id: _popup
 
@@ -28,6 +30,8 @@ Popup {
     readonly property alias form: _form
     // what the form holds, as a customer record
     readonly property alias controller: _controller
+    // the change typed, kept until it is stored
+    readonly property alias draft: _draft
 
     // a message for the host's banner: [title, text, state]
     signal message(var settings)
@@ -39,8 +43,9 @@ Popup {
     function getCurrentCustomerForChange(res, status) {
         _loading = false
         if (Request.isRecord(res)) {
-            _currentCustomer = res
+            // filled first: the draft takes the filled form as untouched
             _controller.fill(res)
+            _currentCustomer = res
             return
         }
         close()
@@ -60,6 +65,7 @@ Popup {
         if (_saving || !_currentCustomer)
             return
         _saving = true
+        var draft = _draft.watched
         var values = _controller.collect()
         var outstanding = values.commercialability ? 2 : 1
         var customer = null
@@ -82,6 +88,7 @@ Popup {
                                                        + "ist unklar. Erneutes Speichern schadet nicht."),
                          NotificationState.WARNING])
             } else {
+                _draft.remove(draft)
                 close()
                 saved()
                 message([qsTr("Erfolgreich"), outcomes.indexOf(Request.STORED_UNREAD) >= 0
@@ -189,5 +196,25 @@ Popup {
             running: _popup.busy
             Material.accent: "#ffffff"
         }
+
+        // offers a restored draft over the form
+        NotificationBanner {
+            id: _banner
+
+            objectName: "banner"
+            anchors.fill: parent
+        }
+    }
+
+    Draft {
+        id: _draft
+
+        active: _popup.opened && _popup.currentCustomer !== null
+        owner: active && Dynamic.session() ? Dynamic.session().userName : ""
+        name: active ? "customer-" + _popup.currentCustomer.id : ""
+        banner: _banner
+        capture: function () { return _controller.draftFields() }
+        apply: function (fields) { _controller.applyDraft(fields) }
+        reset: function () { _controller.fill(_popup.currentCustomer) }
     }
 }

@@ -114,6 +114,40 @@ QtObject {
         form.contentY = 0
     }
 
+    // What the user typed, for a draft: every input's text by its key, the
+    // country's position and "Gewerblich".
+    function draftFields() {
+        var fields = { "address_country": form.country.currentIndex, "commercialability": form.commercial }
+        for (var key in form.texts)
+            fields[key] = form.texts[key].text
+        var keys = ServiceCustomer.COMMERCIAL_KEYS
+        for (var i = 0; i < keys.length; ++i)
+            fields[keys[i]] = form.businessText(keys[i]).text
+        return fields
+    }
+
+    // Fills the form from what draftFields() returned; a country other than
+    // the one shown counts as picked.
+    function applyDraft(fields) {
+        for (var key in form.texts) {
+            if (key in fields)
+                form.texts[key].text = _textOf(fields[key])
+        }
+        var keys = ServiceCustomer.COMMERCIAL_KEYS
+        for (var i = 0; i < keys.length; ++i) {
+            if (keys[i] in fields)
+                form.businessText(keys[i]).text = _textOf(fields[keys[i]])
+        }
+        var country = fields.address_country
+        if (typeof country === "number" && country >= -1 && country < form.country.box.count
+                && country !== form.country.currentIndex) {
+            form.country.currentIndex = country
+            _countryChosen = true
+        }
+        if (form.commercialEditable)
+            form.commercial = fields.commercialability === true
+    }
+
     // the record shown by fill(), or null for a new customer
     property var _record: null
     // the texts fill() left in the inputs, by key

@@ -16,7 +16,8 @@ import "../../controls"
 // customer (also when its reply could not be read; what was typed meanwhile
 // stays), and a refused attempt keeps it for another try and says why. When
 // the customer's create got no answer, nobody knows whether it was stored:
-// the next "Speichern" first asks whether the user has looked.
+// the next "Speichern" first asks whether the user has looked. What is typed
+// is kept as a draft until the customer is stored (see Draft).
 Item {
     id: _view
 
@@ -32,6 +33,8 @@ Item {
     readonly property alias banner: _banner
     // the question before sending a customer again whose last create got no answer
     readonly property alias resendQuestion: _resendQuestion
+    // what is typed, kept until the customer is stored
+    readonly property alias draft: _draft
 
     // takes the form's values and creates the customer (nothing while a save is outstanding)
     function save() {
@@ -104,6 +107,7 @@ Item {
             // a 2xx: stored, whether or not its reply could be read
             _commercial = null
             _controller.clearSaved(values)
+            _draft.remove()
             _saving = false
             if (outcome === Request.STORED && _hasId(reply))
                 _show([qsTr("Erfolgreich"), qsTr("Kunde wurde erfolgreich gespeichert"), NotificationState.SUCCESS])
@@ -179,6 +183,17 @@ Item {
         id: _controller
 
         form: _form
+    }
+
+    Draft {
+        id: _draft
+
+        owner: Dynamic.session() ? Dynamic.session().userName : ""
+        name: "new-customer"
+        banner: _banner
+        capture: function () { return _controller.draftFields() }
+        apply: function (fields) { _controller.applyDraft(fields) }
+        reset: function () { _view.clear_fields() }
     }
 
     BusySpinner {

@@ -17,7 +17,8 @@ import "../../controls"
 // Artikelgruppe erfassen: announces an article line of a customer. The
 // category is the one whose name is the typed text; it is created on the way
 // when there is none of that name. A group the import would refuse (no name, a
-// quantity below 1) is refused here too, for the same reasons.
+// quantity below 1) is refused here too, for the same reasons. What is typed
+// is kept as a draft until the group is stored (see Draft).
 Rectangle {
     id: _view
 
@@ -31,6 +32,8 @@ Rectangle {
     readonly property alias confirmation: _confirmation
     // the view's own message bar
     readonly property alias banner: _banner
+    // what is typed, kept until the group is stored
+    readonly property alias draft: _draft
 
     // "Speichern": checks the group by the import's rule, finds or creates the
     // category, then creates the group. `p_quantity` is a number or the text typed.
@@ -75,6 +78,7 @@ Rectangle {
             }
             _saving = false
             clear_fields(true)
+            _draft.remove()
             _confirmation.open()
         })
     }
@@ -120,6 +124,33 @@ Rectangle {
             field.searchListModel.append(ArticleGroups.listRow(reply[i]))
         if (reply.length === 1 && keyOf(reply[0]) === field.controlText)
             field.searchfield.visible = false
+    }
+
+    // What the user typed, for a draft: the texts by field name, the chosen
+    // customer's id and the quantity as typed.
+    function _draftFields() {
+        return {
+            "customer": _customer.controlText, "customer_id": _customerid, "articleno": _articleno.text,
+            "articlename": _articlename.text, "typ": _typ.text, "farbe": _farbe.text, "size": _size.text,
+            "lager": _lager.text, "category": _category.controlText, "quantity": _menge.contentItem.text
+        }
+    }
+
+    function _applyDraft(fields) {
+        var text = function (value) { return value === undefined || value === null ? "" : String(value) }
+        _customer.controlText = text(fields.customer)
+        _customer.searchfield.visible = false
+        _customerid = text(fields.customer_id)
+        _category.controlText = text(fields.category)
+        _category.searchfield.visible = false
+        _articleno.text = text(fields.articleno)
+        _articlename.text = text(fields.articlename)
+        _typ.text = text(fields.typ)
+        _farbe.text = text(fields.farbe)
+        _size.text = text(fields.size)
+        _lager.text = text(fields.lager)
+        var quantity = parseInt(text(fields.quantity), 10)
+        _menge.value = isNaN(quantity) ? 0 : quantity
     }
 
     property bool _saving: false
@@ -267,6 +298,17 @@ Rectangle {
                 onClicked: _view._save()
             }
         }
+    }
+
+    Draft {
+        id: _draft
+
+        owner: Dynamic.session() ? Dynamic.session().userName : ""
+        name: "new-article-group"
+        banner: _banner
+        capture: _view._draftFields
+        apply: _view._applyDraft
+        reset: function () { _view.clear_fields(true) }
     }
 
     BusySpinner {
