@@ -20,6 +20,7 @@ TIMEOUT = 60
 
 # Places in the window (1224 x 765 on a 1440 x 900 screen, at the origin).
 USER_NAME = (620, 178)
+PASSWORD = (620, 277)
 NEW_ORDER = (194, 140)
 FIELDS = {  # the order body's key: where its input is, what is typed
     "belegnummer": ((565, 220), "B-4711"),
@@ -32,7 +33,8 @@ LAST_FIELD = ((565, 617), "einkaufspreis 9,90 wird getippt")
 
 
 def fail(message):
-    print("FAIL:", message)
+    print("FAIL:", message, "(logs and a picture of the screen in %s)" % WORK)
+    subprocess.run("xwd -root -silent > %s/screen.xwd" % WORK, shell=True)
     sys.exit(1)
 
 
@@ -91,6 +93,7 @@ def start_client(server):
                        VENDRIX_API_URL="http://127.0.0.1:%d" % server.port)
     client = subprocess.Popen([CLIENT], env=environment, cwd=WORK, stdout=subprocess.DEVNULL,
                               stderr=open(os.path.join(WORK, "client.log"), "a"))
+    CLIENTS.append(client)
     subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "Vendrix"],
                    check=True, stdout=subprocess.DEVNULL, timeout=TIMEOUT)
     time.sleep(1)
@@ -98,7 +101,7 @@ def start_client(server):
     logins = server.count("POST /tokens 200")
     click(USER_NAME)
     xdo("type", "--delay", 30, "demo")
-    xdo("key", "Tab")
+    click(PASSWORD)
     xdo("type", "--delay", 30, "vendrix-demo")
     xdo("key", "Return")
     wait_for("the login", lambda: server.count("POST /tokens 200") > logins)
@@ -108,6 +111,9 @@ def start_client(server):
     wait_for("the tax rows", lambda: server.count("GET /taxes 200") > taxes)
     time.sleep(1)
     return client
+
+
+CLIENTS = []
 
 
 def main():
@@ -122,7 +128,7 @@ def main():
 
         # killed while a field is being typed, after the draft was written
         click(LAST_FIELD[0])
-        typing = threading.Thread(target=lambda: subprocess.run(["xdotool", "type", "--delay", 80, LAST_FIELD[1]]))
+        typing = threading.Thread(target=lambda: subprocess.run(["xdotool", "type", "--delay", "80", LAST_FIELD[1]]))
         typing.start()
         time.sleep(1.2)
         client.send_signal(signal.SIGKILL)
@@ -149,6 +155,10 @@ def main():
         client.wait()
         print("PASS: every field of", sorted(FIELDS), "came back after SIGKILL")
     finally:
+        for client in CLIENTS:
+            if client.poll() is None:
+                client.kill()
+                client.wait()
         server.process.terminate()
         server.process.wait()
 
