@@ -53,7 +53,7 @@ QtObject {
         if (_watched)
             DraftStore.remove(_watched.owner, _watched.name)
         _written = false
-        _baseline = _snapshot
+        _baseline = _now()
     }
 
     // "Verwerfen": the form back to its untouched state, and the draft removed.
@@ -75,7 +75,7 @@ QtObject {
         if (pending)
             _timer.restart()
         else
-            _baseline = _snapshot
+            _baseline = _now()
     }
 
     // the owner and name while active; "" while nothing is watched
@@ -96,10 +96,16 @@ QtObject {
     property var _offer: null
     property bool _complete: false
 
+    // the form's fields as JSON now (the binding above may not have followed
+    // a change yet when a handler of the same change runs)
+    function _now() {
+        return _key !== "" && capture ? JSON.stringify(capture()) : ""
+    }
+
     function _begin() {
         _watched = { owner: owner, name: name }
-        _baseline = _snapshot
-        _last = _snapshot
+        _baseline = _now()
+        _last = _baseline
         _written = false
         var text = DraftStore.read(owner, name)
         if (text === "")
@@ -117,7 +123,7 @@ QtObject {
         }
         hostChange(function () { apply(fields) })
         _written = true
-        _last = _snapshot
+        _last = _now()
         if (banner) {
             _offer = [qsTr("Entwurf wiederhergestellt"),
                       qsTr("Die ungespeicherte Eingabe wurde wiederhergestellt."),
@@ -163,7 +169,7 @@ QtObject {
 
     property Timer _timer: Timer {
         interval: _draft.delay
-        onTriggered: _draft._store(_draft._last)
+        onTriggered: _draft._store(_draft._key !== "" ? _draft._now() : _draft._last)
     }
 
     // "Verwerfen" on the banner that offers this draft
