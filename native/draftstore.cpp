@@ -39,7 +39,9 @@ bool makeOwnerDirectory(const QString &path)
 
 } // namespace
 
-DraftStore::DraftStore(QObject *parent) : QObject(parent), m_origin(effectiveOrigin())
+DraftStore::DraftStore(QObject *parent)
+    : QObject(parent), m_origin(effectiveOrigin()),
+      m_enabled(qEnvironmentVariable(SwitchVariable).compare(QLatin1String("off"), Qt::CaseInsensitive) != 0)
 {
 }
 
@@ -68,7 +70,7 @@ QString DraftStore::path(const QString &owner, const QString &name) const
 bool DraftStore::write(const QString &owner, const QString &name, const QString &json) const
 {
     const QString file = path(owner, name);
-    if (file.isEmpty())
+    if (file.isEmpty() || !m_enabled)
         return false;
     const QString directory = QFileInfo(file).path();
     if (!makeOwnerDirectory(rootDirectory()) || !makeOwnerDirectory(directory))
@@ -87,7 +89,7 @@ bool DraftStore::write(const QString &owner, const QString &name, const QString 
 QString DraftStore::read(const QString &owner, const QString &name) const
 {
     QFile in(path(owner, name));
-    if (in.fileName().isEmpty() || !in.exists() || in.size() > MaxSize || !in.open(QIODevice::ReadOnly))
+    if (!m_enabled || in.fileName().isEmpty() || !in.exists() || in.size() > MaxSize || !in.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(in.readAll());
 }

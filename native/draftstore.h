@@ -11,13 +11,23 @@
 // customer's address. A file is replaced atomically, so a crash in the middle
 // of a write leaves the previous draft, never half of one.
 //
+// VENDRIX_DRAFTS=off keeps nothing (a machine shared by many where nothing
+// typed may stay behind); drafts already kept are then neither read nor
+// offered.
+//
 // Available to documents as the singleton DraftStore 1.0.
 class DraftStore : public QObject
 {
     Q_OBJECT
+    // false when VENDRIX_DRAFTS=off: nothing is written or read
+    Q_PROPERTY(bool enabled READ enabled CONSTANT)
 
 public:
+    static constexpr const char *SwitchVariable = "VENDRIX_DRAFTS";
+
     explicit DraftStore(QObject *parent = nullptr);
+
+    bool enabled() const { return m_enabled; }
 
     // Keeps `json` as the draft `name` of `owner`; false when nothing was written.
     Q_INVOKABLE bool write(const QString &owner, const QString &name, const QString &json) const;
@@ -45,4 +55,5 @@ private:
     // the backend origin the client talks to: drafts of another office's
     // server are not offered
     QString m_origin;
+    bool m_enabled;
 };

@@ -58,6 +58,14 @@ private Q_SLOTS:
             QStringList{QStringLiteral("order-17.json")});
         QCOMPARE(modeOf(file), 0600);
 
+        // switched off, nothing is read or written
+        qputenv(DraftStore::SwitchVariable, "off");
+        DraftStore off;
+        QCOMPARE(off.read(QStringLiteral("demo"), QStringLiteral("order-17")), QString());
+        QVERIFY(!off.write(QStringLiteral("demo"), QStringLiteral("order-18"), QStringLiteral("{}")));
+        QVERIFY(!QFile::exists(store.path(QStringLiteral("demo"), QStringLiteral("order-18"))));
+        qunsetenv(DraftStore::SwitchVariable);
+
         QVERIFY(store.remove(QStringLiteral("demo"), QStringLiteral("order-17")));
         QVERIFY(!QFile::exists(file));
         QCOMPARE(store.read(QStringLiteral("demo"), QStringLiteral("order-17")), QString());
