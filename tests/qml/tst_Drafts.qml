@@ -143,7 +143,7 @@ OrdersTestCase {
                   popup.save()
                   tryCompare(popup, "busy", false, 5000)
               },
-              banner: function (popup) { return field(popup, "banner") } }
+              banner: function (popup) { return field(popup, "draftBanner") } }
         ]
     }
 
@@ -188,6 +188,7 @@ OrdersTestCase {
         compare(JSON.stringify(JSON.parse(stored())), typed, "kept after a refused save")
         cannedServer.answer(data.path, data.path.indexOf("/", 1) > 0 ? 200 : 201, data.stored)
         data.save(second)
+        cannedServer.clearAnswers()
         tryCompare(second.draft, "pending", false, 3000)
         compare(stored(), "", "removed after the save")
         second.destroy()

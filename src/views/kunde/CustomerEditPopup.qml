@@ -197,11 +197,11 @@ Popup {
             Material.accent: "#ffffff"
         }
 
-        // offers a restored draft over the form
+        // offers a restored draft over the form (its other messages go to the host's banner)
         NotificationBanner {
             id: _banner
 
-            objectName: "banner"
+            objectName: "draftBanner"
             anchors.fill: parent
         }
     }
