@@ -121,7 +121,9 @@ QtObject {
             DraftStore.remove(owner, name)
             return
         }
+        var untouched = _baseline
         hostChange(function () { apply(fields) })
+        _baseline = untouched
         _written = true
         _last = _now()
         if (banner) {
@@ -177,7 +179,7 @@ QtObject {
         target: _draft.banner
 
         function onActionTriggered() {
-            if (_draft._offer !== null && _draft.banner.settings === _draft._offer) {
+            if (_draft._offer !== null && JSON.stringify(_draft.banner.settings) === JSON.stringify(_draft._offer)) {
                 _draft._offer = null
                 _draft.discard()
             }
