@@ -55,7 +55,7 @@ private Q_SLOTS:
         QVERIFY(store.write(QStringLiteral("demo"), QStringLiteral("order-17"), QStringLiteral("{}")));
         QCOMPARE(store.read(QStringLiteral("demo"), QStringLiteral("order-17")), QStringLiteral("{}"));
         QCOMPARE(QDir(QFileInfo(file).path()).entryList(QDir::Files | QDir::Hidden),
-            QStringList{QStringLiteral("order-17.json")});
+            QStringList {QStringLiteral("order-17.json")});
         QCOMPARE(modeOf(file), 0600);
 
         // switched off, nothing is read or written
