@@ -66,16 +66,20 @@ QtObject {
     // Runs `change`, a change of the form that the host makes itself. It makes
     // no draft; while a draft is pending it is kept with the change.
     function hostChange(change) {
+        // typed before: a draft on disk, or a change waiting for the timer
+        var typed = _written || (_timer.running && _now() !== _baseline)
         _quiet = true
         try {
             change()
         } finally {
             _quiet = false
         }
-        if (pending)
+        if (typed) {
             _timer.restart()
-        else
+        } else {
+            _timer.stop()
             _baseline = _now()
+        }
     }
 
     // the owner and name while active; "" while nothing is watched
@@ -103,6 +107,8 @@ QtObject {
     }
 
     function _begin() {
+        // what changed before watching began was the form being built
+        _timer.stop()
         _watched = { owner: owner, name: name }
         _baseline = _now()
         _last = _baseline
