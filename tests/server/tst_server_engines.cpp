@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "db.h"
 #include "pg_instance.h"
 #include "server_checks.h"
 #include "server_harness.h"
@@ -197,6 +198,37 @@ Json deliveryOrderBody(std::int64_t number)
         {"customer_id", 1}};
 }
 
+// Every column an engine's catalogue lists once the schema is current, as
+// "table.column class" (integer, text, blob, or "any": a value kept as the
+// client sent it, text or number) and "not null" where it is. SQLite's
+// implicit rowid is a column of PostgreSQL's search and token tables; an
+// FTS5 table holds text, never null (its triggers fold texts that are not
+// null); a key column is never null on PostgreSQL.
+QStringList catalogue(vx::Db &db)
+{
+    const bool pg = db.engine() == vx::Engine::Postgres;
+    auto s = db.prepare(pg
+            ? "SELECT c.relname AS t, a.attname AS col, format_type(a.atttypid, NULL) AS type, "
+              "a.attnotnull AS required FROM pg_class c JOIN pg_attribute a ON a.attrelid = c.oid "
+              "WHERE c.relnamespace = (SELECT oid FROM pg_namespace WHERE nspname = current_schema()) "
+              "AND c.relkind = 'r' AND a.attnum > 0 AND NOT a.attisdropped AND a.attname <> 'rowid'"
+            : "SELECT l.name AS t, p.name AS col, CASE WHEN l.type = 'virtual' THEN 'text' ELSE p.type END AS type, "
+              "l.type = 'virtual' OR p.\"notnull\" OR p.pk AS required FROM pragma_table_list l JOIN "
+              "pragma_table_info(l.name) p "
+              "WHERE l.schema = 'main' AND l.type IN ('table', 'virtual') AND l.name NOT LIKE 'sqlite_%'");
+    const std::map<std::string, std::string> classes {{"integer", "integer"}, {"bigint", "integer"}, {"text", "text"},
+        {"blob", "blob"}, {"bytea", "blob"}, {"", "any"}, {"jsonb", "any"}};
+    QStringList out;
+    while (s.step()) {
+        const std::string type = QString::fromStdString(s.getText("type")).toLower().toStdString();
+        const auto known = classes.find(type);
+        out << QString::fromStdString(s.getText("t") + "." + s.getText("col") + " "
+            + (known == classes.end() ? type : known->second) + (s.getBool("required") ? " not null" : ""));
+    }
+    out.sort();
+    return out;
+}
+
 } // namespace
 
 class ServerEnginesTest : public QObject
@@ -221,6 +253,7 @@ private slots:
     void initTestCase();
     void startIsRefusedWithAClearReason();
     void newerSchemaIsRefused();
+    void bothEnginesEndAtTheSameColumns();
     void lostDatabaseAnswers503AndRecovers();
     void concurrentWritersLoseNothing_data();
     void concurrentWritersLoseNothing();
@@ -282,6 +315,24 @@ void ServerEnginesTest::newerSchemaIsRefused()
     const auto refused = refusedStart(args(db));
     QCOMPARE(refused.first, 1);
     QVERIFY2(refused.second.contains("newer than this server understands"), qPrintable(refused.second));
+}
+
+// Each engine has migrations of its own; whatever they do, they end at the
+// same tables and columns.
+void ServerEnginesTest::bothEnginesEndAtTheSameColumns()
+{
+    vx::Db lite(dir_.filePath("columns.db").toStdString());
+    vx::Db pg(pg_->database("columns").toStdString());
+    const QStringList liteColumns = catalogue(lite), pgColumns = catalogue(pg);
+    QStringList onlyLite, onlyPg;
+    for (const auto &c : liteColumns)
+        if (!pgColumns.contains(c))
+            onlyLite << c;
+    for (const auto &c : pgColumns)
+        if (!liteColumns.contains(c))
+            onlyPg << c;
+    QVERIFY2(liteColumns.size() > 100 && onlyLite.isEmpty() && onlyPg.isEmpty(),
+        qPrintable("only on SQLite: " + onlyLite.join(", ") + "; only on PostgreSQL: " + onlyPg.join(", ")));
 }
 
 void ServerEnginesTest::lostDatabaseAnswers503AndRecovers()
