@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sqlite3.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -19,7 +21,8 @@ Stmt::Stmt(std::unique_ptr<StmtImpl> impl) : p_(std::move(impl))
 {
 }
 
-Stmt::Stmt(Stmt &&other) noexcept : p_(std::move(other.p_)), onRow_(other.onRow_), columns_(std::move(other.columns_))
+Stmt::Stmt(Stmt &&other) noexcept
+    : p_(std::move(other.p_)), onRow_(other.onRow_), columns_(std::move(other.columns_)), nextColumn_(other.nextColumn_)
 {
 }
 
@@ -92,17 +95,22 @@ Json Stmt::getIntOrNull(int col) const
     return getInt(col);
 }
 
-int Stmt::column(const std::string &name) const
+int Stmt::column(std::string_view name) const
 {
     if (columns_.empty()) {
         const int n = p_->columnCount();
         for (int i = 0; i < n; ++i)
-            columns_.emplace(p_->columnName(i), i);
+            columns_.push_back(p_->columnName(i));
     }
-    const auto it = columns_.find(name);
-    if (it == columns_.end())
-        throw DbError("no column \"" + name + "\" in: " + p_->sql());
-    return it->second;
+    const std::size_t n = columns_.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t i = (nextColumn_ + k) % n;
+        if (columns_[i] == name) {
+            nextColumn_ = i + 1;
+            return static_cast<int>(i);
+        }
+    }
+    throw DbError("no column \"" + std::string(name) + "\" in: " + p_->sql());
 }
 
 // ---------------------------------------------------------------- Db
@@ -128,8 +136,24 @@ Db::Db(const std::string &target, const DbSettings &settings)
 
 Db::~Db() = default;
 
+namespace {
+
+// What an adding write may run: reads and plain inserts.
+bool onlyAdds(const std::string &sql)
+{
+    const std::size_t start = sql.find_first_not_of(" \t\n(");
+    const std::string_view head = std::string_view(sql).substr(start == std::string::npos ? sql.size() : start);
+    if (head.rfind("SELECT ", 0) == 0)
+        return true;
+    return head.rfind("INSERT INTO ", 0) == 0 && sql.find(" ON CONFLICT") == std::string::npos;
+}
+
+} // namespace
+
 Stmt Db::prepare(const std::string &sql)
 {
+    if (adding_ && !onlyAdds(sql))
+        throw DbError("an adding write may only read and insert, not: " + sql, SQLITE_MISUSE);
     return Stmt(engine_->prepare(sql));
 }
 
@@ -167,18 +191,24 @@ void Db::setMeta(const std::string &key, const std::string &value)
 
 // ---------------------------------------------------------------- Transaction
 
-Transaction::Transaction(Db &db) : db_(db), depth_(db.txDepth_)
+Transaction::Transaction(Db &db, WriteKind kind) : db_(db), depth_(db.txDepth_)
 {
     // A write inside a snapshot could not take the write lock where the
     // snapshot is already stale.
     if (depth_ > 0 && db_.readOnly_)
         throw DbError("a write cannot begin inside a read transaction");
-    if (depth_ == 0 && db_.writeGate_)
+    // Other adding writes run beside this one: it holds nothing that would
+    // let a write that runs alone begin inside it.
+    if (depth_ > 0 && db_.adding_ && kind != WriteKind::Adding)
+        throw DbError("a write that runs alone cannot begin inside an adding one", SQLITE_MISUSE);
+    if (depth_ == 0 && db_.writeGate_ && db_.engine_->writesInTurn())
         gate_ = std::unique_lock<std::mutex>(db_.writeGate_->mutex);
-    if (depth_ == 0)
-        db_.engine_->beginWrite();
-    else
+    if (depth_ == 0) {
+        db_.engine_->beginWrite(kind);
+        db_.adding_ = kind == WriteKind::Adding;
+    } else {
         db_.exec("SAVEPOINT tx" + std::to_string(depth_));
+    }
     ++db_.txDepth_;
 }
 
@@ -197,6 +227,8 @@ Transaction::~Transaction()
     } catch (...) {
     }
     --db_.txDepth_;
+    if (depth_ == 0)
+        db_.adding_ = false;
 }
 
 void Transaction::commit()
@@ -206,18 +238,21 @@ void Transaction::commit()
     --db_.txDepth_;
     if (depth_ == 0 && db_.writeGate_)
         db_.writeGate_->lastCommitMs = steadyMs();
+    if (depth_ == 0)
+        db_.adding_ = false;
     if (gate_.owns_lock())
         gate_.unlock();
 }
 
-ReadTransaction::ReadTransaction(Db &db) : db_(db)
+ReadTransaction::ReadTransaction(Db &db, const char *settled) : db_(db)
 {
     if (db_.txDepth_ > 0)
         return;
-    db_.engine_->beginRead();
+    db_.engine_->beginRead(settled ? settled : "");
     ++db_.txDepth_;
     db_.readOnly_ = true;
     active_ = true;
+    settled_ = settled || db_.engine_->writesInTurn();
 }
 
 ReadTransaction::~ReadTransaction()

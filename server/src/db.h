@@ -4,10 +4,13 @@
 // tables and the functions the queries use (vx_fold, instr).
 //
 // A Db is one connection and belongs to one thread at a time: every worker
-// of the HTTP layer has its own, so readers run side by side. Writers are
-// serialised by a WriteGate that all connections of the process share,
-// taken before the engine's own write lock: within the process a writer
-// waits on a mutex instead of polling the database.
+// of the HTTP layer has its own, so readers run side by side. A write runs
+// alone (WriteKind::Alone) unless it only adds rows (WriteKind::Adding):
+// on SQLite every write waits for the one before it, first on a WriteGate
+// that all connections of the process share (a mutex instead of polling
+// the database), then on SQLite's write lock; on PostgreSQL a lock of the
+// database, taken by every server on it, lets adding writes run side by
+// side and every other write alone.
 #pragma once
 
 #include <atomic>
@@ -19,6 +22,8 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -43,13 +48,26 @@ private:
     int code_;
 };
 
-// Serialises the write transactions of all connections of this process.
+// Serialises the SQLite write transactions of all connections of this
+// process.
 struct WriteGate
 {
     std::mutex mutex;
     // When a write transaction last committed (steadyMs(); -1: none yet):
     // proof that the database takes writes, for the health check.
     std::atomic<std::int64_t> lastCommitMs {-1};
+};
+
+// What a write transaction does, and so what may run beside it.
+enum class WriteKind {
+    // Anything: no other write runs meanwhile, so whatever it checks holds
+    // until it commits.
+    Alone,
+    // Only inserts rows (no UPDATE, DELETE or upsert), and its checks only
+    // ask whether rows it refers to exist. Such writes never change what
+    // another one checks, so on PostgreSQL they run beside each other,
+    // never beside a write that runs alone.
+    Adding,
 };
 
 struct DbSettings
@@ -136,22 +154,25 @@ public:
 
     // The position of a result column; throws DbError for a name the query
     // does not have.
-    int column(const std::string &name) const;
-    bool isNull(const std::string &name) const { return isNull(column(name)); }
-    std::int64_t getInt(const std::string &name) const { return getInt(column(name)); }
-    std::string getText(const std::string &name) const { return getText(column(name)); }
-    std::string getBlob(const std::string &name) const { return getBlob(column(name)); }
-    bool getBool(const std::string &name) const { return getBool(column(name)); }
-    Json getJson(const std::string &name) const { return getJson(column(name)); }
-    Json getIntOrNull(const std::string &name) const { return getIntOrNull(column(name)); }
+    int column(std::string_view name) const;
+    bool isNull(std::string_view name) const { return isNull(column(name)); }
+    std::int64_t getInt(std::string_view name) const { return getInt(column(name)); }
+    std::string getText(std::string_view name) const { return getText(column(name)); }
+    std::string getBlob(std::string_view name) const { return getBlob(column(name)); }
+    bool getBool(std::string_view name) const { return getBool(column(name)); }
+    Json getJson(std::string_view name) const { return getJson(column(name)); }
+    Json getIntOrNull(std::string_view name) const { return getIntOrNull(column(name)); }
 
 private:
     const StmtImpl &row() const;
 
     std::unique_ptr<StmtImpl> p_;
     bool onRow_ = false;
-    // Result column positions by name, filled on the first lookup.
-    mutable std::map<std::string, int, std::less<>> columns_;
+    // Result column names by position, read on the first lookup; rows are
+    // read column after column, so the next lookup starts where the last
+    // one ended.
+    mutable std::vector<std::string> columns_;
+    mutable std::size_t nextColumn_ = 0;
 };
 
 enum class Engine { Sqlite, Postgres };
@@ -166,11 +187,15 @@ public:
     virtual void exec(const std::string &sql) = 0;
     virtual std::int64_t lastInsertId() const = 0;
     virtual int changes() const = 0;
-    // Starts a write transaction that no other writer of this database runs
-    // beside, in this process or another.
-    virtual void beginWrite() = 0;
-    // Starts a transaction that reads one consistent snapshot.
-    virtual void beginRead() = 0;
+    // Starts a write transaction of that kind (WriteKind), among all the
+    // writers of this database, in this process or another.
+    virtual void beginWrite(WriteKind kind) = 0;
+    // Starts a transaction that reads one consistent snapshot; with a table
+    // `settled`, one taken when no write to that table is in progress.
+    virtual void beginRead(const std::string &settled) = 0;
+    // Whether writes run one at a time, committing in the order they began
+    // (SQLite), so that every snapshot is settled.
+    virtual bool writesInTurn() const = 0;
 };
 
 // "postgresql://..." and "postgres://..." name a PostgreSQL database,
@@ -203,17 +228,21 @@ private:
     int txDepth_ = 0;
     // The outermost transaction only reads (ReadTransaction).
     bool readOnly_ = false;
+    // The outermost transaction only adds rows (WriteKind::Adding).
+    bool adding_ = false;
     WriteGate *writeGate_ = nullptr;
     std::unique_ptr<DbEngine> engine_;
 };
 
 // BEGIN IMMEDIATE ... COMMIT; rolls back unless commit() was reached.
 // Nested transactions become savepoints, so a function that keeps its own
-// work atomic can also run inside a larger unit (the demo seed).
+// work atomic can also run inside a larger unit (the demo seed); inside an
+// adding write only adding ones may nest. An adding write that prepares an
+// UPDATE, a DELETE or an upsert fails loudly.
 class Transaction
 {
 public:
-    explicit Transaction(Db &db);
+    explicit Transaction(Db &db, WriteKind kind = WriteKind::Alone);
     ~Transaction();
     void commit();
 
@@ -226,15 +255,25 @@ private:
 
 // One consistent snapshot for several reads (BEGIN ... COMMIT); inside a
 // transaction it does nothing.
+//
+// Rows come into a table in id order, but where writes run side by side
+// (PostgreSQL) a row may be committed after one with a higher id: a
+// snapshot may lack a row that later appears below ids it holds. With a
+// table `settled`, the snapshot is taken once no write to that table is in
+// progress (writes that begin meanwhile wait for the reads), so every row
+// it lacks there comes with a higher id than all it holds; such a snapshot
+// says settled(). On SQLite every snapshot is settled.
 class ReadTransaction
 {
 public:
-    explicit ReadTransaction(Db &db);
+    explicit ReadTransaction(Db &db, const char *settled = nullptr);
     ~ReadTransaction();
+    bool settled() const { return settled_; }
 
 private:
     Db &db_;
     bool active_ = false;
+    bool settled_ = false;
 };
 
 // Creates the database file (owner read and write only) unless it exists,

@@ -6,9 +6,11 @@
 // cost what the first page costs.
 //
 // New rows get higher ids than all others and only extend the last page,
-// so the remembered boundaries stay right. A deletion shifts every later
-// page; the database counts deletions per list (schema), and a changed
-// count makes the boundaries be read again.
+// so the remembered boundaries stay right. Where writes run side by side a
+// row may be committed after one with a higher id, so boundaries are kept
+// only when read from a settled snapshot (ReadTransaction, db.h). A
+// deletion shifts every later page; the database counts deletions per list
+// (schema), and a changed count makes the boundaries be read again.
 #pragma once
 
 #include <cstdint>
@@ -31,10 +33,14 @@ public:
         std::optional<std::int64_t> afterId; // the page starts after this id; none: from the first row
     };
 
+    // Whether start() knows where the page starts without reading
+    // boundaries (unless deletions came meanwhile); when not, the snapshot
+    // for it is better a settled one.
+    bool known(const std::string &list, std::int64_t page, std::int64_t pageSize);
     // Must run inside a ReadTransaction, so the deletion count and the rows
-    // belong to one snapshot. `list` is the table name ("customers",
-    // "orders", "invoices").
-    Start start(Db &db, const std::string &list, std::int64_t page, std::int64_t pageSize);
+    // belong to one snapshot; `settled` is whether it is a settled one.
+    // `list` is the table name ("customers", "orders", "invoices").
+    Start start(Db &db, const std::string &list, std::int64_t page, std::int64_t pageSize, bool settled);
 
 private:
     struct Known

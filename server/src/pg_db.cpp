@@ -1,6 +1,8 @@
 // The PostgreSQL engine, on libpq. Queries keep SQLite's "?" and "?N"
 // placeholders and are rewritten to "$N" once, when first prepared; every
-// statement is prepared on the server once per connection.
+// statement is prepared on the server once per connection. A transaction's
+// BEGIN (and its lock) goes to the server with its first statement, in one
+// round trip.
 
 #include <libpq-fe.h>
 #include <sqlite3.h>
@@ -22,9 +24,13 @@ namespace {
 constexpr Oid kBool = 16, kBytea = 17, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kJson = 114, kFloat4 = 700,
               kFloat8 = 701, kNumeric = 1700, kJsonb = 3802;
 
-// Taken by every write transaction of every server on the database, so
-// writers run one at a time as they do on SQLite, also across processes.
-constexpr const char *kWriteLock = "SELECT pg_advisory_xact_lock(7346193)";
+// The database's write lock, taken by every write transaction of every
+// server on the database: shared by adding writes, which run side by side,
+// and alone by every other write, which runs as on SQLite, one at a time.
+// The lock queue is fair: a write that waits to run alone holds up adding
+// writes that come after it.
+constexpr const char *kAloneLock = "SELECT pg_advisory_xact_lock(7346193)";
+constexpr const char *kAddingLock = "SELECT pg_advisory_xact_lock_shared(7346193)";
 
 // Tables whose inserts report the new row's id (lastInsertId).
 const std::set<std::string> kTablesWithId = {"users", "customer_commercial", "customers", "taxes", "orders",
@@ -323,21 +329,49 @@ public:
 
     void exec(const std::string &sql) override
     {
+        const bool ends = sql == "COMMIT" || sql == "ROLLBACK";
+        if (ends && !begin_.empty()) { // nothing ran: nothing to end
+            begin_.clear();
+            inTransaction_ = false;
+            return;
+        }
+        if (sql == "ROLLBACK" && !connected()) { // the server ended it with the session
+            inTransaction_ = false;
+            return;
+        }
         ensureConnected();
-        check(PQexec(conn_, sql.c_str()), "exec", sql);
+        std::string all;
+        for (const auto &q : begin_)
+            all += q + "; ";
+        all += sql;
+        begin_.clear();
+        if (ends)
+            inTransaction_ = false;
+        check(PQexec(conn_, all.c_str()), "exec", all);
     }
 
     std::int64_t lastInsertId() const override { return lastId_; }
     int changes() const override { return changes_; }
-    void beginWrite() override { exec(std::string("BEGIN; ") + kWriteLock); }
-    void beginRead() override { exec("BEGIN ISOLATION LEVEL REPEATABLE READ"); }
+    void beginWrite(WriteKind kind) override { begin({"BEGIN", kind == WriteKind::Adding ? kAddingLock : kAloneLock}); }
+    // A settled snapshot: SHARE waits for every transaction that has
+    // written to the table (each holds ROW EXCLUSIVE from before it draws
+    // an id until it ends) and keeps new ones out until this one ends; the
+    // snapshot is taken by the first statement after it.
+    void beginRead(const std::string &settled) override
+    {
+        std::vector<std::string> statements {"BEGIN ISOLATION LEVEL REPEATABLE READ"};
+        if (!settled.empty())
+            statements.push_back("LOCK TABLE \"" + settled + "\" IN SHARE MODE");
+        begin(std::move(statements));
+    }
+    bool writesInTurn() const override { return false; }
 
     PGresult *execute(
         const Prepared &p, const std::vector<std::optional<std::string>> &values, const std::vector<int> &formats)
     {
         // Prepared on a connection that is gone: the request fails; the
         // next one connects again.
-        if (PQstatus(conn_) != CONNECTION_OK)
+        if (!connected())
             throw DbError("the PostgreSQL database " + where() + " is unreachable", DbError::kUnavailable);
         std::vector<const char *> v;
         std::vector<int> lengths;
@@ -345,8 +379,10 @@ public:
             v.push_back(x ? x->data() : nullptr);
             lengths.push_back(x ? static_cast<int>(x->size()) : 0);
         }
-        PGresult *r = PQexecPrepared(
-            conn_, p.name.c_str(), static_cast<int>(v.size()), v.data(), lengths.data(), formats.data(), 0);
+        PGresult *r = begin_.empty()
+            ? PQexecPrepared(
+                conn_, p.name.c_str(), static_cast<int>(v.size()), v.data(), lengths.data(), formats.data(), 0)
+            : executeAfterBegin(p, static_cast<int>(v.size()), v.data(), lengths.data(), formats.data());
         check(r, "step", p.sql, false);
         if (PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK) {
             const char *n = PQcmdTuples(r);
@@ -380,6 +416,57 @@ private:
         return s;
     }
 
+    bool connected() const { return !broken_ && PQstatus(conn_) == CONNECTION_OK; }
+
+    void begin(std::vector<std::string> statements)
+    {
+        ensureConnected();
+        begin_ = std::move(statements);
+        inTransaction_ = true;
+    }
+
+    // The statements of begin_, then the prepared one, in one pipeline:
+    // the result of the prepared one, or the first that failed before it.
+    PGresult *executeAfterBegin(
+        const Prepared &p, int n, const char *const *values, const int *lengths, const int *formats)
+    {
+        const std::vector<std::string> statements = std::move(begin_);
+        begin_.clear();
+        bool ok = PQenterPipelineMode(conn_) == 1;
+        for (const auto &q : statements)
+            ok = ok && PQsendQueryParams(conn_, q.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+        ok = ok && PQsendQueryPrepared(conn_, p.name.c_str(), n, values, lengths, formats, 0) == 1;
+        ok = ok && PQpipelineSync(conn_) == 1;
+        PGresult *failed = nullptr;
+        PGresult *last = nullptr;
+        // One result per statement, each followed by a null, then the sync.
+        for (std::size_t i = 0; ok && i <= statements.size(); ++i) {
+            PGresult *r = PQgetResult(conn_);
+            ok = r != nullptr;
+            while (PGresult *more = PQgetResult(conn_))
+                PQclear(more);
+            const auto status = PQresultStatus(r);
+            if (i == statements.size())
+                last = r;
+            else if (!failed && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+                failed = r;
+            else
+                PQclear(r);
+        }
+        if (ok) {
+            PGresult *sync = PQgetResult(conn_);
+            ok = PQresultStatus(sync) == PGRES_PIPELINE_SYNC;
+            PQclear(sync);
+        }
+        // Out of step with the server: this session is of no further use.
+        broken_ = !ok || PQexitPipelineMode(conn_) != 1;
+        if (failed) {
+            PQclear(last);
+            return failed;
+        }
+        return last;
+    }
+
     void setUp()
     {
         PQsetNoticeProcessor(
@@ -388,12 +475,16 @@ private:
     }
 
     // After a lost connection the next request connects again; until that
-    // succeeds every request fails as unavailable (503).
+    // succeeds every request fails as unavailable (503). Never inside a
+    // transaction: what it did went with the old session.
     void ensureConnected()
     {
-        if (PQstatus(conn_) == CONNECTION_OK)
+        if (connected())
             return;
+        if (inTransaction_)
+            throw DbError("the PostgreSQL database " + where() + " went away in a transaction", DbError::kUnavailable);
         PQreset(conn_);
+        broken_ = false;
         if (PQstatus(conn_) != CONNECTION_OK)
             throw DbError("the PostgreSQL database " + where() + " is unreachable: " + trimmed(PQerrorMessage(conn_)),
                 DbError::kUnavailable);
@@ -411,9 +502,8 @@ private:
                 PQclear(r);
             return;
         }
-        const int code = PQstatus(conn_) != CONNECTION_OK
-            ? DbError::kUnavailable
-            : codeOf(r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr);
+        const int code =
+            !connected() ? DbError::kUnavailable : codeOf(r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr);
         const std::string msg = trimmed(r ? PQresultErrorMessage(r) : PQerrorMessage(conn_));
         if (r)
             PQclear(r);
@@ -426,6 +516,11 @@ private:
     int statements_ = 0;
     std::int64_t lastId_ = 0;
     int changes_ = 0;
+    // The statements that begin the open transaction, not sent yet.
+    std::vector<std::string> begin_;
+    bool inTransaction_ = false;
+    // A pipeline went wrong: the session is reset at the next chance.
+    bool broken_ = false;
 };
 
 bool PgStmt::step()

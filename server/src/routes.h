@@ -42,20 +42,30 @@ void replyPage(Ctx &c, const char *list, const std::string &select, const char *
 void replySearch(Ctx &c, const char *bodyKey, const std::string &select, const std::string &haystack,
     const std::string &orderBy, const RowReader &read);
 
-// A search through a trigram index (schema): two whole queries (with their
-// ORDER BY and LIMIT), `indexed` with ?1 the quoted FTS phrase of the
-// folded text (as in "... MATCH '{name} : ' || ?1"), and `scan` with ?1
-// the folded text itself, for texts shorter than the three characters an
-// index entry holds.
+// A search through a trigram index (schema): three whole queries (with
+// their ORDER BY and LIMIT) that find the same records: `indexed` through
+// SQLite's index, with ?1 the quoted FTS phrase of the folded text (as in
+// "... MATCH '{name} : ' || ?1"); `trigram` through PostgreSQL's, with ?1
+// the folded text (trigramMatch(), then the text itself); `scan` with ?1
+// the folded text, looked for in the search texts one by one, for texts
+// shorter than the three characters an index entry holds.
 struct IndexedSearch
 {
     std::string indexed;
+    std::string trigram;
     std::string scan;
 };
+// The condition under which PostgreSQL's trigram index of the search text
+// `text` finds every row whose text holds the folded text ?1 (and a few
+// that do not). `text` must be written as the index has it (schema).
+std::string trigramMatch(const std::string &text);
+// The search text of a customer as its trigram index has it.
+constexpr const char *kCustomerTrigramText = "name || chr(31) || company";
 // The search of `select` (ending before its WHERE) for the records whose
-// `idColumn` is among the ids that `matchIds` or `scanIds` select.
-IndexedSearch searchByIds(
-    const std::string &select, const std::string &idColumn, const std::string &matchIds, const std::string &scanIds);
+// `idColumn` is among the ids that `matchIds`, `trigramIds` or `scanIds`
+// select.
+IndexedSearch searchByIds(const std::string &select, const std::string &idColumn, const std::string &matchIds,
+    const std::string &trigramIds, const std::string &scanIds);
 void replyIndexedSearch(Ctx &c, const char *bodyKey, const IndexedSearch &search, const RowReader &read);
 // {"id": id, "deleted": true}, the reply of a deleted record.
 void replyDeleted(Ctx &c, std::int64_t id);

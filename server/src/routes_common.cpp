@@ -2,6 +2,8 @@
 #include "routes.h"
 #include "text_fold.h"
 
+#include <cctype>
+
 namespace vx {
 
 void replyRows(Ctx &c, Stmt &s, const RowReader &read, WhenEmpty whenEmpty)
@@ -19,8 +21,8 @@ void replyPage(Ctx &c, const char *list, const std::string &select, const char *
     const auto pageSize = c.app.options.pageSize;
     Json rows;
     {
-        ReadTransaction snapshot(c.db());
-        const auto start = c.app.pages.start(c.db(), list, page, pageSize);
+        ReadTransaction snapshot(c.db(), c.app.pages.known(list, page, pageSize) ? nullptr : list);
+        const auto start = c.app.pages.start(c.db(), list, page, pageSize, snapshot.settled());
         if (start.exists) {
             auto s = c.db().prepare(select + " WHERE " + idColumn + " > ? ORDER BY " + idColumn + " LIMIT ?");
             s.bind(1, start.afterId.value_or(0)).bind(2, pageSize);
@@ -53,6 +55,25 @@ std::size_t codePoints(const std::string &utf8)
     return n;
 }
 
+// Three letters or digits in a row, of ASCII or Latin-1 (which the
+// trigram index of PostgreSQL knows as such in every locale).
+bool hasThreeLettersInARow(const std::string &utf8)
+{
+    int run = 0;
+    for (std::size_t i = 0; i < utf8.size() && run < 3; ++i) {
+        const auto ch = static_cast<unsigned char>(utf8[i]);
+        if (std::isalnum(ch) && ch < 0x80) {
+            ++run;
+        } else if (ch == 0xC3 && i + 1 < utf8.size()) { // U+00C0 to U+00FF
+            const auto next = static_cast<unsigned char>(utf8[++i]);
+            run = next >= 0x80 && next <= 0xBF && next != 0x97 && next != 0xB7 ? run + 1 : 0;
+        } else if ((ch & 0xC0) != 0x80) {
+            run = 0;
+        }
+    }
+    return run >= 3;
+}
+
 std::string ftsPhrase(const std::string &text)
 {
     std::string out = "\"";
@@ -66,24 +87,36 @@ std::string ftsPhrase(const std::string &text)
 
 } // namespace
 
-IndexedSearch searchByIds(
-    const std::string &select, const std::string &idColumn, const std::string &matchIds, const std::string &scanIds)
+std::string trigramMatch(const std::string &text)
 {
+    return "vx_trigram_text(" + text + ") LIKE vx_substring_pattern(?1)";
+}
+
+IndexedSearch searchByIds(const std::string &select, const std::string &idColumn, const std::string &matchIds,
+    const std::string &trigramIds, const std::string &scanIds)
+{
+    const std::string head = select + " WHERE " + idColumn + " IN (";
     const std::string tail = ") ORDER BY " + idColumn + " LIMIT " + std::to_string(kSearchLimit);
-    return IndexedSearch {select + " WHERE " + idColumn + " IN (" + matchIds + tail,
-        select + " WHERE " + idColumn + " IN (" + scanIds + tail};
+    return IndexedSearch {head + matchIds + tail, head + trigramIds + tail, head + scanIds + tail};
 }
 
 void replyIndexedSearch(Ctx &c, const char *bodyKey, const IndexedSearch &search, const RowReader &read)
 {
     const Json body = c.bodyObject();
     const std::string needle = foldCase(Fields(body).text(bodyKey));
-    // The index holds every run of three characters; shorter texts are
-    // looked for in the indexed (already folded) texts one by one. On
-    // PostgreSQL the folded texts are always scanned.
-    const bool indexed = codePoints(needle) >= 3 && c.db().engine() == Engine::Sqlite;
-    auto s = c.db().prepare(indexed ? search.indexed : search.scan);
-    s.bind(1, indexed ? ftsPhrase(needle) : needle);
+    // The indexes hold every run of three characters (PostgreSQL's only of
+    // letters and digits); other texts are looked for in the search texts
+    // one by one.
+    const std::string *sql = &search.scan;
+    std::string text = needle;
+    if (c.db().engine() == Engine::Sqlite && codePoints(needle) >= 3) {
+        sql = &search.indexed;
+        text = ftsPhrase(needle);
+    } else if (c.db().engine() == Engine::Postgres && hasThreeLettersInARow(needle)) {
+        sql = &search.trigram;
+    }
+    auto s = c.db().prepare(*sql);
+    s.bind(1, text);
     replyRows(c, s, read, WhenEmpty::NoContent);
 }
 

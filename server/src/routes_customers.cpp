@@ -95,7 +95,7 @@ void createCustomer(Ctx &c)
     const auto commercialId = f.optionalIdLoose("commercial_id");
     // Checked inside the write: a commercial record that went with its last
     // customer meanwhile is refused, not a broken reference.
-    Transaction tx(c.db());
+    Transaction tx(c.db(), WriteKind::Adding);
     if (commercialId && !loadCommercial(c.db(), *commercialId))
         fail(422, "\"commercial_id\" names no commercial record: " + std::to_string(*commercialId));
     auto s =
@@ -171,7 +171,7 @@ void createCommercial(Ctx &c)
 {
     const Json body = c.bodyObject();
     const CommercialValues v = readCommercial(Fields(body));
-    Transaction tx(c.db());
+    Transaction tx(c.db(), WriteKind::Adding);
     auto s = c.db().prepare(
         "INSERT INTO customer_commercial(company, vatid, fuel_surcharge, contact_person) VALUES (?, ?, ?, ?)");
     s.bind(1, v.company).bind(2, v.vatid).bindJson(3, v.fuel).bind(4, v.contact);
@@ -203,27 +203,27 @@ void updateCommercial(Ctx &c)
 
 // ------------------------------------------------------------ searches
 
-// A customer search over columns of customer_search (schema). The index
-// drives the query in id order, so it stops at the search limit however
+// A customer search over columns of customer_search (schema). The indexes
+// drive the query in id order, so it stops at the search limit however
 // many customers match.
 IndexedSearch customerSearch(const std::string &columns)
 {
-    std::string select = customerSelect();
-    const std::string from = " FROM customers c ";
-    select.replace(select.find(from), from.size(), " FROM customer_search s JOIN customers c ON c.id = s.rowid ");
-    std::string scan;
+    std::string anyColumn; // "instr(name, ?1) > 0 OR instr(company, ?1) > 0"
     std::size_t start = 0;
     while (start < columns.size()) {
         auto blank = columns.find(' ', start);
         if (blank == std::string::npos)
             blank = columns.size();
-        scan +=
-            (scan.empty() ? "" : " OR ") + std::string("instr(s.") + columns.substr(start, blank - start) + ", ?1) > 0";
+        anyColumn += (anyColumn.empty() ? "" : " OR ") + std::string("instr(") + columns.substr(start, blank - start)
+            + ", ?1) > 0";
         start = blank + 1;
     }
-    const std::string tail = " ORDER BY s.rowid LIMIT " + std::to_string(kSearchLimit);
-    return IndexedSearch {
-        select + " WHERE customer_search MATCH '{" + columns + "} : ' || ?1" + tail, select + " WHERE " + scan + tail};
+    const std::string limit = " ORDER BY rowid LIMIT " + std::to_string(kSearchLimit);
+    return searchByIds(customerSelect(), "c.id",
+        "SELECT rowid FROM customer_search WHERE customer_search MATCH '{" + columns + "} : ' || ?1" + limit,
+        "SELECT rowid FROM customer_search WHERE " + trigramMatch(kCustomerTrigramText) + " AND (" + anyColumn + ")"
+            + limit,
+        "SELECT rowid FROM customer_search WHERE " + anyColumn + limit);
 }
 
 // Full name is "first name, blank, family name"; business customers are

@@ -48,13 +48,16 @@ const int kOrderFieldCount = static_cast<int>(orderFields().size());
 // date; invoices also by their invoice number (search indexes: schema).
 IndexedSearch recordSearch(const std::string &select, const char *idColumn, const char *table, const char *index)
 {
-    const std::string t = table;
+    const std::string byCustomer = " UNION SELECT id FROM " + std::string(table)
+        + " WHERE customer_id IN (SELECT rowid "
+          "FROM customer_search WHERE ";
     const std::string i = index;
     return searchByIds(select, idColumn,
-        "SELECT rowid FROM " + i + " WHERE " + i + " MATCH ?1 UNION SELECT id FROM " + t
-            + " WHERE customer_id IN (SELECT rowid FROM customer_search WHERE customer_search MATCH '{name} : ' || ?1)",
-        "SELECT rowid FROM " + i + " WHERE instr(text, ?1) > 0 UNION SELECT id FROM " + t
-            + " WHERE customer_id IN (SELECT rowid FROM customer_search WHERE instr(name, ?1) > 0)");
+        "SELECT rowid FROM " + i + " WHERE " + i + " MATCH ?1" + byCustomer
+            + "customer_search MATCH '{name} : ' || ?1)",
+        "SELECT rowid FROM " + i + " WHERE " + trigramMatch("text") + " AND instr(text, ?1) > 0" + byCustomer
+            + trigramMatch(kCustomerTrigramText) + " AND instr(name, ?1) > 0)",
+        "SELECT rowid FROM " + i + " WHERE instr(text, ?1) > 0" + byCustomer + "instr(name, ?1) > 0)");
 }
 
 // ------------------------------------------------------------ orders
@@ -77,7 +80,7 @@ void getOrder(Ctx &c)
 void createOrder(Ctx &c)
 {
     const Json body = c.bodyObject();
-    Transaction tx(c.db());
+    Transaction tx(c.db(), WriteKind::Adding);
     const OrderValues v = readOrderBody(c.db(), Fields(body), true);
     auto s = c.db().prepare(orderInsert());
     s.bind(1, v.customerId);

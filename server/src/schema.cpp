@@ -30,10 +30,19 @@ void migrateSchema(Db &db)
             version = schemaVersion(db);
             continue;
         }
-        db.exec(migrations[static_cast<std::size_t>(version)]);
+        const Migration &m = migrations[static_cast<std::size_t>(version)];
+        if (m.step)
+            m.step(db);
+        else
+            db.exec(m.sql);
         ++version;
         db.exec("DELETE FROM schema_version");
         db.prepare("INSERT INTO schema_version(version) VALUES (?)").bind(1, version).run();
+        tx.commit();
+    }
+    if (db.engine() == Engine::Postgres) {
+        Transaction tx(db);
+        completePostgresSchema(db);
         tx.commit();
     }
 }

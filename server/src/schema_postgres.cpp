@@ -1,13 +1,58 @@
 // PostgreSQL's migrations, one per schema version of its own (schema.cpp
 // applies them); they end at the tables SQLite's have. Columns that keep
 // text or numbers as the client sent them are JSONB; the search tables are
-// plain tables kept by triggers.
+// plain tables kept by triggers, with trigram indexes (pg_trgm) where the
+// database offers them.
+
+#include <iostream>
 
 #include "schema_migrations.h"
 
 namespace vx {
 
 namespace {
+
+// The trigram indexes of the searched texts, over vx_trigram_text: a
+// search for a folded text finds the rows whose vx_trigram_text holds
+// vx_trigram_text of it (a superset, since vx_trigram_text maps character
+// to character), and checks those for the text itself. A customer's name
+// and company share one index, which serves every customer search.
+const char *const kTrigramIndexes = R"SQL(
+CREATE INDEX IF NOT EXISTS customer_search_trigrams ON customer_search
+    USING gin (vx_trigram_text(name || chr(31) || company) gin_trgm_ops);
+CREATE INDEX IF NOT EXISTS order_search_trigrams ON order_search USING gin (vx_trigram_text(text) gin_trgm_ops);
+CREATE INDEX IF NOT EXISTS invoice_search_trigrams ON invoice_search USING gin (vx_trigram_text(text) gin_trgm_ops);
+)SQL";
+
+// The trigram indexes need the extension pg_trgm (PostgreSQL's own, in
+// Debian's postgresql package, elsewhere often in postgresql-contrib).
+// pg_trgm is a trusted extension: a role that may create objects in the
+// database (its owner, or one granted CREATE on it) creates it here.
+// Without it the searches read every search text, as they find the same.
+void trigramIndexes(Db &db)
+{
+    auto present = db.prepare("SELECT count(*) FROM pg_indexes WHERE schemaname = current_schema() AND indexname IN "
+                              "('customer_search_trigrams', 'order_search_trigrams', 'invoice_search_trigrams')");
+    present.step();
+    if (present.getInt(0) == 3)
+        return;
+    try {
+        Transaction tx(db);
+        db.exec("CREATE EXTENSION IF NOT EXISTS pg_trgm");
+        db.exec(kTrigramIndexes);
+        tx.commit();
+    } catch (const DbError &e) {
+        if (e.code() == DbError::kUnavailable)
+            throw;
+        std::cerr << "vendrix-server: searches read every search text: the trigram indexes need the PostgreSQL "
+                     "extension pg_trgm, which this server could not create ("
+                  << e.what()
+                  << "). To have them, let a PostgreSQL superuser or the database's owner run \"CREATE EXTENSION "
+                     "pg_trgm;\" in this database (or grant this server's role CREATE on it), then restart the "
+                     "server."
+                  << std::endl;
+    }
+}
 
 // The fields of an order, alike in a captured order and in the invoice it
 // becomes.
@@ -39,11 +84,11 @@ const char *const kOrderColumns = R"SQL(    datum TEXT NOT NULL,
 
 } // namespace
 
-const std::vector<std::string> &postgresMigrations()
+const std::vector<Migration> &postgresMigrations()
 {
     // Each entry moves the schema one version up; entries are never edited
     // once released, new changes go into a new entry.
-    static const std::vector<std::string> migrations = {
+    static const std::vector<Migration> migrations = {
         // 1: the schema as SQLite's version 2 has it
         std::string(R"SQL(
 -- Folding as the server's own foldCase: A-Z and the Latin-1 capitals to
@@ -269,8 +314,26 @@ CREATE TRIGGER invoices_search AFTER INSERT OR UPDATE OR DELETE ON invoices
         R"SQL(
 ALTER TABLE deliveryorders ADD COLUMN note_pdf BYTEA;
 )SQL",
+        // 3: what the trigram indexes index and look for
+        R"SQL(
+-- A folded text with the Latin-1 letters in their plain form (ä as a, ß
+-- as s), character for character: the trigram index counts them as
+-- letters whatever the database's locale says.
+CREATE FUNCTION vx_trigram_text(t text) RETURNS text LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+    AS $$ SELECT translate(t, 'àáâãäåæçèéêëìíîïðñòóôõöøùúûüýþÿß', 'aaaaaaaceeeeiiiidnoooooouuuuytys') $$;
+-- The LIKE pattern of the texts that hold vx_trigram_text(t).
+CREATE FUNCTION vx_substring_pattern(t text) RETURNS text LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+    AS $$ SELECT '%' || replace(replace(replace(vx_trigram_text(t), '\', '\\'), '%', '\%'), '_', '\_') || '%' $$;
+)SQL",
+        // 4: the trigram indexes
+        trigramIndexes,
     };
     return migrations;
+}
+
+void completePostgresSchema(Db &db)
+{
+    trigramIndexes(db);
 }
 
 } // namespace vx

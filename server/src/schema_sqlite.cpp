@@ -39,11 +39,11 @@ const char *const kOrderColumns = R"SQL(    datum TEXT NOT NULL,
 
 } // namespace
 
-const std::vector<std::string> &sqliteMigrations()
+const std::vector<Migration> &sqliteMigrations()
 {
     // Each entry moves the schema one version up; entries are never edited
     // once released, new changes go into a new entry.
-    static const std::vector<std::string> migrations = {
+    static const std::vector<Migration> migrations = {
         // 1: initial schema
         std::string(R"SQL(
 CREATE TABLE meta(

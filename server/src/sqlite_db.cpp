@@ -201,7 +201,9 @@ public:
 
     std::int64_t lastInsertId() const override { return sqlite3_last_insert_rowid(db_); }
     int changes() const override { return sqlite3_changes(db_); }
-    void beginWrite() override
+    // One writer at a time, whatever it does: an adding write waits like
+    // any other.
+    void beginWrite(WriteKind) override
     {
         // A statement that has read a row but is not finished holds a read
         // snapshot; the write lock cannot be taken over a snapshot that
@@ -212,7 +214,8 @@ public:
                     std::string("a write began while a statement was still open: ") + sqlite3_sql(s), SQLITE_MISUSE);
         exec("BEGIN IMMEDIATE");
     }
-    void beginRead() override { exec("BEGIN"); }
+    void beginRead(const std::string &) override { exec("BEGIN"); }
+    bool writesInTurn() const override { return true; }
 
 private:
     sqlite3 *db_ = nullptr;

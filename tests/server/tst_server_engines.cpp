@@ -254,6 +254,8 @@ private slots:
     void startIsRefusedWithAClearReason();
     void newerSchemaIsRefused();
     void bothEnginesEndAtTheSameColumns();
+    void searchIndexesComeWithTheExtension();
+    void pagesHoldEveryRowWhileWritesOverlap();
     void lostDatabaseAnswers503AndRecovers();
     void concurrentWritersLoseNothing_data();
     void concurrentWritersLoseNothing();
@@ -333,6 +335,76 @@ void ServerEnginesTest::bothEnginesEndAtTheSameColumns()
             onlyPg << c;
     QVERIFY2(liteColumns.size() > 100 && onlyLite.isEmpty() && onlyPg.isEmpty(),
         qPrintable("only on SQLite: " + onlyLite.join(", ") + "; only on PostgreSQL: " + onlyPg.join(", ")));
+}
+
+// A role that may not create the extension pg_trgm gets a server that
+// searches all the same, and says what to do; once an admin created it,
+// the next start builds the indexes and searches go through them.
+void ServerEnginesTest::searchIndexesComeWithTheExtension()
+{
+    const QString db = pg_->database("trigrams");
+    QCOMPARE(pg_->sql("trigrams", "CREATE ROLE clerk LOGIN; GRANT CREATE ON SCHEMA public TO clerk"), std::string());
+    const QString asClerk = QString(db).replace("postgresql://vendrix@", "postgresql://clerk@");
+    const auto search = [&](ServerProcess &s) {
+        Api api(s.port());
+        CHECK_STATUS(api.login(kUser, kPassword), 200);
+        const Reply r = api.post("/customer/search", Json {{"fullname", "MÜLLER"}});
+        CHECK_STATUS(r, 200);
+        QCOMPARE(r.json()[0]["lastname"].get<std::string>(), std::string("Müller"));
+    };
+    {
+        ServerProcess s;
+        QVERIFY2(s.start(args(asClerk) << "--demo"), qPrintable(s.lastError()));
+        search(s);
+        QCOMPARE(s.stop(), 0);
+        QVERIFY2(s.errorOutput().contains("CREATE EXTENSION pg_trgm"), qPrintable(s.errorOutput()));
+    }
+    QCOMPARE(pg_->value("trigrams", "SELECT count(*) FROM pg_indexes WHERE indexname LIKE '%_trigrams'"), "0");
+    QCOMPARE(pg_->sql("trigrams", "CREATE EXTENSION pg_trgm"), std::string());
+    ServerProcess s; // with customers enough for an index to be worth reading
+    QVERIFY2(s.start(args(asClerk) << "--seed-customers"
+                                   << "3000"),
+        qPrintable(s.lastError()));
+    QCOMPARE(pg_->value("trigrams", "SELECT count(*) FROM pg_indexes WHERE indexname LIKE '%_trigrams'"), "3");
+    search(s);
+    QTRY_VERIFY_WITH_TIMEOUT(pg_->value("trigrams",
+                                 "SELECT idx_scan FROM pg_stat_user_indexes WHERE indexrelname = "
+                                 "'customer_search_trigrams'")
+            > "0",
+        15000);
+    QCOMPARE(s.stop(), 0);
+}
+
+// Adding writes run side by side, so a row may be committed after rows
+// with higher ids; a list read meanwhile waits for it, and pages read
+// later still hold every row once.
+void ServerEnginesTest::pagesHoldEveryRowWhileWritesOverlap()
+{
+    const QString db = pg_->database("pages");
+    ServerProcess s;
+    QVERIFY2(s.start(args(db) << "--demo"), qPrintable(s.lastError()));
+    Api api(s.port());
+    CHECK_STATUS(api.login(kUser, kPassword), 200);
+    PGconn *late = PQconnectdb(db.toUtf8().constData());
+    PQclear(PQexec(late, "BEGIN"));
+    PQclear(PQexec(late,
+        "INSERT INTO customers(surname, lastname, address_street_no, address_zipcode, address_town, "
+        "address_province, address_country, phone, fax, email, info, commercialability) "
+        "VALUES ('Lena', 'Late', '', '', '', '', 36, '', '', '', '', 0)"));
+    for (int i = 0; i < 25; ++i)
+        CHECK_STATUS(api.post("/customer", customerBody("Frieda", "Früh")), 201);
+    std::thread commit([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        PQclear(PQexec(late, "COMMIT"));
+    });
+    const Json whileLate = allPages(api, "customer");
+    commit.join();
+    PQfinish(late);
+    const Json after = allPages(api, "customer");
+    const auto count = std::stoll(pg_->value("pages", "SELECT count(*) FROM customers"));
+    QCOMPARE(static_cast<long long>(whileLate.size()), count);
+    QCOMPARE(after, whileLate);
+    QCOMPARE(s.stop(), 0);
 }
 
 void ServerEnginesTest::lostDatabaseAnswers503AndRecovers()

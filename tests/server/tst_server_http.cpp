@@ -144,6 +144,7 @@ private:
     std::unique_ptr<Api> api_;
     QString dbPath_;
     QString recordPath_;
+    bool searchMarkers_ = false;
 
     // Set when the tests run on PostgreSQL (VX_TEST_ENGINE=postgresql).
     std::unique_ptr<PgInstance> pg_;
@@ -210,6 +211,8 @@ private slots:
     void customerPagesAndReads();
     void customerWrites();
     void searches();
+    void searchesFindExactlyTheRecordsHoldingTheText_data();
+    void searchesFindExactlyTheRecordsHoldingTheText();
     void searchTextsOfAnyKindAreAnswered_data();
     void searchTextsOfAnyKindAreAnswered();
     void orderWrites();
@@ -497,6 +500,66 @@ void ServerHttpTest::searches()
 
     QCOMPARE(api_->post("/articlegroups_search", Json {{"articlename", "NORDKAP"}}).json().size(), std::size_t(2));
     CHECK_STATUS(api_->post("/articlegroups_search", Json {{"articlename", "Zeppelin"}}), 204);
+}
+
+void ServerHttpTest::searchesFindExactlyTheRecordsHoldingTheText_data()
+{
+    QTest::addColumn<QString>("route");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("found");
+    const QString full = "/customer/search";
+    QTest::newRow("umlaut") << full << "müllerowa" << QStringList {"Qmüllerowa"};
+    QTest::newRow("no umlaut") << full << "MULLEROWA" << QStringList {"Qmullerowa"};
+    QTest::newRow("sharp s") << full << "großk" << QStringList {"Qgroßkopf"};
+    QTest::newRow("double s") << full << "grossk" << QStringList {"Qgrosskopf"};
+    QTest::newRow("across the blank") << full << "ürgen qm" << QStringList {"Qmüllerowa"};
+    QTest::newRow("one letter") << full << "ü" << QStringList {"Qmüllerowa"};
+    QTest::newRow("percent and underscore") << full << "t100%_x" << QStringList {"Qhundert100%_x"};
+    QTest::newRow("percent, no wildcard") << full << "t100%x" << QStringList {};
+    QTest::newRow("underscore, no wildcard") << full << "t100%x_" << QStringList {};
+    QTest::newRow("backslash") << full << "sla\\shi" << QStringList {"Qsla\\shin"};
+    QTest::newRow("first name") << "/customer_search_surname"
+                                << "ürg" << QStringList {"Qmüllerowa"};
+    QTest::newRow("order text") << "/assignment/search"
+                                << "ette 50%_b\\c" << QStringList {"Palette 50%_B\\C"};
+    QTest::newRow("order by customer") << "/assignment/search"
+                                       << "qsla\\" << QStringList {"Palette 50%_B\\C"};
+}
+
+// Every search finds the records that hold the text, folded, and no other:
+// through SQLite's index, PostgreSQL's and a reading of every text alike,
+// also where the text holds what the indexes' query languages would read
+// otherwise.
+void ServerHttpTest::searchesFindExactlyTheRecordsHoldingTheText()
+{
+    QFETCH(QString, route);
+    QFETCH(QString, text);
+    QFETCH(QStringList, found);
+    if (!searchMarkers_) {
+        for (const auto &[first, last] :
+            std::vector<std::pair<std::string, std::string>> {{"Jürgen", "Qmüllerowa"}, {"Jurgen", "Qmullerowa"},
+                {"Greta", "Qgroßkopf"}, {"Grit", "Qgrosskopf"}, {"Rabatt", "Qhundert100%_x"}, {"Back", "Qsla\\shin"}}) {
+            const Reply c = api_->post("/customer", customerBody(first, last, false));
+            CHECK_STATUS(c, 201);
+            if (first == "Back")
+                CHECK_STATUS(api_->post("/assignment", orderBody(c.json()["id"], 1, "1,00", "Palette 50%_B\\C")), 201);
+        }
+        searchMarkers_ = true;
+    }
+    const bool orders = route == "/assignment/search";
+    const Reply r = api_->post(route.toStdString(),
+        Json {{orders                         ? "searchkey"
+                : route == "/customer/search" ? "fullname"
+                                              : "vorname",
+            text.toStdString()}});
+    QVERIFY2(r.status == (found.isEmpty() ? 204 : 200), describe(r).constData());
+    QStringList markers;
+    for (const auto &rec : r.body.empty() ? Json::array() : r.json()) {
+        const QString marker = QString::fromStdString(rec[orders ? "textbeschreibung" : "lastname"].get<std::string>());
+        if (marker.startsWith('Q') || marker.startsWith("Palette 50%"))
+            markers << marker;
+    }
+    QCOMPARE(markers, found);
 }
 
 void ServerHttpTest::searchTextsOfAnyKindAreAnswered_data()

@@ -198,7 +198,7 @@ void ServerUnitTest::pagesStartWhereCountingWould()
     };
     auto firstIdOf = [&](std::int64_t page) -> std::int64_t {
         ReadTransaction snapshot(db);
-        const auto start = pages.start(db, "customers", page, size);
+        const auto start = pages.start(db, "customers", page, size, snapshot.settled());
         if (!start.exists)
             return 0;
         auto s = db.prepare("SELECT id FROM customers WHERE id > ? ORDER BY id LIMIT 1");
