@@ -55,18 +55,19 @@ std::size_t codePoints(const std::string &utf8)
     return n;
 }
 
-// Three letters or digits in a row, of ASCII or Latin-1 (which the
-// trigram index of PostgreSQL knows as such in every locale).
-bool hasThreeLettersInARow(const std::string &utf8)
+// Three letters or digits in a row that PostgreSQL's trigram index holds
+// as such in a database of any locale: ASCII, and (in their plain form,
+// schema) the German ä, ö, ü and ß of a folded text.
+bool hasThreeLettersInARow(const std::string &folded)
 {
     int run = 0;
-    for (std::size_t i = 0; i < utf8.size() && run < 3; ++i) {
-        const auto ch = static_cast<unsigned char>(utf8[i]);
-        if (std::isalnum(ch) && ch < 0x80) {
+    for (std::size_t i = 0; i < folded.size() && run < 3; ++i) {
+        const auto ch = static_cast<unsigned char>(folded[i]);
+        if (ch < 0x80 && std::isalnum(ch)) {
             ++run;
-        } else if (ch == 0xC3 && i + 1 < utf8.size()) { // U+00C0 to U+00FF
-            const auto next = static_cast<unsigned char>(utf8[++i]);
-            run = next >= 0x80 && next <= 0xBF && next != 0x97 && next != 0xB7 ? run + 1 : 0;
+        } else if (ch == 0xC3 && i + 1 < folded.size()) {
+            const auto next = static_cast<unsigned char>(folded[++i]);
+            run = next == 0xA4 || next == 0xB6 || next == 0xBC || next == 0x9F ? run + 1 : 0;
         } else if ((ch & 0xC0) != 0x80) {
             run = 0;
         }
