@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 
+#include "json_write.h"
 #include "money.h"
 #include "options.h"
 
@@ -58,7 +59,7 @@ void refuseNul(const char *key, const std::string &text)
 
 std::string dumpJson(const Json &j)
 {
-    return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+    return writeJson(j);
 }
 
 std::string jsonError(const std::string &message)

@@ -11,6 +11,7 @@
 #include "billing.h"
 #include "db.h"
 #include "http.h"
+#include "json_write.h"
 #include "login_throttle.h"
 #include "money.h"
 #include "options.h"
@@ -36,6 +37,8 @@ private slots:
     void basicCredentials();
     void routing();
     void pagesStartWhereCountingWould();
+    void jsonIsWrittenAsNlohmannDumpsIt_data();
+    void jsonIsWrittenAsNlohmannDumpsIt();
     void commandLine();
     void longInvoiceBreaksPages();
     void textsOfAnyLengthPrint();
@@ -230,6 +233,40 @@ void ServerUnitTest::pagesStartWhereCountingWould()
     remove(105);
     insert(1); // takes the freed highest id
     agree("highest id deleted and taken again");
+}
+
+void ServerUnitTest::jsonIsWrittenAsNlohmannDumpsIt_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("plain") << QByteArray("Anna Schmidt, Teststraße 1");
+    QTest::newRow("quotes and backslashes") << QByteArray("\"a\\b\" \\");
+    QByteArray controls;
+    for (char c = 0; c < 0x20; ++c)
+        controls += c;
+    QTest::newRow("control characters") << (controls + "\x7F");
+    QTest::newRow("two to four bytes") << QByteArray(
+        "\xC3\xBC"
+        " \xE2\x82\xAC \xEF\xBB\xBF \xEF\xBF\xBF \xF0\x9F\x98\x80 \xF4\x8F\xBF\xBF");
+    QTest::newRow("lone continuation") << QByteArray("a\x80"
+                                                     "b");
+    QTest::newRow("overlong") << QByteArray("\xC0\x80 \xE0\x80\x80 \xF0\x80\x80\x80");
+    QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80");
+    QTest::newRow("beyond U+10FFFF") << QByteArray("\xF4\x90\x80\x80 \xF5\x80\x80\x80");
+    QTest::newRow("cut short") << QByteArray("x\xE2\x82");
+}
+
+// Replies are written by writeJson; the client reads what nlohmann wrote,
+// byte for byte, also where a text is not UTF-8.
+void ServerUnitTest::jsonIsWrittenAsNlohmannDumpsIt()
+{
+    QFETCH(QByteArray, text);
+    const std::string t = text.toStdString();
+    const Json value = {{"text", t},
+        {t,
+            Json::array({t, 0, -1, std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::uint64_t>::max(),
+                12.5, 1.0, -0.0, 1e300, std::nan(""), true, false, nullptr, Json::object(), Json::array()})},
+        {"nested", {{"a", {{"b", Json::array({Json::object({{"c", t}})})}}}}}};
+    QCOMPARE(writeJson(value), value.dump(-1, ' ', false, Json::error_handler_t::replace));
 }
 
 void ServerUnitTest::commandLine()
