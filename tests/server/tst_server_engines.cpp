@@ -256,6 +256,7 @@ private slots:
     void bothEnginesEndAtTheSameColumns();
     void searchIndexesComeWithTheExtension();
     void pagesHoldEveryRowWhileWritesOverlap();
+    void searchesAmongManyCustomers();
     void lostDatabaseAnswers503AndRecovers();
     void concurrentWritersLoseNothing_data();
     void concurrentWritersLoseNothing();
@@ -404,6 +405,36 @@ void ServerEnginesTest::pagesHoldEveryRowWhileWritesOverlap()
     const auto count = std::stoll(pg_->value("pages", "SELECT count(*) FROM customers"));
     QCOMPARE(static_cast<long long>(whileLate.size()), count);
     QCOMPARE(after, whileLate);
+    QCOMPARE(s.stop(), 0);
+}
+
+// Among many customers a search reads the first ones in id order before it
+// asks the trigram index; either way it returns the first matches in id
+// order, as every search does.
+void ServerEnginesTest::searchesAmongManyCustomers()
+{
+    const QString db = pg_->database("many");
+    ServerProcess s;
+    QVERIFY2(s.start(args(db) << "--demo"), qPrintable(s.lastError()));
+    QCOMPARE(pg_->sql("many",
+                 "INSERT INTO customers(surname, lastname, address_street_no, address_zipcode, address_town, "
+                 "address_province, address_country, phone, fax, email, info, commercialability) SELECT 'Vera', "
+                 "CASE WHEN g % 50 = 0 THEN 'Zander' ELSE 'Q' || g END, '', '', '', '', 36, '', '', '', '', 0 "
+                 "FROM generate_series(1, 60000) g; ANALYZE customer_search"),
+        std::string());
+    Api api(s.port());
+    CHECK_STATUS(api.login(kUser, kPassword), 200);
+    // One customer in 50, found among the first; eleven, found by the index.
+    for (const std::string needle : {"zander", "q5999"}) {
+        std::string found;
+        for (const auto &c : api.post("/customer/search", Json {{"fullname", needle}}).json())
+            found += (found.empty() ? "" : ",") + std::to_string(c["id"].get<std::int64_t>());
+        QCOMPARE(found,
+            pg_->value("many",
+                "SELECT string_agg(rowid::text, ',' ORDER BY rowid) FROM (SELECT rowid FROM customer_search "
+                "WHERE strpos(name, '"
+                    + needle + "') > 0 ORDER BY rowid LIMIT 200) f"));
+    }
     QCOMPARE(s.stop(), 0);
 }
 
