@@ -98,7 +98,11 @@ IndexedSearch searchByIds(const std::string &select, const std::string &idColumn
 {
     const std::string head = select + " WHERE " + idColumn + " IN (";
     const std::string tail = ") ORDER BY " + idColumn + " LIMIT " + std::to_string(kSearchLimit);
-    return IndexedSearch {head + matchIds + tail, head + trigramIds + tail, head + scanIds + tail};
+    // PostgreSQL plans "IN (ids)" of a few hundred as a hash join that reads
+    // every record of a small table; the ids as one array are looked up one
+    // by one in the primary key, which costs half as much.
+    return IndexedSearch {head + matchIds + tail,
+        select + " WHERE " + idColumn + " = ANY(ARRAY(" + trigramIds + ")" + tail, head + scanIds + tail};
 }
 
 void replyIndexedSearch(Ctx &c, const char *bodyKey, const IndexedSearch &search, const RowReader &read)
