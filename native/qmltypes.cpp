@@ -1,6 +1,7 @@
 #include "qmltypes.h"
 
 #include "articlegroupcsv.h"
+#include "bell.h"
 #include "calculator.h"
 #include "draftstore.h"
 #include "filedownload.h"
@@ -40,6 +41,8 @@ void registerAll()
         "FontFaces", 1, 0, "FontFaces", [](QQmlEngine *, QJSEngine *) -> QObject * { return new FontFaces; });
     // the remembered password in the desktop's keyring
     qmlRegisterType<PasswordStore>("PasswordStore", 1, 0, "PasswordStore");
+    // the desktop's bell, rung for each scan at the warehouse desk
+    qmlRegisterType<Bell>("Bell", 1, 0, "Bell");
 }
 
 } // namespace QmlTypes

@@ -39,8 +39,10 @@ QtObject {
     // true from choosing a customer until the check after the new delivery
     // order has answered: until then nobody may ask for another one
     readonly property bool creating: _creating
-    // true while a booking is outstanding; no second one starts meanwhile
+    // true while a booking is outstanding or scans wait; no booking by book() starts meanwhile
     readonly property bool booking: _booking.busy
+    // scans waiting behind the booking outstanding
+    readonly property int scansWaiting: _booking.waiting
     // true from cancel() until the cancel ended, also while the user is asked
     readonly property bool cancelling: _cancel.running
     // true while a delivery note is generated or its document fetched
@@ -58,8 +60,11 @@ QtObject {
     // read), "opening" (a new delivery order), "booking", "stock" (removing a
     // booking, cancelling), "note" (the delivery note).
     signal reported(string workflow, var settings)
-    // a booking is complete: the stock entry exists and the group's quantity is lowered
-    signal booked()
+    // a booking is complete: the stock entry exists and the group's quantity
+    // is lowered; `entry` is {ean, quantity, groupId, remaining, scanned}
+    signal booked(var entry)
+    // a booking ended without booking; why went to reported; `entry` is {ean, quantity, groupId, scanned}
+    signal refused(var entry)
     // the cancel asks first: answer with confirmCancel() or declineCancel()
     signal cancelQuestion(string question)
     // the note of the delivery order `order` has arrived; it is saved and opened next
@@ -102,6 +107,12 @@ QtObject {
     // chosen), of which `available` are still to be booked, under `ean`.
     function book(ean, quantity, groupId, available) {
         _booking.book(ean, quantity, groupId, available)
+    }
+
+    // A scanned booking: like book(), but one that comes while another is
+    // outstanding waits and is booked after it, in the order of the scans.
+    function scan(ean, quantity, groupId, available) {
+        _booking.scan(ean, quantity, groupId, available)
     }
 
     // Removes the booking with this id (the backend gives its pieces back to
@@ -263,7 +274,8 @@ QtObject {
 
     property StockBooking _booking: StockBooking {
         session: _warehouse.session
-        onBooked: _warehouse.booked()
+        onBooked: _warehouse.booked(entry)
+        onRefused: _warehouse.refused(entry)
         onReported: _warehouse.reported("booking", settings)
     }
 

@@ -17,6 +17,8 @@ Item {
     property alias searchfield: _box
     // the text field itself
     property alias textfield: _textfield
+    // what assistive technology calls the field (its caption)
+    property string accessibleName: ""
     // the kind of suggestions (see above)
     property string delegate_name: "customer_fullname"
     // the row marked by the arrow keys (-1: none)
@@ -174,6 +176,8 @@ Item {
                     // reads the roles through `model` so the text follows changes of the row
                     text: _field.rowText(model)
                 }
+                Accessible.role: Accessible.ListItem
+                Accessible.name: _field.rowText(model)
                 MouseArea {
                     anchors.fill: parent
                     onClicked: {

@@ -3,7 +3,10 @@ import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
 import QtQuick.Window 2.15
 
+import Bell 1.0
+
 import "../../../static/colors.js" as Colors
+import "../../../static/ConfigStorage.js" as ConfigStorage
 import "../../../dynamic/variables.js" as Dynamic
 import "../../api/request.js" as Request
 import "../../api/service_warehouse.js" as ServiceWarehouse
@@ -29,6 +32,10 @@ Rectangle {
     readonly property alias confirmation: _confirmation
     // the view's own message bar
     readonly property alias banner: _banner
+    // rings once for each scan booked, twice for each refused
+    readonly property alias bell: _bell
+    // the outcome of the last scan: "" (none yet), "booked" or "refused"
+    property string lastScan: ""
 
     // Books what the form holds ("Speichern", Ctrl+Return): the warehouse
     // books nothing while a booking is outstanding, nor without a chosen group.
@@ -38,6 +45,19 @@ Rectangle {
         // a quantity typed but not yet confirmed counts
         ArticleGroups.commitTypedValue(_menge)
         warehouse.book(_ean.text, _menge.value, _articlegroupid, _menge.to)
+    }
+
+    // A scan: the EAN field's text followed by Return, as a scanner types it.
+    // Books the EAN with the quantity in "Menge" (1 while it is 0) for the
+    // chosen group and empties the field at once for the next scan, which
+    // waits behind this booking if it comes before it is done.
+    function scanProcess() {
+        var ean = _ean.text.trim()
+        _ean.text = ""
+        if (ean === "" || !warehouse)
+            return
+        ArticleGroups.commitTypedValue(_menge)
+        warehouse.scan(ean, Math.max(_menge.value, 1), _articlegroupid, _menge.to)
     }
 
     // Empties the form; `onsave` empties the article name as well.
@@ -93,6 +113,8 @@ Rectangle {
         _articlegroupid = String(group.id)
         _chosenName = String(group.articlename)
         _articleName.searchfield.visible = false
+        // a group chosen, the scans come next
+        _ean.forceActiveFocus()
     }
 
     // the article name of the group chosen last
@@ -110,9 +132,25 @@ Rectangle {
     // a booking done empties the form (the form keeps what was typed when it failed)
     Connections {
         target: _view.warehouse
-        function onBooked() {
-            _view.clear_fields(true)
-            _confirmation.open()
+        function onBooked(entry) {
+            if (!entry || !entry.scanned) {
+                _view.clear_fields(true)
+                _confirmation.open()
+                return
+            }
+            // a scan keeps the group and quantity for the next one
+            if (entry.groupId === _view._articlegroupid)
+                _menge.to = Math.max(entry.remaining, 0)
+            _view.lastScan = "booked"
+            _scanLine.text = qsTr("Gebucht: EAN %1, %2 Stück").arg(entry.ean).arg(entry.quantity)
+            _bell.confirm()
+        }
+        function onRefused(entry) {
+            if (!entry.scanned)
+                return
+            _view.lastScan = "refused"
+            _scanLine.text = qsTr("Nicht gebucht: EAN %1 (%2)").arg(entry.ean).arg(entry.title)
+            _bell.refuse()
         }
         function onReported(workflow, settings) {
             if (workflow !== "booking")
@@ -161,6 +199,7 @@ Rectangle {
                 objectName: "articleName"
                 width: parent.width
                 delegate_name: "articlegroup"
+                accessibleName: qsTr("Artikelname")
                 function makeRequest(text) {
                     _view._searchGroups(text)
                 }
@@ -174,6 +213,8 @@ Rectangle {
                 objectName: "typ"
                 width: parent.width
                 readOnly: true
+                activeFocusOnTab: false
+                Accessible.name: qsTr("Typ")
                 FieldCaption { text: qsTr("Typ"); font.italic: true; offset: _view.labelInputSpace }
             }
             TextField {
@@ -181,13 +222,45 @@ Rectangle {
                 objectName: "ean"
                 width: parent.width
                 selectByMouse: true
+                Accessible.name: qsTr("EAN")
+                Accessible.description: qsTr("Scannen oder eingeben, Eingabetaste bucht")
+                Keys.onReturnPressed: _view.scanProcess()
+                Keys.onEnterPressed: _view.scanProcess()
                 FieldCaption { text: qsTr("EAN"); offset: _view.labelInputSpace }
+
+                // what came of the last scan, and how many wait
+                Text {
+                    id: _scanLine
+
+                    objectName: "scanLine"
+                    anchors.left: parent.left
+                    anchors.top: parent.bottom
+                    anchors.topMargin: -6 * c_Scale
+                    width: parent.width
+                    elide: Text.ElideRight
+                    color: _view.lastScan === "refused" ? Material.color(Material.Red) : Material.color(Material.Green)
+                    font.pixelSize: 12 * c_Scale
+                    font.bold: true
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
+
+                    Text {
+                        objectName: "scansWaiting"
+                        anchors.right: parent.right
+                        visible: !!_view.warehouse && _view.warehouse.scansWaiting > 0
+                        text: qsTr("%1 Scans warten").arg(_view.warehouse ? _view.warehouse.scansWaiting : 0)
+                        color: "#999999"
+                        font.pixelSize: 12 * c_Scale
+                    }
+                }
             }
             TextField {
                 id: _articleno
                 objectName: "articleno"
                 width: parent.width
                 readOnly: true
+                activeFocusOnTab: false
+                Accessible.name: qsTr("Artikelnummer")
                 FieldCaption { text: qsTr("Artikelnummer"); font.italic: true; offset: _view.labelInputSpace }
             }
             TextField {
@@ -195,6 +268,8 @@ Rectangle {
                 objectName: "farbe"
                 width: parent.width
                 readOnly: true
+                activeFocusOnTab: false
+                Accessible.name: qsTr("Farbe")
                 FieldCaption { text: qsTr("Farbe"); font.italic: true; offset: _view.labelInputSpace }
             }
             TextField {
@@ -202,6 +277,8 @@ Rectangle {
                 objectName: "size"
                 width: parent.width
                 readOnly: true
+                activeFocusOnTab: false
+                Accessible.name: qsTr("Größe")
                 FieldCaption { text: qsTr("Größe"); font.italic: true; offset: _view.labelInputSpace }
             }
             SpinBox {
@@ -211,6 +288,7 @@ Rectangle {
                 width: parent.width
                 editable: true
                 from: 0
+                Accessible.name: qsTr("Menge")
                 FieldCaption { text: qsTr("Menge"); offset: _view.labelInputSpace }
 
                 // what will remain in the group after this booking
@@ -229,6 +307,8 @@ Rectangle {
                 objectName: "lager"
                 width: parent.width
                 readOnly: true
+                activeFocusOnTab: false
+                Accessible.name: qsTr("Lagerplatz")
                 FieldCaption { text: qsTr("Lagerplatz"); font.italic: true; offset: _view.labelInputSpace }
             }
             Button {
@@ -239,6 +319,14 @@ Rectangle {
                 enabled: !_view.booking
                 onClicked: _view.saveProcess()
             }
+            CheckBox {
+                id: _sound
+
+                objectName: "scanSound"
+                text: qsTr("Ton bei jedem Scan")
+                checked: ConfigStorage.get("scanSound", "1") !== "0"
+                onToggled: ConfigStorage.set("scanSound", checked ? "1" : "0")
+            }
         }
     }
 
@@ -247,6 +335,11 @@ Rectangle {
         anchors.centerIn: parent
         z: 10
         running: _view.booking
+    }
+
+    Bell {
+        id: _bell
+        enabled: _sound.checked
     }
 
     SavedPopup {

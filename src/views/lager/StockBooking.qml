@@ -16,11 +16,16 @@ QtObject {
 
     // must set: the session (token) the requests are made with
     property var session: null
-    // true while a booking is outstanding; no second one starts meanwhile
-    readonly property bool busy: _busy
+    // true while a booking is outstanding or waiting
+    readonly property bool busy: _busy || _waitingCount > 0
+    // scans waiting behind the booking outstanding
+    readonly property int waiting: _waitingCount
 
-    // the booking is complete: the form may empty, the confirmation show
-    signal booked()
+    // the booking is complete: the form may empty, the confirmation show;
+    // `entry` is {ean, quantity, groupId, remaining, scanned}
+    signal booked(var entry)
+    // a booking ended without booking (refused or failed); the reason went to reported
+    signal refused(var entry)
     // what the user should know: [title, text, state]
     signal reported(var settings)
 
@@ -30,20 +35,60 @@ QtObject {
     // the group's new quantity. Nothing while a booking is outstanding, and
     // nothing without a group or with pieces against the article groups' rule.
     function book(ean, quantity, groupId, available) {
-        if (_busy)
+        if (busy)
             return
+        _start(_entry(ean, quantity, groupId, available, false))
+    }
+
+    // A scan: books like book(), but never drops it; while a booking is
+    // outstanding it waits and goes after those scanned before it, in order.
+    // Its `available` is taken as known now; the pieces booked of the same
+    // group before its turn are counted off.
+    function scan(ean, quantity, groupId, available) {
+        var entry = _entry(ean, quantity, groupId, available, true)
+        if (busy) {
+            _waiting.push(entry)
+            _waitingCount = _waiting.length
+        } else {
+            _start(entry)
+        }
+    }
+
+    function _entry(ean, quantity, groupId, available, scanned) {
+        return { "ean": String(ean), "quantity": quantity, "groupId": groupId, "available": available,
+                 "scanned": scanned, "bookedBefore": _bookedOf(groupId) }
+    }
+
+    function _bookedOf(groupId) {
+        return _booked[groupId] === undefined ? 0 : _booked[groupId]
+    }
+
+    function _start(entry) {
+        var groupId = entry.groupId
+        var quantity = entry.quantity
+        // what was booked of the group since the entry was made is gone already
+        var available = entry.available - (_bookedOf(groupId) - entry.bookedBefore)
+        var ean = entry.ean
+        _busy = true
+        _current = entry
         if (groupId === "") {
-            _tell(qsTr("Keine Artikelgruppe gewählt"),
-                  qsTr("Wählen Sie zuerst eine Artikelgruppe aus; nichts wurde gebucht"), NotificationState.WARNING)
+            _end(entry, qsTr("Keine Artikelgruppe gewählt"),
+                 qsTr("Wählen Sie zuerst eine Artikelgruppe aus; nichts wurde gebucht"), NotificationState.WARNING)
             return
         }
         // pieces by the article groups' rule: a whole number of at least 1
         var problems = _rule.quantityProblems(String(quantity))
         if (problems.length > 0) {
-            _tell(qsTr("Nichts gebucht"), problems.join("; "), NotificationState.WARNING)
+            _end(entry, qsTr("Nichts gebucht"), problems.join("; "), NotificationState.WARNING)
             return
         }
-        _busy = true
+        // a scan is not held back by the form's upper bound: the group must still have the pieces
+        if (entry.scanned && quantity > available) {
+            _end(entry, qsTr("Nichts gebucht"),
+                 qsTr("Von der Artikelgruppe sind nur noch %1 Stück zu buchen; EAN \"%2\" wurde nicht gebucht")
+                 .arg(Math.max(available, 0)).arg(ean), NotificationState.WARNING)
+            return
+        }
         ServiceWarehouse.get_last_deliveryno(_token(), function (reply, status) {
             if (!Request.isList(reply)) {
                 _failed(qsTr("Nichts gebucht"), ArticleGroups.failureReason(
@@ -53,9 +98,8 @@ QtObject {
             // the latest delivery order may have been generated: it takes no stock
             var last = reply.length > 0 && Request.isRecord(reply[0]) ? reply[0] : null
             if (!last || last.created === true || last.deliveryorders_no === undefined) {
-                _busy = false
-                _tell(qsTr("Kein offener Lieferschein"),
-                      qsTr("Legen Sie zuerst einen neuen Lieferschein an; nichts wurde gebucht"), NotificationState.WARNING)
+                _end(entry, qsTr("Kein offener Lieferschein"),
+                     qsTr("Legen Sie zuerst einen neuen Lieferschein an; nichts wurde gebucht"), NotificationState.WARNING)
                 return
             }
             ServiceWarehouse.add_articleinventory(ean, quantity, groupId, last.deliveryorders_no, _token(),
@@ -87,8 +131,13 @@ QtObject {
                 _takeBack(groupId, entry, available)
                 return
             }
+            var done = _current
+            _booked[groupId] = _bookedOf(groupId) + done.quantity
             _busy = false
-            booked()
+            _current = null
+            booked({ "ean": done.ean, "quantity": done.quantity, "groupId": groupId,
+                     "remaining": remaining, "scanned": done.scanned })
+            _next()
         })
     }
 
@@ -124,10 +173,38 @@ QtObject {
         })
     }
 
-    // Ends a booking that failed.
+    // Ends the booking outstanding, which failed.
     function _failed(title, text) {
+        _end(_current, title, text, NotificationState.ERROR)
+    }
+
+    // Ends `entry` without a booking, says why, and goes on with the next scan.
+    function _end(entry, title, text, state) {
         _busy = false
-        _tell(title, text, NotificationState.ERROR)
+        _current = null
+        _tell(title, text, state)
+        refused({ "ean": entry.ean, "quantity": entry.quantity, "groupId": entry.groupId,
+                  "scanned": entry.scanned, "title": title, "text": text })
+        _next()
+    }
+
+    // the next scan waiting, after the current event: a long run of scans does not nest
+    function _next() {
+        if (_waiting.length > 0 && !_nextQueued) {
+            _nextQueued = true
+            Qt.callLater(_startNext)
+        }
+    }
+
+    function _startNext() {
+        _nextQueued = false
+        if (_busy || _waiting.length === 0)
+            return
+        var entry = _waiting.shift()
+        // busy throughout: the entry is under way before the count drops
+        _busy = true
+        _waitingCount = _waiting.length
+        _start(entry)
     }
 
     function _tell(title, text, state) {
@@ -139,6 +216,14 @@ QtObject {
     }
 
     property bool _busy: false
+    // the booking outstanding, as made by _entry()
+    property var _current: null
+    // the scans waiting, in the order they came
+    property var _waiting: []
+    property int _waitingCount: 0
+    property bool _nextQueued: false
+    // pieces booked per group id since this object was made
+    property var _booked: ({})
     // the article groups' rule, of which a booking's quantity follows the part on quantities
     property ArticleGroupCsv _rule: ArticleGroupCsv {}
 }
