@@ -44,6 +44,7 @@ Column {
             objectName: modelData.button
             width: _area.width
             shortcut_icon: modelData.icon
+            name: modelData.header
             selected_icon: index === _area.activeElement
             onActivated: _area.changeShortcutmenu(index)
         }

@@ -14,10 +14,20 @@ Item {
     // true draws the solid (bold) icon face, false the thin one
     property bool specialCharacter: true
 
-    // the item was chosen by a click
+    // what the area is called, for assistive technology
+    property string name: ""
+
+    // the item was chosen by a click or the keyboard
     signal activated()
 
     height: 99 * c_Scale
+    activeFocusOnTab: true
+    Accessible.role: Accessible.Button
+    Accessible.name: name
+    Accessible.onPressAction: activated()
+    Keys.onReturnPressed: activated()
+    Keys.onEnterPressed: activated()
+    Keys.onSpacePressed: activated()
 
     Rectangle {
         objectName: "selection"
@@ -46,6 +56,16 @@ Item {
         visible: _item.selected_icon
     }
 
+    // the keyboard's place in the strip
+    Rectangle {
+        objectName: "focusFrame"
+        anchors.fill: parent
+        anchors.margins: 4 * c_Scale
+        color: "transparent"
+        border.color: "#f7f7f7"
+        border.width: 2 * c_Scale
+        visible: _item.activeFocus
+    }
     MouseArea {
         anchors.fill: parent
         cursorShape: Qt.PointingHandCursor

@@ -33,6 +33,13 @@ Item {
     // asks for the sub-view with this index in the current area
     signal subItemChange(int index)
 
+    // puts the keyboard focus on the first button of the shown page
+    function focusPage() {
+        var page = pageAt(currentSubmenu)
+        if (page)
+            page.focusFirst()
+    }
+
     // the page of one area, for tests
     function pageAt(index) {
         return _pages.itemAt(index)

@@ -25,6 +25,14 @@ Item {
     // an entry was clicked; subView is where it leads
     signal entryClicked(int subView)
 
+    // puts the keyboard focus on the action button, or the first entry when there is none
+    function focusFirst() {
+        if (_action.visible && _action.enabled)
+            _action.forceActiveFocus(Qt.TabFocusReason)
+        else if (_entries.count > 0)
+            _entries.itemAt(0).forceActiveFocus(Qt.TabFocusReason)
+    }
+
     Text {
         id: _header
         objectName: "header"
@@ -52,6 +60,8 @@ Item {
         font.family: CustomFonts.names.montserrat
         font.pixelSize: 15 * c_Scale
         onClicked: _page.actionClicked()
+        Keys.onReturnPressed: _page.actionClicked()
+        Keys.onEnterPressed: _page.actionClicked()
     }
 
     BusySpinner {
@@ -71,6 +81,7 @@ Item {
         spacing: 50 * c_Scale
 
         Repeater {
+            id: _entries
             model: _page.entries
 
             AwesomeIconTextButton {

@@ -71,6 +71,7 @@ Item {
         var pages = _areaAt(area)
         if (pages && subView >= 0 && subView < pages.count)
             pages.currentIndex = subView
+        _focusInto(viewAt(area, subView))
         var page = Routes.page(area, subView)
         if (!page || !page.refresh)
             return
@@ -80,6 +81,21 @@ Item {
             view.refresh("")
         else
             view.refresh()
+    }
+
+    // The keyboard goes to the first field of the view now shown; the view
+    // itself takes it when it has none.
+    function _focusInto(view) {
+        if (!view || !_container.visible)
+            return
+        var first = view.nextItemInFocusChain(true)
+        for (var item = first; item; item = item.parent) {
+            if (item === view) {
+                first.forceActiveFocus(Qt.TabFocusReason)
+                return
+            }
+        }
+        view.forceActiveFocus()
     }
 
     Connections {
@@ -125,6 +141,8 @@ Item {
                         onItemAdded: _area.setCurrentIndex(0)
 
                         Loader {
+                            // only the page in front takes the keyboard: Tab never lands beside it
+                            enabled: SwipeView.isCurrentItem && _area.SwipeView.isCurrentItem
                             source: Qt.resolvedUrl(modelData.document)
                             onLoaded: {
                                 item.objectName = Routes.viewName(modelData)

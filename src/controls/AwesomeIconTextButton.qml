@@ -23,6 +23,16 @@ Item {
     signal subitemClicked(int index)
 
     width: 260 * c_Scale
+    activeFocusOnTab: true
+    Accessible.role: Accessible.Button
+    Accessible.name: label
+    Accessible.onPressAction: subitemClicked(subitemIndex)
+    Keys.onReturnPressed: subitemClicked(subitemIndex)
+    Keys.onEnterPressed: subitemClicked(subitemIndex)
+    Keys.onSpacePressed: subitemClicked(subitemIndex)
+    // the arrows walk the entries as Tab does
+    Keys.onDownPressed: nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason)
+    Keys.onUpPressed: nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason)
     height: 50 * c_Scale
 
     Row {
@@ -50,7 +60,9 @@ Item {
             anchors.verticalCenter: parent.verticalCenter
             text: _button.label
             font.family: CustomFonts.names.montserrat
-            font.weight: _button.hovered ? Font.Bold : Font.Light
+            font.weight: _button.hovered || _button.activeFocus ? Font.Bold : Font.Light
+            // the keyboard's place among the entries
+            font.underline: _button.activeFocus
             font.pixelSize: 15 * c_Scale
             color: Colors.c_master_background
         }
