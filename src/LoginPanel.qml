@@ -288,6 +288,9 @@ Rectangle {
                 objectName: "userField"
                 width: parent.width - _userIcon.width - parent.spacing
                 placeholderText: qsTr("Username")
+                Accessible.name: placeholderText
+                // the first thing to type at start
+                focus: true
                 selectByMouse: true
                 // a renewal is for the session's own user
                 readOnly: _loginPanel.renewing
@@ -306,6 +309,7 @@ Rectangle {
                 objectName: "passwordField"
                 width: parent.width - _passwordIcon.width - parent.spacing
                 placeholderText: qsTr("Password")
+                Accessible.name: placeholderText
                 echoMode: TextInput.Password
                 selectByMouse: true
                 onAccepted: _loginPanel.submitFrom(_password)
@@ -320,6 +324,7 @@ Rectangle {
             width: parent.width
             model: ["Tarvello", "Brisqa"]
             currentIndex: -1
+            Accessible.name: qsTr("Firma")
             displayText: currentIndex < 0 ? "" : currentText
             font.family: CustomFonts.names.montserrat
             Material.theme: c_OsType === "macos" ? Material.Dark : Material.Light

@@ -39,6 +39,7 @@ RowLayout {
         Layout.preferredWidth: 180 * c_Scale
         visible: _cell.hasAmount && _box.checked
         selectByMouse: true
+        Accessible.name: qsTr("Betrag für %1").arg(_box.text)
     }
 
     Item {

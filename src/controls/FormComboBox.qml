@@ -34,6 +34,8 @@ ColumnLayout {
 
         Layout.fillWidth: true
         textRole: "key"
+        // named after its label for assistive technology
+        Accessible.name: _label.text
         Material.theme: c_OsType === "macos" ? Material.Dark : Material.Light
         Material.background: "#eee"
         Material.foreground: "#444"

@@ -40,6 +40,8 @@ ColumnLayout {
         Layout.minimumHeight: 2 * implicitHeight
         wrapMode: TextEdit.WrapAtWordBoundaryOrAnywhere
         selectByMouse: true
+        // named after its label for assistive technology
+        Accessible.name: _label.text
         KeyNavigation.priority: KeyNavigation.BeforeItem
         KeyNavigation.tab: _cell.nextItem
         onTextChanged: {

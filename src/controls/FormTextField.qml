@@ -32,6 +32,8 @@ ColumnLayout {
 
         Layout.fillWidth: true
         selectByMouse: true
+        // named after its label for assistive technology
+        Accessible.name: _label.text
         // a value filled in (or left) shows its beginning, not its end: the
         // field scrolls to where its cursor is; Tab into it goes to the end
         onTextChanged: if (!activeFocus) cursorPosition = 0

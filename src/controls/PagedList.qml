@@ -276,6 +276,13 @@ FocusScope {
 
         Keys.onReturnPressed: _paged.activated(currentIndex)
         Keys.onEnterPressed: _paged.activated(currentIndex)
+        // the Menu key or Space: the current card's actions, the keyboard on the first
+        Keys.onPressed: {
+            if ((event.key === Qt.Key_Menu || event.key === Qt.Key_Space) && currentItem && currentItem.openActions) {
+                currentItem.openActions()
+                event.accepted = true
+            }
+        }
     }
 
     Text {

@@ -45,6 +45,13 @@ Item {
             color: Colors.c_light_purple
             text: "\uf2f5"
             transform: Translate { id: _nudge }
+            activeFocusOnTab: true
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Abmelden")
+            Accessible.onPressAction: if (!_movement.running) _movement.start()
+            Keys.onReturnPressed: if (!_movement.running) _movement.start()
+            Keys.onEnterPressed: if (!_movement.running) _movement.start()
+            Keys.onSpacePressed: if (!_movement.running) _movement.start()
 
             MouseArea {
                 anchors.fill: parent

@@ -32,6 +32,8 @@ ViewPopup {
     defaultButton: _buttons.acceptButton
 
     onAboutToShow: _accepted = false
+    // the keyboard goes back where it was when the question closes
+    property FocusReturn _focusReturn: FocusReturn { popup: _question }
     onClosed: {
         if (!_accepted)
             declined()

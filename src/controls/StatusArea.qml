@@ -22,6 +22,13 @@ Item {
     signal clicked()
 
     height: 55 * c_Scale
+    activeFocusOnTab: height > 0
+    Accessible.role: Accessible.Button
+    Accessible.name: qsTr("Lieferschein %1 stornieren").arg(lieferschein_nr)
+    Accessible.onPressAction: clicked()
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+    Keys.onSpacePressed: clicked()
 
     DropShadow {
         anchors.fill: _bar

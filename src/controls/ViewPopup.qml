@@ -51,6 +51,9 @@ Popup {
     // each opening starts at the top
     onAboutToShow: _flickable.contentY = 0
 
+    // the keyboard goes back where it was when the popup closes
+    property FocusReturn _focusReturn: FocusReturn { popup: _popup }
+
     // the backdrop covers the view, not the whole window
     Overlay.modal: Item {}
 

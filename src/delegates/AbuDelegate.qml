@@ -20,7 +20,7 @@ CardFrame {
 
     // as high as the card's values need, at least the usual height
     height: Math.max(130 * c_Scale, _row.implicitHeight + 2 * padding)
-    actions: [{ "name": "deleteButton", "glyph": "\uf1f8", "color": Colors.c_dark_red }]
+    actions: [{ "name": "deleteButton", "label": qsTr("Buchung entfernen"), "glyph": "\uf1f8", "color": Colors.c_dark_red }]
 
     onItemHovered: entersItem()
     onActionTriggered: {

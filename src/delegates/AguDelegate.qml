@@ -17,7 +17,7 @@ CardFrame {
 
     // as high as the card's values need, at least the usual height
     height: Math.max(130 * c_Scale, _row.implicitHeight + 2 * padding)
-    actions: [{ "name": "deleteButton", "glyph": "\uf1f8", "color": Colors.c_dark_red }]
+    actions: [{ "name": "deleteButton", "label": qsTr("Artikelgruppe löschen"), "glyph": "\uf1f8", "color": Colors.c_dark_red }]
 
     onItemHovered: entersItem()
     onActionTriggered: {

@@ -14,7 +14,7 @@ CardFrame {
     signal modifyClicked()
 
     height: _body.implicitHeight + 2 * padding
-    actions: [{ "name": "modify", "glyph": "\uf0ad", "color": "#F40F02" }]
+    actions: [{ "name": "modify", "label": qsTr("Kunde bearbeiten"), "glyph": "\uf0ad", "color": "#F40F02" }]
     actionsDimOnHover: true
     onActionTriggered: {
         if (name === "modify")

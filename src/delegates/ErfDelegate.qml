@@ -32,10 +32,11 @@ CardFrame {
     height: _body.implicitHeight + 2 * padding
     actionGlyphOpacity: 0.5
     actions: [
-        { name: "modify", glyph: "\uf0ad", color: Material.color(Material.Blue) },
-        { name: "delete", glyph: "\uf1f8", color: Colors.c_dark_red },
-        { name: "checkout", glyph: "\uf1ec", color: Colors.c_material_yellow },
-        { name: "checkoutMulti", glyph: "\uf4fc", color: Colors.c_material_cyan }
+        { name: "modify", label: qsTr("Auftrag ändern"), glyph: "\uf0ad", color: Material.color(Material.Blue) },
+        { name: "delete", label: qsTr("Auftrag löschen"), glyph: "\uf1f8", color: Colors.c_dark_red },
+        { name: "checkout", label: qsTr("Auftrag abrechnen"), glyph: "\uf1ec", color: Colors.c_material_yellow },
+        { name: "checkoutMulti", label: qsTr("Alle Aufträge des Kunden abrechnen"), glyph: "\uf4fc",
+          color: Colors.c_material_cyan }
     ]
 
     onActionTriggered: {

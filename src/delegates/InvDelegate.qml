@@ -23,7 +23,7 @@ CardFrame {
     height: _body.implicitHeight + 2 * padding
     actionsDimOnHover: true
     actions: [
-        { name: "pdf", glyph: "\uf1c1", color: "#F40F02" }
+        { name: "pdf", label: qsTr("Rechnung als PDF öffnen"), glyph: "\uf1c1", color: "#F40F02" }
     ]
 
     onActionTriggered: {

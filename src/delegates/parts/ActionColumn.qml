@@ -19,8 +19,16 @@ Item {
     // pixel size of the glyphs
     property real glyphSize: 30 * c_Scale
 
-    // the button `name` was clicked
+    // the button `name` was clicked, or pressed with the keyboard
     signal triggered(string name)
+    // Escape on a button: the keyboard is done with the column
+    signal dismissed()
+
+    // puts the keyboard on the top button
+    function focusFirst() {
+        if (_buttons.count > 0)
+            _buttons.itemAt(0).forceActiveFocus()
+    }
 
     width: shown ? 80 * c_Scale : 0
     visible: width > 0
@@ -36,6 +44,7 @@ Item {
         height: parent.height
 
         Repeater {
+            id: _buttons
             model: _column.actions
 
             Rectangle {
@@ -46,6 +55,18 @@ Item {
                 height: _column.height / Math.max(1, _column.actions.length)
                 color: modelData.color
                 opacity: _column.dimOnHover && _mouse.containsMouse ? 0.5 : 1
+                // the keyboard's button
+                border.color: "white"
+                border.width: activeFocus ? 3 * c_Scale : 0
+                Accessible.role: Accessible.Button
+                Accessible.name: modelData.label !== undefined ? modelData.label : ""
+                Accessible.onPressAction: _column.triggered(modelData.name)
+                Keys.onReturnPressed: _column.triggered(modelData.name)
+                Keys.onEnterPressed: _column.triggered(modelData.name)
+                Keys.onSpacePressed: _column.triggered(modelData.name)
+                Keys.onEscapePressed: _column.dismissed()
+                Keys.onUpPressed: if (index > 0) _buttons.itemAt(index - 1).forceActiveFocus()
+                Keys.onDownPressed: if (index < _buttons.count - 1) _buttons.itemAt(index + 1).forceActiveFocus()
 
                 Text {
                     anchors.centerIn: parent

@@ -50,6 +50,12 @@ Rectangle {
         itemEntered()
     }
 
+    // Shows the actions and puts the keyboard on the first of them.
+    function openActions() {
+        entersItem()
+        _actions.focusFirst()
+    }
+
     // Returns the card to normal and hides its actions.
     function exitsItem() {
         color = "white"
@@ -104,6 +110,12 @@ Rectangle {
             anchors.bottom: parent.bottom
             anchors.margins: 1
             onTriggered: _card.actionTriggered(name)
+            // Escape: back to the list, on this card
+            onDismissed: {
+                _card.exitsItem()
+                if (_card.ListView.view)
+                    _card.ListView.view.forceActiveFocus()
+            }
         }
     }
 }
