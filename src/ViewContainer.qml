@@ -132,6 +132,8 @@ Item {
 
                 SwipeView {
                     id: _area
+                    // only the area in front takes the keyboard: Tab never lands beside it
+                    enabled: SwipeView.isCurrentItem
 
                     objectName: "area_" + index
                     interactive: modelData.swipe === true
@@ -142,7 +144,7 @@ Item {
 
                         Loader {
                             // only the page in front takes the keyboard: Tab never lands beside it
-                            enabled: SwipeView.isCurrentItem && _area.SwipeView.isCurrentItem
+                            enabled: SwipeView.isCurrentItem
                             source: Qt.resolvedUrl(modelData.document)
                             onLoaded: {
                                 item.objectName = Routes.viewName(modelData)

@@ -70,6 +70,7 @@ ColumnLayout {
         objectName: "dateInput"
         Layout.fillWidth: true
         readOnly: true
+        Accessible.name: _label.text
 
         // Tab on to the next field closes it; a click into the calendar does not
         onActiveFocusChanged: {

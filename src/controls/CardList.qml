@@ -11,6 +11,8 @@ ListView {
 
     clip: true
     focus: true
+    // one stop of Tab; the arrows move within
+    activeFocusOnTab: true
     keyNavigationEnabled: true
     boundsBehavior: Flickable.StopAtBounds
     cacheBuffer: 2 * height

@@ -34,8 +34,12 @@ ColumnLayout {
 
         Layout.fillWidth: true
         textRole: "key"
-        // named after its label for assistive technology
+        // named after its label for assistive technology, the text it shows as well
         Accessible.name: _label.text
+        Component.onCompleted: {
+            if (contentItem)
+                contentItem.Accessible.name = Qt.binding(function () { return _label.text })
+        }
         Material.theme: c_OsType === "macos" ? Material.Dark : Material.Light
         Material.background: "#eee"
         Material.foreground: "#444"

@@ -74,6 +74,7 @@ Item {
         topPadding: _field.height * 8 / 53
         bottomPadding: _field.height * 16 / 53
         selectByMouse: true
+        Accessible.name: _field.accessibleName
 
         onActiveFocusChanged: if (activeFocus) selectAll()
 

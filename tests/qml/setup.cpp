@@ -1,3 +1,4 @@
+#include "accessibilityprobe.h"
 #include "cannedserver.h"
 #include "fontfaces.h"
 #include "logcapture.h"
@@ -85,6 +86,7 @@ public Q_SLOTS:
         engine->rootContext()->setContextProperty(QStringLiteral("testServer"), m_server.get());
         engine->rootContext()->setContextProperty(QStringLiteral("cannedServer"), m_canned.get());
         engine->rootContext()->setContextProperty(QStringLiteral("testLog"), &m_log);
+        engine->rootContext()->setContextProperty(QStringLiteral("accessibility"), &m_accessibility);
         // pictures a person can look at after the run, kept beside the runner
         QDir().mkpath(QStringLiteral("screenshots"));
         engine->rootContext()->setContextProperty(
@@ -102,6 +104,7 @@ public Q_SLOTS:
 private:
     QTemporaryDir m_storage;
     LogCapture m_log;
+    AccessibilityProbe m_accessibility;
     std::unique_ptr<TestServer> m_server;
     std::unique_ptr<CannedServer> m_canned;
     std::unique_ptr<RedirectingNetworkFactory> m_networkFactory;

@@ -43,6 +43,7 @@ ColumnLayout {
         id: _suggestions
 
         objectName: "customerField"
+        accessibleName: qsTr("Kunde")
         Layout.fillWidth: true
         Layout.preferredHeight: 53 * c_Scale
         visible: _cell.editable

@@ -216,6 +216,7 @@ Flickable {
             CheckBox {
                 id: _commercialability
                 objectName: "commercialability"
+                Accessible.name: qsTr("Gewerblich")
                 leftPadding: 0
                 enabled: _form.commercialEditable
             }

@@ -214,7 +214,6 @@ Rectangle {
                 width: parent.width
                 readOnly: true
                 activeFocusOnTab: false
-                Accessible.name: qsTr("Typ")
                 FieldCaption { text: qsTr("Typ"); font.italic: true; offset: _view.labelInputSpace }
             }
             TextField {
@@ -222,7 +221,6 @@ Rectangle {
                 objectName: "ean"
                 width: parent.width
                 selectByMouse: true
-                Accessible.name: qsTr("EAN")
                 Accessible.description: qsTr("Scannen oder eingeben, Eingabetaste bucht")
                 Keys.onReturnPressed: _view.scanProcess()
                 Keys.onEnterPressed: _view.scanProcess()
@@ -260,7 +258,6 @@ Rectangle {
                 width: parent.width
                 readOnly: true
                 activeFocusOnTab: false
-                Accessible.name: qsTr("Artikelnummer")
                 FieldCaption { text: qsTr("Artikelnummer"); font.italic: true; offset: _view.labelInputSpace }
             }
             TextField {
@@ -269,7 +266,6 @@ Rectangle {
                 width: parent.width
                 readOnly: true
                 activeFocusOnTab: false
-                Accessible.name: qsTr("Farbe")
                 FieldCaption { text: qsTr("Farbe"); font.italic: true; offset: _view.labelInputSpace }
             }
             TextField {
@@ -278,7 +274,6 @@ Rectangle {
                 width: parent.width
                 readOnly: true
                 activeFocusOnTab: false
-                Accessible.name: qsTr("Größe")
                 FieldCaption { text: qsTr("Größe"); font.italic: true; offset: _view.labelInputSpace }
             }
             SpinBox {
@@ -288,7 +283,6 @@ Rectangle {
                 width: parent.width
                 editable: true
                 from: 0
-                Accessible.name: qsTr("Menge")
                 FieldCaption { text: qsTr("Menge"); offset: _view.labelInputSpace }
 
                 // what will remain in the group after this booking
@@ -308,7 +302,6 @@ Rectangle {
                 width: parent.width
                 readOnly: true
                 activeFocusOnTab: false
-                Accessible.name: qsTr("Lagerplatz")
                 FieldCaption { text: qsTr("Lagerplatz"); font.italic: true; offset: _view.labelInputSpace }
             }
             Button {

@@ -11,4 +11,11 @@ Text {
     font.pixelSize: 13 * c_Scale
     // captions are fixed texts; never read as markup
     textFormat: Text.PlainText
+
+    // the input is read out under its caption (a suggestions field by its text field)
+    Component.onCompleted: {
+        var input = parent && parent.textfield !== undefined ? parent.textfield : parent
+        if (input && !input.Accessible.name)
+            input.Accessible.name = text
+    }
 }
