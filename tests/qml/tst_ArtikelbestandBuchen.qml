@@ -96,6 +96,45 @@ ShellTestCase {
         return testServer.records().filter(function (r) { return r.path.indexOf("search") < 0 })
     }
 
+    // Scans at the EAN field, typed faster than the bookings go: each Return
+    // books the EAN with the quantity in "Menge" (1 for 0) and keeps the group
+    // and the focus for the next; those typed meanwhile wait and go in order;
+    // one beyond the group's pieces, or without a group, is refused. The bell
+    // rings for each.
+    function test_scans_data() {
+        return [
+            { tag: "one piece each", pieces: 12, menge: 0, eans: ["111", "222", "333"], booked: ["111", "222", "333"],
+              left: 9, refused: 0 },
+            { tag: "two pieces each, the third too many", pieces: 5, menge: 2, eans: ["111", "222", "333"],
+              booked: ["111", "222"], left: 1, refused: 1 },
+            { tag: "no group chosen", pieces: 5, menge: 0, noGroup: true, eans: ["111"], booked: [], left: 5, refused: 1 }
+        ]
+    }
+
+    function test_scans(data) {
+        openDeliveryOrder()
+        var group = newGroup("Scanjacke " + data.tag, data.pieces)
+        createView()
+        if (!data.noGroup)
+            chooseGroup(group)
+        field("menge").value = data.menge
+        var ean = field("ean")
+        ean.forceActiveFocus()
+        for (var i = 0; i < data.eans.length; ++i) {
+            ean.text = data.eans[i]
+            keyClick(Qt.Key_Return)
+            compare(ean.text, "", "the field is ready for the next scan at once")
+        }
+        tryCompare(view.bell, "confirmed", data.booked.length, 15000)
+        tryCompare(view.bell, "refused", data.refused, 15000)
+        tryCompare(view.warehouse, "booking", false, 10000)
+        compare(bookingsOf(group).sort(function (a, b) { return a.id - b.id }).map(function (b) { return b.eanno }),
+                data.booked)
+        compare(reply(ServiceWarehouse.get_single_articlegroup, [group.id, token]).quantity, data.left)
+        verify(ean.activeFocus, "the next scan goes to the EAN field")
+        compare(view._articlegroupid, data.noGroup ? "" : String(group.id), "the group stays chosen")
+    }
+
     function test_bookingSendsTheEntryThenTheLoweredQuantity() {
         var order = openDeliveryOrder()
         var group = newGroup("Buchungsjacke", 12)
