@@ -3,8 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 
-Bell::Bell(QObject *parent)
-    : QObject(parent)
+Bell::Bell(QObject *parent) : QObject(parent)
 {
 }
 

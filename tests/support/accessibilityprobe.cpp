@@ -99,6 +99,6 @@ QVariantList AccessibilityProbe::roleAndName(QQuickItem *item) const
     QAccessible::setActive(true);
     QAccessibleInterface *iface = item ? QAccessible::queryAccessibleInterface(item) : nullptr;
     if (!iface)
-        return { -1, QString() };
-    return { int(iface->role()), nameOf(item, iface) };
+        return {-1, QString()};
+    return {int(iface->role()), nameOf(item, iface)};
 }
