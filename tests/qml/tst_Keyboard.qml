@@ -87,6 +87,17 @@ ShellTestCase {
         return visited
     }
 
+    // whether a paged list under `item` still loads (a loaded page takes the focus)
+    function loading(item) {
+        if (item.loading === true || item.reloadPending === true)
+            return true
+        for (var i = 0; i < item.children.length; ++i) {
+            if (loading(item.children[i]))
+                return true
+        }
+        return false
+    }
+
     // every page of the route table, reached by its keys
     function test_view_data() {
         var rows = []
@@ -103,6 +114,7 @@ ShellTestCase {
         navigation().navigationState.chooseSubView(data.subView)
         var view = container().currentView()
         compare(view.objectName, data.tag)
+        tryVerify(function () { return !loading(view) }, 10000, "the view has loaded")
         wait(200)
 
         // names first: walking Tab must not be what makes them appear
