@@ -95,6 +95,9 @@ Item {
         id: _bar
 
         objectName: "bar"
+        // an alert that comes into sight is read out by screen readers at once
+        Accessible.role: Accessible.AlertMessage
+        Accessible.name: _banner.settings ? [_banner.settings[0], _banner.settings[1]].filter(Boolean).join(": ") : ""
         width: parent.width
         // a longer text wraps, and the bar grows with it
         height: Math.max(70 * c_Scale, _texts.implicitHeight + 14 * c_Scale)

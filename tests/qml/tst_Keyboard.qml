@@ -157,6 +157,17 @@ ShellTestCase {
         compare(accessibility.unnamed(findChild(panel, "snarea")), [])
     }
 
+    // a banner is an alert that says its title and text, so that it is read out when it shows
+    function test_bannerIsAnAlert() {
+        var banner = findChild(panel, "notificationBanner")
+        banner.settings = ["Nicht gespeichert", "Der Server antwortet nicht", 0]
+        banner.run = true
+        var bar = findChild(banner, "bar")
+        tryCompare(bar, "y", 0, 2000)
+        compare(accessibility.roleAndName(bar), [8 /* QAccessible::AlertMessage */, "Nicht gespeichert: Der Server antwortet nicht"])
+        banner.run = false
+    }
+
     // Ctrl+PgDown walks the area's sub-views in the submenu's order and back round
     function test_subViewKeys() {
         keyClick(Qt.Key_3, Qt.ControlModifier)
