@@ -39,8 +39,12 @@ FocusScope {
     property bool busy: false
     // may set: false: the list loads first on refresh(), not at the first login
     property bool loadOnStart: true
+    // may set before the first page: function(record) giving the row kept for one record, an
+    // object of plain values whose keys and value types are the same in every row (what the card
+    // shows and its actions need); null keeps each record as received
+    property var rowOf: null
 
-    // the records shown, one element per record as received (nested objects stay objects)
+    // the records shown, one element per record: its row (`rowOf`), else as received (nested objects stay objects)
     readonly property alias model: _model
     // the list view itself
     readonly property alias listView: _list
@@ -115,7 +119,7 @@ FocusScope {
             _searchRequest = 0
             if (Request.isList(reply)) {
                 _model.clear()
-                _model.append(reply)
+                _model.append(_rows(reply))
             } else if (Request.isNoHits(reply) && status === 204) {
                 _model.clear()
             } else {
@@ -152,7 +156,7 @@ FocusScope {
             }
             if (page === 1)
                 _model.clear()
-            _model.append(reply)
+            _model.append(_rows(reply))
             _emptyTextShown = _model.count === 0
             pageLoaded(page)
         })
@@ -189,6 +193,11 @@ FocusScope {
         _pageRequest = null
         _searchRequest = 0
         return ++_generation
+    }
+
+    // What the model keeps of the records of one reply.
+    function _rows(records) {
+        return rowOf ? records.map(function (record) { return rowOf(record) }) : records
     }
 
     function _token() {
@@ -253,13 +262,15 @@ FocusScope {
     }
     Component.onDestruction: _life.alive = false
 
-    // Roles follow each record: the backend sends a field as text in one
-    // record and as a number or null in the next (prices as typed), and a
-    // model with fixed roles would drop such values.
+    // Without rows, roles follow each record: the backend sends a field as
+    // text in one record and as a number or null in the next (prices as
+    // typed), and a model with fixed roles would drop such values. Rows have
+    // fixed roles and value types, which keep a record in a fraction of the
+    // memory that dynamic roles need.
     ListModel {
         id: _model
 
-        dynamicRoles: true
+        dynamicRoles: _paged.rowOf === null
     }
 
     CardList {

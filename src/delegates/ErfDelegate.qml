@@ -10,7 +10,7 @@ import "./parts"
 CardFrame {
     id: _card
 
-    // the order record (a list element or an object with the order fields)
+    // the order's row (orderRows.js): a list element or an object with its fields
     property var order: null
     // the shipment-type catalogue, which names the order's "sendungsart"
     property var shipmentTypes: null
@@ -54,8 +54,9 @@ CardFrame {
         objectName: "body"
         width: parent.width
         order: _card.order
-        customer: _card.order ? _card.order.customer_assignment : null
-        taxText: _card.order && _card.order.taxes ? _card.order.taxes.tax : ""
+        customerName: _card.order ? _card.order.customer_name : ""
+        customerId: _card.order && _card.order.customer_id >= 0 ? _card.order.customer_id : ""
+        taxText: _card.order ? _card.order.tax : ""
         shipmentTypes: _card.shipmentTypes
         directions: _card.directions
         shippingPartners: _card.shippingPartners

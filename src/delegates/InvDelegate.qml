@@ -7,7 +7,7 @@ import "./parts"
 CardFrame {
     id: _card
 
-    // the invoice record (a list element or an object with the invoice fields)
+    // the invoice's row (orderRows.js): a list element or an object with its fields
     property var order: null
     // the shipment-type catalogue, which names the invoice's "sendungsart"
     property var shipmentTypes: null
@@ -37,8 +37,9 @@ CardFrame {
         objectName: "body"
         width: parent.width
         order: _card.order
-        customer: _card.order ? _card.order.customer_invoice : null
-        taxText: _card.order && _card.order.taxes_invoice ? _card.order.taxes_invoice.tax : ""
+        customerName: _card.order ? _card.order.customer_name : ""
+        customerId: _card.order && _card.order.customer_id >= 0 ? _card.order.customer_id : ""
+        taxText: _card.order ? _card.order.tax : ""
         shipmentTypes: _card.shipmentTypes
         directions: _card.directions
         shippingPartners: _card.shippingPartners

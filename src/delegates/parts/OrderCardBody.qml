@@ -7,8 +7,10 @@ Column {
 
     // the record: an element with the order fields as properties
     property var order: null
-    // the record's customer: {id, surname, lastname}
-    property var customer: null
+    // the name of the record's customer ("" none)
+    property string customerName: ""
+    // the number of the record's customer ("" none)
+    property var customerId: ""
     // the percentage type's text
     property string taxText: ""
     // the shipment-type catalogue (a list model with "key")
@@ -24,8 +26,8 @@ Column {
         objectName: "header"
         width: parent.width
         wrap: true
-        name: _body.customer ? _body.customer.surname + " " + _body.customer.lastname : ""
-        subtitle: _body.customer ? _body.customer.id : ""
+        name: _body.customerName
+        subtitle: _body.customerId
         recordId: _body.order ? _body.order.id : ""
     }
 

@@ -10,6 +10,7 @@ import "../../api/request.js" as Request
 import "../../api/service_invoice.js" as ServiceInvoice
 import "../../controls"
 import "../../delegates"
+import "../../delegates/orderRows.js" as OrderRows
 
 // "Abgerechnete Aufträge": the billed orders, page by page, one card each.
 // The card's PDF button (or Return on the current card) downloads the
@@ -171,6 +172,7 @@ Rectangle {
         notifier: _view.notifier
         failureMessage: [qsTr("Rechnungen nicht geladen"), qsTr("Die abgerechneten Aufträge konnten nicht geladen werden")]
         busy: _view._pending > 0
+        rowOf: OrderRows.invoiceRow
         onActivated: {
             var invoice = recordAt(index)
             if (invoice)

@@ -8,6 +8,7 @@ import "../../api/request.js" as Request
 import "../../api/service_assignment.js" as ServiceAssignment
 import "../../controls"
 import "../../delegates"
+import "../../delegates/orderRows.js" as OrderRows
 
 // "Erfasste Aufträge": the captured orders, page by page, one card each. From
 // a card the user changes an order, deletes it, or bills it (alone, or with
@@ -118,6 +119,7 @@ Rectangle {
         notifier: _view.notifier
         failureMessage: [qsTr("Aufträge nicht geladen"), qsTr("Die erfassten Aufträge konnten nicht geladen werden")]
         busy: _view._pending > 0
+        rowOf: OrderRows.orderRow
 
         delegate: ErfDelegate {
             objectName: "card_" + model.id
@@ -130,7 +132,7 @@ Rectangle {
             onModifyClicked: _view.modifyOrder(model.id)
             onDeleteClicked: _view.deleteOrder(model.id)
             onCheckoutClicked: _view.checkout(model.id)
-            onCheckoutMultiClicked: _view.checkoutMulti(model.customer_assignment.id)
+            onCheckoutMultiClicked: _view.checkoutMulti(model.customer_id)
         }
     }
 
