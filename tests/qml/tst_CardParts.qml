@@ -1,10 +1,14 @@
 import QtQuick 2.15
 import QtTest 1.15
 
+import "../../src/delegates"
 import "../../src/delegates/parts"
+import "../../src/delegates/orderRows.js" as OrderRows
+import "../../static"
 
-// The shared card parts: the option flag's bracketed amounts, and a card's
-// pointer states with its action column.
+// The shared card parts: the option flag's bracketed amounts, a card's
+// pointer states with its action column, and what an order card shows of the
+// row a list keeps of a record.
 TestCase {
     id: _case
     name: "CardParts"
@@ -120,6 +124,72 @@ TestCase {
             }
         }
         verify(reused, "the card was used again")
+    }
+
+    Sendungsart {
+        id: _shipmentTypes
+    }
+
+    // one record's row in a model with fixed roles, as the lists keep it, and its card
+    Component {
+        id: _rowCardComponent
+        Item {
+            property alias model: _rows
+            property alias card: _view.card
+            width: 1100
+            height: 400
+            ListModel { id: _rows }
+            Repeater {
+                id: _view
+                property Item card: count > 0 ? itemAt(0) : null
+                model: _rows
+                ErfDelegate {
+                    width: 1000
+                    order: model
+                    shipmentTypes: _shipmentTypes
+                }
+            }
+        }
+    }
+
+    function test_orderCardShowsItsRow_data() {
+        var full = { id: 12, datum: "03.02.2025", textbeschreibung: "Paket", belegnummer: "B-1", gewicht: 2.5,
+                     referenz: null, einkaufspreis: "8.00", verkaufspreis: 12.5, sendungsart: 3,
+                     customer_assignment: { id: 7, surname: "Erika", lastname: "Muster" }, taxes: { tax: "20 %" },
+                     zeitfensterzustellung: true, betrag_fuer_zeitfenstereinstellungen: 4,
+                     abholung_samstags: "true" }
+        var bare = { id: 13, sendungsart: "3", customer_assignment: null, taxes: null }
+        return [
+            { tag: "complete", record: full, name: "Erika Muster", subtitle: "7", gewicht: "2.5", referenz: "",
+              verkaufspreis: "12.5", sendungsart: "Overnight", tax: "20 %",
+              zeitfenster: "Zeitfensterzustellung [4]", zeitfensterChecked: "\uf00c", samstags: "\uf00d" },
+            { tag: "without customer, tax and values", record: bare, name: "", subtitle: "", gewicht: "", referenz: "",
+              verkaufspreis: "", sendungsart: "", tax: "",
+              zeitfenster: "Zeitfensterzustellung [-]", zeitfensterChecked: "\uf00d", samstags: "\uf00d" }
+        ]
+    }
+
+    // The card shows of a row what it showed of the whole record.
+    function test_orderCardShowsItsRow(data) {
+        var holder = createTemporaryObject(_rowCardComponent, _case)
+        holder.model.append(OrderRows.orderRow(data.record))
+        var card = holder.card
+        verify(card)
+        var header = findChild(card, "header")
+        compare(findChild(header, "name").text, data.name)
+        compare(findChild(header, "subtitle").text, data.subtitle)
+        compare(findChild(header, "recordId").text, String(data.record.id))
+        var details = findChild(card, "details")
+        compare(findChild(details, "gewicht").text, data.gewicht)
+        compare(findChild(details, "referenz").text, data.referenz)
+        compare(findChild(details, "verkaufspreis").text, data.verkaufspreis)
+        compare(findChild(details, "sendungsart").text, data.sendungsart)
+        compare(findChild(details, "tax").text, data.tax)
+        var options = findChild(card, "options")
+        compare(findChild(findChild(options, "zeitfensterzustellung"), "label").text, data.zeitfenster)
+        compare(findChild(findChild(options, "zeitfensterzustellung"), "glyph").text, data.zeitfensterChecked)
+        compare(findChild(findChild(options, "abholung_samstags"), "glyph").text, data.samstags,
+                "a flag counts only when it is true")
     }
 
     Component {

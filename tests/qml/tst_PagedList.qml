@@ -209,6 +209,26 @@ TestCase {
         compare(list.model.get(1).customer, null)
     }
 
+    // A list given rows keeps only the row of each record, from pages and from searches alike.
+    function test_rowsInPlaceOfRecords() {
+        var list = createTemporaryObject(_listComponent, _case, {
+            rowOf: function (record) { return { id: record.id, name: record.customer ? record.customer.surname : "" } }
+        })
+        tryCompare(_case, "requestCount", 1, 1000)
+        lastRequest("page", 1).cb([{ "id": 1, "price": "12.50", "customer": { "surname": "Anna" } },
+                                   { "id": 2, "price": 7, "customer": null }], 200)
+        compare(list.model.count, 2)
+        compare(list.model.get(0).name, "Anna")
+        compare(list.model.get(1).name, "")
+        compare(list.model.get(1).price, undefined, "what the row leaves out is not kept")
+        compare(list.model.get(0).customer, undefined)
+        list.modelLiveRefresh("Bo")
+        lastRequest("search", "Bo").cb([{ "id": 9, "customer": { "surname": "Bodo" } }], 200)
+        compare(list.model.count, 1)
+        compare(list.model.get(0).id, 9)
+        compare(list.model.get(0).name, "Bodo")
+    }
+
     function test_aListShorterThanTheViewNeverPages() {
         var list = loadedList(2)
         list.listView.contentY = 0
