@@ -29,7 +29,7 @@ TestCase {
     property var frameTimes: []
     // per page: {page, cards, reply, drawn} (ms from reaching the end)
     property var pages: []
-    // {cards, rssKiB} every 50 pages
+    // {cards, rss (KiB)} after page 1, every 50 pages and at the end
     property var memory: []
 
     // a frame was drawn at this time; -1: not measuring
@@ -177,6 +177,16 @@ TestCase {
         for (var i = 0; i < memory.length; ++i)
             console.log("PAGING memory at " + memory[i].cards + " cards: RSS " + (memory[i].rss / 1024).toFixed(1) + " MiB")
         console.log("PAGING peak RSS after all pages: " + (peak.hwm / 1024).toFixed(1) + " MiB")
+        // what the list holds per card: the growth from page 1, and from the first sample after
+        // it (cards already built and reused by then), to the last page, over the cards added
+        var first = memory[0]
+        var warm = memory.length > 2 ? memory[1] : first
+        var last = memory[memory.length - 1]
+        var perCard = function (from) {
+            return last.cards > from.cards ? ((last.rss - from.rss) / (last.cards - from.cards)).toFixed(1) : "-"
+        }
+        console.log("PAGING held per card (KiB, target 8 or less): " + perCard(first) + " from " + first.cards
+                    + " cards, " + perCard(warm) + " from " + warm.cards + " cards")
         for (var j = 0; j < pages.length; ++j)
             console.log("PAGING page " + pages[j].page + " " + pages[j].cards + " cards " + pages[j].reply + " ms reply "
                         + pages[j].drawn + " ms drawn")
