@@ -203,9 +203,9 @@ void updateCommercial(Ctx &c)
 
 // ------------------------------------------------------------ searches
 
-// A customer search over columns of customer_search (schema). The indexes
-// drive the query in id order, so it stops at the search limit however
-// many customers match.
+// A customer search over columns of customer_search (schema). SQLite's
+// index drives the query in id order, so it stops at the search limit
+// however many customers match.
 IndexedSearch customerSearch(const std::string &columns)
 {
     std::string anyColumn; // "instr(name, ?1) > 0 OR instr(company, ?1) > 0"
@@ -219,25 +219,25 @@ IndexedSearch customerSearch(const std::string &columns)
         start = blank + 1;
     }
     const std::string limit = " ORDER BY rowid LIMIT " + std::to_string(kSearchLimit);
-    // PostgreSQL's trigram index yields every customer that matches, read
-    // one by one and sorted; for a text that many hold (the first letters
-    // of a common name, among 250,000) that costs more than reading the
-    // customers in id order until enough are found. So among many
-    // customers, the first K in id order are looked at first (K = 200 *
-    // sqrt(N / 20) of N, where both ways cost about alike); only when they
-    // hold fewer matches than a search returns does the index find them.
-    const std::string head = "WITH head AS (SELECT rowid FROM (SELECT rowid, name, surname, lastname, company FROM "
-                             "customer_search ORDER BY rowid LIMIT (SELECT CASE WHEN reltuples > 50000 THEN 200 * "
-                             "sqrt(reltuples / 20) ELSE 0 END FROM pg_class WHERE oid = 'customer_search'::regclass)"
-                             "::bigint) f WHERE "
-        + anyColumn + limit + ") SELECT rowid FROM head WHERE (SELECT count(*) FROM head) = "
-        + std::to_string(kSearchLimit) + " UNION ALL ";
+    // PostgreSQL's trigram index finds the few customers that hold a rare
+    // text at once, but checks each candidate it yields again, at many
+    // times the cost of reading a customer in id order; for a text that
+    // many hold (the first letters of a common name, among 250,000),
+    // reading in id order until enough are found costs less. So the index
+    // is asked for at most `bound` matches (2 * sqrt(N) of N customers,
+    // where both ways cost about alike): fewer, and they are all there
+    // are; as many, and the customers are read in id order instead.
+    const std::string many = "(SELECT count(*) FROM hits) >= (SELECT n FROM bound)";
+    const std::string trigramIds = "WITH bound AS (SELECT greatest(" + std::to_string(kSearchLimit)
+        + ", 2 * sqrt(greatest(reltuples, 0)))::bigint AS n FROM pg_class WHERE oid = "
+          "'customer_search'::regclass), hits AS MATERIALIZED (SELECT rowid FROM customer_search WHERE "
+        + trigramMatch(kCustomerTrigramText) + " AND (" + anyColumn
+        + ") LIMIT (SELECT n FROM bound)) SELECT rowid FROM (SELECT rowid FROM hits" + limit + ") t WHERE NOT " + many
+        + " UNION ALL SELECT rowid FROM (SELECT rowid FROM customer_search WHERE " + anyColumn + limit + ") f WHERE "
+        + many;
     return searchByIds(customerSelect(), "c.id",
         "SELECT rowid FROM customer_search WHERE customer_search MATCH '{" + columns + "} : ' || ?1" + limit,
-        head + "SELECT rowid FROM (SELECT rowid FROM customer_search WHERE " + trigramMatch(kCustomerTrigramText)
-            + " AND (" + anyColumn + ")" + limit + ") t WHERE (SELECT count(*) FROM head) < "
-            + std::to_string(kSearchLimit),
-        "SELECT rowid FROM customer_search WHERE " + anyColumn + limit);
+        trigramIds, "SELECT rowid FROM customer_search WHERE " + anyColumn + limit);
 }
 
 // Full name is "first name, blank, family name"; business customers are
