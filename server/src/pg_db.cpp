@@ -123,6 +123,8 @@ struct Prepared
     std::string sql;
     std::vector<Oid> paramTypes;
     bool returnsId = false;
+    // Runs on the plan made without its parameters (trigramMatch()).
+    bool generic = false;
 };
 
 class PgEngine;
@@ -316,6 +318,12 @@ public:
                 p.sql += " RETURNING id";
                 p.returnsId = true;
             }
+            // A search through a trigram index is planned anew for every
+            // text it is given (0.5 ms and more, most of what a search
+            // costs), and PostgreSQL keeps doing so whenever its first
+            // plans looked cheap (rare texts); the plan made without the
+            // text serves every text alike.
+            p.generic = sql.find("vx_substring_pattern(") != std::string::npos;
             check(PQprepare(conn_, p.name.c_str(), p.sql.c_str(), 0, nullptr), "prepare", p.sql);
             PGresult *d = PQdescribePrepared(conn_, p.name.c_str());
             check(d, "describe", p.sql, false);
@@ -379,10 +387,16 @@ public:
             v.push_back(x ? x->data() : nullptr);
             lengths.push_back(x ? static_cast<int>(x->size()) : 0);
         }
-        PGresult *r = begin_.empty()
+        std::vector<std::string> before = std::move(begin_);
+        begin_.clear();
+        // Local to the transaction: outside one, to the pipeline's own
+        // (PostgreSQL 12 and later; older ones plan every search).
+        if (p.generic && PQserverVersion(conn_) >= 120000)
+            before.emplace_back("SELECT set_config('plan_cache_mode', 'force_generic_plan', true)");
+        PGresult *r = before.empty()
             ? PQexecPrepared(
                 conn_, p.name.c_str(), static_cast<int>(v.size()), v.data(), lengths.data(), formats.data(), 0)
-            : executeAfterBegin(p, static_cast<int>(v.size()), v.data(), lengths.data(), formats.data());
+            : executeAfter(before, p, static_cast<int>(v.size()), v.data(), lengths.data(), formats.data());
         check(r, "step", p.sql, false);
         if (PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK) {
             const char *n = PQcmdTuples(r);
@@ -425,13 +439,11 @@ private:
         inTransaction_ = true;
     }
 
-    // The statements of begin_, then the prepared one, in one pipeline:
-    // the result of the prepared one, or the first that failed before it.
-    PGresult *executeAfterBegin(
-        const Prepared &p, int n, const char *const *values, const int *lengths, const int *formats)
+    // The statements, then the prepared one, in one pipeline: the result
+    // of the prepared one, or the first that failed before it.
+    PGresult *executeAfter(const std::vector<std::string> &statements, const Prepared &p, int n,
+        const char *const *values, const int *lengths, const int *formats)
     {
-        const std::vector<std::string> statements = std::move(begin_);
-        begin_.clear();
         bool ok = PQenterPipelineMode(conn_) == 1;
         for (const auto &q : statements)
             ok = ok && PQsendQueryParams(conn_, q.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
