@@ -220,21 +220,27 @@ IndexedSearch customerSearch(const std::string &columns)
     }
     const std::string limit = " ORDER BY rowid LIMIT " + std::to_string(kSearchLimit);
     // PostgreSQL's trigram index finds the few customers that hold a rare
-    // text at once, but checks each candidate it yields again, at many
-    // times the cost of reading a customer in id order; for a text that
-    // many hold (the first letters of a common name, among 250,000),
-    // reading in id order until enough are found costs less. So the index
-    // is asked for at most `bound` matches (2 * sqrt(N) of N customers,
-    // where both ways cost about alike): fewer, and they are all there
-    // are; as many, and the customers are read in id order instead.
-    const std::string many = "(SELECT count(*) FROM hits) >= (SELECT n FROM bound)";
-    const std::string trigramIds = "WITH bound AS (SELECT greatest(" + std::to_string(kSearchLimit)
-        + ", 2 * sqrt(greatest(reltuples, 0)))::bigint AS n FROM pg_class WHERE oid = "
-          "'customer_search'::regclass), hits AS MATERIALIZED (SELECT rowid FROM customer_search WHERE "
-        + trigramMatch(kCustomerTrigramText) + " AND (" + anyColumn
-        + ") LIMIT (SELECT n FROM bound)) SELECT rowid FROM (SELECT rowid FROM hits" + limit + ") t WHERE NOT " + many
-        + " UNION ALL SELECT rowid FROM (SELECT rowid FROM customer_search WHERE " + anyColumn + limit + ") f WHERE "
-        + many;
+    // text at once, but checks each candidate it yields again, at several
+    // times the cost of reading a customer in id order, and yields them
+    // in no order; for a text that many hold (the first letters of a
+    // common name, among 250,000), reading in id order until enough are
+    // found costs less. So the index is asked first for one match more
+    // than a search returns: fewer, and they are all there are. Otherwise
+    // among many customers the first K in id order are read (K = 200 *
+    // sqrt(N / 20) of N, where both ways cost about alike), and only when
+    // they hold fewer matches than a search returns does the index find
+    // them all.
+    const std::string found = std::to_string(kSearchLimit);
+    const std::string many = "(SELECT count(*) FROM few) > " + found;
+    const std::string trigramIds = "WITH few AS MATERIALIZED (SELECT rowid FROM customer_search WHERE "
+        + trigramMatch(kCustomerTrigramText) + " AND (" + anyColumn + ") LIMIT " + found
+        + " + 1), head AS MATERIALIZED (SELECT rowid FROM (SELECT rowid, name, surname, lastname, company FROM "
+          "customer_search ORDER BY rowid LIMIT (SELECT CASE WHEN reltuples > 50000 THEN 200 * sqrt(reltuples / 20) "
+          "ELSE 0 END FROM pg_class WHERE oid = 'customer_search'::regclass)::bigint) f WHERE "
+        + anyColumn + limit + ") SELECT rowid FROM (SELECT rowid FROM few" + limit + ") a WHERE NOT " + many
+        + " UNION ALL SELECT rowid FROM head WHERE " + many + " AND (SELECT count(*) FROM head) = " + found
+        + " UNION ALL SELECT rowid FROM (SELECT rowid FROM customer_search WHERE " + trigramMatch(kCustomerTrigramText)
+        + " AND (" + anyColumn + ")" + limit + ") t WHERE " + many + " AND (SELECT count(*) FROM head) < " + found;
     return searchByIds(customerSelect(), "c.id",
         "SELECT rowid FROM customer_search WHERE customer_search MATCH '{" + columns + "} : ' || ?1" + limit,
         trigramIds, "SELECT rowid FROM customer_search WHERE " + anyColumn + limit);

@@ -408,10 +408,10 @@ void ServerEnginesTest::pagesHoldEveryRowWhileWritesOverlap()
     QCOMPARE(s.stop(), 0);
 }
 
-// Among many customers a search asks the trigram index for a bounded
-// number of matches and reads the customers in id order when there are as
-// many; whichever way, it returns the first matches in id order, as every
-// search does.
+// Among many customers a search asks the trigram index for one match more
+// than it returns, then reads the first customers in id order, then asks
+// the index for all matches; whichever way, it returns the first matches
+// in id order, as every search does.
 void ServerEnginesTest::searchesAmongManyCustomers()
 {
     const QString db = pg_->database("many");
@@ -425,8 +425,9 @@ void ServerEnginesTest::searchesAmongManyCustomers()
         std::string());
     Api api(s.port());
     CHECK_STATUS(api.login(kUser, kPassword), 200);
-    // One customer in 50, found in id order; 300, all found by the index
-    // and the first 200 of them returned; eleven, found by the index.
+    // One customer in 50, found among the first; 300, too few among the
+    // first, all found by the index and the first 200 of them returned;
+    // eleven, found by the index at once.
     for (const std::string needle : {"zander", "yilmaz", "q5999"}) {
         std::string found;
         for (const auto &c : api.post("/customer/search", Json {{"fullname", needle}}).json())
