@@ -1,5 +1,6 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
+import QtQuick.Window 2.15
 
 // Gives the keyboard focus back to where it was when a popup opened, once the
 // popup has closed: a closed popup would otherwise leave the focus nowhere.
