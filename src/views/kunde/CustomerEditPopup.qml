@@ -147,6 +147,8 @@ Popup {
     focus: true
     padding: 0
     closePolicy: Popup.CloseOnEscape
+    // the keyboard goes back where it was when the popup closes
+    property FocusReturn _focusReturn: FocusReturn { popup: _popup }
     // white texts on the blue card, buttons in the application's accent
     Material.theme: Material.Dark
     // a colour, not the enum: the dark theme would lighten the enum below the white text's contrast

@@ -58,6 +58,8 @@ Popup {
     focus: true
     padding: 0
     closePolicy: Popup.CloseOnEscape
+    // the keyboard goes back where it was when the popup closes
+    property FocusReturn _focusReturn: FocusReturn { popup: _popup }
     Material.theme: Material.Dark
     Material.accent: Material.DeepPurple
 
