@@ -31,11 +31,12 @@ Item {
     signal modelLiveRefresh(var keyword)
 
     // Opens the customer `id` in the edit popup and reloads what the list
-    // shows behind it.
+    // shows behind it (first: the reload puts the keyboard on the list, the
+    // popup then takes it).
     function openCustomer(id) {
         _customerChangePopup.idof = id
-        _customerChangePopup.open()
         refresh("")
+        _customerChangePopup.open()
     }
 
     // reloads show the hits of the search that stands, or the customers from page 1
