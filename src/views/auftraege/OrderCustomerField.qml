@@ -61,6 +61,7 @@ ColumnLayout {
         Layout.fillWidth: true
         visible: !_cell.editable
         readOnly: true
+        Accessible.name: _suggestions.accessibleName
         // a long name shows its beginning
         onTextChanged: if (!activeFocus) cursorPosition = 0
     }

@@ -17,5 +17,8 @@ Text {
         var input = parent && parent.textfield !== undefined ? parent.textfield : parent
         if (input && !input.Accessible.name)
             input.Accessible.name = text
+        // a combo box is read out by its text field as well
+        if (input && input.textRole !== undefined && input.contentItem && !input.contentItem.Accessible.name)
+            input.contentItem.Accessible.name = text
     }
 }
