@@ -121,6 +121,10 @@ Item {
             orientation: Qt.Vertical
             interactive: false
             clip: true
+            // no tab stop of its own (nor an area's): Tab landing on one would give the
+            // keyboard back to the field last used in it, and the view's first fields
+            // could never be reached by Tab again
+            activeFocusOnTab: false
             currentIndex: _container._curViewIndex !== undefined ? _container._curViewIndex : 0
 
             // Built in the background, the areas and pages may be added in any
@@ -137,6 +141,7 @@ Item {
 
                     objectName: "area_" + index
                     interactive: modelData.swipe === true
+                    activeFocusOnTab: false
 
                     Repeater {
                         model: modelData.pages
