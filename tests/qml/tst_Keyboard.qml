@@ -29,6 +29,15 @@ ShellTestCase {
         tryCompare(findChild(panel, "loginPanel"), "visible", false, 5000)
     }
 
+    // the popup a test opened, closed again after it
+    property var _popup: null
+
+    function cleanup() {
+        if (_popup)
+            _popup.close()
+        _popup = null
+    }
+
     function navigation() {
         return findChild(panel, "navigation")
     }
@@ -149,6 +158,83 @@ ShellTestCase {
                    "Tab goes from " + label(before.item) + " back to " + label(now.item) + " in "
                    + fields.map(label).join(" > "))
         }
+    }
+
+    // every popup a user can open, from the keyboard: `open` names the keys that open it
+    // (the card action under Menu, or the view's field reached by Tab)
+    function test_popup_data() {
+        return [
+            { tag: "checkoutPopup", area: 0, subView: 0, open: "cardAction", action: "checkout" },
+            { tag: "customerChangePopup", area: 2, subView: 0, open: "cardAction", action: "modify" },
+            { tag: "cancelQuestion", area: 1, subView: 1, open: "tabTo", field: "statusArea", key: Qt.Key_Return },
+            { tag: "addressPopup", area: 1, subView: 1, open: "tabTo", field: "generateButton", key: Qt.Key_Space }
+        ]
+    }
+
+    // Opened from the keyboard, the popup holds the focus: Tab and Shift+Tab
+    // go round its named fields alone, each in sight, and Escape closes it
+    // with the focus back where it was.
+    function test_popup(data) {
+        var window = _case.Window.window
+        keyClick(Qt.Key_1 + data.area, Qt.ControlModifier)
+        navigation().navigationState.chooseSubView(data.subView)
+        var view = container().currentView()
+        tryVerify(function () { return !loading(view) }, 10000, "the view has loaded")
+        wait(200)
+        var popup = findChild(view, data.tag)
+        verify(popup !== null, "no popup " + data.tag)
+        _popup = popup
+
+        if (data.open === "cardAction") {
+            var list = findChild(view, "list")
+            list.forceActiveFocus()
+            verify(list.count > 0, "the demo data has a card")
+            keyClick(Qt.Key_Home)
+            keyClick(Qt.Key_Menu)
+            for (var a = 0; a < 6 && window.activeFocusItem.objectName !== data.action; ++a)
+                keyClick(Qt.Key_Down)
+            compare(window.activeFocusItem.objectName, data.action, "the card action under Menu and Down")
+        } else {
+            tryVerify(function () {
+                var field = findChild(view, data.field)
+                return field !== null && field.visible && field.enabled
+            }, 10000, "the view shows " + data.field)
+            var path = []
+            for (var t = 0; t < 80 && window.activeFocusItem.objectName !== data.field; ++t) {
+                keyClick(Qt.Key_Tab)
+                path.push(window.activeFocusItem)
+            }
+            verify(window.activeFocusItem.objectName === data.field, "Tab does not reach " + data.field + ": "
+                   + path.slice(-12).map(function (item) { return item.objectName || String(item) }).join(" > "))
+        }
+        var before = window.activeFocusItem
+        keyClick(data.key || Qt.Key_Return)
+        tryCompare(popup, "opened", true, 10000)
+        tryVerify(function () { return popup.busy !== true }, 10000, "the popup has loaded")
+        wait(200)
+
+        var inside = popup.contentItem
+        compare(accessibility.unnamed(inside), [], "interactive elements without a name")
+        var start = window.activeFocusItem
+        verify(start !== null && within(start, inside), "the popup took no focus: " + (start ? label(start) : "none"))
+        var walk = [start].concat(tabRound())
+        for (var i = 0; i < walk.length; ++i)
+            verify(within(walk[i], inside), "Tab left the popup for " + label(walk[i]))
+        // the round: from where the walk came back, once round
+        var back = walk.indexOf(window.activeFocusItem)
+        verify(back >= 0, "Tab does not come back round: " + walk.map(label).join(" > "))
+        var round = walk.slice(back)
+        for (var k = round.length - 1; k >= 0; --k) {
+            keyClick(Qt.Key_Backtab, Qt.ShiftModifier)
+            verify(window.activeFocusItem === round[k], "Shift+Tab goes to " + label(window.activeFocusItem)
+                   + " instead of " + label(round[k]))
+        }
+
+        keyClick(Qt.Key_Escape)
+        tryCompare(popup, "visible", false, 5000)
+        wait(100)
+        verify(window.activeFocusItem === before, "after the popup the focus is on "
+               + (window.activeFocusItem ? label(window.activeFocusItem) : "nothing") + ", not on " + label(before))
     }
 
     // the shell: the strip, the submenu and the top bar
