@@ -153,8 +153,12 @@ OrdersTestCase {
         var button = findChild(popup.contentItem, data.button)
         verify(findChild(button, "returnKey").visible, "the default shows the return key")
         testServer.clearRecords()
-        if (data.popup === "changePopup")
+        if (data.popup === "changePopup") {
             formField("text").field.forceActiveFocus()
+            // the popup gives the keyboard back to the date field it held last
+            // time, which opens its calendar; leaving the field closes it
+            tryCompare(formField("datum"), "calendarOpen", false)
+        }
         if (data.calendar) {
             var datum = formField("datum")
             datum.field.forceActiveFocus()

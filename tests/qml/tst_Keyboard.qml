@@ -165,6 +165,7 @@ ShellTestCase {
     function test_popup_data() {
         return [
             { tag: "checkoutPopup", area: 0, subView: 0, open: "cardAction", action: "checkout" },
+            { tag: "changePopup", area: 0, subView: 0, open: "cardAction", action: "modify" },
             { tag: "customerChangePopup", area: 2, subView: 0, open: "cardAction", action: "modify" },
             { tag: "cancelQuestion", area: 1, subView: 1, open: "tabTo", field: "statusArea", key: Qt.Key_Return },
             { tag: "addressPopup", area: 1, subView: 1, open: "tabTo", field: "generateButton", key: Qt.Key_Space }

@@ -44,11 +44,12 @@ Rectangle {
     // a search while the user types
     signal modelLiveRefresh(var keyword)
 
-    // Opens the change popup for the order `id`; the list reloads behind it.
+    // Opens the change popup for the order `id`; the list reloads behind it
+    // (first: the reload puts the keyboard on the list, the popup then takes it).
     function modifyOrder(id) {
         idof = id
-        _changePopup.openFor(id)
         refresh("")
+        _changePopup.openFor(id)
     }
 
     // Deletes the order `id` at once, without a question, and reloads the list.
