@@ -96,6 +96,7 @@ void publishContextProperties(QQmlContext *context, int screenWidth, int screenH
     context->setContextProperty(QStringLiteral("c_Height"), size.height());
     context->setContextProperty(QStringLiteral("c_AppVersion"), QCoreApplication::applicationVersion());
     context->setContextProperty(QStringLiteral("c_OsType"), getOsName());
+    context->setContextProperty(QStringLiteral("c_SoftwareScene"), softwareSceneGraph());
 }
 
 void setApplicationIdentity()
@@ -131,13 +132,19 @@ bool isSoftwareRenderer(const QString &glRenderer)
     return false;
 }
 
+bool softwareSceneGraph()
+{
+    const QLatin1String software("software");
+    return QQuickWindow::sceneGraphBackend() == software || qEnvironmentVariable("QT_QUICK_BACKEND") == software
+        || qEnvironmentVariable("QMLSCENE_DEVICE") == software;
+}
+
 void chooseRenderLoop()
 {
     if (qEnvironmentVariableIsSet("QSG_RENDER_LOOP"))
         return;
     // the software scene graph has a loop of its own, and draws without OpenGL
-    const QString backend = QQuickWindow::sceneGraphBackend();
-    if (backend == QLatin1String("software") || qEnvironmentVariable("QT_QUICK_BACKEND") == QLatin1String("software"))
+    if (softwareSceneGraph())
         return;
     if (isSoftwareRenderer(openGlRenderer()))
         qputenv("QSG_RENDER_LOOP", "basic");

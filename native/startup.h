@@ -35,7 +35,8 @@ QString getOsName();
 // file exists (a tree on disk for development), else the one in the resources.
 QUrl mainDocument(const QDir &workingDirectory);
 
-// Publishes c_Scale, c_Width, c_Height, c_AppVersion and c_OsType, in this order.
+// Publishes c_Scale, c_Width, c_Height, c_AppVersion, c_OsType and
+// c_SoftwareScene (softwareSceneGraph()), in this order.
 void publishContextProperties(QQmlContext *context, int screenWidth, int screenHeight);
 
 // Organisation, application name, display name, version and desktop entry.
@@ -52,6 +53,12 @@ void registerFontResources();
 // True for the renderer string of an OpenGL that rasterises in software
 // (Mesa's llvmpipe, softpipe and swrast, and the like).
 bool isSoftwareRenderer(const QString &glRenderer);
+
+// True when Qt Quick was asked to draw with its software scene graph
+// (QT_QUICK_BACKEND=software, as offscreen runs do). It has no shaders: the
+// style's elevation shadows show nothing there, yet each still costs its
+// layers' images, so the documents leave them off.
+bool softwareSceneGraph();
 
 // Picks the scene graph's render loop before the first window exists. Where
 // OpenGL rasterises in software (Xvfb, virtual machines, remote desktops) a

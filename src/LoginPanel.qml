@@ -321,6 +321,8 @@ Rectangle {
             id: _company
 
             objectName: "companyBox"
+            // no elevation shadow where the scene graph has no shaders to draw it
+            Binding { target: _company.popup.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
             width: parent.width
             model: ["Tarvello", "Brisqa"]
             currentIndex: -1
@@ -355,6 +357,8 @@ Rectangle {
             id: _login
 
             objectName: "loginButton"
+            // no elevation shadow where the scene graph has no shaders to draw it
+            Binding { target: _login.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
             width: parent.width
             highlighted: true
             text: qsTr("LOGIN")

@@ -48,6 +48,8 @@ Item {
     Button {
         id: _action
         objectName: "actionButton"
+        // no elevation shadow where the scene graph has no shaders to draw it
+        Binding { target: _action.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.top: _header.bottom
         anchors.topMargin: 70 * c_Scale

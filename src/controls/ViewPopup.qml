@@ -94,8 +94,9 @@ Popup {
                 height: Math.max(_content.childrenRect.height + 2 * _popup.panelPadding,
                                  _popup.scrollHeight - 2 * _popup.panelPadding)
                 color: _popup.panelColor
-                // shaders draw the shadow; the software renderer has none
-                layer.enabled: GraphicsInfo.api !== GraphicsInfo.Software
+                // shaders draw the shadow; the software renderer has none (and a closed
+                // popup, out of any window, does not know its renderer yet)
+                layer.enabled: !c_SoftwareScene && GraphicsInfo.api !== GraphicsInfo.Software
                 layer.effect: DropShadow {
                     radius: 12
                     samples: 25

@@ -40,7 +40,10 @@ Item {
                 }
 
                 RoundButton {
+                    id: _manualUpdate
                     objectName: "manualUpdate"
+                    // no elevation shadow where the scene graph has no shaders to draw it
+                    Binding { target: _manualUpdate.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
                     text: "Manuel Updaten"
                     highlighted: true
                     font.pixelSize: 20 * c_Scale
@@ -64,6 +67,8 @@ Item {
             Button {
                 id: _bt_importieren
                 objectName: "save"
+                // no elevation shadow where the scene graph has no shaders to draw it
+                Binding { target: _bt_importieren.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
                 Layout.fillWidth: true
                 Layout.preferredHeight: 80
                 text: "SPEICHERN"

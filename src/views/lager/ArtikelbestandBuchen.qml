@@ -305,7 +305,10 @@ Rectangle {
                 FieldCaption { text: qsTr("Lagerplatz"); font.italic: true; offset: _view.labelInputSpace }
             }
             Button {
+                id: _saveButton
                 objectName: "saveButton"
+                // no elevation shadow where the scene graph has no shaders to draw it
+                Binding { target: _saveButton.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
                 width: parent.width
                 text: qsTr("Speichern")
                 highlighted: true

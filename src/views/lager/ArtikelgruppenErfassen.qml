@@ -289,7 +289,10 @@ Rectangle {
                 FieldCaption { text: qsTr("Menge"); offset: _view.labelInputSpace }
             }
             Button {
+                id: _saveButton
                 objectName: "saveButton"
+                // no elevation shadow where the scene graph has no shaders to draw it
+                Binding { target: _saveButton.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
                 Layout.columnSpan: 2
                 Layout.fillWidth: true
                 text: qsTr("Speichern")

@@ -135,6 +135,8 @@ Rectangle {
                 id: _folderButton
 
                 objectName: "folderButton"
+                // no elevation shadow where the scene graph has no shaders to draw it
+                Binding { target: _folderButton.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
                 width: 90
                 height: 72
                 enabled: !_importer.running
@@ -147,7 +149,10 @@ Rectangle {
         }
 
         Button {
+            id: _importButton
             objectName: "importButton"
+            // no elevation shadow where the scene graph has no shaders to draw it
+            Binding { target: _importButton.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
             width: parent.width
             height: 80
             highlighted: true

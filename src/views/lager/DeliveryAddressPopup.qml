@@ -177,6 +177,9 @@ Popup {
             ComboBox {
                 id: _land
                 objectName: "land"
+                // no elevation shadow where the scene graph has no shaders to draw it
+                Binding { target: _land.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
+                Binding { target: _land.popup.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
                 width: parent.width
                 model: _countries
                 textRole: "key"
