@@ -209,6 +209,20 @@ TestCase {
         keyClick(Qt.Key_Escape)
     }
 
+    // the software scene graph cannot draw the style's elevation shadows: no
+    // layer there (each would hold images for nothing); OpenGL keeps them
+    function test_shadowLayersFollowTheSceneGraph_data() {
+        return [
+            { tag: "login button", item: function (panel) { return panel.loginButton.background } },
+            { tag: "company list", item: function (panel) { return panel.companyBox.popup.background } }
+        ]
+    }
+
+    function test_shadowLayersFollowTheSceneGraph(data) {
+        var panel = createPanel()
+        compare(data.item(panel).layer.enabled, !c_SoftwareScene)
+    }
+
     function test_loginButtonRemembersOnlyWhenTicked() {
         ConfigStorage.set(ConfigStorage.username, "earlier")
         var fakes = standIns()
