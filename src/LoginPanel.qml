@@ -321,8 +321,7 @@ Rectangle {
             id: _company
 
             objectName: "companyBox"
-            // no elevation shadow where the scene graph has no shaders to draw it
-            Binding { target: _company.popup.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
+            NoShadowLayer { target: _company.popup.background }
             width: parent.width
             model: ["Tarvello", "Brisqa"]
             currentIndex: -1
@@ -357,8 +356,7 @@ Rectangle {
             id: _login
 
             objectName: "loginButton"
-            // no elevation shadow where the scene graph has no shaders to draw it
-            Binding { target: _login.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
+            NoShadowLayer { target: _login.background }
             width: parent.width
             highlighted: true
             text: qsTr("LOGIN")

@@ -48,8 +48,7 @@ Item {
     Button {
         id: _action
         objectName: "actionButton"
-        // no elevation shadow where the scene graph has no shaders to draw it
-        Binding { target: _action.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
+        NoShadowLayer { target: _action.background }
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.top: _header.bottom
         anchors.topMargin: 70 * c_Scale

@@ -116,8 +116,7 @@ ColumnLayout {
             id: _popup
 
             y: _input.height
-            // no elevation shadow where the scene graph has no shaders to draw it
-            Binding { target: _popup.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
+            NoShadowLayer { target: _popup.background }
             padding: 0
             // exactly the calendar: no strip of the popup's own background below the days
             contentWidth: _calendar.width

@@ -353,8 +353,7 @@ Popup {
             ComboBox {
                 id: _combo
                 objectName: "customerBox"
-                // no elevation shadow where the scene graph has no shaders to draw it
-                Binding { target: _combo.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
+                NoShadowLayer { target: _combo.background }
                 width: parent.width
                 model: _customers
                 textRole: "name"

@@ -13,8 +13,7 @@ Button {
     property bool isDefault: true
 
     highlighted: true
-    // no elevation shadow where the scene graph has no shaders to draw it
-    Binding { target: _button.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
+    NoShadowLayer { target: _button.background }
 
     contentItem: Item {
         implicitWidth: _row.implicitWidth

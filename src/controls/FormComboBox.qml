@@ -34,9 +34,8 @@ ColumnLayout {
 
         Layout.fillWidth: true
         textRole: "key"
-        // no elevation shadow where the scene graph has no shaders to draw it
-        Binding { target: _box.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
-        Binding { target: _box.popup.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
+        NoShadowLayer { target: _box.background }
+        NoShadowLayer { target: _box.popup.background }
         // named after its label for assistive technology, the text it shows as well
         Accessible.name: _label.text
         Component.onCompleted: {

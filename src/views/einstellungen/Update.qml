@@ -4,6 +4,8 @@ import QtQuick.Controls.Material 2.15
 import QtQuick.Layouts 1.15
 import UpdateInstance 1.0
 
+import "../../controls"
+
 // The settings page "Updates": the running version and the button that looks
 // for a newer one. The check itself, its questions, the download and the
 // installation run in the native update dialogs.
@@ -42,8 +44,7 @@ Item {
                 RoundButton {
                     id: _manualUpdate
                     objectName: "manualUpdate"
-                    // no elevation shadow where the scene graph has no shaders to draw it
-                    Binding { target: _manualUpdate.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
+                    NoShadowLayer { target: _manualUpdate.background }
                     text: "Manuel Updaten"
                     highlighted: true
                     font.pixelSize: 20 * c_Scale
@@ -67,8 +68,7 @@ Item {
             Button {
                 id: _bt_importieren
                 objectName: "save"
-                // no elevation shadow where the scene graph has no shaders to draw it
-                Binding { target: _bt_importieren.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
+                NoShadowLayer { target: _bt_importieren.background }
                 Layout.fillWidth: true
                 Layout.preferredHeight: 80
                 text: "SPEICHERN"

@@ -289,8 +289,7 @@ Flickable {
                 Layout.fillWidth: true
                 Layout.preferredWidth: 1
                 visible: _form.cancelVisible
-                // no elevation shadow where the scene graph has no shaders to draw it
-                Binding { target: _cancel.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
+                NoShadowLayer { target: _cancel.background }
                 text: qsTr("Abbrechen")
                 KeyNavigation.tab: _surname.field
                 onClicked: _form.cancelClicked()

@@ -174,8 +174,7 @@ Rectangle {
         id: _generateButton
 
         objectName: "generateButton"
-        // no elevation shadow where the scene graph has no shaders to draw it
-        Binding { target: _generateButton.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
+        NoShadowLayer { target: _generateButton.background }
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.bottom: parent.bottom

@@ -291,8 +291,7 @@ Rectangle {
             Button {
                 id: _saveButton
                 objectName: "saveButton"
-                // no elevation shadow where the scene graph has no shaders to draw it
-                Binding { target: _saveButton.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
+                NoShadowLayer { target: _saveButton.background }
                 Layout.columnSpan: 2
                 Layout.fillWidth: true
                 text: qsTr("Speichern")

@@ -135,8 +135,7 @@ Rectangle {
                 id: _folderButton
 
                 objectName: "folderButton"
-                // no elevation shadow where the scene graph has no shaders to draw it
-                Binding { target: _folderButton.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
+                NoShadowLayer { target: _folderButton.background }
                 width: 90
                 height: 72
                 enabled: !_importer.running
@@ -151,8 +150,7 @@ Rectangle {
         Button {
             id: _importButton
             objectName: "importButton"
-            // no elevation shadow where the scene graph has no shaders to draw it
-            Binding { target: _importButton.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
+            NoShadowLayer { target: _importButton.background }
             width: parent.width
             height: 80
             highlighted: true

@@ -177,9 +177,8 @@ Popup {
             ComboBox {
                 id: _land
                 objectName: "land"
-                // no elevation shadow where the scene graph has no shaders to draw it
-                Binding { target: _land.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
-                Binding { target: _land.popup.background; property: "layer.enabled"; value: false; when: c_SoftwareScene }
+                NoShadowLayer { target: _land.background }
+                NoShadowLayer { target: _land.popup.background }
                 width: parent.width
                 model: _countries
                 textRole: "key"
