@@ -145,7 +145,11 @@ bool onlyAdds(const std::string &sql)
     const std::string_view head = std::string_view(sql).substr(start == std::string::npos ? sql.size() : start);
     if (head.rfind("SELECT ", 0) == 0)
         return true;
-    return head.rfind("INSERT INTO ", 0) == 0 && sql.find(" ON CONFLICT") == std::string::npos;
+    // "WITH ... AS (INSERT ...) SELECT ...": an insert read back in the
+    // same statement (PostgreSQL).
+    const bool insertsWith = head.rfind("WITH ", 0) == 0 && sql.find("UPDATE ") == std::string::npos
+        && sql.find("DELETE ") == std::string::npos;
+    return (head.rfind("INSERT INTO ", 0) == 0 || insertsWith) && sql.find(" ON CONFLICT") == std::string::npos;
 }
 
 } // namespace
@@ -229,6 +233,12 @@ Transaction::~Transaction()
     --db_.txDepth_;
     if (depth_ == 0)
         db_.adding_ = false;
+}
+
+void Transaction::commitWithNext()
+{
+    if (depth_ == 0)
+        db_.engine_->commitWithNext();
 }
 
 void Transaction::commit()

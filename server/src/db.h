@@ -196,6 +196,10 @@ public:
     // Whether writes run one at a time, committing in the order they began
     // (SQLite), so that every snapshot is settled.
     virtual bool writesInTurn() const = 0;
+    // Sends the open transaction's COMMIT along with the next statement, in
+    // the same round trip; the COMMIT that follows is then not sent again.
+    // Engines without round trips to save ignore it.
+    virtual void commitWithNext() { }
 };
 
 // "postgresql://..." and "postgres://..." name a PostgreSQL database,
@@ -245,6 +249,11 @@ public:
     explicit Transaction(Db &db, WriteKind kind = WriteKind::Alone);
     ~Transaction();
     void commit();
+    // The next statement ends the write: where the database is a round trip
+    // away, it commits along with that statement (commit() must still
+    // follow). Only for a last statement after which nothing may roll the
+    // write back: what it wrote stays even if the request fails after it.
+    void commitWithNext();
 
 private:
     Db &db_;

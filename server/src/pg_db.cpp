@@ -338,6 +338,10 @@ public:
     void exec(const std::string &sql) override
     {
         const bool ends = sql == "COMMIT" || sql == "ROLLBACK";
+        if (ends && committed_) { // committed with its last statement
+            committed_ = false;
+            return;
+        }
         if (ends && !begin_.empty()) { // nothing ran: nothing to end
             begin_.clear();
             inTransaction_ = false;
@@ -373,6 +377,7 @@ public:
         begin(std::move(statements));
     }
     bool writesInTurn() const override { return false; }
+    void commitWithNext() override { commitNext_ = inTransaction_; }
 
     PGresult *execute(
         const Prepared &p, const std::vector<std::optional<std::string>> &values, const std::vector<int> &formats)
@@ -393,10 +398,16 @@ public:
         // (PostgreSQL 12 and later; older ones plan every search).
         if (p.generic && PQserverVersion(conn_) >= 120000)
             before.emplace_back("SELECT set_config('plan_cache_mode', 'force_generic_plan', true)");
-        PGresult *r = before.empty()
+        const bool commits = commitNext_;
+        commitNext_ = false;
+        PGresult *r = before.empty() && !commits
             ? PQexecPrepared(
                 conn_, p.name.c_str(), static_cast<int>(v.size()), v.data(), lengths.data(), formats.data(), 0)
-            : executeAfter(before, p, static_cast<int>(v.size()), v.data(), lengths.data(), formats.data());
+            : executeAfter(before, p, commits, static_cast<int>(v.size()), v.data(), lengths.data(), formats.data());
+        // A failed statement leaves its transaction open (and failed) for
+        // the ROLLBACK; a failed COMMIT ended it.
+        if (commits && (committed_ || commitFailed_))
+            inTransaction_ = false;
         check(r, "step", p.sql, false);
         if (PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK) {
             const char *n = PQcmdTuples(r);
@@ -439,20 +450,25 @@ private:
         inTransaction_ = true;
     }
 
-    // The statements, then the prepared one, in one pipeline: the result
-    // of the prepared one, or the first that failed before it.
-    PGresult *executeAfter(const std::vector<std::string> &statements, const Prepared &p, int n,
+    // The statements, then the prepared one, then COMMIT if `commits`, in
+    // one pipeline: the result of the prepared one, or the first that
+    // failed before it, or the failed COMMIT.
+    PGresult *executeAfter(const std::vector<std::string> &statements, const Prepared &p, bool commits, int n,
         const char *const *values, const int *lengths, const int *formats)
     {
+        committed_ = commitFailed_ = false;
         bool ok = PQenterPipelineMode(conn_) == 1;
         for (const auto &q : statements)
             ok = ok && PQsendQueryParams(conn_, q.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
         ok = ok && PQsendQueryPrepared(conn_, p.name.c_str(), n, values, lengths, formats, 0) == 1;
+        if (commits)
+            ok = ok && PQsendQueryParams(conn_, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
         ok = ok && PQpipelineSync(conn_) == 1;
         PGresult *failed = nullptr;
         PGresult *last = nullptr;
+        PGresult *commit = nullptr;
         // One result per statement, each followed by a null, then the sync.
-        for (std::size_t i = 0; ok && i <= statements.size(); ++i) {
+        for (std::size_t i = 0; ok && i <= statements.size() + (commits ? 1 : 0); ++i) {
             PGresult *r = PQgetResult(conn_);
             ok = r != nullptr;
             while (PGresult *more = PQgetResult(conn_))
@@ -460,10 +476,26 @@ private:
             const auto status = PQresultStatus(r);
             if (i == statements.size())
                 last = r;
+            else if (i > statements.size())
+                commit = r;
             else if (!failed && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
                 failed = r;
             else
                 PQclear(r);
+        }
+        if (commit) {
+            const auto lastStatus = PQresultStatus(last);
+            if (lastStatus == PGRES_COMMAND_OK || lastStatus == PGRES_TUPLES_OK) {
+                if (PQresultStatus(commit) == PGRES_COMMAND_OK) {
+                    committed_ = true;
+                } else {
+                    commitFailed_ = true;
+                    PQclear(last);
+                    last = commit;
+                    commit = nullptr;
+                }
+            }
+            PQclear(commit);
         }
         if (ok) {
             PGresult *sync = PQgetResult(conn_);
@@ -533,6 +565,11 @@ private:
     bool inTransaction_ = false;
     // A pipeline went wrong: the session is reset at the next chance.
     bool broken_ = false;
+    // The next statement takes the transaction's COMMIT along
+    // (commitWithNext()); it did, and the COMMIT succeeded or failed.
+    bool commitNext_ = false;
+    bool committed_ = false;
+    bool commitFailed_ = false;
 };
 
 bool PgStmt::step()

@@ -225,7 +225,7 @@ const std::string &orderInsert()
     return sql;
 }
 
-OrderValues readOrderBody(Db &db, const Fields &f, bool withCustomer)
+OrderValues readOrderFields(const Fields &f, bool withCustomer)
 {
     OrderValues v;
     for (const auto &def : orderFields()) {
@@ -242,22 +242,31 @@ OrderValues readOrderBody(Db &db, const Fields &f, bool withCustomer)
         case FieldKind::Money:
             v.values.push_back(f.money(def.key));
             break;
-        case FieldKind::TaxId: {
+        case FieldKind::TaxId:
             v.taxId = f.idLoose(def.key);
-            auto s = db.prepare("SELECT 1 FROM taxes WHERE id = ?");
-            s.bind(1, v.taxId);
-            if (!s.step())
-                fail(422, "\"prozentsatz_id\" names no tax row: " + std::to_string(v.taxId));
             v.values.emplace_back(v.taxId);
             break;
         }
-        }
     }
-    if (withCustomer) {
+    if (withCustomer)
         v.customerId = f.idLoose("customer_id");
-        if (!customerExists(db, v.customerId))
-            fail(422, "\"customer_id\" names no customer: " + std::to_string(v.customerId));
-    }
+    return v;
+}
+
+void refuseUnknownOrderRefs(const OrderValues &v, bool taxKnown, bool withCustomer, bool customerKnown)
+{
+    if (!taxKnown)
+        fail(422, "\"prozentsatz_id\" names no tax row: " + std::to_string(v.taxId));
+    if (withCustomer && !customerKnown)
+        fail(422, "\"customer_id\" names no customer: " + std::to_string(v.customerId));
+}
+
+OrderValues readOrderBody(Db &db, const Fields &f, bool withCustomer)
+{
+    OrderValues v = readOrderFields(f, withCustomer);
+    auto tax = db.prepare("SELECT 1 FROM taxes WHERE id = ?");
+    tax.bind(1, v.taxId);
+    refuseUnknownOrderRefs(v, tax.step(), withCustomer, withCustomer && customerExists(db, v.customerId));
     return v;
 }
 

@@ -56,6 +56,11 @@ struct OrderValues
     std::int64_t customerId = 0;
 };
 OrderValues readOrderBody(Db &db, const Fields &f, bool withCustomer);
+// The same in two steps, for a write that asks the database in one
+// statement of its own: the body alone, then the 422 for a tax row or
+// customer that the database does not know.
+OrderValues readOrderFields(const Fields &f, bool withCustomer);
+void refuseUnknownOrderRefs(const OrderValues &v, bool taxKnown, bool withCustomer, bool customerKnown);
 // Binds values to ?first, ?first+1, ...
 void bindOrderValues(Stmt &s, int first, const OrderValues &v);
 

@@ -77,9 +77,54 @@ void getOrder(Ctx &c)
 // meanwhile is refused (422, 406), never a broken reference or a change of
 // nothing reported as done.
 
+// PostgreSQL: the checks, the insert and reading the new order back as one
+// statement, sent with BEGIN, the lock and COMMIT: one round trip to the
+// database instead of five. It inserts only where the tax row and the
+// customer exist, and always yields one row that says whether they do.
+// ?1 is the customer, then the order fields, then the time of creation.
+const std::string &checkedOrderInsert()
+{
+    static const std::string sql = [] {
+        std::string values = "?1";
+        std::string tax;
+        for (int i = 0; i <= kOrderFieldCount; ++i) {
+            const std::string param = "?" + std::to_string(i + 2);
+            values += ", " + param;
+            if (i < kOrderFieldCount && orderFields()[static_cast<std::size_t>(i)].kind == FieldKind::TaxId)
+                tax = "EXISTS (SELECT 1 FROM taxes WHERE id = " + param + ")";
+        }
+        const std::string customer = "EXISTS (SELECT 1 FROM customers WHERE id = ?1)";
+        std::string select = orderSelect();
+        const std::string from = "FROM orders o ";
+        select.replace(select.find(from), from.size(), "FROM new_order o ");
+        return "WITH new_order AS (INSERT INTO orders(customer_id, " + orderColumnList() + ", created_at) SELECT "
+            + values + " WHERE " + tax + " AND " + customer + " RETURNING *) SELECT " + tax + " AS tax_known, "
+            + customer + " AS customer_known, f.* FROM (SELECT 1) one LEFT JOIN (" + select + ") f ON true";
+    }();
+    return sql;
+}
+
 void createOrder(Ctx &c)
 {
     const Json body = c.bodyObject();
+    if (c.db().engine() == Engine::Postgres) {
+        const OrderValues v = readOrderFields(Fields(body), true);
+        Transaction tx(c.db(), WriteKind::Adding);
+        auto s = c.db().prepare(checkedOrderInsert());
+        s.bind(1, v.customerId);
+        bindOrderValues(s, 2, v);
+        s.bind(2 + kOrderFieldCount, nowIso());
+        // Nothing after it undoes the insert; where a tax row or customer
+        // is unknown, it inserted nothing.
+        tx.commitWithNext();
+        if (!s.step())
+            throw DbError("the new order was not read back");
+        refuseUnknownOrderRefs(v, s.getBool("tax_known"), true, s.getBool("customer_known"));
+        const Json created = orderFromRow(s);
+        tx.commit();
+        c.reply(201, created);
+        return;
+    }
     Transaction tx(c.db(), WriteKind::Adding);
     const OrderValues v = readOrderBody(c.db(), Fields(body), true);
     auto s = c.db().prepare(orderInsert());
