@@ -2,7 +2,8 @@
 // placeholders and are rewritten to "$N" once, when first prepared; every
 // statement is prepared on the server once per connection. A transaction's
 // BEGIN (and its lock) goes to the server with its first statement, in one
-// round trip.
+// round trip, and a write's COMMIT may go with its last one
+// (Transaction::commitWithNext()).
 
 #include <libpq-fe.h>
 #include <sqlite3.h>
@@ -338,6 +339,8 @@ public:
     void exec(const std::string &sql) override
     {
         const bool ends = sql == "COMMIT" || sql == "ROLLBACK";
+        if (ends) // a statement meant to take the COMMIT along never ran
+            commitNext_ = false;
         if (ends && committed_) { // committed with its last statement
             committed_ = false;
             return;
@@ -448,6 +451,7 @@ private:
         ensureConnected();
         begin_ = std::move(statements);
         inTransaction_ = true;
+        commitNext_ = committed_ = false;
     }
 
     // The statements, then the prepared one, then COMMIT if `commits`, in
