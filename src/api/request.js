@@ -212,9 +212,13 @@ function callWithRecord(fn, keys, args, first) {
 var HIDDEN_STATUSES = [401, 409, 410]
 
 // What an unfinished request shows of its reply so far; `before` when nothing yet.
+// Only a hidden status needs its text: reading the text of every reply while
+// it comes in would decode each body once more for nothing.
 function earlyReply(xhr, responseType, before) {
     if (xhr.readyState < XMLHttpRequest.HEADERS_RECEIVED || xhr.status === 0)
         return before
+    if (HIDDEN_STATUSES.indexOf(xhr.status) < 0)
+        return before.status === xhr.status ? before : { status: xhr.status, responseText: "" }
     var text = ""
     if (!responseType && xhr.readyState === XMLHttpRequest.LOADING)
         text = xhr.responseText
