@@ -5,6 +5,10 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTimer>
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -139,6 +143,50 @@ bool softwareSceneGraph()
         || qEnvironmentVariable("QMLSCENE_DEVICE") == software;
 }
 
+QString rendererCacheKey()
+{
+    QStringList parts{QGuiApplication::platformName()};
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE"})
+        parts << qEnvironmentVariable(name);
+    return parts.join(QLatin1Char('|'));
+}
+
+QString cachedRenderer(const QString &file, const QString &key)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    const QString prefix = key + QLatin1Char('\t');
+    for (const QString &line : QString::fromUtf8(in.readAll()).split(QLatin1Char('\n'))) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size());
+    }
+    return QString();
+}
+
+bool rememberRenderer(const QString &file, const QString &key, const QString &renderer)
+{
+    if (key.contains(QLatin1Char('\n')) || renderer.contains(QLatin1Char('\n')) || renderer.isEmpty())
+        return false;
+    QStringList lines;
+    QFile in(file);
+    if (in.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        const QString prefix = key + QLatin1Char('\t');
+        for (const QString &line : QString::fromUtf8(in.readAll()).split(QLatin1Char('\n'))) {
+            if (!line.isEmpty() && !line.startsWith(prefix))
+                lines << line;
+        }
+        in.close();
+    }
+    lines << key + QLatin1Char('\t') + renderer;
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Text))
+        return false;
+    out.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+    return out.commit();
+}
+
 void chooseRenderLoop()
 {
     if (qEnvironmentVariableIsSet("QSG_RENDER_LOOP"))
@@ -146,7 +194,19 @@ void chooseRenderLoop()
     // the software scene graph has a loop of its own, and draws without OpenGL
     if (softwareSceneGraph())
         return;
-    if (isSoftwareRenderer(openGlRenderer()))
+    const QString file = QStandardPaths::writableLocation(QStandardPaths::CacheLocation)
+        + QStringLiteral("/opengl-renderer");
+    const QString key = rendererCacheKey();
+    QString renderer = cachedRenderer(file, key);
+    if (renderer.isEmpty()) {
+        renderer = openGlRenderer();
+        rememberRenderer(file, key, renderer);
+    } else {
+        // the display's renderer as of the last start: asked again once the
+        // window stands, for the next start (a new driver, a remote session)
+        QTimer::singleShot(3000, qApp, [file, key] { rememberRenderer(file, key, openGlRenderer()); });
+    }
+    if (isSoftwareRenderer(renderer))
         qputenv("QSG_RENDER_LOOP", "basic");
 }
 

@@ -66,8 +66,22 @@ bool softwareSceneGraph();
 // advances the animation clock by one display refresh per frame, would run
 // animations and QML timers fast; there the basic loop is taken, whose clock
 // is the wall clock. A loop the user chose with QSG_RENDER_LOOP is kept.
-// Needs the application object.
+// Asking OpenGL for its renderer costs a context of its own before the
+// first frame, so the answer is kept per display in the cache directory
+// ("opengl-renderer"); with a kept answer the question is asked again a few
+// seconds after the start, for the next one. Needs the application object.
 void chooseRenderLoop();
+
+// What identifies the display a renderer was found on: the platform and
+// the display and session variables.
+QString rendererCacheKey();
+
+// The renderer kept in `file` for `key`; empty when none is kept.
+QString cachedRenderer(const QString &file, const QString &key);
+
+// Keeps `renderer` for `key` in `file`, in place of what was kept for it;
+// the others stay. False when it cannot be written or there is nothing to keep.
+bool rememberRenderer(const QString &file, const QString &key, const QString &renderer);
 
 // The command line: the description with the environment variables an
 // office may set, --help and --version.

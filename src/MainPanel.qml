@@ -51,13 +51,24 @@ Item {
         if (_surfaceLoader.active)
             return
         FontFaces.registerDrawn()
+        _surfaceLoader.setSource("WorkingSurface.qml", {
+            objectName: "workingSurface",
+            visible: _session.loggedIn,
+            session: _session,
+            notifier: _notifier
+        })
         _surfaceLoader.active = true
     }
 
     // Builds the working surface now, if it does not stand yet.
     function completeSurface() {
-        buildSurface()
+        // a build still under way in the background (its documents loading,
+        // or its objects) starts over at once: only the incubation would
+        // otherwise finish on the spot, not the loading
+        if (_surfaceLoader.status === Loader.Loading)
+            _surfaceLoader.active = false
         _surfaceLoader.asynchronous = false
+        buildSurface()
     }
 
     Component.onCompleted: {
@@ -208,6 +219,9 @@ Item {
         }
     }
 
+    // The surface is named by its file (buildSurface()), not written inline:
+    // an inline component makes the engine load every document of every view
+    // before the login panel's first frame; by file it loads them when built.
     Loader {
         id: _surfaceLoader
 
@@ -216,17 +230,17 @@ Item {
         active: false
         asynchronous: true
 
-        sourceComponent: WorkingSurface {
-            objectName: "workingSurface"
-            visible: _session.loggedIn
-            session: _session
-            notifier: _notifier
-            onSignOut: {
-                console.log("sign outting")
-                _mainPanel.stopApi()
-            }
+        onLoaded: {
+            item.visible = Qt.binding(function () { return _session.loggedIn })
+            Qt.callLater(FontFaces.registerUndrawn)
         }
-        // once built, the faces no document draws are registered at a quiet moment
-        onLoaded: Qt.callLater(FontFaces.registerUndrawn)
+    }
+
+    Connections {
+        target: _surfaceLoader.item
+        function onSignOut() {
+            console.log("sign outting")
+            _mainPanel.stopApi()
+        }
     }
 }

@@ -78,6 +78,35 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(url.toLocalFile()).canonicalFilePath(), QFileInfo(main).canonicalFilePath());
     }
 
+    // The renderer found on one display must never decide another display's
+    // render loop, and keeping one must not lose the others.
+    void rendererIsKeptPerDisplay_data()
+    {
+        QTest::addColumn<QString>("keep");
+        QTest::addColumn<QString>("ask");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("no file yet") << QString() << "xcb|:0||x11" << QString();
+        QTest::newRow("same display") << "xcb|:0||x11" << "xcb|:0||x11" << "llvmpipe (LLVM 15.0.6, 256 bits)";
+        QTest::newRow("another display") << "xcb|:0||x11" << "xcb|:10||x11" << QString();
+        QTest::newRow("line break in a name") << "xcb|:0\nxcb|:1" << "xcb|:1" << QString();
+    }
+    void rendererIsKeptPerDisplay()
+    {
+        QFETCH(QString, keep);
+        QFETCH(QString, ask);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("cache/opengl-renderer"));
+        QVERIFY(Startup::rememberRenderer(file, QStringLiteral("wayland|||wayland"), QStringLiteral("Mesa Intel")));
+        if (!keep.isEmpty())
+            Startup::rememberRenderer(file, keep, QStringLiteral("llvmpipe (LLVM 15.0.6, 256 bits)"));
+        QCOMPARE(Startup::cachedRenderer(file, ask), expected);
+        // a newer answer replaces the old one for its display only
+        QVERIFY(Startup::rememberRenderer(file, ask, QStringLiteral("AMD Radeon")));
+        QCOMPARE(Startup::cachedRenderer(file, ask), QStringLiteral("AMD Radeon"));
+        QCOMPARE(Startup::cachedRenderer(file, QStringLiteral("wayland|||wayland")), QStringLiteral("Mesa Intel"));
+    }
+
     // the dark drop-down lists of macOS only there
     void osTagNamesThisSystem()
     {
