@@ -1,11 +1,10 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Controls.Material 2.15
-import QtQuick.LocalStorage 2.12
+import QtQuick.Window 2.15
 
 import "../static"
 import "../static/colors.js" as Colors
-import "../static/ConfigStorage.js" as ConfigStorage
 import "./controls"
 
 // The login form: user name, password, company and the box that remembers them.
@@ -25,8 +24,9 @@ Rectangle {
     property var session: null
     // takes the warning when the keyring cannot keep the password (a Notifier)
     property var notifier: null
-    // the keyring the password is remembered in (a PasswordStore; tests put a stand-in here)
-    property alias keyring: _memory.keyring
+    // the keyring the password is remembered in (null: the desktop's, a PasswordStore;
+    // tests put a stand-in here when they create the panel)
+    property QtObject keyring: null
     // runs while a login asked for with the button is outstanding
     readonly property alias busyIndicator: _busy
     // the user-name field
@@ -65,21 +65,19 @@ Rectangle {
     // user, the password kept so far is removed from the keyring.
     function login() {
         _indicateBusy = true
-        var wasRemembered = _isTicked(ConfigStorage.get(ConfigStorage.autologin, false))
-        var previousUser = ConfigStorage.get(ConfigStorage.username, "")
-        if (wasRemembered && (!_remember.checked || previousUser !== _user.text))
-            _memory.forget(previousUser)
+        var memory = _memory()
+        var kept = memory.settings()
+        if (kept.remembered && (!_remember.checked || kept.user !== _user.text))
+            memory.forget(kept.user)
         _pendingPassword = null
         if (_remember.checked) {
             // the password is remembered, but never logged
             console.log("SPEICHERE KONFIG", _user.text, "***", _company.currentIndex, _remember.checked)
-            ConfigStorage.set(ConfigStorage.username, _user.text)
-            ConfigStorage.set(ConfigStorage.company, _company.currentIndex)
-            ConfigStorage.set(ConfigStorage.autologin, true)
+            memory.keep(_user.text, _company.currentIndex)
             _pendingPassword = { user: _user.text, password: _password.text }
-        } else if (wasRemembered) {
+        } else if (kept.remembered) {
             // the next start opens with the box as the user left it
-            ConfigStorage.set(ConfigStorage.autologin, false)
+            memory.untick()
         }
         loginButtonClicked(_user.text, _password.text)
     }
@@ -121,7 +119,7 @@ Rectangle {
         _password.text = ""
         _passwordTyped = false
         _fields.state = ""
-        _memory.recall(user, _remember.checked, function (password) {
+        _memory().recall(user, _remember.checked, function (password) {
             if (!_passwordTyped && renewing)
                 _password.text = password
         })
@@ -136,14 +134,45 @@ Rectangle {
 
     function _rememberPending() {
         if (_pendingPassword)
-            _memory.remember(_pendingPassword.user, _pendingPassword.password)
+            _memory().remember(_pendingPassword.user, _pendingPassword.password)
         _pendingPassword = null
     }
 
-    // a stored flag: true, or "1" as the settings store gives it back
-    function _isTicked(value) {
-        return value === true || value === "1"
+    // What the panel remembers between starts (RememberedPassword: user,
+    // company, the box, the password in the keyring). Drawing the panel does
+    // not need its storage, so it is built after the first frame (prefill()),
+    // or at once where it is asked for earlier.
+    function _memory() {
+        if (!_memoryLoader.item) {
+            var properties = { notifier: notifier }
+            if (keyring)
+                properties.keyring = keyring
+            _memoryLoader.setSource("RememberedPassword.qml", properties)
+        }
+        return _memoryLoader.item
     }
+
+    // Fills the fields with what was remembered, once; not over a name the
+    // user was quicker to type.
+    function prefill() {
+        if (_prefilled)
+            return
+        _prefilled = true
+        if (_user.text !== "")
+            return
+        var kept = _memory().settings()
+        var user = kept.user
+        _user.text = user
+        _company.currentIndex = kept.company
+        _remember.checked = kept.remembered
+        _memory().recall(user, _remember.checked, function (password) {
+            // the answer may come late: what the user typed meanwhile stays
+            if (!_passwordTyped && _user.text === user)
+                _password.text = password
+        })
+    }
+
+    property bool _prefilled: false
 
     height: 0
     opacity: 0
@@ -175,22 +204,22 @@ Rectangle {
         }
     }
 
-    RememberedPassword {
-        id: _memory
-
-        notifier: _loginPanel.notifier
+    Loader {
+        id: _memoryLoader
     }
 
+    // the first frame is drawn: now the remembered data
+    Connections {
+        target: _loginPanel._prefilled ? null : _loginPanel.Window.window
+        function onAfterAnimating() {
+            Qt.callLater(_loginPanel.prefill)
+        }
+    }
+
+    // without a window no frame comes: at once
     Component.onCompleted: {
-        var user = ConfigStorage.get(ConfigStorage.username, "")
-        _user.text = user
-        _company.currentIndex = parseInt(ConfigStorage.get(ConfigStorage.company, -1), 10)
-        _remember.checked = _isTicked(ConfigStorage.get(ConfigStorage.autologin, false))
-        _memory.recall(user, _remember.checked, function (password) {
-            // the answer may come late: what the user typed meanwhile stays
-            if (!_passwordTyped && _user.text === user)
-                _password.text = password
-        })
+        if (!Window.window)
+            prefill()
     }
 
     states: [

@@ -4,11 +4,12 @@ import PasswordStore 1.0
 import "../static/ConfigStorage.js" as ConfigStorage
 import "../static/NotificationState.js" as NotificationState
 
-// The password the login panel remembers. It lives in the desktop's keyring
-// under the user name, never in the settings store; one that an earlier version
-// left in the settings store moves to the keyring and is wiped there. Where the
-// keyring cannot take a password it is kept nowhere, and the notifier says so
-// once.
+// What the login panel remembers between starts: user name, company and the
+// box "Anmeldedaten Speichern" in the settings store, and the password. The
+// password lives in the desktop's keyring under the user name, never in the
+// settings store; one that an earlier version left in the settings store
+// moves to the keyring and is wiped there. Where the keyring cannot take a
+// password it is kept nowhere, and the notifier says so once.
 QtObject {
     id: _memory
 
@@ -16,6 +17,27 @@ QtObject {
     property QtObject keyring: PasswordStore {}
     // takes the warning (a Notifier); null: nobody
     property var notifier: null
+
+    // {user, company (index, -1: none), remembered (the box)} as last kept
+    function settings() {
+        var ticked = ConfigStorage.get(ConfigStorage.autologin, false)
+        return { user: ConfigStorage.get(ConfigStorage.username, ""),
+                 company: parseInt(ConfigStorage.get(ConfigStorage.company, -1), 10),
+                 // the store gives a flag back as "1"
+                 remembered: ticked === true || ticked === "1" }
+    }
+
+    // Keeps user and company, the box ticked.
+    function keep(user, company) {
+        ConfigStorage.set(ConfigStorage.username, user)
+        ConfigStorage.set(ConfigStorage.company, company)
+        ConfigStorage.set(ConfigStorage.autologin, true)
+    }
+
+    // Keeps the box unticked.
+    function untick() {
+        ConfigStorage.set(ConfigStorage.autologin, false)
+    }
 
     // Calls cb(password) once the password remembered for `user` is known, and
     // not at all when there is none. `remembered`: the box was ticked last time.

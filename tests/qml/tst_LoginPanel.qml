@@ -149,6 +149,19 @@ TestCase {
         saveGrab(panel, "login-panel.png")
     }
 
+    // The remembered data comes after the panel's first frame: a name typed
+    // before it stays, and no password is looked up for another user.
+    function test_quickerTypingIsNotOverwritten() {
+        remember("demo", 1)
+        var fakes = standIns()
+        var panel = createTemporaryObject(_panelComponent, _case, fakes).panel
+        panel.userField.text = "anna"
+        panel.state = "open"
+        tryCompare(panel, "height", _case.height, 2000)
+        compare(panel.userField.text, "anna")
+        compare(fakes.keyring.requests, [])
+    }
+
     function test_returnWithoutPasswordMarksThePassword() {
         var panel = createPanel()
         mouseClick(panel.userField)
