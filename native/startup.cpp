@@ -6,9 +6,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
-#include <QStandardPaths>
-#include <QTimer>
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -17,6 +14,9 @@
 #include <QOpenGLFunctions>
 #include <QQmlContext>
 #include <QQuickWindow>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTimer>
 #include <QTranslator>
 
 #include <algorithm>
@@ -145,7 +145,7 @@ bool softwareSceneGraph()
 
 QString rendererCacheKey()
 {
-    QStringList parts{QGuiApplication::platformName()};
+    QStringList parts {QGuiApplication::platformName()};
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE"})
         parts << qEnvironmentVariable(name);
     return parts.join(QLatin1Char('|'));
@@ -194,8 +194,8 @@ void chooseRenderLoop()
     // the software scene graph has a loop of its own, and draws without OpenGL
     if (softwareSceneGraph())
         return;
-    const QString file = QStandardPaths::writableLocation(QStandardPaths::CacheLocation)
-        + QStringLiteral("/opengl-renderer");
+    const QString file =
+        QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/opengl-renderer");
     const QString key = rendererCacheKey();
     QString renderer = cachedRenderer(file, key);
     if (renderer.isEmpty()) {

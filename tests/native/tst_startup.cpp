@@ -86,9 +86,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("ask");
         QTest::addColumn<QString>("expected");
         QTest::newRow("no file yet") << QString() << "xcb|:0||x11" << QString();
-        QTest::newRow("same display") << "xcb|:0||x11" << "xcb|:0||x11" << "llvmpipe (LLVM 15.0.6, 256 bits)";
-        QTest::newRow("another display") << "xcb|:0||x11" << "xcb|:10||x11" << QString();
-        QTest::newRow("line break in a name") << "xcb|:0\nxcb|:1" << "xcb|:1" << QString();
+        QTest::newRow("same display") << "xcb|:0||x11"
+                                      << "xcb|:0||x11"
+                                      << "llvmpipe (LLVM 15.0.6, 256 bits)";
+        QTest::newRow("another display") << "xcb|:0||x11"
+                                         << "xcb|:10||x11" << QString();
+        QTest::newRow("line break in a name") << "xcb|:0\nxcb|:1"
+                                              << "xcb|:1" << QString();
     }
     void rendererIsKeptPerDisplay()
     {
