@@ -15,6 +15,7 @@
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QQuickStyle>
+#include <QQuickWindow>
 #include <QScreen>
 
 // Runs while the application object is constructed, ahead of every other registration.
@@ -76,5 +77,6 @@ int main(int argc, char *argv[])
     engine.load(Startup::mainDocument(QDir::current()));
     if (engine.rootObjects().isEmpty())
         return -1;
+    Startup::keepRendererOf(qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst()));
     return app.exec();
 }

@@ -16,7 +16,6 @@
 #include <QQuickWindow>
 #include <QSaveFile>
 #include <QStandardPaths>
-#include <QTimer>
 #include <QTranslator>
 
 #include <algorithm>
@@ -45,6 +44,12 @@ QString openGlRenderer()
     const QString result = QString::fromLatin1(renderer);
     context.doneCurrent();
     return result;
+}
+
+// Where the renderer of each display is kept between starts.
+QString rendererCacheFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/opengl-renderer");
 }
 
 } // namespace
@@ -178,6 +183,9 @@ bool rememberRenderer(const QString &file, const QString &key, const QString &re
         }
         in.close();
     }
+    // displays met long ago (test servers, old remote sessions) make way
+    constexpr int kDisplaysKept = 16;
+    lines = lines.mid(qMax(0, lines.size() - (kDisplaysKept - 1)));
     lines << key + QLatin1Char('\t') + renderer;
     QDir().mkpath(QFileInfo(file).absolutePath());
     QSaveFile out(file);
@@ -194,20 +202,37 @@ void chooseRenderLoop()
     // the software scene graph has a loop of its own, and draws without OpenGL
     if (softwareSceneGraph())
         return;
-    const QString file =
-        QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/opengl-renderer");
+    const QString file = rendererCacheFile();
     const QString key = rendererCacheKey();
     QString renderer = cachedRenderer(file, key);
     if (renderer.isEmpty()) {
         renderer = openGlRenderer();
         rememberRenderer(file, key, renderer);
-    } else {
-        // the display's renderer as of the last start: asked again once the
-        // window stands, for the next start (a new driver, a remote session)
-        QTimer::singleShot(3000, qApp, [file, key] { rememberRenderer(file, key, openGlRenderer()); });
     }
     if (isSoftwareRenderer(renderer))
         qputenv("QSG_RENDER_LOOP", "basic");
+}
+
+void keepRendererOf(QQuickWindow *window)
+{
+    if (!window || softwareSceneGraph())
+        return;
+    const QString file = rendererCacheFile();
+    const QString key = rendererCacheKey();
+    // the scene graph's own context is current while it starts: no context
+    // of our own, and the answer is what this display gives now
+    QObject::connect(
+        window, &QQuickWindow::sceneGraphInitialized, window,
+        [file, key] {
+            QOpenGLContext *context = QOpenGLContext::currentContext();
+            if (!context)
+                return;
+            const QString renderer =
+                QString::fromLatin1(reinterpret_cast<const char *>(context->functions()->glGetString(GL_RENDERER)));
+            if (renderer != cachedRenderer(file, key))
+                rememberRenderer(file, key, renderer);
+        },
+        Qt::DirectConnection);
 }
 
 void describeCommandLine(QCommandLineParser &parser)

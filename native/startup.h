@@ -9,6 +9,7 @@ class QCommandLineParser;
 class QDir;
 class QLocale;
 class QQmlContext;
+class QQuickWindow;
 class QTranslator;
 
 // The start-up decisions of the host, kept free of global state so that tests
@@ -68,9 +69,13 @@ bool softwareSceneGraph();
 // is the wall clock. A loop the user chose with QSG_RENDER_LOOP is kept.
 // Asking OpenGL for its renderer costs a context of its own before the
 // first frame, so the answer is kept per display in the cache directory
-// ("opengl-renderer"); with a kept answer the question is asked again a few
-// seconds after the start, for the next one. Needs the application object.
+// ("opengl-renderer"); only a display not met before is asked at once.
+// Needs the application object.
 void chooseRenderLoop();
+
+// Keeps the renderer that `window`'s scene graph meets when it starts, for
+// the next start's chooseRenderLoop() (a new driver, a remote session).
+void keepRendererOf(QQuickWindow *window);
 
 // What identifies the display a renderer was found on: the platform and
 // the display and session variables.
