@@ -46,6 +46,15 @@ QString openGlRenderer()
     return result;
 }
 
+// The lines of the renderer file ("display key<TAB>renderer"), none when it is missing.
+QStringList keptRendererLines(const QString &file)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    return QString::fromUtf8(in.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 // Where the renderer of each display is kept between starts.
 QString rendererCacheFile()
 {
@@ -158,11 +167,8 @@ QString rendererCacheKey()
 
 QString cachedRenderer(const QString &file, const QString &key)
 {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly | QIODevice::Text))
-        return QString();
     const QString prefix = key + QLatin1Char('\t');
-    for (const QString &line : QString::fromUtf8(in.readAll()).split(QLatin1Char('\n'))) {
+    for (const QString &line : keptRendererLines(file)) {
         if (line.startsWith(prefix))
             return line.mid(prefix.size());
     }
@@ -173,15 +179,11 @@ bool rememberRenderer(const QString &file, const QString &key, const QString &re
 {
     if (key.contains(QLatin1Char('\n')) || renderer.contains(QLatin1Char('\n')) || renderer.isEmpty())
         return false;
+    const QString prefix = key + QLatin1Char('\t');
     QStringList lines;
-    QFile in(file);
-    if (in.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        const QString prefix = key + QLatin1Char('\t');
-        for (const QString &line : QString::fromUtf8(in.readAll()).split(QLatin1Char('\n'))) {
-            if (!line.isEmpty() && !line.startsWith(prefix))
-                lines << line;
-        }
-        in.close();
+    for (const QString &line : keptRendererLines(file)) {
+        if (!line.startsWith(prefix))
+            lines << line;
     }
     // displays met long ago (test servers, old remote sessions) make way
     constexpr int kDisplaysKept = 16;

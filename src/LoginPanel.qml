@@ -160,12 +160,13 @@ Rectangle {
         _prefilled = true
         if (_user.text !== "")
             return
-        var kept = _memory().settings()
+        var memory = _memory()
+        var kept = memory.settings()
         var user = kept.user
         _user.text = user
         _company.currentIndex = kept.company
         _remember.checked = kept.remembered
-        _memory().recall(user, _remember.checked, function (password) {
+        memory.recall(user, _remember.checked, function (password) {
             // the answer may come late: what the user typed meanwhile stays
             if (!_passwordTyped && _user.text === user)
                 _password.text = password
