@@ -169,7 +169,42 @@ bool verifyPassword(const std::optional<StoredSecret> &secret, const std::string
         && CRYPTO_memcmp(actual.data(), secret->hash.data(), actual.size()) == 0;
 }
 
-std::string issueToken(Db &db, std::int64_t userId, std::int64_t idleSeconds, std::int64_t maxPerUser)
+std::optional<SessionUser> TokenMemory::recall(const std::string &hash, std::int64_t now, std::int64_t fresh)
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = known_.find(hash);
+    if (it == known_.end())
+        return std::nullopt;
+    if (std::chrono::steady_clock::now() - it->second.checked > kTrusted || it->second.lastUsed <= now - fresh) {
+        known_.erase(it);
+        return std::nullopt;
+    }
+    return it->second.user;
+}
+
+void TokenMemory::keep(const std::string &hash, const SessionUser &user, std::int64_t lastUsed)
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (known_.size() >= kMost)
+        known_.clear();
+    known_[hash] = Known {user, lastUsed, std::chrono::steady_clock::now()};
+}
+
+void TokenMemory::forget(const std::string &hash)
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    known_.erase(hash);
+}
+
+void TokenMemory::forgetUser(std::int64_t userId)
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    for (auto it = known_.begin(); it != known_.end();)
+        it = it->second.user.id == userId ? known_.erase(it) : std::next(it);
+}
+
+std::string issueToken(
+    Db &db, TokenMemory &memory, std::int64_t userId, std::int64_t idleSeconds, std::int64_t maxPerUser)
 {
     const std::string token = randomHex(32);
     const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
@@ -187,13 +222,20 @@ std::string issueToken(Db &db, std::int64_t userId, std::int64_t idleSeconds, st
         .bind(2, maxPerUser)
         .run();
     tx.commit();
+    // Its older tokens may have gone; they are asked for again.
+    memory.forgetUser(userId);
     return token;
 }
 
-std::optional<SessionUser> userForToken(Db &db, const std::string &token, std::int64_t idleSeconds)
+std::optional<SessionUser> userForToken(Db &db, TokenMemory &memory, const std::string &token, std::int64_t idleSeconds)
 {
     const std::string hash = sha256Hex(token);
     const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
+    // Noting use is a write; once a minute (or a tenth of the idle time, if
+    // that is shorter) keeps a token alive.
+    const std::int64_t granularity = std::max<std::int64_t>(1, std::min<std::int64_t>(60, idleSeconds / 10));
+    if (auto known = memory.recall(hash, now, granularity))
+        return known;
     SessionUser user {0, {}};
     {
         auto s = db.prepare("SELECT t.user_id AS user_id, t.last_used AS last_used, u.username AS username "
@@ -202,23 +244,28 @@ std::optional<SessionUser> userForToken(Db &db, const std::string &token, std::i
         if (!s.step() || s.getInt("last_used") < now - idleSeconds)
             return std::nullopt;
         user = SessionUser {s.getInt("user_id"), s.getText("username")};
-        // Noting use is a write; once a minute (or a tenth of the idle
-        // time, if that is shorter) keeps a token alive.
-        const std::int64_t granularity = std::max<std::int64_t>(1, std::min<std::int64_t>(60, idleSeconds / 10));
-        if (s.getInt("last_used") > now - granularity)
+        if (s.getInt("last_used") > now - granularity) {
+            memory.keep(hash, user, s.getInt("last_used"));
             return user;
+        }
     }
     Transaction tx(db);
     db.prepare("UPDATE tokens SET last_used = ? WHERE token_hash = ?").bind(1, now).bind(2, hash).run();
     tx.commit();
+    memory.keep(hash, user, now);
     return user;
 }
 
-void revokeToken(Db &db, const std::string &token)
+void revokeToken(Db &db, TokenMemory &memory, const std::string &token)
 {
+    const std::string hash = sha256Hex(token);
+    memory.forget(hash);
     Transaction tx(db);
-    db.prepare("DELETE FROM tokens WHERE token_hash = ?").bind(1, sha256Hex(token)).run();
+    db.prepare("DELETE FROM tokens WHERE token_hash = ?").bind(1, hash).run();
     tx.commit();
+    // A request of this token that was being authorised meanwhile may
+    // have kept it again.
+    memory.forget(hash);
 }
 
 std::optional<std::string> parseBearer(const std::string &header)

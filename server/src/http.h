@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "auth.h"
 #include "db.h"
 #include "paging.h"
 
@@ -122,6 +123,7 @@ struct AppState
     // "scheme://host[:port]" that links to this server start with.
     std::string publicUrl;
     PageIndex pages;
+    TokenMemory tokens;
 };
 
 struct Ctx

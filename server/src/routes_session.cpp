@@ -21,7 +21,7 @@ void getMe(Ctx &c)
 
 void logout(Ctx &c)
 {
-    revokeToken(c.db(), c.token);
+    revokeToken(c.db(), c.app.tokens, c.token);
     c.reply(200, Json {{"logged_out", true}});
 }
 

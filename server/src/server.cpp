@@ -69,7 +69,7 @@ HttpError httpErrorOf(const DbError &e)
 }
 
 Server::Server(const Options &options, RecordLog *record, WriteGate &gate)
-    : options_(options), record_(record), state_ {options, {}, {}},
+    : options_(options), record_(record), state_ {options, {}, {}, {}},
       throttle_(static_cast<int>(options.loginAttempts), static_cast<int>(options.loginAddressBudget)),
       health_(gate, isPostgresTarget(options.dbPath) ? std::string() : options.dbPath)
 {
@@ -197,7 +197,7 @@ void Server::handle(const RequestPtr &req, Db &db, const HttpFrontend::Done &don
             req->route = match.pattern;
         if (!token)
             fail(401, "log in first: this request needs \"Authorization: Bearer <token>\"");
-        const auto user = userForToken(db, *token, options_.tokenIdleTimeout);
+        const auto user = userForToken(db, state_.tokens, *token, options_.tokenIdleTimeout);
         if (!user)
             fail(401, "the session token is not valid (unknown, expired or logged out)");
         req->user = user->name;
@@ -309,7 +309,7 @@ void Server::finishLogin(
         metrics_.login("ok");
         throttle_.succeeded(user, req->remoteAddress);
         const std::string token =
-            issueToken(c.db(), *check.userId, options_.tokenIdleTimeout, options_.maxTokensPerUser);
+            issueToken(c.db(), state_.tokens, *check.userId, options_.tokenIdleTimeout, options_.maxTokensPerUser);
         c.reply(200, Json {{"token", token}});
     });
     done(std::move(res));
