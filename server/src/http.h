@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "auth.h"
+#include "common_texts.h"
 #include "db.h"
 #include "paging.h"
 
@@ -124,6 +125,7 @@ struct AppState
     std::string publicUrl;
     PageIndex pages;
     TokenMemory tokens;
+    CommonTexts commonTexts;
 };
 
 struct Ctx

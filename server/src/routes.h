@@ -49,11 +49,17 @@ void replySearch(Ctx &c, const char *bodyKey, const std::string &select, const s
 // the folded text (trigramMatch(), then the text itself); `scan` with ?1
 // the folded text, looked for in the search texts one by one, for texts
 // shorter than the three characters an index entry holds.
+//
+// `trigramCommon`, where not empty, finds the same through PostgreSQL's
+// index for texts that filled a search before: it reads the first records
+// in id order at once, skipping `trigram`'s first question to the index
+// (whether there are few), and asks the index only when they hold too few.
 struct IndexedSearch
 {
     std::string indexed;
     std::string trigram;
     std::string scan;
+    std::string trigramCommon = {};
 };
 // The condition under which PostgreSQL's trigram index of the search text
 // `text` finds every row whose text holds the folded text ?1 (and a few
@@ -65,7 +71,7 @@ constexpr const char *kCustomerTrigramText = "name || chr(31) || company";
 // `idColumn` is among the ids that `matchIds`, `trigramIds` or `scanIds`
 // select.
 IndexedSearch searchByIds(const std::string &select, const std::string &idColumn, const std::string &matchIds,
-    const std::string &trigramIds, const std::string &scanIds);
+    const std::string &trigramIds, const std::string &scanIds, const std::string &commonTrigramIds = {});
 void replyIndexedSearch(Ctx &c, const char *bodyKey, const IndexedSearch &search, const RowReader &read);
 // {"id": id, "deleted": true}, the reply of a deleted record.
 void replyDeleted(Ctx &c, std::int64_t id);

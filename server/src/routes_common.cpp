@@ -94,15 +94,18 @@ std::string trigramMatch(const std::string &text)
 }
 
 IndexedSearch searchByIds(const std::string &select, const std::string &idColumn, const std::string &matchIds,
-    const std::string &trigramIds, const std::string &scanIds)
+    const std::string &trigramIds, const std::string &scanIds, const std::string &commonTrigramIds)
 {
     const std::string head = select + " WHERE " + idColumn + " IN (";
     const std::string tail = ") ORDER BY " + idColumn + " LIMIT " + std::to_string(kSearchLimit);
     // PostgreSQL plans "IN (ids)" of a few hundred as a hash join that reads
     // every record of a small table; the ids as one array are looked up one
     // by one in the primary key, which costs half as much.
-    return IndexedSearch {head + matchIds + tail,
-        select + " WHERE " + idColumn + " = ANY(ARRAY(" + trigramIds + ")" + tail, head + scanIds + tail};
+    const auto byArray = [&](const std::string &ids) {
+        return ids.empty() ? ids : select + " WHERE " + idColumn + " = ANY(ARRAY(" + ids + ")" + tail;
+    };
+    return IndexedSearch {
+        head + matchIds + tail, byArray(trigramIds), head + scanIds + tail, byArray(commonTrigramIds)};
 }
 
 void replyIndexedSearch(Ctx &c, const char *bodyKey, const IndexedSearch &search, const RowReader &read)
@@ -114,15 +117,25 @@ void replyIndexedSearch(Ctx &c, const char *bodyKey, const IndexedSearch &search
     // one by one.
     const std::string *sql = &search.scan;
     std::string text = needle;
+    // The text, for this search (each lives as long as the server).
+    const std::string known = std::to_string(reinterpret_cast<std::uintptr_t>(&search)) + ' ' + needle;
+    bool trigram = false;
     if (c.db().engine() == Engine::Sqlite && codePoints(needle) >= 3) {
         sql = &search.indexed;
         text = ftsPhrase(needle);
     } else if (c.db().engine() == Engine::Postgres && hasThreeLettersInARow(needle)) {
-        sql = &search.trigram;
+        trigram = true;
+        sql = !search.trigramCommon.empty() && c.app.commonTexts.has(known) ? &search.trigramCommon : &search.trigram;
     }
     auto s = c.db().prepare(*sql);
     s.bind(1, text);
-    replyRows(c, s, read, WhenEmpty::NoContent);
+    const Json list = collectRows(s, read);
+    if (trigram && !search.trigramCommon.empty())
+        c.app.commonTexts.note(known, list.size() >= static_cast<std::size_t>(kSearchLimit));
+    if (list.empty())
+        c.replyNoContent();
+    else
+        c.reply(200, list);
 }
 
 void replyDeleted(Ctx &c, std::int64_t id)

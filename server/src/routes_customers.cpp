@@ -238,20 +238,29 @@ IndexedSearch customerSearch(const std::string &columns)
     // (K = 200 * sqrt(N / 20) of N, where both ways cost about alike;
     // fewer where customers were deleted), and only when they hold fewer
     // matches than a search returns does the index find them all.
+    // A text that filled the search last time skips the first question
+    // (CommonTexts).
     const std::string found = std::to_string(kSearchLimit);
+    const std::string head = "head AS MATERIALIZED (SELECT rowid FROM customer_search WHERE rowid < (SELECT "
+                             "min(rowid) FROM customer_search) + (SELECT CASE WHEN reltuples > 50000 THEN 200 * "
+                             "sqrt(reltuples / 20) ELSE 0 END FROM pg_class WHERE oid = "
+                             "'customer_search'::regclass)::bigint AND ("
+        + anyColumnLike + ")" + limit + ")";
+    const std::string all = "SELECT rowid FROM (SELECT rowid FROM customer_search WHERE "
+        + trigramMatch(kCustomerTrigramText) + " AND (" + anyColumn + ")" + limit + ") t WHERE ";
+    const std::string headFull = "(SELECT count(*) FROM head) = " + found;
+    const std::string headShort = "(SELECT count(*) FROM head) < " + found;
     const std::string many = "(SELECT count(*) FROM few) > " + found;
     const std::string trigramIds = "WITH few AS MATERIALIZED (SELECT rowid FROM customer_search WHERE "
-        + trigramMatch(kCustomerTrigramText) + " AND (" + anyColumn + ") LIMIT " + found
-        + " + 1), head AS MATERIALIZED (SELECT rowid FROM customer_search WHERE rowid < (SELECT min(rowid) FROM "
-          "customer_search) + (SELECT CASE WHEN reltuples > 50000 THEN 200 * sqrt(reltuples / 20) ELSE 0 END FROM "
-          "pg_class WHERE oid = 'customer_search'::regclass)::bigint AND ("
-        + anyColumnLike + ")" + limit + ") SELECT rowid FROM (SELECT rowid FROM few" + limit + ") a WHERE NOT " + many
-        + " UNION ALL SELECT rowid FROM head WHERE " + many + " AND (SELECT count(*) FROM head) = " + found
-        + " UNION ALL SELECT rowid FROM (SELECT rowid FROM customer_search WHERE " + trigramMatch(kCustomerTrigramText)
-        + " AND (" + anyColumn + ")" + limit + ") t WHERE " + many + " AND (SELECT count(*) FROM head) < " + found;
+        + trigramMatch(kCustomerTrigramText) + " AND (" + anyColumn + ") LIMIT " + found + " + 1), " + head
+        + " SELECT rowid FROM (SELECT rowid FROM few" + limit + ") a WHERE NOT " + many
+        + " UNION ALL SELECT rowid FROM head WHERE " + many + " AND " + headFull + " UNION ALL " + all + many + " AND "
+        + headShort;
+    const std::string commonIds =
+        "WITH " + head + " SELECT rowid FROM head WHERE " + headFull + " UNION ALL " + all + headShort;
     return searchByIds(customerSelect(), "c.id",
         "SELECT rowid FROM customer_search WHERE customer_search MATCH '{" + columns + "} : ' || ?1" + limit,
-        trigramIds, "SELECT rowid FROM customer_search WHERE " + anyColumn + limit);
+        trigramIds, "SELECT rowid FROM customer_search WHERE " + anyColumn + limit, commonIds);
 }
 
 // Full name is "first name, blank, family name"; business customers are
