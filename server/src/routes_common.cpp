@@ -6,13 +6,21 @@
 
 namespace vx {
 
-void replyRows(Ctx &c, Stmt &s, const RowReader &read, WhenEmpty whenEmpty)
+namespace {
+
+void replyList(Ctx &c, const Json &list, WhenEmpty whenEmpty)
 {
-    const Json list = collectRows(s, read);
     if (list.empty() && whenEmpty == WhenEmpty::NoContent)
         c.replyNoContent();
     else
         c.reply(200, list);
+}
+
+} // namespace
+
+void replyRows(Ctx &c, Stmt &s, const RowReader &read, WhenEmpty whenEmpty)
+{
+    replyList(c, collectRows(s, read), whenEmpty);
 }
 
 void replyPage(Ctx &c, const char *list, const std::string &select, const char *idColumn, const RowReader &read)
@@ -117,25 +125,26 @@ void replyIndexedSearch(Ctx &c, const char *bodyKey, const IndexedSearch &search
     // one by one.
     const std::string *sql = &search.scan;
     std::string text = needle;
-    // The text, for this search (each lives as long as the server).
-    const std::string known = std::to_string(reinterpret_cast<std::uintptr_t>(&search)) + ' ' + needle;
-    bool trigram = false;
+    // The text for this search (each lives as long as the server), under
+    // which the server keeps whether it filled the search (CommonTexts).
+    std::string common;
     if (c.db().engine() == Engine::Sqlite && codePoints(needle) >= 3) {
         sql = &search.indexed;
         text = ftsPhrase(needle);
     } else if (c.db().engine() == Engine::Postgres && hasThreeLettersInARow(needle)) {
-        trigram = true;
-        sql = !search.trigramCommon.empty() && c.app.commonTexts.has(known) ? &search.trigramCommon : &search.trigram;
+        sql = &search.trigram;
+        if (!search.trigramCommon.empty()) {
+            common = std::to_string(reinterpret_cast<std::uintptr_t>(&search)) + ' ' + needle;
+            if (c.app.commonTexts.has(common))
+                sql = &search.trigramCommon;
+        }
     }
     auto s = c.db().prepare(*sql);
     s.bind(1, text);
     const Json list = collectRows(s, read);
-    if (trigram && !search.trigramCommon.empty())
-        c.app.commonTexts.note(known, list.size() >= static_cast<std::size_t>(kSearchLimit));
-    if (list.empty())
-        c.replyNoContent();
-    else
-        c.reply(200, list);
+    if (!common.empty())
+        c.app.commonTexts.note(common, list.size() >= static_cast<std::size_t>(kSearchLimit));
+    replyList(c, list, WhenEmpty::NoContent);
 }
 
 void replyDeleted(Ctx &c, std::int64_t id)
