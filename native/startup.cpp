@@ -180,15 +180,18 @@ bool rememberRenderer(const QString &file, const QString &key, const QString &re
     if (key.contains(QLatin1Char('\n')) || renderer.contains(QLatin1Char('\n')) || renderer.isEmpty())
         return false;
     const QString prefix = key + QLatin1Char('\t');
+    const QString kept = prefix + renderer;
     QStringList lines;
     for (const QString &line : keptRendererLines(file)) {
+        if (line == kept)
+            return true; // kept already: nothing to write
         if (!line.startsWith(prefix))
             lines << line;
     }
     // displays met long ago (test servers, old remote sessions) make way
     constexpr int kDisplaysKept = 16;
     lines = lines.mid(qMax(0, lines.size() - (kDisplaysKept - 1)));
-    lines << key + QLatin1Char('\t') + renderer;
+    lines << kept;
     QDir().mkpath(QFileInfo(file).absolutePath());
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Text))
@@ -229,10 +232,8 @@ void keepRendererOf(QQuickWindow *window)
             QOpenGLContext *context = QOpenGLContext::currentContext();
             if (!context)
                 return;
-            const QString renderer =
-                QString::fromLatin1(reinterpret_cast<const char *>(context->functions()->glGetString(GL_RENDERER)));
-            if (renderer != cachedRenderer(file, key))
-                rememberRenderer(file, key, renderer);
+            rememberRenderer(file, key,
+                QString::fromLatin1(reinterpret_cast<const char *>(context->functions()->glGetString(GL_RENDERER))));
         },
         Qt::DirectConnection);
 }

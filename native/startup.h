@@ -85,7 +85,8 @@ QString rendererCacheKey();
 QString cachedRenderer(const QString &file, const QString &key);
 
 // Keeps `renderer` for `key` in `file`, in place of what was kept for it;
-// the others stay. False when it cannot be written or there is nothing to keep.
+// the others stay; a file that holds it already is left as it is. False when
+// it cannot be written or there is nothing to keep.
 bool rememberRenderer(const QString &file, const QString &key, const QString &renderer);
 
 // The command line: the description with the environment variables an

@@ -259,12 +259,11 @@ std::optional<SessionUser> userForToken(Db &db, TokenMemory &memory, const std::
 void revokeToken(Db &db, TokenMemory &memory, const std::string &token)
 {
     const std::string hash = sha256Hex(token);
-    memory.forget(hash);
     Transaction tx(db);
     db.prepare("DELETE FROM tokens WHERE token_hash = ?").bind(1, hash).run();
     tx.commit();
-    // A request of this token that was being authorised meanwhile may
-    // have kept it again.
+    // Forgotten once gone from the database; a request of this token that
+    // read it there just before may still keep it, for its second.
     memory.forget(hash);
 }
 
