@@ -259,6 +259,12 @@ void Ctx::reply(int status, const Json &body)
     res.set_content(dumpJson(body), "application/json; charset=utf-8");
 }
 
+void Ctx::replyJsonText(int status, std::string json)
+{
+    res.status = status;
+    res.set_content(std::move(json), "application/json; charset=utf-8");
+}
+
 void Ctx::replyNoContent()
 {
     res.status = 204;

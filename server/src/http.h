@@ -17,6 +17,7 @@
 #include "common_texts.h"
 #include "db.h"
 #include "paging.h"
+#include "record_cache.h"
 
 namespace vx {
 
@@ -126,6 +127,7 @@ struct AppState
     PageIndex pages;
     TokenMemory tokens;
     CommonTexts commonTexts;
+    RecordCache customers; // as customer searches on PostgreSQL return them
 };
 
 struct Ctx
@@ -142,6 +144,8 @@ struct Ctx
     std::int64_t id(std::size_t i = 0) const { return ids.at(i); }
 
     void reply(int status, const Json &body);
+    // A reply whose JSON text is written already.
+    void replyJsonText(int status, std::string json);
     void replyNoContent();
 
     // The request body as a JSON object (400 when it is not JSON, 422 when

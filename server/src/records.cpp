@@ -119,6 +119,27 @@ const std::string &customerSelect()
     return sql;
 }
 
+// A customer's record is its row and that of its commercial record; each
+// row's version is the transaction that wrote it and where it lies, which
+// PostgreSQL tells without reading the row's texts (RecordCache). A row
+// changed by two transactions of the same number (after four billion
+// more) would have to lie where the first left it, too.
+const std::string &customerVersionSelect()
+{
+    static const std::string sql = "SELECT c.id AS id, c.xmin::text || '/' || c.ctid::text || '/' || "
+                                   "coalesce(cc.xmin::text || '/' || cc.ctid::text, '') AS version "
+                                   "FROM customers c LEFT JOIN customer_commercial cc ON cc.id = c.commercial_id";
+    return sql;
+}
+
+const std::string &customersByIdList()
+{
+    static const std::string sql = customerVersionSelect().substr(0, customerVersionSelect().find(" FROM ")) + ", "
+        + customerSelect().substr(std::string("SELECT ").size())
+        + " WHERE c.id = ANY(string_to_array(?1, ',')::bigint[])";
+    return sql;
+}
+
 Json commercialFromRow(const Stmt &s, const std::string &p)
 {
     Json j;

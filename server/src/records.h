@@ -24,6 +24,11 @@ Json collectRows(Stmt &s, const RowReader &read);
 
 const std::string &customerSelect(); // c = customers, cc = customer_commercial; append WHERE/ORDER BY
 Json customerFromRow(const Stmt &s);
+// PostgreSQL only: each customer's "id" and "version" (ending before its
+// WHERE), and the customers (as customerSelect) whose ids are in ?1 (as
+// "1,2,3"), each with its "version".
+const std::string &customerVersionSelect();
+const std::string &customersByIdList();
 std::optional<Json> loadCustomer(Db &db, std::int64_t id);
 bool customerExists(Db &db, std::int64_t id);
 

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "http.h"
+#include "record_cache.h"
 #include "records.h"
 
 namespace vx {
@@ -54,12 +55,29 @@ void replySearch(Ctx &c, const char *bodyKey, const std::string &select, const s
 // index for texts that filled a search before: it reads the first records
 // in id order at once, skipping `trigram`'s first question to the index
 // (whether there are few), and asks the index only when they hold too few.
+//
+// `kept`, where not empty, holds the same searches on PostgreSQL for
+// records kept in a RecordCache: they select each found record's id and
+// version only, and `byIdList` reads the records not kept.
 struct IndexedSearch
 {
     std::string indexed;
     std::string trigram;
     std::string scan;
     std::string trigramCommon = {};
+    struct Kept
+    {
+        std::string trigram, scan, trigramCommon, byIdList;
+    } kept = {};
+};
+// How PostgreSQL tells the versions of records kept in a RecordCache:
+// `select` of each record's "id" and "version", ending before its WHERE
+// (FROM as in the search's select); `byIdList`, the records whose ids are
+// in ?1 (as "1,2,3"), each with its "version".
+struct RecordVersions
+{
+    std::string select;
+    std::string byIdList;
 };
 // The condition under which PostgreSQL's trigram index of the search text
 // `text` finds every row whose text holds the folded text ?1 (and a few
@@ -69,10 +87,14 @@ std::string trigramMatch(const std::string &text);
 constexpr const char *kCustomerTrigramText = "name || chr(31) || company";
 // The search of `select` (ending before its WHERE) for the records whose
 // `idColumn` is among the ids that `matchIds`, `trigramIds` or `scanIds`
-// select.
+// select; with `versions`, also their forms for a RecordCache (Kept).
 IndexedSearch searchByIds(const std::string &select, const std::string &idColumn, const std::string &matchIds,
-    const std::string &trigramIds, const std::string &scanIds, const std::string &commonTrigramIds = {});
-void replyIndexedSearch(Ctx &c, const char *bodyKey, const IndexedSearch &search, const RowReader &read);
+    const std::string &trigramIds, const std::string &scanIds, const std::string &commonTrigramIds = {},
+    const RecordVersions &versions = {});
+// Replies with the records a search finds; on PostgreSQL those of a search
+// with `kept` queries come from `cache` where their rows are unchanged.
+void replyIndexedSearch(
+    Ctx &c, const char *bodyKey, const IndexedSearch &search, const RowReader &read, RecordCache *cache = nullptr);
 // {"id": id, "deleted": true}, the reply of a deleted record.
 void replyDeleted(Ctx &c, std::int64_t id);
 

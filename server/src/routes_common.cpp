@@ -1,8 +1,11 @@
+#include "json_write.h"
 #include "options.h"
 #include "routes.h"
 #include "text_fold.h"
 
+#include <algorithm>
 #include <cctype>
+#include <memory>
 
 namespace vx {
 
@@ -102,21 +105,81 @@ std::string trigramMatch(const std::string &text)
 }
 
 IndexedSearch searchByIds(const std::string &select, const std::string &idColumn, const std::string &matchIds,
-    const std::string &trigramIds, const std::string &scanIds, const std::string &commonTrigramIds)
+    const std::string &trigramIds, const std::string &scanIds, const std::string &commonTrigramIds,
+    const RecordVersions &versions)
 {
-    const std::string head = select + " WHERE " + idColumn + " IN (";
     const std::string tail = ") ORDER BY " + idColumn + " LIMIT " + std::to_string(kSearchLimit);
+    const auto among = [&](const std::string &of, const std::string &ids) {
+        return of + " WHERE " + idColumn + " IN (" + ids + tail;
+    };
     // PostgreSQL plans "IN (ids)" of a few hundred as a hash join that reads
     // every record of a small table; the ids as one array are looked up one
     // by one in the primary key, which costs half as much.
-    const auto byArray = [&](const std::string &ids) {
-        return ids.empty() ? ids : select + " WHERE " + idColumn + " = ANY(ARRAY(" + ids + ")" + tail;
+    const auto byArray = [&](const std::string &of, const std::string &ids) {
+        return ids.empty() ? ids : of + " WHERE " + idColumn + " = ANY(ARRAY(" + ids + ")" + tail;
     };
-    return IndexedSearch {
-        head + matchIds + tail, byArray(trigramIds), head + scanIds + tail, byArray(commonTrigramIds)};
+    IndexedSearch search {among(select, matchIds), byArray(select, trigramIds), among(select, scanIds),
+        byArray(select, commonTrigramIds)};
+    if (!versions.select.empty())
+        search.kept = {byArray(versions.select, trigramIds), among(versions.select, scanIds),
+            byArray(versions.select, commonTrigramIds), versions.byIdList};
+    return search;
 }
 
-void replyIndexedSearch(Ctx &c, const char *bodyKey, const IndexedSearch &search, const RowReader &read)
+namespace {
+
+// The records of a search whose versions `found` selects ("id", "version"
+// in id order), those unchanged from `cache`, the others read by
+// `byIdList` and kept; as the JSON text of the reply's list, and how many.
+std::pair<std::string, std::size_t> keptRecords(
+    Ctx &c, Stmt &found, const std::string &byIdList, const RowReader &read, RecordCache &cache)
+{
+    std::vector<RecordCache::Record> records;
+    while (found.step())
+        records.push_back({found.getInt(0), found.getText(1), nullptr});
+    cache.fill(records);
+    std::string missing;
+    for (const auto &r : records)
+        if (!r.json)
+            missing += (missing.empty() ? "" : ",") + std::to_string(r.id);
+    if (!missing.empty()) {
+        // Read after the versions, so a record may have changed meanwhile:
+        // it is kept under the version read with it, and one deleted
+        // meanwhile is left out.
+        std::vector<RecordCache::Record> fresh;
+        auto s = c.db().prepare(byIdList);
+        s.bind(1, missing);
+        while (s.step())
+            fresh.push_back(
+                {s.getInt("id"), s.getText("version"), std::make_shared<const std::string>(writeJson(read(s)))});
+        cache.keep(fresh);
+        std::sort(fresh.begin(), fresh.end(), [](const auto &a, const auto &b) { return a.id < b.id; });
+        for (auto &r : records) {
+            if (r.json)
+                continue;
+            const auto it = std::lower_bound(
+                fresh.begin(), fresh.end(), r.id, [](const auto &rec, std::int64_t id) { return rec.id < id; });
+            if (it != fresh.end() && it->id == r.id)
+                r.json = it->json;
+        }
+    }
+    std::string list = "[";
+    std::size_t count = 0;
+    for (const auto &r : records) {
+        if (!r.json)
+            continue;
+        if (count++ > 0)
+            list += ',';
+        list += *r.json;
+    }
+    list += ']';
+    return {list, count};
+}
+
+} // namespace
+
+void replyIndexedSearch(
+    Ctx &c, const char *bodyKey, const IndexedSearch &search, const RowReader &read, RecordCache *cache)
 {
     const Json body = c.bodyObject();
     const std::string needle = foldCase(Fields(body).text(bodyKey));
@@ -139,12 +202,29 @@ void replyIndexedSearch(Ctx &c, const char *bodyKey, const IndexedSearch &search
                 sql = &search.trigramCommon;
         }
     }
-    auto s = c.db().prepare(*sql);
+    // The same search for versions, where records are kept.
+    const std::string *keptSql = nullptr;
+    if (cache && c.db().engine() == Engine::Postgres && !search.kept.byIdList.empty())
+        keptSql = sql == &search.trigram   ? &search.kept.trigram
+            : sql == &search.trigramCommon ? &search.kept.trigramCommon
+                                           : &search.kept.scan;
+    auto s = c.db().prepare(keptSql ? *keptSql : *sql);
     s.bind(1, text);
-    const Json list = collectRows(s, read);
+    std::size_t found = 0;
+    if (keptSql) {
+        auto [list, count] = keptRecords(c, s, search.kept.byIdList, read, *cache);
+        found = count;
+        if (count == 0)
+            c.replyNoContent();
+        else
+            c.replyJsonText(200, std::move(list));
+    } else {
+        const Json list = collectRows(s, read);
+        found = list.size();
+        replyList(c, list, WhenEmpty::NoContent);
+    }
     if (!common.empty())
-        c.app.commonTexts.note(common, list.size() >= static_cast<std::size_t>(kSearchLimit));
-    replyList(c, list, WhenEmpty::NoContent);
+        c.app.commonTexts.note(common, found >= static_cast<std::size_t>(kSearchLimit));
 }
 
 void replyDeleted(Ctx &c, std::int64_t id)

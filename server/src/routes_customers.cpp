@@ -260,7 +260,8 @@ IndexedSearch customerSearch(const std::string &columns)
         "WITH " + head + " SELECT rowid FROM head WHERE " + headFull + " UNION ALL " + all + headShort;
     return searchByIds(customerSelect(), "c.id",
         "SELECT rowid FROM customer_search WHERE customer_search MATCH '{" + columns + "} : ' || ?1" + limit,
-        trigramIds, "SELECT rowid FROM customer_search WHERE " + anyColumn + limit, commonIds);
+        trigramIds, "SELECT rowid FROM customer_search WHERE " + anyColumn + limit, commonIds,
+        RecordVersions {customerVersionSelect(), customersByIdList()});
 }
 
 // Full name is "first name, blank, family name"; business customers are
@@ -268,19 +269,19 @@ IndexedSearch customerSearch(const std::string &columns)
 void searchCustomersByFullName(Ctx &c)
 {
     static const IndexedSearch search = customerSearch("name company");
-    replyIndexedSearch(c, "fullname", search, customerFromRow);
+    replyIndexedSearch(c, "fullname", search, customerFromRow, &c.app.customers);
 }
 
 void searchCustomersBySurname(Ctx &c)
 {
     static const IndexedSearch search = customerSearch("surname");
-    replyIndexedSearch(c, "vorname", search, customerFromRow);
+    replyIndexedSearch(c, "vorname", search, customerFromRow, &c.app.customers);
 }
 
 void searchCustomersByLastname(Ctx &c)
 {
     static const IndexedSearch search = customerSearch("lastname");
-    replyIndexedSearch(c, "nachname", search, customerFromRow);
+    replyIndexedSearch(c, "nachname", search, customerFromRow, &c.app.customers);
 }
 
 } // namespace

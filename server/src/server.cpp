@@ -69,7 +69,7 @@ HttpError httpErrorOf(const DbError &e)
 }
 
 Server::Server(const Options &options, RecordLog *record, WriteGate &gate)
-    : options_(options), record_(record), state_ {options, {}, {}, {}, {}},
+    : options_(options), record_(record), state_ {options, {}, {}, {}, {}, {}},
       throttle_(static_cast<int>(options.loginAttempts), static_cast<int>(options.loginAddressBudget)),
       health_(gate, isPostgresTarget(options.dbPath) ? std::string() : options.dbPath)
 {

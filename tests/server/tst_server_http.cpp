@@ -430,6 +430,14 @@ void ServerHttpTest::customerWrites()
     CHECK_STATUS(priv, 201);
     const auto privateId = priv.json()["id"].get<std::int64_t>();
     QVERIFY(priv.json()["commercial_id"].is_null());
+    // What a search returns changes with each write of the customer or its
+    // commercial record, though the same search ran before.
+    const auto searched = [&](const std::string &text) {
+        const Reply r = api_->post("/customer/search", Json {{"fullname", text}});
+        return r.status == 200 && r.json().size() == 1 ? r.json()[0] : Json(r.status);
+    };
+    QCOMPARE(searched("paula prüf")["commercial"]["company"].get<std::string>(), std::string("Prüf & Partner GmbH"));
+    QCOMPARE(searched("peter privat")["id"].get<std::int64_t>(), privateId);
 
     // Updates carry no commercial_id; the link stays.
     Json change = customerBody("Paula", "Prüf", true);
@@ -438,6 +446,7 @@ void ServerHttpTest::customerWrites()
     CHECK_STATUS(updated, 200);
     QCOMPARE(updated.json()["address_town"].get<std::string>(), std::string("Lübeck"));
     QCOMPARE(updated.json()["commercial_id"], commercialId);
+    QCOMPARE(searched("paula prüf")["address_town"].get<std::string>(), std::string("Lübeck"));
 
     const Reply ccUpdated = api_->put("/customer_commercial/" + std::to_string(commercialId.get<int>()),
         Json {{"company", "Prüf AG"}, {"vatid", "DE999"}, {"fuel_surcharge", 12.5}, {"contact_person", "Frau Prüf"}});
@@ -445,6 +454,7 @@ void ServerHttpTest::customerWrites()
     QCOMPARE(ccUpdated.json()["fuel_surcharge"].get<double>(), 12.5);
     QCOMPARE(api_->get("/customer/" + std::to_string(businessId)).json()["commercial"]["company"].get<std::string>(),
         std::string("Prüf AG"));
+    QCOMPARE(searched("paula prüf")["commercial"]["company"].get<std::string>(), std::string("Prüf AG"));
 
     CHECK_ERROR(api_->put("/customer/99999", change), 406);
     CHECK_ERROR(api_->put("/customer_commercial/99999", ccUpdated.json()), 406);
@@ -463,6 +473,7 @@ void ServerHttpTest::customerWrites()
     CHECK_STATUS(api_->del("/customer/" + std::to_string(privateId)), 200);
     CHECK_ERROR(api_->get("/customer/" + std::to_string(privateId)), 406);
     CHECK_ERROR(api_->del("/customer/" + std::to_string(privateId)), 406);
+    QCOMPARE(searched("peter privat"), Json(204));
     // Still referenced: open orders (customer 1), invoices (customer 3).
     CHECK_ERROR(api_->del("/customer/1"), 406);
     CHECK_ERROR(api_->del("/customer/3"), 406);
