@@ -382,6 +382,9 @@ public:
     bool writesInTurn() const override { return false; }
     void commitWithNext() override { commitNext_ = inTransaction_; }
 
+    static constexpr const char *kGenericPlans = "SELECT set_config('plan_cache_mode', 'force_generic_plan', true)";
+    static constexpr const char *kGenericPlansName = "vx_generic_plans";
+
     PGresult *execute(
         const Prepared &p, const std::vector<std::optional<std::string>> &values, const std::vector<int> &formats)
     {
@@ -400,7 +403,7 @@ public:
         // Local to the transaction: outside one, to the pipeline's own
         // (PostgreSQL 12 and later; older ones plan every search).
         if (p.generic && PQserverVersion(conn_) >= 120000)
-            before.emplace_back("SELECT set_config('plan_cache_mode', 'force_generic_plan', true)");
+            before.emplace_back(kGenericPlans);
         const bool commits = commitNext_;
         commitNext_ = false;
         PGresult *r = before.empty() && !commits
@@ -463,7 +466,10 @@ private:
         committed_ = commitFailed_ = false;
         bool ok = PQenterPipelineMode(conn_) == 1;
         for (const auto &q : statements)
-            ok = ok && PQsendQueryParams(conn_, q.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+            ok = ok
+                && (q == kGenericPlans ? PQsendQueryPrepared(conn_, kGenericPlansName, 0, nullptr, nullptr, nullptr, 0)
+                                       : PQsendQueryParams(conn_, q.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0))
+                    == 1;
         ok = ok && PQsendQueryPrepared(conn_, p.name.c_str(), n, values, lengths, formats, 0) == 1;
         if (commits)
             ok = ok && PQsendQueryParams(conn_, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
@@ -520,6 +526,9 @@ private:
         PQsetNoticeProcessor(
             conn_, [](void *, const char *) {}, nullptr);
         check(PQexec(conn_, "SET client_min_messages = warning"), "exec", "SET");
+        // Sent before every search, so parsed once.
+        if (PQserverVersion(conn_) >= 120000)
+            check(PQprepare(conn_, kGenericPlansName, kGenericPlans, 0, nullptr), "prepare", kGenericPlans);
     }
 
     // After a lost connection the next request connects again; until that

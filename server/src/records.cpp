@@ -124,17 +124,22 @@ const std::string &customerSelect()
 // PostgreSQL tells without reading the row's texts (RecordCache). A row
 // changed by two transactions of the same number (after four billion
 // more) would have to lie where the first left it, too.
+constexpr const char *kCustomerVersion = "c.xmin::text || '/' || c.ctid::text || '/' || ";
+
+// The commercial record's version is looked up per customer: a join
+// reads every commercial record to find the hundred-odd of a search.
 const std::string &customerVersionSelect()
 {
-    static const std::string sql = "SELECT c.id AS id, c.xmin::text || '/' || c.ctid::text || '/' || "
-                                   "coalesce(cc.xmin::text || '/' || cc.ctid::text, '') AS version "
-                                   "FROM customers c LEFT JOIN customer_commercial cc ON cc.id = c.commercial_id";
+    static const std::string sql = std::string("SELECT c.id AS id, ") + kCustomerVersion
+        + "coalesce((SELECT cc.xmin::text || '/' || cc.ctid::text FROM customer_commercial cc "
+          "WHERE cc.id = c.commercial_id), '') AS version FROM customers c";
     return sql;
 }
 
 const std::string &customersByIdList()
 {
-    static const std::string sql = customerVersionSelect().substr(0, customerVersionSelect().find(" FROM ")) + ", "
+    static const std::string sql = std::string("SELECT ") + kCustomerVersion
+        + "coalesce(cc.xmin::text || '/' || cc.ctid::text, '') AS version, "
         + customerSelect().substr(std::string("SELECT ").size())
         + " WHERE c.id = ANY(string_to_array(?1, ',')::bigint[])";
     return sql;
