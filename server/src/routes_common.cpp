@@ -3,9 +3,9 @@
 #include "routes.h"
 #include "text_fold.h"
 
-#include <algorithm>
 #include <cctype>
 #include <memory>
+#include <unordered_map>
 
 namespace vx {
 
@@ -153,15 +153,12 @@ std::pair<std::string, std::size_t> keptRecords(
             fresh.push_back(
                 {s.getInt("id"), s.getText("version"), std::make_shared<const std::string>(writeJson(read(s)))});
         cache.keep(fresh);
-        std::sort(fresh.begin(), fresh.end(), [](const auto &a, const auto &b) { return a.id < b.id; });
-        for (auto &r : records) {
-            if (r.json)
-                continue;
-            const auto it = std::lower_bound(
-                fresh.begin(), fresh.end(), r.id, [](const auto &rec, std::int64_t id) { return rec.id < id; });
-            if (it != fresh.end() && it->id == r.id)
-                r.json = it->json;
-        }
+        std::unordered_map<std::int64_t, std::shared_ptr<const std::string>> freshById;
+        for (const auto &f : fresh)
+            freshById.emplace(f.id, f.json);
+        for (auto &r : records)
+            if (const auto it = freshById.find(r.id); !r.json && it != freshById.end())
+                r.json = it->second;
     }
     std::string list = "[";
     std::size_t count = 0;
